@@ -1,0 +1,166 @@
+// Buffered binary file access with little-endian field reads.
+#include "support/bytestream.h"
+
+#include <cstring>
+
+#include "support/path.h"
+#include "support/process.h"
+
+namespace tracewell {
+
+namespace {
+constexpr std::size_t buffersize = 64 * 1024;
+}
+
+std::shared_ptr<bytestream> bytestream::openread(const text& path) {
+  std::FILE* f = std::fopen(nativepath(path).c_str(), "rb");
+  if (f == nullptr) return nullptr;
+  // Folders open on some systems; a size is what makes it a readable file.
+  if (std::fseek(f, 0, SEEK_END) != 0) {
+    std::fclose(f);
+    return nullptr;
+  }
+  const long size = std::ftell(f);
+  if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) {
+    std::fclose(f);
+    return nullptr;
+  }
+  return std::make_shared<bytestream>(key(), f, false, size);
+}
+
+std::shared_ptr<bytestream> bytestream::openwrite(const text& path) {
+  std::FILE* f = std::fopen(nativepath(path).c_str(), "wb");
+  if (f == nullptr) return nullptr;
+  return std::make_shared<bytestream>(key(), f, true, 0);
+}
+
+bytestream::bytestream(key, std::FILE* file, bool writing, std::int64_t size)
+    : file_(file), writing_(writing), size_(size), buf_(buffersize) {}
+
+bytestream::~bytestream() {
+  if (file_ == nullptr) return;
+  if (writing_ && buflen_ > 0) std::fwrite(buf_.data(), 1, buflen_, file_);
+  std::fclose(file_);
+}
+
+void bytestream::seek(std::int64_t pos) {
+  if (writing_ || pos < 0) streamfailure(writing_ ? writefailure : readfailure);
+  pos_ = pos;
+}
+
+void bytestream::fill() {
+  if (file_ == nullptr || std::fseek(file_, static_cast<long>(pos_), SEEK_SET) != 0) {
+    buflen_ = 0;
+    return;
+  }
+  bufstart_ = pos_;
+  buflen_ = std::fread(buf_.data(), 1, buf_.size(), file_);
+}
+
+std::size_t bytestream::readsome(void* dst, std::size_t n) {
+  if (writing_) streamfailure(readfailure);
+  auto* out = static_cast<unsigned char*>(dst);
+  std::size_t done = 0;
+  while (done < n) {
+    if (pos_ < bufstart_ || pos_ >= bufstart_ + static_cast<std::int64_t>(buflen_)) {
+      if (pos_ >= size_) break;
+      // Large reads bypass the buffer.
+      if (n - done >= buf_.size()) {
+        if (file_ == nullptr || std::fseek(file_, static_cast<long>(pos_), SEEK_SET) != 0) break;
+        const std::size_t got = std::fread(out + done, 1, n - done, file_);
+        done += got;
+        pos_ += static_cast<std::int64_t>(got);
+        break;
+      }
+      fill();
+      if (buflen_ == 0) break;
+    }
+    const std::size_t at = static_cast<std::size_t>(pos_ - bufstart_);
+    const std::size_t take = std::min(n - done, buflen_ - at);
+    std::memcpy(out + done, buf_.data() + at, take);
+    done += take;
+    pos_ += static_cast<std::int64_t>(take);
+  }
+  return done;
+}
+
+void bytestream::readbytes(void* dst, std::size_t n) {
+  if (readsome(dst, n) != n) streamfailure(readfailure);
+}
+
+std::uint8_t bytestream::readu8() {
+  // Fast path: the byte is in the buffer.
+  if (!writing_ && pos_ >= bufstart_ && pos_ < bufstart_ + static_cast<std::int64_t>(buflen_)) {
+    return buf_[static_cast<std::size_t>(pos_++ - bufstart_)];
+  }
+  unsigned char b = 0;
+  readbytes(&b, 1);
+  return b;
+}
+
+std::uint16_t bytestream::readu16() {
+  unsigned char b[2];
+  readbytes(b, 2);
+  return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+}
+
+std::int32_t bytestream::reads32() {
+  unsigned char b[4];
+  readbytes(b, 4);
+  const std::uint32_t v = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+  return static_cast<std::int32_t>(v);
+}
+
+text bytestream::readtext(std::size_t n) {
+  std::string bytes(n, '\0');
+  readbytes(bytes.data(), n);
+  return frombytes(bytes);
+}
+
+void bytestream::writebytes(const void* src, std::size_t n) {
+  if (!writing_ || file_ == nullptr) streamfailure(writefailure);
+  const auto* in = static_cast<const unsigned char*>(src);
+  if (buflen_ + n > buf_.size()) {
+    flush();
+    if (n >= buf_.size()) {
+      if (std::fwrite(in, 1, n, file_) != n) streamfailure(writefailure);
+      pos_ += static_cast<std::int64_t>(n);
+      size_ = pos_;
+      return;
+    }
+  }
+  std::memcpy(buf_.data() + buflen_, in, n);
+  buflen_ += n;
+  pos_ += static_cast<std::int64_t>(n);
+  size_ = pos_;
+}
+
+void bytestream::writeu8(std::uint8_t v) { writebytes(&v, 1); }
+
+void bytestream::writes32(std::int32_t v) {
+  const auto w = static_cast<std::uint32_t>(v);
+  const unsigned char b[4] = {static_cast<unsigned char>(w), static_cast<unsigned char>(w >> 8),
+                              static_cast<unsigned char>(w >> 16), static_cast<unsigned char>(w >> 24)};
+  writebytes(b, 4);
+}
+
+void bytestream::flush() {
+  if (!writing_) return;
+  if (file_ == nullptr) streamfailure(writefailure);
+  if (buflen_ > 0 && std::fwrite(buf_.data(), 1, buflen_, file_) != buflen_) {
+    buflen_ = 0;
+    streamfailure(writefailure);
+  }
+  buflen_ = 0;
+  if (std::fflush(file_) != 0) streamfailure(writefailure);
+}
+
+void bytestream::close() {
+  if (file_ == nullptr) return;
+  if (writing_) flush();
+  std::fclose(file_);
+  file_ = nullptr;
+  buflen_ = 0;
+}
+
+}  // namespace tracewell

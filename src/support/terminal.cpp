@@ -1,0 +1,60 @@
+// Console lines over the replaceable terminal.
+#include "support/terminal.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace tracewell {
+
+void stdterminal::write(std::string_view bytes) {
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fflush(stdout);
+}
+
+std::optional<std::string> stdterminal::readrawline() {
+  std::string line;
+  int c = 0;
+  bool any = false;
+  while ((c = std::getchar()) != EOF) {
+    any = true;
+    if (c == '\n') return line;
+    line += static_cast<char>(c);
+  }
+  if (!any) return std::nullopt;
+  return line;
+}
+
+void stdterminal::writeerror(std::string_view bytes) {
+  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+  std::fflush(stderr);
+}
+
+namespace {
+std::shared_ptr<terminal>& installed() {
+  static std::shared_ptr<terminal> t = std::make_shared<stdterminal>();
+  return t;
+}
+}  // namespace
+
+std::shared_ptr<terminal> setterminal(std::shared_ptr<terminal> t) {
+  return std::exchange(installed(), std::move(t));
+}
+
+terminal& currentterminal() { return *installed(); }
+
+void printline(const text& line) { currentterminal().write(toutf8(line) + "\r\n"); }
+
+std::optional<text> readline(const text& prompt) {
+  terminal& t = currentterminal();
+  t.write(toutf8(prompt));
+  std::optional<std::string> raw = t.readrawline();
+  if (!raw) return std::nullopt;
+  std::string kept;
+  kept.reserve(raw->size());
+  for (char c : *raw) {
+    if (c != '\r') kept += c;
+  }
+  return fromutf8(kept);
+}
+
+}  // namespace tracewell

@@ -1,0 +1,39 @@
+// Text helpers: the program's text is 16-bit code units; files give bytes, the console UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tracewell {
+
+using text = std::u16string;
+
+// ASCII literal to text, for messages and keys written in the source.
+text u(std::string_view ascii);
+
+// Upper/lower case, one code unit at a time (simple one-to-one mapping of the
+// Unicode letters that fit in 16 bits); other units are kept.
+text upper(const text& s);
+text lower(const text& s);
+
+// Replaces every occurrence of `from` by `to`, scanning left to right and never
+// rescanning inserted text. An empty `from` leaves `s` unchanged.
+text replaceall(const text& s, const text& from, const text& to);
+
+// Decimal text of a number, with a leading "-" for negatives.
+text inttotext(std::int64_t value);
+
+// Cuts code units 0..32 off both ends.
+text trim(const text& s);
+
+// Bytes as code units 0..255 and back (units above 255 become '?').
+text frombytes(std::string_view bytes);
+std::string tobytes(const text& s);
+
+// UTF-8 <-> UTF-16. Invalid UTF-8 decodes to U+FFFD per bad byte; unpaired
+// surrogates encode as U+FFFD. Never fails.
+text fromutf8(std::string_view utf8);
+std::string toutf8(const text& s);
+
+}  // namespace tracewell

@@ -1,0 +1,106 @@
+// Test helpers: scripted console, captured exits, temporary folders, child processes.
+#include "testlib/harness.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "support/process.h"
+
+namespace tracewell::testing {
+
+std::optional<std::string> scriptedterminal::readrawline() {
+  if (pos_ >= input_.size()) return std::nullopt;
+  const std::size_t nl = input_.find('\n', pos_);
+  std::string line;
+  if (nl == std::string::npos) {
+    line = input_.substr(pos_);
+    pos_ = input_.size();
+  } else {
+    line = input_.substr(pos_, nl - pos_);
+    pos_ = nl + 1;
+  }
+  return line;
+}
+
+session runscripted(const std::string& input, const std::function<void()>& body) {
+  session s;
+  auto term = std::make_shared<scriptedterminal>(input);
+  auto oldterm = setterminal(term);
+  auto oldexit = setexithandler([](int status) { throw processexit{status}; });
+  auto oldlog = setdebuglog([&s](const text& m) { s.log.push_back(m); });
+  try {
+    body();
+  } catch (const processexit& e) {
+    s.exitstatus = e.status;
+  }
+  setdebuglog(oldlog);
+  setexithandler(oldexit);
+  setterminal(oldterm);
+  s.out = term->out;
+  s.err = term->err;
+  return s;
+}
+
+tempdir::tempdir() {
+  std::random_device rd;
+  const auto base = std::filesystem::temp_directory_path();
+  for (;;) {
+    path_ = base / ("tracewell-test-" + std::to_string(rd()));
+    if (std::filesystem::create_directory(path_)) break;
+  }
+}
+
+tempdir::~tempdir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string readfile(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void writefile(const std::filesystem::path& p, const std::string& bytes) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+processresult runprocess(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input, const std::filesystem::path& cwd) {
+  tempdir io;
+  writefile(io / "in", input);
+  processresult r;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    std::FILE* in = std::freopen((io / "in").c_str(), "rb", stdin);
+    std::FILE* out = std::freopen((io / "out").c_str(), "wb", stdout);
+    std::FILE* err = std::freopen((io / "err").c_str(), "wb", stderr);
+    if (in == nullptr || out == nullptr || err == nullptr || chdir(cwd.c_str()) != 0) _exit(127);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.out = readfile(io / "out");
+  r.err = readfile(io / "err");
+  return r;
+}
+
+std::string freedoom2path() {
+  const std::string p = TRACEWELL_FREEDOOM2;
+  return std::filesystem::exists(p) ? p : std::string();
+}
+
+}  // namespace tracewell::testing

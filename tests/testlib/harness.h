@@ -1,0 +1,73 @@
+// Test helpers: scripted console, captured exits, temporary folders, child processes.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/terminal.h"
+
+namespace tracewell::testing {
+
+// A terminal fed from a fixed input text that records everything written.
+class scriptedterminal : public terminal {
+ public:
+  explicit scriptedterminal(std::string input) : input_(std::move(input)) {}
+  void write(std::string_view bytes) override { out += bytes; }
+  std::optional<std::string> readrawline() override;
+  void writeerror(std::string_view bytes) override { err += bytes; }
+
+  std::string out;
+  std::string err;
+
+ private:
+  std::string input_;
+  std::size_t pos_ = 0;
+};
+
+// What a piece of code did when run in-process with scripted input.
+struct session {
+  std::string out;                 // standard output bytes
+  std::string err;                 // standard error bytes
+  std::optional<int> exitstatus;   // set when the code asked to end the process
+  std::vector<std::u16string> log; // debuglog messages
+};
+
+// Runs `body` with `input` as standard input; exit requests are caught.
+session runscripted(const std::string& input, const std::function<void()>& body);
+
+// A fresh folder removed with everything in it at the end of the scope.
+class tempdir {
+ public:
+  tempdir();
+  ~tempdir();
+  tempdir(const tempdir&) = delete;
+  tempdir& operator=(const tempdir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Result of a child process.
+struct processresult {
+  std::string out;
+  std::string err;
+  int status = -1;  // exit status, or -1 when it did not exit normally
+};
+
+// Runs `program` with `args`, feeding `input` on standard input, in folder `cwd`.
+processresult runprocess(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input, const std::filesystem::path& cwd);
+
+std::string readfile(const std::filesystem::path& p);
+void writefile(const std::filesystem::path& p, const std::string& bytes);
+
+// Path of Debian's freedoom2.wad, or "" when it is not installed.
+std::string freedoom2path();
+
+}  // namespace tracewell::testing
