@@ -12,15 +12,30 @@
 
 namespace tracewell {
 
+// Every record type offers the same three readers:
+//  - read(stream, format): one record at the stream's position; a file that
+//    ends inside the record is a stream read failure.
+//  - size(format): the record's size in bytes.
+//  - readlump(l, format): all l.size / size(format) records of the lump in file
+//    order (leftover bytes ignored; an empty array when the count is 0 or less,
+//    the lump has no stream or a negative filepos). The lump's bytes are read
+//    in one block bounded by what the file holds, so a lying size allocates
+//    nothing large. A file that ends before the last record is a stream read
+//    failure, except for linedefs ending exactly at a record start (below).
+// Only the linedef layout depends on the format: HEXEN and ZDOOM select the
+// Hexen layout, any other tag the Doom layout.
+
+// A map vertex.
 struct vertex {
   std::int32_t x = 0;
-  std::int32_t y = 0;  // stored negated, so north is up in the image
+  std::int32_t y = 0;  // minus the stored value, so north is up in the image
 
   static vertex read(bytestream& stream, std::int32_t format);
-  static std::int32_t size(std::int32_t format);
+  static std::int32_t size(std::int32_t format);  // 4
   static std::vector<vertex> readlump(const lump& l, std::int32_t format);
 };
 
+// A map line between two vertices, with its sides by sidedef index.
 struct linedef {
   // Bit numbers of `flags`.
   static constexpr int impassable = 0;
@@ -36,20 +51,24 @@ struct linedef {
   std::uint16_t startvertex = 0;
   std::uint16_t endvertex = 0;
   std::uint16_t flags = 0;
-  std::uint16_t special = 0;
-  std::uint16_t sectortag = 0;
-  std::int32_t rightside = 0;  // negative: no sidedef
+  std::uint16_t special = 0;    // one byte in the Hexen layout
+  std::uint16_t sectortag = 0;  // Doom layout only
+  std::int32_t rightside = 0;   // negative: no sidedef
   std::int32_t leftside = 0;
-  std::array<std::uint8_t, 5> args{};
+  std::array<std::uint8_t, 5> args{};  // Hexen layout only
 
   // flags AND (1 << bit).
   std::int32_t getflag(int bit) const { return flags & (1 << bit); }
 
   static linedef read(bytestream& stream, std::int32_t format);
   static std::int32_t size(std::int32_t format);  // 14 Doom, 16 Hexen/ZDoom
+  // As for every record type, but a file that ends exactly where a record
+  // should begin is taken for the wrong map format: the fatal stop with
+  // "Unexpected EOF. Probably using the wrong map format.".
   static std::vector<linedef> readlump(const lump& l, std::int32_t format);
 };
 
+// One side of a linedef: texture offsets, texture names and its sector.
 struct sidedef {
   std::int32_t xoff = 0;
   std::int32_t yoff = 0;
@@ -57,23 +76,26 @@ struct sidedef {
   std::uint16_t sector = 0;
 
   static sidedef read(bytestream& stream, std::int32_t format);
-  static std::int32_t size(std::int32_t format);
+  static std::int32_t size(std::int32_t format);  // 30
   static std::vector<sidedef> readlump(const lump& l, std::int32_t format);
 };
 
+// A sector: floor and ceiling heights and textures, light, type and tag.
 struct sector {
   std::int32_t floorheight = 0;
   std::int32_t ceilheight = 0;
-  text floortex, ceiltex;
+  text floortex, ceiltex;  // 8 units as stored
   std::uint16_t light = 0;
   std::uint16_t sectortype = 0;
   std::uint16_t sectortag = 0;
 
   static sector read(bytestream& stream, std::int32_t format);
-  static std::int32_t size(std::int32_t format);
+  static std::int32_t size(std::int32_t format);  // 26
   static std::vector<sector> readlump(const lump& l, std::int32_t format);
 };
 
+// One map's geometry, decoded from a map lump group. References between the
+// records (vertex, sidedef and sector indices) are not checked here.
 struct map {
   std::vector<vertex> vertexes;
   std::vector<linedef> linedefs;
@@ -82,10 +104,17 @@ struct map {
   std::int32_t invalidmap = 0;
   std::int32_t format = 0;
 
-  // The map of a lump group, or null (after printing why) when the group is
-  // empty or the map is invalid.
+  // The map of a lump group in the given format, or null after printing why:
+  // "no lumps to read map from" for an empty group, "encountered invalid map"
+  // when readfrom fails. Stream failures and the linedef fatal stop end the process.
   static std::shared_ptr<map> Create(const lumpgroup& lumps, std::int32_t format);
+  // Reads VERTEXES, LINEDEFS, SIDEDEFS and SECTORS (in that order) in this
+  // map's format. Sets `invalidmap` when one of the ten map lumps is missing
+  // (after printing "failed to read map lumps") or when one of the four lumps
+  // read has a negative filepos (silently). Always returns 0.
   int readfrom(const lumpgroup& lumps);
+  // The first entry of the group (null slots skipped) whose stored or trimmed
+  // name equals `name` exactly (case-sensitive); null when there is none.
   static std::shared_ptr<lump> getlump(const lumpgroup& lumps, const text& name);
 };
 

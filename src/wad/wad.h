@@ -11,44 +11,61 @@
 
 namespace tracewell {
 
-// One directory entry: where a lump's data lies in the shared WAD stream.
+// One directory entry: where a lump's data lies in the shared WAD stream. The
+// entry never loads the data; readers seek to `filepos` themselves. Neither
+// `filepos` nor `size` is checked against the file.
 struct lump {
-  std::shared_ptr<bytestream> stream;
+  std::shared_ptr<bytestream> stream;  // the WAD's stream, shared with every entry
   std::int32_t filepos = 0;
   std::int32_t size = 0;
   text name;  // exactly as stored: 8 code units, NUL padding kept
 
-  // Reads one 16-byte directory entry at the stream's position.
+  // Reads one 16-byte directory entry (filepos, size, name) at the stream's
+  // position and keeps the stream. A file that ends inside the entry is a
+  // stream read failure.
   static std::shared_ptr<lump> read(const std::shared_ptr<bytestream>& stream);
+  // As read, filling this entry. Always returns 0.
   int readfrom(const std::shared_ptr<bytestream>& stream);
-  // The stored name up to its first NUL.
+  // The stored name up to its first NUL; no other change (case and spaces kept).
   text trimmedname() const;
 };
 
+// A map lump group: the marker and the entries after it, shared with the directory.
 using lumpgroup = std::vector<std::shared_ptr<lump>>;
 
 struct wad {
+  // Map format tags, as the dialogue derives them from the user's answer.
   static constexpr std::int32_t DOOM = 0;
   static constexpr std::int32_t HEXEN = 1;
-  static constexpr std::int32_t ZDOOM = 2;
+  static constexpr std::int32_t ZDOOM = 2;  // read in the Hexen layout
+  // Entries in a map lump group: the marker and the ten map lumps after it.
   static constexpr std::int32_t maplumps = 11;
 
-  std::int32_t format = 0;
-  std::shared_ptr<bytestream> stream;
-  text identification;
+  std::int32_t format = 0;             // stored only; the container does not use it
+  std::shared_ptr<bytestream> stream;  // shared with the lumps; never closed here
+  text identification;                 // "IWAD" or "PWAD"
   std::int32_t numlumps = 0;
   std::int32_t infotableoffset = 0;
-  std::vector<std::shared_ptr<lump>> directory;
-  std::int32_t invalidwad = 0;
+  std::vector<std::shared_ptr<lump>> directory;  // in file order
+  std::int32_t invalidwad = 0;                   // 1 when the header or directory is unusable
 
-  // The WAD read from `stream`, or null when it is not a valid WAD. A file that
-  // ends inside the header or a directory entry is a stream read failure.
+  // The WAD read from `stream`, or null when it is not a valid WAD: a null
+  // stream, an identification other than "IWAD"/"PWAD" (case-sensitive), a
+  // negative directory offset, or a file that ends exactly where a directory
+  // entry should begin. A file that ends inside the header or inside an entry,
+  // or a directory offset past the end, is a stream read failure. Prints nothing.
   static std::shared_ptr<wad> read(const std::shared_ptr<bytestream>& stream, std::int32_t format);
+  // Fills this wad from `stream` as read describes; failure shows only in
+  // `invalidwad`. Always returns 0. The directory grows entry by entry, so a
+  // huge `numlumps` in a small file allocates nothing up front.
   int readfrom(const std::shared_ptr<bytestream>& stream);
-  // Trimmed names of the entries whose stored name starts with "MAP", in order.
+  // Trimmed names of the entries whose stored name starts with "MAP"
+  // (case-sensitive, so MAPINFO counts and ExMy does not), in directory order,
+  // duplicates kept.
   std::list<text> getmapnames() const;
-  // The entries from the first one named `name` (any case, NUL padding
-  // ignored) onward, at most `count` of them; empty when there is none.
+  // The entries from the first one whose stored or trimmed name equals `name`,
+  // ignoring case, onward: at most `count` of them (fewer when the directory
+  // ends first). Empty when no entry matches or `count` is 0 or less.
   lumpgroup getmaplumps(const text& name, std::int32_t count) const;
 };
 
