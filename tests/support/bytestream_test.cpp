@@ -1,0 +1,134 @@
+// Byte stream: little-endian reads, the end test, seeking, buffering and failures.
+#include "support/bytestream.h"
+
+#include <gtest/gtest.h>
+
+#include "testlib/harness.h"
+#include "testlib/wadbuilder.h"
+
+namespace tracewell {
+namespace {
+
+using testing::openbytes;
+using testing::tempdir;
+
+TEST(ByteStream, ReadsLittleEndianFieldsWithTheirSigns) {
+  tempdir dir;
+  const std::string bytes("\xFF\x34\x12\xFF\xFF\xFE\xFF\xFF\xFF\xFF\x00\x00\x80", 13);
+  auto s = openbytes(dir.path(), bytes);
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->size(), 13);
+  EXPECT_EQ(s->readu8(), 255);
+  EXPECT_EQ(s->readu16(), 0x1234);
+  EXPECT_EQ(s->readu16(), 65535);  // unsigned, never -1
+  EXPECT_EQ(s->reads32(), -2);
+  EXPECT_EQ(s->reads32(), INT32_MIN + 0xFF);
+  EXPECT_EQ(s->position(), 13);
+  EXPECT_TRUE(s->eof());
+}
+
+TEST(ByteStream, EndIsOnlyAtTheFileSize) {
+  tempdir dir;
+  auto s = openbytes(dir.path(), "abcd");
+  EXPECT_FALSE(s->eof());
+  s->seek(4);
+  EXPECT_TRUE(s->eof());
+  s->seek(9);  // past the end: not "at the end"
+  EXPECT_FALSE(s->eof());
+  s->seek(1);
+  EXPECT_EQ(s->readu8(), 'b');
+  auto empty = openbytes(dir.path(), "", "empty");
+  EXPECT_TRUE(empty->eof());
+}
+
+TEST(ByteStream, ReadTextKeepsNulBytesAndHighBytes) {
+  tempdir dir;
+  auto s = openbytes(dir.path(), std::string("MAP01\0\xE9X", 8));
+  const text t = s->readtext(8);
+  EXPECT_EQ(t, text(u"MAP01\0\u00E9X", 8));
+}
+
+TEST(ByteStream, BufferedReadsAcrossTheBufferBoundary) {
+  tempdir dir;
+  std::string bytes(200000, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 256);
+  auto s = openbytes(dir.path(), bytes);
+  // Field reads that straddle 64 KiB, after seeks back and forth.
+  for (const std::int64_t at : {65533, 65534, 65535, 131071, 3, 131070, 199996}) {
+    s->seek(at);
+    const auto b = [&](std::int64_t k) {
+      return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[k]));
+    };
+    const std::uint32_t want = b(at) | b(at + 1) << 8 | b(at + 2) << 16 | b(at + 3) << 24;
+    EXPECT_EQ(static_cast<std::uint32_t>(s->reads32()), want) << at;
+  }
+  // Large and small block reads agree with the file.
+  s->seek(10);
+  std::string block(150000, '\0');
+  s->readbytes(block.data(), block.size());
+  EXPECT_EQ(block, bytes.substr(10, 150000));
+  EXPECT_EQ(s->readu8(), static_cast<unsigned char>(bytes[150010]));
+  // readsome stops at the end without failing.
+  s->seek(199990);
+  std::string tail(100, '\0');
+  EXPECT_EQ(s->readsome(tail.data(), tail.size()), 10u);
+  EXPECT_TRUE(s->eof());
+}
+
+TEST(ByteStreamDeathTest, ReadPastTheEndEndsTheProcess) {
+  tempdir dir;
+  const auto path = dir / "short";
+  testing::writefile(path, "abc");
+  const auto open = [&] { return bytestream::openread(fromutf8(path.string())); };
+  EXPECT_EXIT(open()->reads32(), ::testing::ExitedWithCode(255), "^Error reading from stream$");
+  EXPECT_EXIT(
+      {
+        auto s = open();
+        s->seek(3);
+        s->readu8();
+      },
+      ::testing::ExitedWithCode(255), "^Error reading from stream$");
+  EXPECT_EXIT(open()->readtext(4), ::testing::ExitedWithCode(255), "^Error reading from stream$");
+}
+
+TEST(ByteStream, OpenFailsWithoutAFile) {
+  tempdir dir;
+  EXPECT_EQ(bytestream::openread(fromutf8((dir / "missing").string())), nullptr);
+  EXPECT_EQ(bytestream::openwrite(fromutf8((dir / "no" / "such" / "folder").string())), nullptr);
+}
+
+TEST(ByteStream, WritesReadBack) {
+  tempdir dir;
+  const text path = fromutf8((dir / "out.bin").string());
+  {
+    auto w = bytestream::openwrite(path);
+    ASSERT_TRUE(w);
+    w->writeu8(0xAB);
+    w->writes32(-2);
+    const std::string big(70000, 'x');  // larger than the buffer
+    w->writebytes(big.data(), big.size());
+    w->writes32(0x01020304);
+    w->close();
+  }
+  auto r = bytestream::openread(path);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->size(), 1 + 4 + 70000 + 4);
+  EXPECT_EQ(r->readu8(), 0xAB);
+  EXPECT_EQ(r->reads32(), -2);
+  r->seek(5 + 70000);
+  EXPECT_EQ(r->reads32(), 0x01020304);
+  EXPECT_TRUE(r->eof());
+}
+
+TEST(ByteStream, BackslashesSeparateFolders) {
+  tempdir dir;
+  std::filesystem::create_directory(dir / "sub");
+  testing::writefile(dir / "sub" / "f.wad", "PWAD");
+  const std::string withbackslash = dir.path().string() + "\\sub\\f.wad";
+  auto s = bytestream::openread(fromutf8(withbackslash));
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->readtext(4), u"PWAD");
+}
+
+}  // namespace
+}  // namespace tracewell

@@ -1,0 +1,82 @@
+// Timestamp text forms, ordering and binary form.
+#include "support/timestamp.h"
+
+#include <gtest/gtest.h>
+
+#include "testlib/harness.h"
+#include "testlib/wadbuilder.h"
+
+namespace tracewell {
+namespace {
+
+TEST(Timestamp, TextForms) {
+  struct {
+    timestamp t;
+    const char16_t *date, *time, *dotted;
+  } cases[] = {
+      {timestamp::Create(2014, 3, 6, 13, 5, 9), u"06/03/14", u"01:05:09 PM", u"014.03.06.13.05.09"},
+      {timestamp::Create(2000, 1, 1, 0, 0, 0), u"01/01/00", u"00:00:00 AM", u"000.01.01.00.00.00"},
+      {timestamp::Create(1999, 12, 31, 23, 59, 59), u"31/12/99", u"11:59:59 PM", u"999.12.31.23.59.59"},
+      {timestamp::Create(2024, 6, 30, 12, 0, 0), u"30/06/24", u"00:00:00 PM", u"024.06.30.12.00.00"},
+      {timestamp::Create(2024, 6, 30, 11, 30, 0), u"30/06/24", u"11:30:00 AM", u"024.06.30.11.30.00"},
+      {timestamp::Create(7, 2, 3, 4, 5, 6), u"03/02/7", u"04:05:06 AM", u"7.02.03.04.05.06"},
+      {timestamp::Create(12345, 100, -5, 0, 0, 0), u"-5/100/45", u"00:00:00 AM", u"345.100.-5.00.00.00"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.t.getdate(), c.date);
+    EXPECT_EQ(c.t.gettime(), c.time);
+    EXPECT_EQ(c.t.todottedstring(), c.dotted);
+    EXPECT_EQ(c.t.tostring(), text(c.date) + u" - " + c.time);
+  }
+}
+
+TEST(Timestamp, CompareOrdersFromYearDownToSecond) {
+  const timestamp base = timestamp::Create(2014, 3, 6, 13, 5, 9);
+  EXPECT_EQ(base.compare(base), 0);
+  // A later year wins over everything smaller; each field decides only when the larger ones are equal.
+  const timestamp later[] = {
+      timestamp::Create(2015, 1, 1, 0, 0, 0),  timestamp::Create(2014, 4, 1, 0, 0, 0),
+      timestamp::Create(2014, 3, 7, 0, 0, 0),  timestamp::Create(2014, 3, 6, 14, 0, 0),
+      timestamp::Create(2014, 3, 6, 13, 6, 0), timestamp::Create(2014, 3, 6, 13, 5, 10),
+  };
+  for (const auto& l : later) {
+    EXPECT_EQ(l.compare(base), 1) << toutf8(l.tostring());
+    EXPECT_EQ(base.compare(l), -1) << toutf8(l.tostring());
+  }
+}
+
+TEST(Timestamp, NowIsALocalCalendarTime) {
+  timestamp a = timestamp::now(), b = timestamp::now();
+  if (a.compare(b) != 0) a = timestamp::now(), b = timestamp::now();  // crossed a second boundary
+  EXPECT_EQ(a.compare(b), 0);
+  EXPECT_GE(a.year, 2020);
+  EXPECT_TRUE(a.month >= 1 && a.month <= 12 && a.day >= 1 && a.day <= 31);
+  EXPECT_TRUE(a.hour >= 0 && a.hour <= 23 && a.minute >= 0 && a.minute <= 59);
+}
+
+TEST(Timestamp, BinaryFormIsSixLittleEndianFieldsFromHour) {
+  testing::tempdir dir;
+  const text path = fromutf8((dir / "t.bin").string());
+  const timestamp t = timestamp::Create(2014, 3, 6, 13, 5, -9);
+  {
+    auto w = bytestream::openwrite(path);
+    EXPECT_EQ(t.write(*w), 0);
+  }
+  const std::string bytes = testing::readfile(dir / "t.bin");
+  std::string want;
+  for (const std::int32_t v : {13, 5, -9, 6, 3, 2014}) testing::puts32(want, want.size(), v);
+  EXPECT_EQ(bytes, want);
+  auto r = bytestream::openread(path);
+  const timestamp back = timestamp::read(*r);
+  EXPECT_EQ(back.compare(t), 0);
+  EXPECT_EQ(back.second, -9);
+}
+
+TEST(TimestampDeathTest, ShortStreamIsAReadFailure) {
+  testing::tempdir dir;
+  auto s = testing::openbytes(dir.path(), std::string(23, '\0'));
+  EXPECT_EXIT(timestamp::read(*s), ::testing::ExitedWithCode(255), "^Error reading from stream$");
+}
+
+}  // namespace
+}  // namespace tracewell
