@@ -74,10 +74,15 @@ std::string encode(const std::vector<rawlinedef>& records, std::int32_t format);
 std::string encode(const std::vector<rawsidedef>& records);
 std::string encode(const std::vector<rawsector>& records);
 
-// Changes to a map group made by addmap.
+// Changes to a map group made by addmap, e.g. mapoptions::without("REJECT").
 struct mapoptions {
   std::vector<std::string> omit;                            // lumps left out
   std::vector<std::pair<std::string, std::string>> rename;  // {from, to}, e.g. {"LINEDEFS", "linedefs"}
+
+  static mapoptions without(std::string lump) { return mapoptions{{std::move(lump)}, {}}; }
+  static mapoptions renamed(std::string from, std::string to) {
+    return mapoptions{{}, {{std::move(from), std::move(to)}}};
+  }
 };
 
 // One directory entry and its data.

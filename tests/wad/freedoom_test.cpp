@@ -1,0 +1,57 @@
+// Real data: every map of Debian's freedoom2.wad is listed and decodes consistently.
+#include <gtest/gtest.h>
+
+#include "testlib/harness.h"
+#include "wad/map.h"
+
+namespace tracewell {
+namespace {
+
+TEST(Freedoom2, ListsMap01ToMap32AndDecodesThemInDoomFormat) {
+  const std::string path = testing::freedoom2path();
+  if (path.empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  auto stream = bytestream::openread(fromutf8(path));
+  ASSERT_TRUE(stream);
+  auto w = wad::read(stream, wad::DOOM);
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->identification, u"IWAD");
+
+  std::list<text> want;
+  for (int i = 1; i <= 32; ++i) want.push_back(u"MAP" + text(i < 10 ? u"0" : u"") + inttotext(i));
+  ASSERT_EQ(w->getmapnames(), want);
+
+  for (const text& name : want) {
+    SCOPED_TRACE(toutf8(name));
+    const lumpgroup group = w->getmaplumps(name, wad::maplumps);
+    ASSERT_EQ(group.size(), 11u);
+    std::shared_ptr<map> m;
+    const auto s = testing::runscripted("", [&] { m = map::Create(group, wad::DOOM); });
+    ASSERT_TRUE(m) << s.out;
+    EXPECT_EQ(s.out, "");
+
+    const lump& lines = *map::getlump(group, u"LINEDEFS");
+    EXPECT_EQ(m->vertexes.size(), static_cast<std::size_t>(map::getlump(group, u"VERTEXES")->size / 4));
+    EXPECT_EQ(m->linedefs.size(), static_cast<std::size_t>(lines.size / 14));
+    EXPECT_EQ(m->sidedefs.size(), static_cast<std::size_t>(map::getlump(group, u"SIDEDEFS")->size / 30));
+    EXPECT_EQ(m->sectors.size(), static_cast<std::size_t>(map::getlump(group, u"SECTORS")->size / 26));
+    EXPECT_FALSE(m->linedefs.empty());
+
+    // Decoded in the right layout, every reference points at a record that exists.
+    for (const linedef& l : m->linedefs) {
+      ASSERT_LT(l.startvertex, m->vertexes.size());
+      ASSERT_LT(l.endvertex, m->vertexes.size());
+      ASSERT_LT(l.rightside, static_cast<std::int32_t>(m->sidedefs.size()));
+      ASSERT_LT(l.leftside, static_cast<std::int32_t>(m->sidedefs.size()));
+      ASSERT_GE(l.rightside, 0);  // every line has a front side
+    }
+    for (const sidedef& sd : m->sidedefs) ASSERT_LT(sd.sector, m->sectors.size());
+
+    // The Hexen layout over the same bytes: the lump lies inside the file, so
+    // it yields size / 16 records and never runs into the end of the file.
+    ASSERT_LE(static_cast<std::int64_t>(lines.filepos) + lines.size, stream->size());
+    EXPECT_EQ(linedef::readlump(lines, wad::HEXEN).size(), static_cast<std::size_t>(lines.size / 16));
+  }
+}
+
+}  // namespace
+}  // namespace tracewell

@@ -1,0 +1,161 @@
+// WAD container: header checks, directory reading, map detection and map lump groups.
+#include "wad/wad.h"
+
+#include <gtest/gtest.h>
+
+#include "testlib/harness.h"
+#include "testlib/wadbuilder.h"
+
+namespace tracewell {
+namespace {
+
+using testing::openbytes;
+using testing::tempdir;
+using testing::wadbuilder;
+
+std::vector<text> names(const lumpgroup& group) {
+  std::vector<text> out;
+  for (const auto& l : group) out.push_back(l->trimmedname());
+  return out;
+}
+
+TEST(Wad, OnlyUpperCaseIwadAndPwadAreWads) {
+  tempdir dir;
+  struct {
+    std::string id;
+    bool valid;
+  } cases[] = {{"IWAD", true},  {"PWAD", true}, {"iwad", false}, {"Pwad", false},
+               {"WAD2", false}, {"IWA", false}, {" PWA", false}};
+  for (const auto& c : cases) {
+    wadbuilder b(c.id);
+    b.addlump("PLAYPAL", "xyz");
+    auto w = wad::read(b.open(dir.path()), wad::HEXEN);
+    ASSERT_EQ(w != nullptr, c.valid) << c.id;
+    if (!w) continue;
+    EXPECT_EQ(w->identification, u(c.id));
+    EXPECT_EQ(w->format, wad::HEXEN);
+    EXPECT_EQ(w->invalidwad, 0);
+  }
+  EXPECT_EQ(wad::read(nullptr, wad::DOOM), nullptr);
+}
+
+TEST(Wad, DirectoryEntriesKeepTheirFieldsAndShareTheStream) {
+  tempdir dir;
+  wadbuilder b("IWAD");
+  b.addlump("PLAYPAL", "abcd");
+  b.addlump("BLOCKMAP", "ef");
+  b.addlump(std::string("AB\0CD\0\0\0", 8));
+  b.entry(2).filepos = -7;
+  b.entry(2).size = -1;
+  auto stream = b.open(dir.path());
+  auto w = wad::read(stream, wad::DOOM);
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->numlumps, 3);
+  EXPECT_EQ(w->infotableoffset, static_cast<std::int32_t>(b.directoryoffset()));
+  ASSERT_EQ(w->directory.size(), 3u);
+  EXPECT_EQ(w->directory[0]->filepos, 12);
+  EXPECT_EQ(w->directory[0]->size, 4);
+  EXPECT_EQ(w->directory[0]->name, text(u"PLAYPAL\0", 8));
+  EXPECT_EQ(w->directory[1]->name, u"BLOCKMAP");  // eight characters, no NUL
+  EXPECT_EQ(w->directory[1]->trimmedname(), u"BLOCKMAP");
+  EXPECT_EQ(w->directory[2]->filepos, -7);  // stored as is, never checked
+  EXPECT_EQ(w->directory[2]->size, -1);
+  EXPECT_EQ(w->directory[2]->trimmedname(), u"AB");  // cut at the first NUL
+  for (const auto& l : w->directory) EXPECT_EQ(l->stream, stream);
+}
+
+TEST(Wad, EmptyNegativeAndOversizedDirectories) {
+  tempdir dir;
+  for (const std::int32_t n : {0, -1, INT32_MIN}) {
+    wadbuilder b;
+    b.addlump("MAP01");
+    b.numlumps(n);
+    auto w = wad::read(b.open(dir.path()), wad::DOOM);
+    ASSERT_TRUE(w) << n;
+    EXPECT_TRUE(w->directory.empty());
+    EXPECT_TRUE(w->getmapnames().empty());
+    EXPECT_TRUE(w->getmaplumps(u"MAP01", wad::maplumps).empty());
+  }
+  // More entries claimed than the file holds: the file ends where an entry
+  // should begin, so the WAD is invalid (and nothing huge is allocated).
+  for (const std::int32_t n : {3, INT32_MAX}) {
+    wadbuilder b;
+    b.addlump("MAP01");
+    b.addlump("THINGS", "12345678");
+    b.numlumps(n);
+    EXPECT_EQ(wad::read(b.open(dir.path()), wad::DOOM), nullptr) << n;
+  }
+  // A directory offset that cannot be sought to.
+  wadbuilder b;
+  b.addlump("MAP01");
+  b.infotableoffset(-16);
+  EXPECT_EQ(wad::read(b.open(dir.path()), wad::DOOM), nullptr);
+}
+
+// Cut the file at every offset: inside the header, the lump data or a directory
+// entry the read fails and the process ends; exactly at an entry start the WAD
+// is merely invalid.
+TEST(WadDeathTest, TruncatedFiles) {
+  tempdir dir;
+  wadbuilder b;
+  b.addlump("MAP01", "data");
+  b.addlump("THINGS");
+  const std::string whole = b.bytes();
+  for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+    auto stream = openbytes(dir.path(), testing::truncated(whole, cut), "cut" + std::to_string(cut));
+    const bool atentrystart = cut >= b.directoryoffset() && (cut - b.directoryoffset()) % 16 == 0;
+    if (atentrystart) {
+      EXPECT_EQ(wad::read(stream, wad::DOOM), nullptr) << cut;
+    } else {
+      EXPECT_EXIT(wad::read(stream, wad::DOOM), ::testing::ExitedWithCode(255), "^Error reading from stream$")
+          << cut;
+    }
+  }
+}
+
+TEST(Wad, MapNamesAreEntriesStartingWithUpperCaseMap) {
+  tempdir dir;
+  wadbuilder b;
+  for (const std::string& name :
+       {std::string("MAP01"), std::string("E1M1"), std::string("MAPINFO"), std::string("map02"),
+        std::string("MAP03\0XY", 8), std::string("MAP01"), std::string("XMAP04"), std::string("MAP")}) {
+    b.addlump(name);
+  }
+  auto w = wad::read(b.open(dir.path()), wad::DOOM);
+  ASSERT_TRUE(w);
+  const std::list<text> want = {u"MAP01", u"MAPINFO", u"MAP03", u"MAP01", u"MAP"};
+  EXPECT_EQ(w->getmapnames(), want);
+}
+
+TEST(Wad, MapLumpGroupIsFoundIgnoringCaseAndPadding) {
+  tempdir dir;
+  wadbuilder b;
+  b.addlump("PLAYPAL");
+  b.addmap("MAP01", testing::squaremap());
+  b.addmap(std::string("MAP02\0XY", 8), testing::squaremap());
+  b.addmap("MAP01", testing::squaremap());  // a second MAP01: never reached
+  b.addlump("MAPINFO");
+  b.addlump("ENDOOM");
+  auto w = wad::read(b.open(dir.path()), wad::DOOM);
+  ASSERT_TRUE(w);
+  const std::vector<text> group = {u"MAP01",    u"THINGS", u"LINEDEFS", u"SIDEDEFS", u"VERTEXES", u"SEGS",
+                                   u"SSECTORS", u"NODES",  u"SECTORS",  u"REJECT",   u"BLOCKMAP"};
+  for (const text request : {u"MAP01", u"map01", u"Map01"}) {
+    const lumpgroup g = w->getmaplumps(request, wad::maplumps);
+    EXPECT_EQ(names(g), group);
+    ASSERT_FALSE(g.empty());
+    EXPECT_EQ(g[0], w->directory[1]);  // shared with the directory, the first marker
+  }
+  EXPECT_EQ(w->getmaplumps(u"map02", wad::maplumps).size(), 11u);
+  EXPECT_EQ(w->getmaplumps(text(u"MAP02\0XY", 8), wad::maplumps).size(), 11u);
+  // Positional: MAPINFO's group is simply whatever follows it, cut at the end.
+  EXPECT_EQ(names(w->getmaplumps(u"mapinfo", wad::maplumps)), (std::vector<text>{u"MAPINFO", u"ENDOOM"}));
+  EXPECT_EQ(names(w->getmaplumps(u"ENDOOM", wad::maplumps)), std::vector<text>{u"ENDOOM"});
+  EXPECT_EQ(w->getmaplumps(u"MAP01", 3).size(), 3u);
+  EXPECT_TRUE(w->getmaplumps(u"MAP01", 0).empty());
+  EXPECT_TRUE(w->getmaplumps(u"MAP03", wad::maplumps).empty());
+  EXPECT_TRUE(w->getmaplumps(u"MAP0", wad::maplumps).empty());
+}
+
+}  // namespace
+}  // namespace tracewell
