@@ -1,0 +1,146 @@
+// Automap rendering: sorting linedefs into line categories, fitting the map into the image, drawing.
+#include "render/automap.h"
+
+#include <algorithm>
+
+#include "render/draw.h"
+#include "render/widemath.h"
+#include "support/process.h"
+
+namespace tracewell {
+
+namespace {
+
+// The sector on a side, or null when the side is absent or its sector number is out of range.
+const sector* sideof(const map& m, std::int32_t side) {
+  if (side < 0) return nullptr;
+  const std::size_t s = m.sidedefs[static_cast<std::size_t>(side)].sector;
+  return s < m.sectors.size() ? &m.sectors[s] : nullptr;
+}
+
+std::int32_t categoryof(const map& m, const linedef& l, std::int32_t actionspecial) {
+  const sector* front = sideof(m, l.rightside);
+  const sector* back = sideof(m, l.leftside);
+  const bool floorchange = front != nullptr && back != nullptr && front->floorheight != back->floorheight;
+  const bool ceilchange = front != nullptr && back != nullptr && front->ceilheight != back->ceilheight;
+  const bool action = l.special != 0 && actionspecial != 0;
+  const std::int32_t base = l.getflag(linedef::impassable) != 0 ? 5 : 0;
+  if (action) return base + 4;
+  if (floorchange && ceilchange) return base + 3;
+  if (ceilchange) return base + 2;
+  if (floorchange) return base + 1;
+  return base;
+}
+
+// trunc(n / d) for d > 0, as a 64-bit value; callers keep the quotient in range.
+std::int64_t quotient(int128 n, std::int64_t d) {
+  return static_cast<std::int64_t>(n / d);
+}
+
+}  // namespace
+
+renderslots getrenderlines(const map& m, std::int32_t& leastx, std::int32_t& leasty, std::int32_t& greatestx,
+                           std::int32_t& greatesty, std::int32_t actionspecial) {
+  leastx = leasty = greatestx = greatesty = 0;
+  renderslots slots;
+  const auto sides = static_cast<std::int64_t>(m.sidedefs.size());
+  bool first = true;
+  for (const linedef& l : m.linedefs) {
+    if (l.startvertex >= m.vertexes.size() || l.endvertex >= m.vertexes.size()) {
+      fatalstop(u"Encountered invalid vertex ID. Probably using the wrong map format.");
+    }
+    if (l.rightside >= sides || l.leftside >= sides) {
+      fatalstop(u"Encountered invalid sidedef ID. Probably using the wrong map format.");
+    }
+    const vertex& a = m.vertexes[l.startvertex];
+    const vertex& b = m.vertexes[l.endvertex];
+    auto& slot = slots[static_cast<std::size_t>(categoryof(m, l, actionspecial))];
+    if (!slot) slot.emplace();
+    slot->push_back({a.x, a.y, b.x, b.y});
+    if (first) {
+      leastx = greatestx = a.x;
+      leasty = greatesty = a.y;
+      first = false;
+    }
+    leastx = std::min({leastx, a.x, b.x});
+    leasty = std::min({leasty, a.y, b.y});
+    greatestx = std::max({greatestx, a.x, b.x});
+    greatesty = std::max({greatesty, a.y, b.y});
+  }
+  return slots;
+}
+
+mapfit mapfit::make(std::int32_t leastx, std::int32_t leasty, std::int32_t greatestx, std::int32_t greatesty,
+                    std::int32_t width, std::int32_t height, std::int32_t margin) {
+  mapfit f;
+  f.leastx = leastx;
+  f.leasty = leasty;
+  f.dx = std::max<std::int64_t>(std::int64_t{greatestx} - leastx, 0);
+  f.dy = std::max<std::int64_t>(std::int64_t{greatesty} - leasty, 0);
+  // The inner area; zero or negative when the margins meet.
+  const std::int64_t innerw = std::int64_t{width} - 2 * std::int64_t{margin};
+  const std::int64_t innerh = std::int64_t{height} - 2 * std::int64_t{margin};
+  // The longer extent fills its side of the inner area; the other keeps the proportion.
+  if (f.dx > f.dy) {
+    f.w = innerw;
+    f.h = quotient(int128{f.dy} * innerw, f.dx);
+  } else if (f.dy > 0) {
+    f.h = innerh;
+    f.w = quotient(int128{f.dx} * innerh, f.dy);
+  }
+  // When the image's proportions differ more than the map's, that side can
+  // outgrow the inner area; then the other side gives the scale instead.
+  if (innerw >= 1 && innerh >= 1) {
+    if (f.dx > f.dy && f.h > innerh) {
+      f.h = innerh;
+      f.w = quotient(int128{f.dx} * innerh, f.dy);
+    } else if (f.dx <= f.dy && f.w > innerw) {
+      f.w = innerw;
+      f.h = quotient(int128{f.dy} * innerw, f.dx);
+    }
+  }
+  f.offx = (std::int64_t{width} - f.w) / 2;
+  f.offy = (std::int64_t{height} - f.h) / 2;
+  return f;
+}
+
+// The offset sits inside the truncation: (x - least) / extent * size + offset as one exact fraction.
+std::int64_t mapfit::column(std::int32_t x) const {
+  return dx > 0 ? quotient(int128{x - leastx} * w + int128{offx} * dx, dx) : offx;
+}
+
+std::int64_t mapfit::row(std::int32_t y) const {
+  return dy > 0 ? quotient(int128{y - leasty} * h + int128{offy} * dy, dy) : offy;
+}
+
+int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int32_t leastx,
+                std::int32_t leasty, std::int32_t greatestx, std::int32_t greatesty, std::int32_t width,
+                std::int32_t height, std::int32_t margin, std::int32_t color) {
+  const mapfit fit = mapfit::make(leastx, leasty, greatestx, greatesty, width, height, margin);
+  for (const renderline& l : lines) {
+    drawline(buffer, fit.column(l.x0), fit.row(l.y0), fit.column(l.x1), fit.row(l.y1), color);
+  }
+  return 0;
+}
+
+std::unique_ptr<TPixmap> render(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
+                                std::int32_t background, const std::vector<std::int32_t>& colors,
+                                const std::vector<std::int32_t>& order, std::int32_t actionspecial) {
+  std::unique_ptr<TPixmap> buffer = TPixmap::Create(width, height, TPixmap::RGBA, 4);
+  if (!buffer) return nullptr;
+  buffer->ClearPixels(background);
+  std::int32_t leastx = 0, leasty = 0, greatestx = 0, greatesty = 0;
+  const renderslots slots = getrenderlines(m, leastx, leasty, greatestx, greatesty, actionspecial);
+  const std::size_t categories = std::min<std::size_t>(order.empty() ? linecolors : order.size(), linecolors);
+  for (std::int32_t pass = 1; pass <= 9; ++pass) {
+    for (std::size_t i = 0; i < categories; ++i) {
+      const std::int32_t o = order.empty() ? defaultorders[i] : order[i];
+      if (!slots[i] || o != pass) continue;
+      const std::int32_t color = i < colors.size() ? colors[i] : defaultcolors[i];
+      renderlines(*slots[i], *buffer, leastx, leasty, greatestx, greatesty, width, height, margin, color);
+    }
+  }
+  return buffer;
+}
+
+}  // namespace tracewell

@@ -1,0 +1,91 @@
+// Automap rendering: sorting linedefs into line categories, fitting the map into the image, drawing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "render/pixmap.h"
+#include "wad/map.h"
+
+namespace tracewell {
+
+// Opaque colours of the automap look (ARGB).
+inline constexpr std::int32_t black = -16777216;  // 0xFF000000
+inline constexpr std::int32_t brown = -4424628;   // 0xFFBC7C4C
+inline constexpr std::int32_t red = -262144;      // 0xFFFC0000
+inline constexpr std::int32_t yellow = -197632;   // 0xFFFCFC00
+
+// Number of line categories. Category = (impassable ? 5 : 0) + one of
+// 0 plain, 1 floor change, 2 ceiling change, 3 both changes, 4 action line.
+inline constexpr std::int32_t linecolors = 10;
+
+// What render uses in place of an empty colour or order list: floor changes
+// brown in pass 1, ceiling changes and action lines yellow in pass 2, other
+// impassable lines red in pass 3, passable plain lines hidden (order 0).
+inline constexpr std::array<std::int32_t, linecolors> defaultcolors = {black, brown, yellow, brown, yellow,
+                                                                       red,   red,   red,    red,   yellow};
+inline constexpr std::array<std::int32_t, linecolors> defaultorders = {0, 1, 2, 1, 2, 3, 3, 3, 3, 2};
+
+// One segment to draw, in map units: start vertex (x0, y0) to end vertex (x1, y1).
+struct renderline {
+  std::int32_t x0 = 0;
+  std::int32_t y0 = 0;
+  std::int32_t x1 = 0;
+  std::int32_t y1 = 0;
+};
+
+// One slot per category: absent when the category got no line, otherwise its
+// lines in linedef order (never an empty list).
+using renderslots = std::array<std::optional<std::vector<renderline>>, linecolors>;
+
+// Sorts every linedef of `m` into its category and measures the bounds of all
+// linedef end points (0, 0, 0, 0 without linedefs) into the four outputs.
+// Action lines (special not 0) get categories 4 and 9 only when `actionspecial`
+// is nonzero. A side number below 0 is an absent side, a sector number out of
+// range leaves its side without a sector. A vertex or sidedef number out of
+// range is the fatal stop "Encountered invalid vertex ID. Probably using the
+// wrong map format." (or "... invalid sidedef ID ...").
+renderslots getrenderlines(const map& m, std::int32_t& leastx, std::int32_t& leasty, std::int32_t& greatestx,
+                           std::int32_t& greatesty, std::int32_t actionspecial);
+
+// How map units become pixels: the map's bounds scaled, keeping proportions,
+// into the image less `margin` on every side, and centred. All arithmetic is
+// exact in integers, total for any sizes: a side scaled past the inner area is
+// shrunk to fit when the inner area is at least 1 x 1, and an extent of 0 puts
+// every point on the centre line of that axis.
+struct mapfit {
+  std::int64_t leastx = 0, leasty = 0;
+  std::int64_t dx = 0, dy = 0;  // extents of the bounds
+  std::int64_t w = 0, h = 0;    // size of the drawing, less one, in pixels
+  std::int64_t offx = 0, offy = 0;
+
+  static mapfit make(std::int32_t leastx, std::int32_t leasty, std::int32_t greatestx, std::int32_t greatesty,
+                     std::int32_t width, std::int32_t height, std::int32_t margin);
+  // Pixel column of map x and pixel row of map y, truncated toward zero;
+  // within +-2^35 for any input.
+  std::int64_t column(std::int32_t x) const;
+  std::int64_t row(std::int32_t y) const;
+};
+
+// Draws every line of `lines`, start to end, into `buffer` in `color`, placed
+// by mapfit::make with the given bounds and sizes. Returns 0.
+int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int32_t leastx,
+                std::int32_t leasty, std::int32_t greatestx, std::int32_t greatesty, std::int32_t width,
+                std::int32_t height, std::int32_t margin, std::int32_t color);
+
+// The automap of `m` as a new width x height buffer cleared to `background`.
+// Passes 1 to 9 are drawn in turn; in each, categories whose `order` entry
+// equals the pass, in ascending number, in their `colors` entry. An empty
+// `colors` or `order` stands for defaultcolors / defaultorders; entries past
+// the tenth are ignored and a missing colour entry takes the default colour.
+// Every linedef widens the bounds, drawn or not. Null only when the buffer
+// cannot be created (TPixmap::Create), and then nothing else is done. Ends
+// the process through the fatal stops of getrenderlines.
+std::unique_ptr<TPixmap> render(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
+                                std::int32_t background, const std::vector<std::int32_t>& colors,
+                                const std::vector<std::int32_t>& order, std::int32_t actionspecial);
+
+}  // namespace tracewell

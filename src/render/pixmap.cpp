@@ -1,0 +1,70 @@
+// The pixel buffer that maps are drawn into: rows of R, G, B, A bytes.
+#include "render/pixmap.h"
+
+#include <algorithm>
+#include <new>
+
+namespace tracewell {
+
+namespace {
+// Bytes per row: 4 per pixel, rounded up to a multiple of `align`.
+std::int64_t rowbytes(std::int32_t width, std::int32_t align) {
+  const std::int64_t a = std::max<std::int32_t>(align, 1);
+  return (std::int64_t{std::max<std::int32_t>(width, 0)} * 4 + a - 1) / a * a;
+}
+}  // namespace
+
+std::int64_t TPixmap::StorageSize(std::int32_t width, std::int32_t height, std::int32_t format,
+                                  std::int32_t align) {
+  if (format != RGBA) return -1;
+  const std::int64_t pitch = rowbytes(width, align);
+  const std::int64_t rows = std::max<std::int32_t>(height, 0);
+  // Compared by division: the product itself can pass 2^63.
+  if (rows > 0 && pitch > maxcapacity / rows) return -1;
+  return pitch * rows;
+}
+
+std::unique_ptr<TPixmap> TPixmap::Create(std::int32_t width, std::int32_t height, std::int32_t format,
+                                         std::int32_t align) {
+  const std::int64_t capacity = StorageSize(width, height, format, align);
+  if (capacity < 0) return nullptr;
+  std::unique_ptr<TPixmap> pixmap;
+  try {
+    pixmap = std::make_unique<TPixmap>(key());
+    if (capacity > 0) {
+      pixmap->storage_ =
+          std::make_unique_for_overwrite<std::uint32_t[]>(static_cast<std::size_t>((capacity + 3) / 4));
+      pixmap->pixels_ = reinterpret_cast<std::uint8_t*>(pixmap->storage_.get());
+    }
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  pixmap->width_ = std::max<std::int32_t>(width, 0);
+  pixmap->height_ = std::max<std::int32_t>(height, 0);
+  pixmap->format_ = format;
+  pixmap->capacity_ = capacity;
+  pixmap->pitch_ = rowbytes(width, align);
+  return pixmap;
+}
+
+void TPixmap::ClearPixels(std::int32_t colour) {
+  if (width_ == 0 || height_ == 0) return;
+  const std::uint32_t word = PackPixel(colour);
+  if (pitch_ % 4 == 0) {
+    // Rows start on word boundaries: plain word fills, one run when rows are unpadded.
+    std::uint32_t* words = storage_.get();
+    const std::int64_t rowwords = pitch_ / 4;
+    if (rowwords == width_) {
+      std::fill_n(words, rowwords * height_, word);
+    } else {
+      for (std::int64_t y = 0; y < height_; ++y) std::fill_n(words + y * rowwords, width_, word);
+    }
+    return;
+  }
+  for (std::int64_t y = 0; y < height_; ++y) {
+    std::uint8_t* p = pixels_ + y * pitch_;
+    for (std::int64_t x = 0; x < width_; ++x, p += 4) StoreWord(p, word);
+  }
+}
+
+}  // namespace tracewell

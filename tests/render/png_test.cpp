@@ -1,0 +1,184 @@
+// PNG writer: round trips through libpng's decoder, chunk layout, and failures that must not damage files.
+#include "render/png.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <random>
+
+#include "testlib/harness.h"
+
+namespace tracewell {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readfile;
+using testing::tempdir;
+using testing::writefile;
+
+struct decodedpng {
+  bool ok = false;
+  std::uint32_t width = 0, height = 0;
+  std::vector<std::uint8_t> bytes;  // R, G, B, A per pixel, rows top to bottom
+  std::vector<std::string> chunks;
+  std::string ihdr;     // the 13 bytes of IHDR
+  int zlibflevel = -1;  // compression level class from the first IDAT's zlib header
+};
+
+std::uint32_t bigendian(const std::string& s, std::size_t at) {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<std::uint8_t>(s[at + i]);
+  return v;
+}
+
+decodedpng decode(const fs::path& path) {
+  decodedpng d;
+  const std::string file = readfile(path);
+  for (std::size_t at = 8; at + 12 <= file.size();) {
+    const std::uint32_t length = bigendian(file, at);
+    const std::string type = file.substr(at + 4, 4);
+    if (type == "IHDR") d.ihdr = file.substr(at + 8, length);
+    if (type == "IDAT" && d.zlibflevel < 0) d.zlibflevel = static_cast<std::uint8_t>(file[at + 9]) >> 6;
+    d.chunks.push_back(type);
+    at += 12 + length;
+  }
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, file.data(), file.size())) return d;
+  image.format = PNG_FORMAT_RGBA;
+  d.bytes.resize(PNG_IMAGE_SIZE(image));
+  d.ok = png_image_finish_read(&image, nullptr, d.bytes.data(), 0, nullptr) != 0;
+  d.width = image.width;
+  d.height = image.height;
+  png_image_free(&image);
+  return d;
+}
+
+std::unique_ptr<TPixmap> threebytwo() {
+  auto p = TPixmap::Create(3, 2);
+  const std::int32_t colours[] = {0x11223344, static_cast<std::int32_t>(0x80FF0000u), 0,
+                                  -1,         static_cast<std::int32_t>(0xFF000000u), 0x7F010203};
+  for (int i = 0; i < 6; ++i) p->WritePixel(i % 3, i / 3, colours[i]);
+  return p;
+}
+
+text pathtext(const fs::path& p) {
+  return fromutf8(p.string());
+}
+
+TEST(Png, RoundTripGivesTheBufferBytesAndOnlyTheCriticalChunks) {
+  tempdir dir;
+  auto p = threebytwo();
+  ASSERT_EQ(WritePNG(*p, pathtext(dir / "a.png"), 5), 1);
+  const decodedpng d = decode(dir / "a.png");
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.width, 3u);
+  EXPECT_EQ(d.height, 2u);
+  const std::vector<std::uint8_t> want = {0x22, 0x33, 0x44, 0x11, 0xFF, 0, 0, 0x80, 0, 0, 0, 0,
+                                          0xFF, 0xFF, 0xFF, 0xFF, 0,    0, 0, 0xFF, 1, 2, 3, 0x7F};
+  EXPECT_EQ(d.bytes, want);
+  EXPECT_EQ(d.chunks, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
+  ASSERT_EQ(d.ihdr.size(), 13u);
+  EXPECT_EQ(d.ihdr.substr(8), std::string("\x08\x06\x00\x00\x00", 5));  // depth 8, RGBA, no interlace
+  // Only the folder holds the image; the temporary file is gone.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(Png, LevelIsClampedToZeroThroughNine) {
+  tempdir dir;
+  auto p = threebytwo();
+  // zlib records its level class in the stream header: 0 for levels 0-1, 1 for 2-5, 2 for 6, 3 for 7-9.
+  struct {
+    int level, flevel;
+  } cases[] = {{-5, 0}, {-1, 0}, {0, 0}, {5, 1}, {6, 2}, {9, 3}, {10, 3}, {1000, 3}};
+  for (const auto& c : cases) {
+    const fs::path f = dir / (std::to_string(c.level) + ".png");
+    ASSERT_EQ(WritePNG(*p, pathtext(f), c.level), 1) << c.level;
+    const decodedpng d = decode(f);
+    EXPECT_TRUE(d.ok);
+    EXPECT_EQ(d.zlibflevel, c.flevel) << c.level;
+  }
+}
+
+TEST(Png, ReplacesAnExistingFileWithUsualPermissions) {
+  tempdir dir;
+  const fs::path f = dir / "out.png";
+  writefile(f, std::string(100000, 'x'));
+  auto p = threebytwo();
+  ASSERT_EQ(WritePNG(*p, pathtext(f), 5), 1);
+  EXPECT_TRUE(decode(f).ok);
+  EXPECT_LT(fs::file_size(f), 1000u);
+  const mode_t mask = umask(0);
+  umask(mask);
+  struct stat st {};
+  ASSERT_EQ(stat(f.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+}
+
+TEST(Png, BackslashesSeparateFolders) {
+  tempdir dir;
+  fs::create_directory(dir / "sub");
+  auto p = threebytwo();
+  ASSERT_EQ(WritePNG(*p, pathtext(dir.path()) + u"\\sub\\b.png", 5), 1);
+  EXPECT_TRUE(decode(dir / "sub" / "b.png").ok);
+}
+
+TEST(Png, FailuresLeaveNoFileAndExistingFilesUntouched) {
+  tempdir dir;
+  auto good = threebytwo();
+  EXPECT_EQ(WritePNG(*good, pathtext(dir / "missing" / "a.png"), 5), 0);
+  EXPECT_FALSE(fs::exists(dir / "missing"));
+  EXPECT_EQ(WritePNG(*good, u"", 5), 0);
+  // The target is a folder: nothing replaces it.
+  fs::create_directory(dir / "folder.png");
+  EXPECT_EQ(WritePNG(*good, pathtext(dir / "folder.png"), 5), 0);
+  EXPECT_TRUE(fs::is_directory(dir / "folder.png"));
+
+  for (auto [w, h] : {std::pair{0, 4}, {4, 0}, {-2, 3}}) {
+    auto empty = TPixmap::Create(w, h);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(WritePNG(*empty, pathtext(dir / "new.png"), 5), 0);
+    EXPECT_FALSE(fs::exists(dir / "new.png"));
+    writefile(dir / "old.png", "keep me");
+    EXPECT_EQ(WritePNG(*empty, pathtext(dir / "old.png"), 5), 0);
+    EXPECT_EQ(readfile(dir / "old.png"), "keep me");
+  }
+  // Only the kept file and the folder remain: no temporary file anywhere.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+}
+
+TEST(PngDeathTest, AShortWriteFailsAndKeepsTheOldFile) {
+  tempdir dir;
+  const fs::path f = dir / "old.png";
+  writefile(f, "keep me");
+  auto noise = TPixmap::Create(256, 256);
+  std::mt19937 rng(7);
+  for (int y = 0; y < 256; ++y) {
+    for (int x = 0; x < 256; ++x) noise->WritePixel(x, y, static_cast<std::int32_t>(rng()));
+  }
+  // The child may write only 4 KiB per file; the image needs about 256 KiB.
+  EXPECT_EXIT(
+      {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::exit(WritePNG(*noise, pathtext(f), 5) == 0 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(readfile(f), "keep me");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+  // Without the limit the same image is written and decodes to the same bytes.
+  ASSERT_EQ(WritePNG(*noise, pathtext(f), 5), 1);
+  const decodedpng d = decode(f);
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(std::memcmp(d.bytes.data(), noise->PixelPtr(0, 0), d.bytes.size()), 0);
+}
+
+}  // namespace
+}  // namespace tracewell
