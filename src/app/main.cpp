@@ -1,8 +1,10 @@
-// Program entry: runs in the executable's own folder.
+// Program entry: runs the tool in the executable's own folder.
 #include <unistd.h>
 
 #include <climits>
 #include <string>
+
+#include "app/entry.h"
 
 namespace {
 
@@ -21,7 +23,7 @@ void entertoolfolder() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   entertoolfolder();
-  return 0;
+  tracewell::runtool(argc, argv);
 }

@@ -1,0 +1,81 @@
+// The console driver's record: every answer of the dialogue, the open WAD and the colour schemes.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <optional>
+
+#include "app/scheme.h"
+#include "support/bytestream.h"
+#include "support/text.h"
+
+namespace tracewell {
+
+class dictnode;
+struct wad;
+
+// The one console of the process. Every field keeps its value from one cycle
+// to the next, so each answer is the default offered in the next cycle.
+// Console output goes through printline/readline only.
+class console {
+ public:
+  text formatname;  // format word last accepted
+  text inputpath;   // WAD path last opened with success
+  text outputpath;  // output pattern: "%" map name, "*" date/time
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t margin = 0;
+  text schemename;                      // scheme name last accepted
+  text mapname;                         // chosen map in upper case, or "ALL"
+  std::shared_ptr<bytestream> wstream;  // WAD file of this cycle; closed after the output run
+  std::shared_ptr<wad> w;               // container read from wstream
+  std::list<std::shared_ptr<tracewell::scheme>> schemes;  // last one in the settings file first
+  std::list<text> maps;                                   // map names of w, in directory order
+  std::int32_t format = 0;                                // position of formatname in `formats`
+  std::shared_ptr<tracewell::scheme> scheme;              // scheme chosen in this cycle
+
+  // Prints the banner lines.
+  void welcome() const;
+  // Prints "Finished outputting!".
+  void finished() const;
+
+  // The output run: renders and saves the chosen map, or every map for "ALL",
+  // then closes wstream. Needs a completed dialogue (w, maps, scheme set).
+  // Named do_ because `do` is a keyword.
+  void do_();
+  // Loads, renders and saves one map under the output pattern. A map that
+  // cannot be loaded, an image too large to allocate and a file that cannot be
+  // written each print one line; the caller goes on with the next map.
+  void domap(const text& name);
+
+  // The dialogue of one cycle: WAD, map, format, size, scheme, output pattern.
+  // Bad answers are refused and asked again. End of input ends the process:
+  // status 0 at the WAD path prompt (nothing printed), otherwise the line
+  // "Unexpected end of input." and status 1.
+  void requestinputs();
+  // Prints `prompt` and the default line, reads one answer at "> ". An empty
+  // answer gives `fallback`; any other answer is returned untrimmed. nullopt
+  // at end of input; the caller decides what that means.
+  static std::optional<text> getinput(const text& prompt, const text& fallback);
+  // Scheme names one per line (LF-separated, no trailing line feed).
+  text getschemestring() const;
+  // Map names four to a line, each after one space, lines separated by LF, no
+  // trailing line feed; "" for an empty list.
+  text getmapstring(const std::list<text>& names) const;
+  // The first scheme whose name equals `name` ignoring case; null when none does.
+  std::shared_ptr<tracewell::scheme> getscheme(const text& name) const;
+
+  // Loads the settings file at `path` (relative to the working directory) into
+  // a new console. When the file cannot be parsed or defines no colour scheme
+  // it prints why and makes the fatal stop; it does not return then.
+  static std::shared_ptr<console> readpath(const text& path);
+  // A new console from a parsed settings tree: the default_* keys and every
+  // "color_scheme" child (possibly none). Never fails; absent keys give "" or 0.
+  static std::shared_ptr<console> read(dictnode& root);
+  // The format number (0 doom, 1 hexen, 2 zdoom) of `word` ignoring case, or
+  // -1. No trimming: " doom" is -1.
+  static std::int32_t getformat(const text& word);
+};
+
+}  // namespace tracewell

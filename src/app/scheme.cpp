@@ -1,0 +1,22 @@
+// A colour scheme: background, and a colour and drawing pass per line category.
+#include "app/scheme.h"
+
+#include "app/globals.h"
+#include "app/numbers.h"
+#include "settings/dictnode.h"
+
+namespace tracewell {
+
+std::shared_ptr<scheme> scheme::read(dictnode& node) {
+  auto s = std::make_shared<scheme>();
+  s->name = node.getvalue(u"scheme_name");
+  s->actionspecial = tonumber(node.getvalue(u"action_is_special"));
+  s->background = tonumber(node.getvalue(u"background_color"));
+  for (std::size_t i = 0; i < categoryprefixes.size(); ++i) {
+    s->colors[i] = tonumber(node.getvalue(categoryprefixes[i] + u"color"));
+    s->order[i] = tonumber(node.getvalue(categoryprefixes[i] + u"order"));
+  }
+  return s;
+}
+
+}  // namespace tracewell

@@ -1,0 +1,28 @@
+// A colour scheme: background, and a colour and drawing pass per line category.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "support/text.h"
+
+namespace tracewell {
+
+class dictnode;
+
+struct scheme {
+  text name;
+  std::int32_t actionspecial = 0;  // nonzero: action lines get their own categories
+  std::int32_t background = 0;     // ARGB
+  std::vector<std::int32_t> colors = std::vector<std::int32_t>(10, 0);  // ARGB per category
+  std::vector<std::int32_t> order =
+      std::vector<std::int32_t>(10, 0);  // pass 1..9 per category; else not drawn
+
+  // The scheme described by one "color_scheme" settings node. Never fails:
+  // a missing key reads as "" and so as 0, which leaves that category undrawn
+  // (order) or transparent black (colour). Both arrays always hold 10 entries.
+  static std::shared_ptr<scheme> read(dictnode& node);
+};
+
+}  // namespace tracewell

@@ -1,0 +1,33 @@
+// Binding of the settings file: first defaults and the colour schemes.
+#include "app/console.h"
+#include "app/numbers.h"
+#include "settings/dictnode.h"
+#include "support/process.h"
+
+namespace tracewell {
+
+std::shared_ptr<console> console::readpath(const text& path) {
+  const std::shared_ptr<dictnode> root = dictnode::parsefile(path);
+  if (!root) fatalstop(u"Couldn't parse settings file \"" + path + u"\".");
+  std::shared_ptr<console> c = read(*root);
+  if (c->schemes.empty()) fatalstop(u"Settings file \"" + path + u"\" contains no valid color schemes.");
+  return c;
+}
+
+std::shared_ptr<console> console::read(dictnode& root) {
+  auto c = std::make_shared<console>();
+  c->formatname = root.getvalue(u"default_map_format");
+  c->width = tonumber(root.getvalue(u"default_width"));
+  c->height = tonumber(root.getvalue(u"default_height"));
+  c->margin = tonumber(root.getvalue(u"default_margin"));
+  c->schemename = root.getvalue(u"default_scheme");
+  c->inputpath = root.getvalue(u"default_input_path");
+  c->outputpath = root.getvalue(u"default_output_path");
+  // The settings tree returns the last scheme of the file first; keep that order,
+  // so a later scheme wins over an earlier one of the same name.
+  for (const auto& node : root.getchildren(u"color_scheme"))
+    c->schemes.push_back(tracewell::scheme::read(*node));
+  return c;
+}
+
+}  // namespace tracewell

@@ -1,0 +1,240 @@
+// The built program run as a user runs it: scripted answers on standard input, byte-exact output, the PNGs
+// written.
+#include <gtest/gtest.h>
+
+#include "apptest.h"
+
+namespace tracewell {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::crlf;
+using testing::processresult;
+using testing::readfile;
+using testing::writefile;
+
+const std::string banner =
+    "Tracewell v1.0\nOutput PNG images of maps in WADs in the same visual style as DOOM's automap.\n";
+
+// The defaults that one clean pass through the dialogue shows.
+struct defaults {
+  std::string wad = "test.wad", format = "Doom", width = "64", height = "48", margin = "4", scheme = "Red",
+              output = "out/%.png";
+};
+
+std::string leaveblank(const std::string& prompt, const std::string& value) {
+  return prompt + "\n(Leave blank for \"" + value + "\")\n> ";
+}
+
+// The dialogue's output when every answer is accepted at the first try.
+std::string dialogue(const defaults& d, const std::string& opening = "") {
+  return (opening.empty() ? leaveblank("Input WAD path?", d.wad) : opening) +
+         "Maps in WAD:\n MAP01 MAP02 MAPINFO\n"
+         "Input map? (Input \"ALL\" to output all maps.)\n> " +
+         leaveblank("Input WAD format? (Options: Doom, Hexen, ZDoom) ", d.format) +
+         leaveblank("Input automap image width?", d.width) +
+         leaveblank("Input automap image height?", d.height) +
+         leaveblank("Input automap image margins?", d.margin) + "Available color schemes:\nPlain<LF>Red\n" +
+         leaveblank("Input automap color scheme?", d.scheme) +
+         leaveblank("Input automap PNG path? (Note: * replaced by date/time. % by map name.)", d.output) +
+         "\n";
+}
+
+const std::string mapinfofails =
+    "failed to read map lumps\nencountered invalid map\n"
+    "Failed to load map lumps for \"MAPINFO\". Image not outputted.\n";
+
+// The program copied with its settings into a folder of its own, started from
+// another folder, so that every relative path must be taken from its own.
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(tool / "out");
+    fs::create_directories(elsewhere);
+    fs::copy_file(TRACEWELL_EXE, tool / "tracewell");
+    fs::permissions(tool / "tracewell", fs::perms::owner_all, fs::perm_options::add);
+    writefile(tool / "settings.txt", testing::testsettings);
+    testing::testwad().write(tool / "test.wad");
+  }
+
+  processresult run(const std::string& input, const std::vector<std::string>& args = {}) const {
+    return testing::runprocess((tool / "tracewell").string(), args, input, elsewhere);
+  }
+
+  std::vector<std::string> written() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(tool / "out")) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  testing::tempdir root;
+  const fs::path tool = root / "tool";
+  const fs::path elsewhere = root / "elsewhere";
+};
+
+TEST_F(EndToEnd, CyclesForOneMapAndForAllOfferThePreviousAnswers) {
+  const std::string input =
+      "\nmap01\n\n\n\n\n\n\n"                       // every default
+      "\nAll\n\n32\n\n\nplain\nout/second-%.png\n"  // every map, narrower, no lines drawn
+      "\nMAP02\n\n\n\n\n\n\n";                      // the answers before as defaults
+  const processresult r = run(input);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  const defaults first;  // from the settings, then the same answers again
+  defaults third;
+  third.width = "32";
+  third.scheme = "plain";
+  third.output = "out/second-%.png";
+  EXPECT_EQ(r.out, crlf(banner + "\n" +                                                      //
+                        dialogue(first) + "Outputting map...\n\nFinished outputting!\n\n" +  //
+                        dialogue(first) + "Outputting maps...\n" + mapinfofails +            //
+                        "\nFinished outputting!\n\n" +                                       //
+                        dialogue(third) + "Outputting map...\n\nFinished outputting!\n\n" +  //
+                        leaveblank("Input WAD path?", "test.wad")));
+  ASSERT_EQ(written(), (std::vector<std::string>{"MAP01.png", "second-MAP01.png", "second-MAP02.png"}));
+  testing::expectredsquare(tool / "out" / "MAP01.png");
+  for (const char* name : {"second-MAP01.png", "second-MAP02.png"}) {
+    const testing::decodedpng png = testing::decodepng(tool / "out" / name);
+    ASSERT_TRUE(png.ok) << name;
+    EXPECT_EQ(png.width, 32);
+    EXPECT_EQ(png.height, 48);
+    // "Plain" sets no key: a transparent black background and no line drawn.
+    EXPECT_EQ(std::count(png.rgba.begin(), png.rgba.end(), 0), 32 * 48 * 4) << name;
+  }
+}
+
+TEST_F(EndToEnd, CommandLineWadOpensOnceAndFurtherArgumentsAreIgnored) {
+  testing::testwad().write(tool / "other.wad");
+  const processresult r = run("map02\n\n\n\n\n\n\n", {"other.wad", "test.wad", "ignored"});
+  EXPECT_EQ(r.status, 0);
+  defaults d;
+  EXPECT_EQ(r.out, crlf(banner + "\n" + dialogue(d, "Opening WAD \"other.wad\".\n") +
+                        "Outputting map...\n\nFinished outputting!\n\n" +
+                        leaveblank("Input WAD path?", "other.wad")));
+  ASSERT_EQ(written(), std::vector<std::string>{"MAP02.png"});
+  testing::expectredsquare(tool / "out" / "MAP02.png");
+}
+
+TEST_F(EndToEnd, UnusableSettingsStopBeforeTheBanner) {
+  struct {
+    const char* content;  // nullptr: the file is missing
+    const char* message;
+  } cases[] = {
+      {nullptr, "Couldn't parse settings file \"settings.txt\"."},
+      {"no node here", "Couldn't parse settings file \"settings.txt\"."},
+      {"#settings[ default_width: 64; ]", "Settings file \"settings.txt\" contains no valid color schemes."},
+  };
+  for (const auto& k : cases) {
+    fs::remove(tool / "settings.txt");
+    if (k.content) writefile(tool / "settings.txt", k.content);
+    for (const std::string input : {"\n", ""}) {
+      const processresult r = run(input);
+      EXPECT_EQ(r.status, 0) << k.message;
+      EXPECT_EQ(r.out, crlf(std::string(k.message) + "\nPress enter to exit.\n>"));
+    }
+  }
+}
+
+TEST_F(EndToEnd, FatalStopInTheMapEndsAfterEnter) {
+  testing::mapdata bad = testing::squaremap();
+  bad.linedefs[2].startvertex = 4;  // one past the last vertex
+  testing::wadbuilder b;
+  b.addmap("MAP01", bad);
+  b.addmap("MAP02", testing::squaremap());
+  b.addlump("MAPINFO");
+  b.write(tool / "bad.wad");
+  const processresult r = run("bad.wad\nALL\n\n\n\n\n\n\n\nnever read\n");
+  EXPECT_EQ(r.status, 0);
+  defaults d;
+  EXPECT_EQ(r.out, crlf(banner + "\n" + dialogue(d) +
+                        "Outputting maps...\n"
+                        "Encountered invalid vertex ID. Probably using the wrong map format.\n"
+                        "Press enter to exit.\n>"));
+  EXPECT_TRUE(written().empty());
+}
+
+TEST_F(EndToEnd, EndOfInputInsideTheDialogueIsAnError) {
+  const processresult r = run("\nMAP01\nDoom");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            crlf(banner + "\n" + leaveblank("Input WAD path?", "test.wad") +
+                 "Maps in WAD:\n MAP01 MAP02 MAPINFO\nInput map? (Input \"ALL\" to output all maps.)\n> " +
+                 leaveblank("Input WAD format? (Options: Doom, Hexen, ZDoom) ", "Doom") +
+                 "Input automap image width?\n(Leave blank for \"64\")\n> Unexpected end of input.\n"));
+}
+
+TEST_F(EndToEnd, UnwritableAndTooLargeImagesAreReported) {
+  const processresult r =
+      run("\nMAP01\n\n\n\n\n\nnofolder/%.png\n"
+          "\nMAP01\n\n70000\n70000\n\n\nout/%.png\n");
+  EXPECT_EQ(r.status, 0);
+  defaults first;
+  defaults second;
+  second.output = "nofolder/%.png";
+  EXPECT_EQ(r.out, crlf(banner + "\n" + dialogue(first) + "Outputting map...\n" +
+                        "Failed to write PNG file \"nofolder/MAP01.png\".\n\nFinished outputting!\n\n" +
+                        dialogue(second) + "Outputting map...\n" +
+                        "Image size 70000 x 70000 is too large for \"MAP01\". Image not outputted.\n"
+                        "\nFinished outputting!\n\n" +
+                        leaveblank("Input WAD path?", "test.wad")));
+  EXPECT_TRUE(written().empty());
+  EXPECT_FALSE(fs::exists(tool / "nofolder"));
+}
+
+TEST_F(EndToEnd, WadEndingInsideItsDirectoryIsAStreamFailure) {
+  testing::wadbuilder b;
+  b.addmap("MAP01", testing::squaremap());
+  writefile(tool / "short.wad", testing::truncated(b.bytes(), b.bytes().size() - 5));
+  const processresult r = run("short.wad\n");
+  EXPECT_EQ(r.status, 255);
+  EXPECT_EQ(r.err, "Error reading from stream");
+  EXPECT_EQ(r.out, crlf(banner + "\n" + leaveblank("Input WAD path?", "test.wad")));
+}
+
+TEST_F(EndToEnd, BuildPutsTheDeliveredSettingsBesideTheProgram) {
+  const fs::path built = fs::path(TRACEWELL_EXE).parent_path() / "settings.txt";
+  ASSERT_TRUE(fs::exists(built)) << built;
+  EXPECT_EQ(readfile(built), readfile(fs::path(TRACEWELL_SOURCE_DIR) / "settings.txt"));
+}
+
+// A newcomer's first run: Enter at every prompt but the map.
+TEST_F(EndToEnd, DeliveredSettingsDrawFreedoomMap01) {
+  if (testing::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  if (testing::freedoom2path() != "/usr/share/games/doom/freedoom2.wad")
+    GTEST_SKIP() << "freedoom2.wad elsewhere";
+  fs::copy_file(fs::path(TRACEWELL_SOURCE_DIR) / "settings.txt", tool / "settings.txt",
+                fs::copy_options::overwrite_existing);
+  const processresult r = run("\nMAP01\n\n\n\n\n\n\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find(crlf(leaveblank("Input WAD path?", "/usr/share/games/doom/freedoom2.wad"))),
+            std::string::npos);
+  EXPECT_NE(
+      r.out.find(crlf("Available color schemes:\nAutomap<LF>Paper<LF>Overlay<LF>Actions<LF>Blueprint\n" +
+                      leaveblank("Input automap color scheme?", "Automap"))),
+      std::string::npos);
+  EXPECT_NE(r.out.find(crlf("> \nOutputting map...\n\nFinished outputting!\n\n")), std::string::npos)
+      << r.out;
+  const testing::decodedpng png = testing::decodepng(tool / "MAP01.png");
+  ASSERT_TRUE(png.ok);
+  EXPECT_EQ(png.width, 1024);
+  EXPECT_EQ(png.height, 1024);
+  int red = 0, brown = 0, yellow = 0, black = 0;
+  for (int y = 0; y < png.height; ++y) {
+    for (int x = 0; x < png.width; ++x) {
+      const std::uint32_t p = png.pixel(x, y);
+      red += p == 0xFFFC0000u;
+      brown += p == 0xFFBC7C4Cu;
+      yellow += p == 0xFFFCFC00u;
+      black += p == 0xFF000000u;
+    }
+  }
+  EXPECT_GT(red, 1000);
+  EXPECT_GT(brown, 100);
+  EXPECT_GT(yellow, 10);
+  EXPECT_EQ(red + brown + yellow + black, 1024 * 1024);  // opaque colours, nothing blended
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(png.pixel(i, i), 0xFF000000u) << "the margin stays background";
+}
+
+}  // namespace
+}  // namespace tracewell

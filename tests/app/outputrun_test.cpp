@@ -1,0 +1,139 @@
+// The output run: file names from the pattern, progress and failure lines, the pictures written.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "app/console.h"
+#include "apptest.h"
+#include "wad/wad.h"
+
+namespace tracewell {
+namespace {
+
+using testing::crlf;
+using testing::runscripted;
+
+class OutputRun : public testing::toolfolder {
+ protected:
+  // A console as a completed dialogue leaves it: test.wad open, scheme "Red".
+  std::shared_ptr<console> ready(const text& mapname, const text& pattern) {
+    std::shared_ptr<console> c = load();
+    c->wstream = bytestream::openread(u"test.wad");
+    c->w = wad::read(c->wstream, 0);
+    c->maps = c->w->getmapnames();
+    c->mapname = mapname;
+    c->format = wad::DOOM;
+    c->scheme = c->getscheme(u"Red");
+    c->outputpath = pattern;
+    return c;
+  }
+
+  // The names of the files in out/, sorted.
+  std::vector<std::string> written() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir / "out"))
+      names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+TEST_F(OutputRun, OneMapGoesToThePatternWithEveryPlaceholderReplaced) {
+  struct {
+    const char16_t* pattern;
+    const char* file;
+  } cases[] = {
+      {u"out/%.png", "MAP01.png"},
+      {u"out/a%b%", "aMAP01bMAP01"},
+      {u"out/plain.png", "plain.png"},
+      {u"out\\back%.png", "backMAP01.png"},
+  };
+  for (const auto& k : cases) {
+    std::filesystem::remove_all(dir / "out");
+    std::filesystem::create_directory(dir / "out");
+    const auto c = ready(u"MAP01", k.pattern);
+    const auto s = runscripted("", [&] { c->do_(); });
+    EXPECT_FALSE(s.exitstatus);
+    EXPECT_EQ(s.out, "Outputting map...\r\n");
+    EXPECT_EQ(written(), std::vector<std::string>{k.file}) << toutf8(k.pattern);
+    testing::expectredsquare(dir / "out" / k.file);
+  }
+}
+
+TEST_F(OutputRun, StarIsTheDottedTimeTakenOncePerMap) {
+  const auto c = ready(u"ALL", u"out/*-%-*.png");
+  const auto s = runscripted("", [&] { c->do_(); });
+  const auto names = written();
+  ASSERT_EQ(names.size(), 2u) << s.out;
+  const std::regex form(
+      R"(([0-9]{3})\.([0-9]{2})\.([0-9]{2})\.([0-9]{2})\.([0-9]{2})\.([0-9]{2})-MAP0[12]-(.*)\.png)");
+  for (const std::string& name : names) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(name, m, form)) << name;
+    EXPECT_EQ(m[7].str(), name.substr(0, 18)) << "both stars of one map give the same time";
+    EXPECT_LE(std::stoi(m[2].str()), 12);
+    EXPECT_LE(std::stoi(m[4].str()), 23);
+  }
+}
+
+TEST_F(OutputRun, AllMapsGoOnPastAMapThatFails) {
+  const auto c = ready(u"ALL", u"out/%.png");
+  const auto s = runscripted("", [&] { c->do_(); });
+  EXPECT_FALSE(s.exitstatus);
+  EXPECT_EQ(s.out, crlf("Outputting maps...\n"
+                        "failed to read map lumps\n"
+                        "encountered invalid map\n"
+                        "Failed to load map lumps for \"MAPINFO\". Image not outputted.\n"));
+  EXPECT_EQ(written(), (std::vector<std::string>{"MAP01.png", "MAP02.png"}));
+  // A bigger room fills the same picture: the map is scaled to the image.
+  testing::expectredsquare(dir / "out" / "MAP01.png");
+  testing::expectredsquare(dir / "out" / "MAP02.png");
+}
+
+TEST_F(OutputRun, MapAbsentFromTheWadIsReportedNotWritten) {
+  const auto c = ready(u"MAP09", u"out/%.png");
+  const auto s = runscripted("", [&] { c->do_(); });
+  EXPECT_EQ(s.out, crlf("Outputting map...\nno lumps to read map from\n"
+                        "Failed to load map lumps for \"MAP09\". Image not outputted.\n"));
+  EXPECT_TRUE(written().empty());
+}
+
+TEST_F(OutputRun, ImagesThatCannotBeMadeOrWrittenAreReportedAndTheRunGoesOn) {
+  struct {
+    std::int32_t width, height;
+    const char16_t* pattern;
+    const char* lines;
+  } cases[] = {
+      {64, 48, u"nofolder/%.png",
+       "Failed to write PNG file \"nofolder/MAP01.png\".\nFailed to write PNG file "
+       "\"nofolder/MAP02.png\".\n"},
+      {64, 48, u"", "Failed to write PNG file \"\".\nFailed to write PNG file \"\".\n"},
+      {70000, 70000, u"out/%.png",
+       "Image size 70000 x 70000 is too large for \"MAP01\". Image not outputted.\n"
+       "Image size 70000 x 70000 is too large for \"MAP02\". Image not outputted.\n"},
+      {0, 48, u"out/%.png",
+       "Failed to write PNG file \"out/MAP01.png\".\nFailed to write PNG file \"out/MAP02.png\".\n"},
+      {-64, -48, u"out/%.png",
+       "Failed to write PNG file \"out/MAP01.png\".\nFailed to write PNG file \"out/MAP02.png\".\n"},
+  };
+  for (const auto& k : cases) {
+    std::filesystem::remove_all(dir / "out");
+    std::filesystem::create_directory(dir / "out");
+    // A picture from an earlier run survives a failed write.
+    testing::writefile(dir / "out" / "MAP02.png", "older");
+    const auto c = ready(u"ALL", k.pattern);
+    c->width = k.width;
+    c->height = k.height;
+    const auto s = runscripted("", [&] { c->do_(); });
+    EXPECT_FALSE(s.exitstatus);
+    EXPECT_EQ(s.out, crlf(std::string("Outputting maps...\n") + k.lines +
+                          "failed to read map lumps\nencountered invalid map\n"
+                          "Failed to load map lumps for \"MAPINFO\". Image not outputted.\n"))
+        << k.width;
+    EXPECT_EQ(written(), std::vector<std::string>{"MAP02.png"}) << k.width;
+    EXPECT_EQ(testing::readfile(dir / "out" / "MAP02.png"), "older");
+  }
+}
+
+}  // namespace
+}  // namespace tracewell

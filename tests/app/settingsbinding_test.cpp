@@ -1,0 +1,159 @@
+// Settings binding: defaults, colour schemes and unusable settings files.
+#include <gtest/gtest.h>
+
+#include "app/console.h"
+#include "apptest.h"
+#include "render/automap.h"
+
+namespace tracewell {
+namespace {
+
+using testing::crlf;
+using testing::runscripted;
+using testing::tempdir;
+using testing::writefile;
+
+TEST(SettingsBinding, ReadsEveryKeyAndKeepsSchemesLastFirst) {
+  tempdir dir;
+  writefile(dir / "s.txt", R"(
+< the defaults; the last assignment of a key counts >
+#settings[
+    default_map_format: hexen;
+    default_width: 100;
+    default_width: $200;
+    default_height: %1010;
+    default_margin: -7px;
+    default_scheme: "Two ";
+    default_input_path: "C:\wads\a.wad";
+    default_output_path: "* % *.png";
+    #color_scheme[
+        scheme_name: One;
+        action_is_special: 1;
+        background_color: -16777216;
+        passable_color: 1;           passable_order: 2;
+        passable_floor_change_color: 3;   passable_floor_change_order: 4;
+        passable_ceil_change_color: 5;    passable_ceil_change_order: 6;
+        passable_both_change_color: 7;    passable_both_change_order: 8;
+        passable_action_color: 9;         passable_action_order: 10;
+        impassable_color: $FFFC0000;      impassable_order: 3;
+        impassable_floor_change_color: 11; impassable_floor_change_order: 12;
+        impassable_ceil_change_color: 13;  impassable_ceil_change_order: 14;
+        impassable_both_change_color: 15;  impassable_both_change_order: 16;
+        impassable_action_color: 4278190080; impassable_action_order: %11;
+    ]
+    #color_scheme[ ]
+    #color_scheme[ scheme_name: one; background_color: $FF000000; ]
+]
+)");
+  std::shared_ptr<console> c;
+  const auto s = runscripted("", [&] { c = console::readpath(fromutf8((dir / "s.txt").string())); });
+  ASSERT_TRUE(c);
+  EXPECT_EQ(s.out, "");
+  EXPECT_EQ(c->formatname, u"hexen");
+  EXPECT_EQ(c->width, 512);
+  EXPECT_EQ(c->height, 10);
+  EXPECT_EQ(c->margin, -7);
+  EXPECT_EQ(c->schemename, u"Two ");
+  EXPECT_EQ(c->inputpath, u"C:\\wads\\a.wad");
+  EXPECT_EQ(c->outputpath, u"* % *.png");
+  EXPECT_EQ(c->mapname, u"");
+  EXPECT_EQ(c->format, 0);
+  EXPECT_FALSE(c->wstream);
+  EXPECT_FALSE(c->w);
+  EXPECT_FALSE(c->scheme);
+
+  ASSERT_EQ(c->schemes.size(), 3u);
+  auto it = c->schemes.begin();
+  const scheme& last = **it++;
+  const scheme& empty = **it++;
+  const scheme& first = **it;
+  EXPECT_EQ(last.name, u"one");
+  EXPECT_EQ(last.background, -16777216);
+  EXPECT_EQ(last.colors, std::vector<std::int32_t>(10, 0));
+  EXPECT_EQ(last.order, std::vector<std::int32_t>(10, 0));
+  EXPECT_EQ(empty.name, u"");
+  EXPECT_EQ(empty.background, 0);
+  EXPECT_EQ(empty.actionspecial, 0);
+  EXPECT_EQ(empty.colors.size(), 10u);
+  EXPECT_EQ(first.name, u"One");
+  EXPECT_EQ(first.actionspecial, 1);
+  EXPECT_EQ(first.background, -16777216);
+  EXPECT_EQ(first.colors, (std::vector<std::int32_t>{1, 3, 5, 7, 9, -262144, 11, 13, 15, -16777216}));
+  EXPECT_EQ(first.order, (std::vector<std::int32_t>{2, 4, 6, 8, 10, 3, 12, 14, 16, 3}));
+  // The scheme written later wins over an earlier one of the same name.
+  EXPECT_EQ(c->getscheme(u"ONE").get(), &last);
+}
+
+TEST(SettingsBinding, OnlySchemesGiveEmptyDefaults) {
+  tempdir dir;
+  writefile(dir / "s.txt", "#s[ #color_scheme[] ]");
+  std::shared_ptr<console> c;
+  runscripted("", [&] { c = console::readpath(fromutf8((dir / "s.txt").string())); });
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->formatname, u"");
+  EXPECT_EQ(c->inputpath, u"");
+  EXPECT_EQ(c->outputpath, u"");
+  EXPECT_EQ(c->schemename, u"");
+  EXPECT_EQ(c->width, 0);
+  EXPECT_EQ(c->height, 0);
+  EXPECT_EQ(c->margin, 0);
+  EXPECT_EQ(c->schemes.size(), 1u);
+}
+
+TEST(SettingsBinding, UnusableFileEndsWithItsMessageAfterEnter) {
+  struct {
+    const char* content;  // nullptr: no file at all
+    const char* message;
+  } cases[] = {
+      {nullptr, "Couldn't parse settings file \"settings.txt\"."},
+      {"", "Couldn't parse settings file \"settings.txt\"."},
+      {"< only a comment #s[ ] >", "Couldn't parse settings file \"settings.txt\"."},
+      {"#settings[ default_width: 64; ]", "Settings file \"settings.txt\" contains no valid color schemes."},
+      {"#settings[ #color_schemes[] #Color_scheme[] ]",
+       "Settings file \"settings.txt\" contains no valid color schemes."},
+      {"#settings[ #box[ #color_scheme[] ] ]",
+       "Settings file \"settings.txt\" contains no valid color schemes."},
+  };
+  for (const auto& k : cases) {
+    for (const std::string input : {"\n", ""}) {  // Enter, or the end of input
+      tempdir dir;
+      if (k.content) writefile(dir / "settings.txt", k.content);
+      testing::workingfolder cwd(dir.path());
+      std::shared_ptr<console> c;
+      const auto s = runscripted(input, [&] { c = console::readpath(u"settings.txt"); });
+      EXPECT_EQ(s.exitstatus, 0) << k.message;
+      EXPECT_FALSE(c);
+      EXPECT_EQ(s.out, crlf(std::string(k.message) + "\nPress enter to exit.\n>"));
+    }
+  }
+}
+
+TEST(SettingsBinding, DeliveredSettingsOfferTheFallbackLookFirst) {
+  std::shared_ptr<console> c;
+  const auto s =
+      runscripted("", [&] { c = console::readpath(fromutf8(TRACEWELL_SOURCE_DIR "/settings.txt")); });
+  ASSERT_TRUE(c) << s.out;
+  EXPECT_EQ(c->formatname, u"Doom");
+  EXPECT_EQ(c->inputpath, u"/usr/share/games/doom/freedoom2.wad");
+  EXPECT_EQ(c->outputpath, u"%.png");
+  EXPECT_GT(c->width, 0);
+  EXPECT_GT(c->height, 0);
+  EXPECT_GE(c->margin, 0);
+  EXPECT_GE(c->schemes.size(), 4u);
+  const std::shared_ptr<scheme> chosen = c->getscheme(c->schemename);
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(chosen, c->schemes.front());
+  EXPECT_EQ(chosen->background, black);
+  EXPECT_EQ(chosen->colors, std::vector<std::int32_t>(defaultcolors.begin(), defaultcolors.end()));
+  EXPECT_EQ(chosen->order, std::vector<std::int32_t>(defaultorders.begin(), defaultorders.end()));
+  // Every scheme draws something on a background of its own.
+  for (const auto& sc : c->schemes) {
+    EXPECT_FALSE(sc->name.empty());
+    EXPECT_TRUE(std::any_of(sc->order.begin(), sc->order.end(), [](std::int32_t o) {
+      return o >= 1 && o <= 9;
+    })) << toutf8(sc->name);
+  }
+}
+
+}  // namespace
+}  // namespace tracewell
