@@ -188,27 +188,15 @@ TEST_F(DialogueRun, EndOfInputEndsTheProcessQuietlyOnlyAtTheWadPrompt) {
   }
 }
 
-TEST_F(DialogueRun, CommandLineWadIsTakenOnceWhateverFollows) {
-  testing::testwad().write(dir / "other.wad");
-  {
-    const std::shared_ptr<console> c = load();
-    startwadpath = u"missing.wad";
-    const auto s = runscripted("", [&] { c->requestinputs(); });
-    EXPECT_EQ(s.exitstatus, 0);
-    EXPECT_EQ(s.out, crlf("Opening WAD \"missing.wad\".\nError opening WAD file. Try again?\n"
-                          "Input WAD path?\n(Leave blank for \"test.wad\")\n> "));
-    EXPECT_EQ(startwadpath, u"");
-  }
-  {
-    const std::shared_ptr<console> c = load();
-    startwadpath = u"other.wad";
-    const auto s = runscripted("MAP02\n", [&] { c->requestinputs(); });
-    EXPECT_EQ(s.exitstatus, 1);
-    EXPECT_EQ(s.out.rfind(crlf("Opening WAD \"other.wad\".\nMaps in WAD:\n MAP01 MAP02 MAPINFO\n"), 0), 0u);
-    EXPECT_EQ(c->inputpath, u"other.wad");
-    EXPECT_EQ(c->mapname, u"MAP02");
-    EXPECT_EQ(startwadpath, u"");
-  }
+// A start WAD that fails is not tried again: the prompt offers the settings' path.
+TEST_F(DialogueRun, FailedCommandLineWadFallsBackToThePrompt) {
+  const std::shared_ptr<console> c = load();
+  startwadpath = u"missing.wad";
+  const auto s = runscripted("", [&] { c->requestinputs(); });
+  EXPECT_EQ(s.exitstatus, 0);
+  EXPECT_EQ(s.out, crlf("Opening WAD \"missing.wad\".\nError opening WAD file. Try again?\n"
+                        "Input WAD path?\n(Leave blank for \"test.wad\")\n> "));
+  EXPECT_EQ(startwadpath, u"");
 }
 
 }  // namespace

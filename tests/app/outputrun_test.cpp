@@ -90,14 +90,6 @@ TEST_F(OutputRun, AllMapsGoOnPastAMapThatFails) {
   testing::expectredsquare(dir / "out" / "MAP02.png");
 }
 
-TEST_F(OutputRun, MapAbsentFromTheWadIsReportedNotWritten) {
-  const auto c = ready(u"MAP09", u"out/%.png");
-  const auto s = runscripted("", [&] { c->do_(); });
-  EXPECT_EQ(s.out, crlf("Outputting map...\nno lumps to read map from\n"
-                        "Failed to load map lumps for \"MAP09\". Image not outputted.\n"));
-  EXPECT_TRUE(written().empty());
-}
-
 TEST_F(OutputRun, ImagesThatCannotBeMadeOrWrittenAreReportedAndTheRunGoesOn) {
   struct {
     std::int32_t width, height;
