@@ -7,10 +7,13 @@
 #include <random>
 #include <set>
 
+#include "plainline.h"
 #include "render/widemath.h"
 
 namespace tracewell {
 namespace {
+
+using testing::plainline;
 
 constexpr std::int32_t argb(std::uint32_t v) {
   return static_cast<std::int32_t>(v);
@@ -105,34 +108,15 @@ TEST(Line, TranslucentLinesBlendEachPixelOnceAndCountEvenWhenInvisible) {
   EXPECT_EQ(static_cast<std::uint32_t>(p->ReadPixel(2, 2)), 0xFFBF0000u);
 }
 
-// The line rule as written: every point of the walk, inside the buffer or not, through blendpixel.
-std::int64_t plainline(TPixmap& p, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
-                       std::int32_t color) {
-  const std::int64_t dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
-  const std::int64_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-  std::int64_t err = dx - dy, count = 0;
-  for (;;) {
-    blendpixel(p, x0, y0, color, 255);
-    ++count;
-    if (x0 == x1 && y0 == y1) return count;
-    const std::int64_t e2 = 2 * err;
-    if (e2 > -dy) {
-      err -= dy;
-      x0 += sx;
-    }
-    if (e2 < dx) {
-      err += dx;
-      y0 += sy;
-    }
-  }
-}
-
-void expectsame(const TPixmap& a, const TPixmap& b, const std::string& what) {
+// Whether two buffers of the same size hold the same pixels; names the first difference.
+::testing::AssertionResult samepixels(const TPixmap& a, const TPixmap& b) {
   for (int y = 0; y < a.height(); ++y) {
     for (int x = 0; x < a.width(); ++x) {
-      ASSERT_EQ(a.ReadPixel(x, y), b.ReadPixel(x, y)) << what << " at " << x << "," << y;
+      if (a.ReadPixel(x, y) != b.ReadPixel(x, y))
+        return ::testing::AssertionFailure() << "pixel " << x << "," << y;
     }
   }
+  return ::testing::AssertionSuccess();
 }
 
 TEST(Line, ClippedWalkMatchesThePlainWalk) {
@@ -149,9 +133,7 @@ TEST(Line, ClippedWalkMatchesThePlainWalk) {
     want->ClearPixels(argb(0xFF102030));
     const std::int64_t count = drawline(*got, x0, y0, x1, y1, color);
     ASSERT_EQ(count, plainline(*want, x0, y0, x1, y1, color));
-    expectsame(*got, *want,
-               std::to_string(x0) + "," + std::to_string(y0) + " to " + std::to_string(x1) + "," +
-                   std::to_string(y1));
+    ASSERT_TRUE(samepixels(*got, *want)) << x0 << "," << y0 << " to " << x1 << "," << y1;
   }
 }
 

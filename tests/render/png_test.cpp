@@ -2,7 +2,6 @@
 #include "render/png.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,53 +9,18 @@
 #include <filesystem>
 #include <random>
 
+#include "pngdecode.h"
 #include "testlib/harness.h"
 
 namespace tracewell {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::decodedpng;
+using testing::decodepng;
 using testing::readfile;
 using testing::tempdir;
 using testing::writefile;
-
-struct decodedpng {
-  bool ok = false;
-  std::uint32_t width = 0, height = 0;
-  std::vector<std::uint8_t> bytes;  // R, G, B, A per pixel, rows top to bottom
-  std::vector<std::string> chunks;
-  std::string ihdr;     // the 13 bytes of IHDR
-  int zlibflevel = -1;  // compression level class from the first IDAT's zlib header
-};
-
-std::uint32_t bigendian(const std::string& s, std::size_t at) {
-  std::uint32_t v = 0;
-  for (std::size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<std::uint8_t>(s[at + i]);
-  return v;
-}
-
-decodedpng decode(const fs::path& path) {
-  decodedpng d;
-  const std::string file = readfile(path);
-  for (std::size_t at = 8; at + 12 <= file.size();) {
-    const std::uint32_t length = bigendian(file, at);
-    const std::string type = file.substr(at + 4, 4);
-    if (type == "IHDR") d.ihdr = file.substr(at + 8, length);
-    if (type == "IDAT" && d.zlibflevel < 0) d.zlibflevel = static_cast<std::uint8_t>(file[at + 9]) >> 6;
-    d.chunks.push_back(type);
-    at += 12 + length;
-  }
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, file.data(), file.size())) return d;
-  image.format = PNG_FORMAT_RGBA;
-  d.bytes.resize(PNG_IMAGE_SIZE(image));
-  d.ok = png_image_finish_read(&image, nullptr, d.bytes.data(), 0, nullptr) != 0;
-  d.width = image.width;
-  d.height = image.height;
-  png_image_free(&image);
-  return d;
-}
 
 std::unique_ptr<TPixmap> threebytwo() {
   auto p = TPixmap::Create(3, 2);
@@ -74,7 +38,7 @@ TEST(Png, RoundTripGivesTheBufferBytesAndOnlyTheCriticalChunks) {
   tempdir dir;
   auto p = threebytwo();
   ASSERT_EQ(WritePNG(*p, pathtext(dir / "a.png"), 5), 1);
-  const decodedpng d = decode(dir / "a.png");
+  const decodedpng d = decodepng(dir / "a.png");
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.width, 3u);
   EXPECT_EQ(d.height, 2u);
@@ -98,7 +62,7 @@ TEST(Png, LevelIsClampedToZeroThroughNine) {
   for (const auto& c : cases) {
     const fs::path f = dir / (std::to_string(c.level) + ".png");
     ASSERT_EQ(WritePNG(*p, pathtext(f), c.level), 1) << c.level;
-    const decodedpng d = decode(f);
+    const decodedpng d = decodepng(f);
     EXPECT_TRUE(d.ok);
     EXPECT_EQ(d.zlibflevel, c.flevel) << c.level;
   }
@@ -110,7 +74,7 @@ TEST(Png, ReplacesAnExistingFileWithUsualPermissions) {
   writefile(f, std::string(100000, 'x'));
   auto p = threebytwo();
   ASSERT_EQ(WritePNG(*p, pathtext(f), 5), 1);
-  EXPECT_TRUE(decode(f).ok);
+  EXPECT_TRUE(decodepng(f).ok);
   EXPECT_LT(fs::file_size(f), 1000u);
   const mode_t mask = umask(0);
   umask(mask);
@@ -124,7 +88,7 @@ TEST(Png, BackslashesSeparateFolders) {
   fs::create_directory(dir / "sub");
   auto p = threebytwo();
   ASSERT_EQ(WritePNG(*p, pathtext(dir.path()) + u"\\sub\\b.png", 5), 1);
-  EXPECT_TRUE(decode(dir / "sub" / "b.png").ok);
+  EXPECT_TRUE(decodepng(dir / "sub" / "b.png").ok);
 }
 
 TEST(Png, FailuresLeaveNoFileAndExistingFilesUntouched) {
@@ -175,7 +139,7 @@ TEST(PngDeathTest, AShortWriteFailsAndKeepsTheOldFile) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
   // Without the limit the same image is written and decodes to the same bytes.
   ASSERT_EQ(WritePNG(*noise, pathtext(f), 5), 1);
-  const decodedpng d = decode(f);
+  const decodedpng d = decodepng(f);
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(std::memcmp(d.bytes.data(), noise->PixelPtr(0, 0), d.bytes.size()), 0);
 }

@@ -1,0 +1,117 @@
+// Real data: MAP01 of Debian's freedoom2.wad rendered end to end.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "plainline.h"
+#include "pngdecode.h"
+#include "render/automap.h"
+#include "render/png.h"
+#include "testlib/harness.h"
+
+namespace tracewell {
+namespace {
+
+std::shared_ptr<map> loadmap01() {
+  const std::string path = testing::freedoom2path();
+  if (path.empty()) return nullptr;
+  auto w = wad::read(bytestream::openread(fromutf8(path)), wad::DOOM);
+  if (!w) return nullptr;
+  std::shared_ptr<map> m;
+  testing::runscripted("", [&] { m = map::Create(w->getmaplumps(u"MAP01", wad::maplumps), wad::DOOM); });
+  return m;
+}
+
+// Renders MAP01 the way the tool does by default and keeps a copy in
+// /tmp/tracewell-map01.png for a person to look at.
+TEST(Freedoom2, Map01LooksLikeAnAutomap) {
+  if (testing::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  const auto m = loadmap01();
+  ASSERT_TRUE(m);
+  auto p = render(*m, 1024, 1024, 16, black, {}, {}, 1);
+  ASSERT_NE(p, nullptr);
+
+  std::map<std::int32_t, int> colours;
+  std::int64_t left = 1024, right = -1, top = 1024, bottom = -1;
+  for (int y = 0; y < 1024; ++y) {
+    for (int x = 0; x < 1024; ++x) {
+      const std::int32_t c = p->ReadPixel(x, y);
+      ++colours[c];
+      if (c == black) continue;
+      left = std::min<std::int64_t>(left, x);
+      right = std::max<std::int64_t>(right, x);
+      top = std::min<std::int64_t>(top, y);
+      bottom = std::max<std::int64_t>(bottom, y);
+    }
+  }
+  // Only the fallback colours, with plenty of walls, steps and action lines.
+  for (const auto& [c, n] : colours) {
+    EXPECT_TRUE(c == black || c == red || c == brown || c == yellow) << std::hex << c;
+  }
+  EXPECT_GT(colours[red], 5000);
+  EXPECT_GT(colours[brown], 500);
+  EXPECT_GT(colours[yellow], 100);
+  // The drawing stays inside the margins and its longer side spans them.
+  EXPECT_GE(left, 16);
+  EXPECT_GE(top, 16);
+  EXPECT_LE(right, 1008);
+  EXPECT_LE(bottom, 1008);
+  EXPECT_TRUE((left == 16 && right == 1008) || (top == 16 && bottom == 1008))
+      << left << " " << right << " " << top << " " << bottom;
+
+  testing::tempdir dir;
+  ASSERT_EQ(WritePNG(*p, fromutf8((dir / "MAP01.png").string()), 5), 1);
+  const auto d = testing::decodepng(dir / "MAP01.png");
+  ASSERT_TRUE(d.ok);
+  ASSERT_EQ(d.bytes.size(), 1024u * 1024u * 4u);
+  EXPECT_EQ(std::memcmp(d.bytes.data(), p->PixelPtr(0, 0), d.bytes.size()), 0);
+  std::error_code ec;
+  std::filesystem::copy_file(dir / "MAP01.png", "/tmp/tracewell-map01.png",
+                             std::filesystem::copy_options::overwrite_existing, ec);
+}
+
+// Translucent lines, no margin and an image of other proportions than the map: every
+// point is where the point-by-point walk puts it, the ones past the edge left out.
+TEST(Freedoom2, Map01TranslucentMatchesThePlainWalk) {
+  if (testing::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  const auto m = loadmap01();
+  ASSERT_TRUE(m);
+  const std::vector<std::int32_t> colours = {static_cast<std::int32_t>(0x40FFFFFFu),
+                                             static_cast<std::int32_t>(0xB0FF8000u),
+                                             static_cast<std::int32_t>(0x80FFFF00u),
+                                             static_cast<std::int32_t>(0xB0FF8000u),
+                                             static_cast<std::int32_t>(0xC000FF00u),
+                                             -1,
+                                             -1,
+                                             -1,
+                                             -1,
+                                             static_cast<std::int32_t>(0xFF00E0FFu)};
+  const std::vector<std::int32_t> order = {1, 2, 2, 2, 9, 3, 3, 3, 3, 9};
+  for (auto [width, height] : {std::pair{300, 200}, {200, 300}, {257, 257}}) {
+    auto p = render(*m, width, height, 0, static_cast<std::int32_t>(0xFF1C3F7Au), colours, order, 1);
+    ASSERT_NE(p, nullptr);
+    auto want = TPixmap::Create(width, height);
+    want->ClearPixels(static_cast<std::int32_t>(0xFF1C3F7Au));
+    std::int32_t lx = 0, ly = 0, gx = 0, gy = 0;
+    const renderslots slots = getrenderlines(*m, lx, ly, gx, gy, 1);
+    const mapfit f = mapfit::make(lx, ly, gx, gy, width, height, 0);
+    for (std::int32_t pass : {1, 2, 3, 9}) {
+      for (std::size_t i = 0; i < slots.size(); ++i) {
+        if (!slots[i] || order[i] != pass) continue;
+        for (const renderline& l : *slots[i]) {
+          testing::plainline(*want, f.column(l.x0), f.row(l.y0), f.column(l.x1), f.row(l.y1), colours[i]);
+        }
+      }
+    }
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        ASSERT_EQ(p->ReadPixel(x, y), want->ReadPixel(x, y))
+            << width << "x" << height << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tracewell
