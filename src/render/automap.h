@@ -64,8 +64,8 @@ struct mapfit {
 
   static mapfit make(std::int32_t leastx, std::int32_t leasty, std::int32_t greatestx, std::int32_t greatesty,
                      std::int32_t width, std::int32_t height, std::int32_t margin);
-  // Pixel column of map x and pixel row of map y, truncated toward zero;
-  // within +-2^35 for any input.
+  // Pixel column of map x and pixel row of map y, truncated toward zero. For
+  // a point within the bounds they stay within +-2^35, whatever the sizes.
   std::int64_t column(std::int32_t x) const;
   std::int64_t row(std::int32_t y) const;
 };

@@ -21,10 +21,9 @@ class TPixmap {
 
   // A new buffer of width x height pixels whose rows are padded to a multiple
   // of `align` bytes (below 1 counts as 1). The pixels are not initialised.
-  // A width or height below 1 gives a valid buffer without pixels (both sizes
-  // are then stored as given when 1 or more, else 0). Returns null when
-  // `format` is not RGBA, when the storage would exceed maxcapacity or when it
-  // cannot be allocated; no exception leaves this function.
+  // A width or height below 1 gives a valid buffer without pixels, that size
+  // kept as 0. Returns null when `format` is not RGBA, when the storage would
+  // exceed maxcapacity or when it cannot be allocated; no exception leaves.
   static std::unique_ptr<TPixmap> Create(std::int32_t width, std::int32_t height, std::int32_t format = RGBA,
                                          std::int32_t align = 4);
   // Bytes of storage that Create would allocate, or -1 when it would refuse.
@@ -56,6 +55,7 @@ class TPixmap {
   const std::uint8_t* PixelPtr(std::int64_t x, std::int64_t y) const {
     return contains(x, y) ? pixels_ + y * pitch_ + x * 4 : nullptr;
   }
+  // Whether (x, y) is a pixel of the buffer.
   bool contains(std::int64_t x, std::int64_t y) const {
     return x >= 0 && y >= 0 && x < width_ && y < height_;
   }
@@ -84,6 +84,7 @@ class TPixmap {
   };
 
  public:
+  // Only Create makes buffers; the key keeps the constructor to it.
   explicit TPixmap(key) {}
   TPixmap(const TPixmap&) = delete;
   TPixmap& operator=(const TPixmap&) = delete;
