@@ -1,0 +1,80 @@
+// Fuzz target: arbitrary bytes as a WAD file; read it, decode every map in both layouts, render and save.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "fuzzhooks.h"
+#include "render/automap.h"
+#include "render/png.h"
+#include "wad/map.h"
+#include "wad/wad.h"
+
+using namespace tracewell;
+
+namespace {
+
+// A scheme whose colours are all half transparent, so every pass blends.
+const std::vector<std::int32_t> glasscolors = {0x40FFFFFF,
+                                               static_cast<std::int32_t>(0x80BC7C4C),
+                                               0x7FFCFC00,
+                                               0x01000000,
+                                               static_cast<std::int32_t>(0xFE00FF00),
+                                               0x20FF0000,
+                                               0x3000FF00,
+                                               0x400000FF,
+                                               0x50FFFFFF,
+                                               0x00FFFFFF};
+const std::vector<std::int32_t> glassorders = {1, 2, 3, 4, 5, 6, 7, 8, 9, 9};
+
+struct size {
+  std::int32_t width, height, margin;
+};
+// The usual small image, then sizes at the edges: one pixel, a margin that
+// swallows the image, a negative margin, a wide strip.
+const size sizes[] = {{64, 48, 2}, {1, 1, 0}, {16, 9, 8}, {7, 30, -3}, {300, 2, 1}};
+
+void drawmap(const map& m) {
+  bool first = true;
+  for (const size& s : sizes) {
+    auto fallback = render(m, s.width, s.height, s.margin, black, {}, {}, 1);
+    if (!fallback || fallback->width() != s.width || fallback->height() != s.height) {
+      fuzz::broken("render did not give the requested size");
+    }
+    auto glass = render(m, s.width, s.height, s.margin, 0x10203040, glasscolors, glassorders, 0);
+    if (!glass) fuzz::broken("render gave no buffer");
+    if (first) {
+      const auto png = fuzz::workfolder() / "out.png";
+      if (WritePNG(*glass, u(png.string()), 5) != 1) fuzz::broken("WritePNG failed on a valid buffer");
+      first = false;
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const auto path = fuzz::workfolder() / "input.wad";
+  fuzz::writefile(path, std::string_view(reinterpret_cast<const char*>(data), size));
+  fuzz::runquiet("", [&] {
+    auto stream = bytestream::openread(u(path.string()));
+    if (!stream) fuzz::broken("cannot open the input file");
+    auto w = wad::read(stream, wad::DOOM);
+    if (!w) return;
+    int maps = 0;
+    for (const text& name : w->getmapnames()) {
+      if (++maps > 8) break;  // later maps take the same paths
+      const lumpgroup group = w->getmaplumps(name, wad::maplumps);
+      if (group.empty() || group.size() > static_cast<std::size_t>(wad::maplumps)) {
+        fuzz::broken("a listed map has no lump group, or a too long one");
+      }
+      for (std::int32_t format : {wad::DOOM, wad::HEXEN}) {
+        // A fatal stop or stream failure ends only this layout's attempt.
+        fuzz::runquiet("", [&] {
+          if (auto m = map::Create(group, format)) drawmap(*m);
+        });
+      }
+    }
+  });
+  return 0;
+}

@@ -1,0 +1,53 @@
+// What every fuzz target shares: a silent console, exit requests as exceptions, a file sandbox.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "support/terminal.h"
+
+namespace tracewell::fuzz {
+
+// The folder this fuzzing process may use: created on first call (under
+// /dev/shm when it exists, so per-input files cost no disk writes) and removed
+// by the next fuzzing process once this one has ended. From the first call on, every fopen of the program's
+// code outside this folder fails as if permission were denied, so inputs that name paths (includes, WAD
+// paths, PNG patterns) can neither read special files nor write anywhere else.
+const std::filesystem::path& workfolder();
+
+// While it lives, the working directory is the work folder (restored after),
+// so relative paths in the program land there. Fuzzer paths must then be
+// absolute; fuzz/run passes them so.
+class inworkfolder {
+ public:
+  inworkfolder();
+  ~inworkfolder();
+  inworkfolder(const inworkfolder&) = delete;
+  inworkfolder& operator=(const inworkfolder&) = delete;
+
+ private:
+  std::string previous_;
+};
+
+// Runs `body` with `input` as standard input, everything printed discarded
+// and the debug log dropped. Returns the exit status when the code asked to
+// end the process (fatal stop, stream failure, end of input), else nullopt.
+std::optional<int> runquiet(std::string_view input, const std::function<void()>& body);
+// The same with a terminal of the caller's own.
+std::optional<int> runwith(std::shared_ptr<terminal> term, const std::function<void()>& body);
+
+// Writes `bytes` to `path`, replacing it.
+void writefile(const std::filesystem::path& path, std::string_view bytes);
+std::string readfile(const std::filesystem::path& path);
+
+// Removes everything in `folder` whose name is not in `keep`.
+void clearfolder(const std::filesystem::path& folder, std::initializer_list<std::string_view> keep);
+
+// Stops the fuzzer with `what` when a result breaks a promise of the code.
+[[noreturn]] void broken(const std::string& what);
+
+}  // namespace tracewell::fuzz

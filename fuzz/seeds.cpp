@@ -1,0 +1,191 @@
+// Builds the binary seed corpora: synthetic WADs and single-map WADs cut from freedoom2.wad.
+// Usage: fuzz_seeds <folder>; writes <folder>/wad/*.wad and <folder>/dialogue-wads/*.wad.
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "testlib/wadbuilder.h"
+#include "wad/format.h"
+
+namespace {
+
+using namespace tracewell;
+using namespace tracewell::testing;
+
+// Two rooms side by side with every kind of line the renderer sorts: one-sided
+// walls, two-sided lines with floor, ceiling and both changes, action lines,
+// a side whose sector is out of range and a zero-length line.
+mapdata rooms(std::int32_t format) {
+  mapdata m;
+  m.format = format;
+  m.vertexes = {{0, 0}, {0, 128}, {128, 128}, {128, 0}, {256, 128}, {256, 0}, {192, 64}, {192, 64}};
+  m.sectors = {rawsector{0, 128}, rawsector{16, 128}, rawsector{0, 96}, rawsector{24, 64}};
+  auto side = [&m](std::int32_t sector) {
+    m.sidedefs.push_back(rawsidedef{0, 0, "-", "-", "STARTAN3", sector});
+    return static_cast<std::int32_t>(m.sidedefs.size() - 1);
+  };
+  auto line = [&m](std::int32_t a, std::int32_t b, std::int32_t flags, std::int32_t special,
+                   std::int32_t right, std::int32_t left) {
+    rawlinedef l;
+    l.startvertex = a;
+    l.endvertex = b;
+    l.flags = flags;
+    l.special = special;
+    l.rightside = right;
+    l.leftside = left;
+    m.linedefs.push_back(l);
+  };
+  line(0, 1, 1, 0, side(0), -1);       // wall
+  line(1, 2, 1, 11, side(0), -1);      // wall with an action
+  line(3, 0, 1, 0, side(0), -1);       // wall
+  line(2, 3, 4, 0, side(0), side(1));  // floor change
+  line(2, 4, 4, 0, side(1), side(2));  // both change
+  line(4, 5, 4, 1, side(2), side(3));  // action, both change
+  line(5, 3, 5, 0, side(0), side(0));  // impassable, no change
+  line(6, 7, 0, 0, side(9), -1);       // zero length, sector out of range
+  line(3, 6, 4, 0, side(0), side(3));  // ceiling and floor change
+  return m;
+}
+
+std::string slurp(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::int32_t s32(const std::string& b, std::size_t at) {
+  return wadformat::gets32(reinterpret_cast<const unsigned char*>(b.data() + at));
+}
+
+// Single-map WADs from freedoom2.wad: the `count` maps whose four drawn lumps
+// are smallest, with the six lumps that are never read left empty.
+void cutfreedoom(const std::filesystem::path& out, std::size_t count) {
+  const std::string iwad = TRACEWELL_FREEDOOM2;
+  if (!std::filesystem::exists(iwad)) {
+    std::fprintf(stderr, "fuzz_seeds: %s not found; no Freedoom seeds\n", iwad.c_str());
+    return;
+  }
+  const std::string bytes = slurp(iwad);
+  if (bytes.size() < wadformat::headersize) return;
+  const std::int32_t numlumps = s32(bytes, 4);
+  const std::size_t dir = static_cast<std::size_t>(s32(bytes, 8));
+  struct entry {
+    std::string name;
+    std::string data;
+  };
+  std::vector<entry> all;
+  for (std::int32_t i = 0; i < numlumps && dir + 16 * (i + 1) <= bytes.size(); ++i) {
+    const std::size_t at = dir + 16 * static_cast<std::size_t>(i);
+    std::string name = bytes.substr(at + 8, 8);
+    name = name.substr(0, name.find('\0'));
+    const auto pos = static_cast<std::size_t>(s32(bytes, at));
+    const auto size = static_cast<std::size_t>(s32(bytes, at + 4));
+    all.push_back({name, pos + size <= bytes.size() ? bytes.substr(pos, size) : std::string()});
+  }
+  struct cut {
+    std::size_t cost;
+    wadbuilder wad;
+    std::string name;
+  };
+  std::vector<cut> maps;
+  for (std::size_t i = 0; i + 10 < all.size(); ++i) {
+    if (all[i].name.rfind("MAP", 0) != 0) continue;
+    cut c{0, wadbuilder("PWAD"), all[i].name};
+    c.wad.addlump(all[i].name);
+    for (std::size_t k = 1; k <= 10; ++k) {
+      const entry& e = all[i + k];
+      const bool drawn =
+          e.name == "VERTEXES" || e.name == "LINEDEFS" || e.name == "SIDEDEFS" || e.name == "SECTORS";
+      c.wad.addlump(e.name, drawn ? e.data : std::string());
+      if (drawn) c.cost += e.data.size();
+    }
+    maps.push_back(std::move(c));
+  }
+  std::sort(maps.begin(), maps.end(), [](const cut& a, const cut& b) { return a.cost < b.cost; });
+  for (std::size_t i = 0; i < maps.size() && i < count; ++i) {
+    maps[i].wad.write(out / ("freedoom2-" + maps[i].name + ".wad"));
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: fuzz_seeds <folder>\n");
+    return 2;
+  }
+  const std::filesystem::path root = argv[1];
+  const std::filesystem::path wads = root / "wad";
+  std::filesystem::create_directories(wads);
+
+  {
+    wadbuilder b("IWAD");
+    b.addmap("MAP01", squaremap(wad::DOOM));
+    b.write(wads / "square-doom.wad");
+  }
+  {
+    wadbuilder b;
+    b.addmap("MAP01", squaremap(wad::HEXEN));
+    b.write(wads / "square-hexen.wad");
+  }
+  {
+    // Several maps, both layouts, a MAPINFO that lists as a map, an ExMy that does not.
+    wadbuilder b;
+    b.addlump("MAPINFO", "map MAP01 \"Rooms\"\n");
+    b.addmap("MAP01", rooms(wad::DOOM));
+    b.addmap("E1M1", squaremap(wad::DOOM));
+    b.addmap("MAP02", rooms(wad::HEXEN));
+    b.addmap("map03", squaremap(wad::DOOM, 32767));
+    b.write(wads / "rooms.wad");
+  }
+  {
+    // A map whose group runs past the end of the directory, and one lacking REJECT.
+    wadbuilder b;
+    mapoptions noreject;
+    noreject.omit = {"REJECT"};
+    b.addmap("MAP01", rooms(wad::DOOM), noreject);
+    b.addmap("MAP02", squaremap(wad::DOOM));
+    b.addlump("MAP03", "");
+    b.addlump("THINGS", "");
+    b.write(wads / "short-groups.wad");
+  }
+  {
+    // Bad references: a vertex past the end, then a sidedef past the end.
+    mapdata badvertex = squaremap(wad::DOOM);
+    badvertex.linedefs[2].endvertex = 4;
+    mapdata badside = squaremap(wad::DOOM);
+    badside.linedefs[1].leftside = 4;
+    wadbuilder b;
+    b.addmap("MAP01", badvertex);
+    b.addmap("MAP02", badside);
+    b.write(wads / "bad-references.wad");
+  }
+  {
+    // Extreme coordinates: the corners of the 16-bit range.
+    mapdata m = squaremap(wad::DOOM);
+    m.vertexes = {{-32768, -32768}, {-32768, 32767}, {32767, 32767}, {32767, -32768}};
+    wadbuilder b;
+    b.addmap("MAP01", m);
+    b.write(wads / "extremes.wad");
+  }
+  {
+    wadbuilder b;
+    b.write(wads / "empty.wad");
+  }
+  {
+    // A lump that lies past the end of the file, and one with a negative position.
+    wadbuilder b;
+    const std::size_t map = b.addmap("MAP01", squaremap(wad::DOOM));
+    b.entry(map + 4).filepos = 1 << 30;
+    const std::size_t map2 = b.addmap("MAP02", squaremap(wad::DOOM));
+    b.entry(map2 + 2).filepos = -16;
+    b.write(wads / "lying-lumps.wad");
+  }
+  cutfreedoom(wads, 3);
+  return 0;
+}
