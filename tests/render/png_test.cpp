@@ -83,14 +83,6 @@ TEST(Png, ReplacesAnExistingFileWithUsualPermissions) {
   EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
 }
 
-TEST(Png, BackslashesSeparateFolders) {
-  tempdir dir;
-  fs::create_directory(dir / "sub");
-  auto p = threebytwo();
-  ASSERT_EQ(WritePNG(*p, pathtext(dir.path()) + u"\\sub\\b.png", 5), 1);
-  EXPECT_TRUE(decodepng(dir / "sub" / "b.png").ok);
-}
-
 TEST(Png, FailuresLeaveNoFileAndExistingFilesUntouched) {
   tempdir dir;
   auto good = threebytwo();
