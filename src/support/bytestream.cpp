@@ -1,6 +1,8 @@
 // Buffered binary file access with little-endian field reads.
 #include "support/bytestream.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "support/path.h"
@@ -15,8 +17,9 @@ constexpr std::size_t buffersize = 64 * 1024;
 std::shared_ptr<bytestream> bytestream::openread(const text& path) {
   std::FILE* f = std::fopen(nativepath(path).c_str(), "rb");
   if (f == nullptr) return nullptr;
-  // Folders open on some systems; a size is what makes it a readable file.
-  if (std::fseek(f, 0, SEEK_END) != 0) {
+  // Folders (and devices) open on POSIX but cannot be read as a file of known size.
+  struct stat st {};
+  if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode) || std::fseek(f, 0, SEEK_END) != 0) {
     std::fclose(f);
     return nullptr;
   }
@@ -135,7 +138,9 @@ void bytestream::writebytes(const void* src, std::size_t n) {
   size_ = pos_;
 }
 
-void bytestream::writeu8(std::uint8_t v) { writebytes(&v, 1); }
+void bytestream::writeu8(std::uint8_t v) {
+  writebytes(&v, 1);
+}
 
 void bytestream::writes32(std::int32_t v) {
   const auto w = static_cast<std::uint32_t>(v);

@@ -94,6 +94,7 @@ TEST(ByteStreamDeathTest, ReadPastTheEndEndsTheProcess) {
 TEST(ByteStream, OpenFailsWithoutAFile) {
   tempdir dir;
   EXPECT_EQ(bytestream::openread(fromutf8((dir / "missing").string())), nullptr);
+  EXPECT_EQ(bytestream::openread(fromutf8(dir.path().string())), nullptr);  // a folder is no file
   EXPECT_EQ(bytestream::openwrite(fromutf8((dir / "no" / "such" / "folder").string())), nullptr);
 }
 
