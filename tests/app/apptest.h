@@ -2,7 +2,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <png.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -15,6 +14,7 @@
 
 #include "app/console.h"
 #include "testlib/harness.h"
+#include "testlib/pngdecode.h"
 #include "testlib/wadbuilder.h"
 
 namespace tracewell::testing {
@@ -93,42 +93,12 @@ inline bool redsquarepixel(int x, int y) {
   return column || row;
 }
 
-// A PNG file decoded to 8-bit RGBA.
-struct decodedpng {
-  bool ok = false;
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> rgba;
-  // The pixel as ARGB.
-  std::uint32_t pixel(int x, int y) const {
-    const std::uint8_t* p = &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
-    return std::uint32_t{p[3]} << 24 | std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
-  }
-};
-
-inline decodedpng decodepng(const std::filesystem::path& file) {
-  decodedpng d;
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, file.c_str())) return d;
-  image.format = PNG_FORMAT_RGBA;
-  d.rgba.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, d.rgba.data(), 0, nullptr)) {
-    png_image_free(&image);
-    return d;
-  }
-  d.ok = true;
-  d.width = static_cast<int>(image.width);
-  d.height = static_cast<int>(image.height);
-  return d;
-}
-
 // Expects `file` to be the "Red" scheme's picture of a square room (see redsquarepixel).
 inline void expectredsquare(const std::filesystem::path& file) {
   const decodedpng png = decodepng(file);
   ASSERT_TRUE(png.ok) << file;
-  ASSERT_EQ(png.width, 64);
-  ASSERT_EQ(png.height, 48);
+  ASSERT_EQ(png.width, 64u);
+  ASSERT_EQ(png.height, 48u);
   int wrong = 0;
   for (int y = 0; y < 48; ++y) {
     for (int x = 0; x < 64; ++x) {

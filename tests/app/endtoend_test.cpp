@@ -100,7 +100,7 @@ TEST_F(EndToEnd, CyclesForOneMapAndForAllOfferThePreviousAnswers) {
     EXPECT_EQ(png.width, 32);
     EXPECT_EQ(png.height, 48);
     // "Plain" sets no key: a transparent black background and no line drawn.
-    EXPECT_EQ(std::count(png.rgba.begin(), png.rgba.end(), 0), 32 * 48 * 4) << name;
+    EXPECT_EQ(std::count(png.bytes.begin(), png.bytes.end(), 0), 32 * 48 * 4) << name;
   }
 }
 

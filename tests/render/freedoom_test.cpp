@@ -5,7 +5,7 @@
 #include <map>
 
 #include "plainline.h"
-#include "pngdecode.h"
+#include "testlib/pngdecode.h"
 #include "render/automap.h"
 #include "render/png.h"
 #include "testlib/harness.h"

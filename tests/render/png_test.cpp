@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <random>
 
-#include "pngdecode.h"
+#include "testlib/pngdecode.h"
 #include "testlib/harness.h"
 
 namespace tracewell {

@@ -28,7 +28,10 @@ TEST(Text, CaseMappingCoversLettersBeyondAscii) {
 TEST(Text, Utf8RoundTripsAndReplacesInvalidBytes) {
   const std::string s = "Tracewell \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x98\x80";
   EXPECT_EQ(toutf8(fromutf8(s)), s);
-  EXPECT_EQ(fromutf8("a\xFF" "b"), u"a\uFFFD" "b");
+  EXPECT_EQ(fromutf8("a\xFF"
+                     "b"),
+            u"a\uFFFD"
+            "b");
   EXPECT_EQ(fromutf8("\xC3"), u"\uFFFD");
   EXPECT_EQ(fromutf8("\xC0\x80"), u"\uFFFD\uFFFD");  // overlong NUL
 }

@@ -1,5 +1,5 @@
 // Test helper: a PNG file decoded by libpng, with its chunk layout.
-#include "pngdecode.h"
+#include "testlib/pngdecode.h"
 
 #include <png.h>
 

@@ -15,6 +15,12 @@ struct decodedpng {
   std::vector<std::string> chunks;  // chunk types in file order
   std::string ihdr;                 // the 13 bytes of IHDR
   int zlibflevel = -1;              // level class in the first IDAT's zlib header
+
+  // Pixel (x, y) as ARGB.
+  std::uint32_t pixel(std::uint32_t x, std::uint32_t y) const {
+    const std::uint8_t* p = &bytes[(static_cast<std::size_t>(y) * width + x) * 4];
+    return std::uint32_t{p[3]} << 24 | std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
+  }
 };
 
 // Reads `path`; `ok` is false when libpng cannot decode it.
