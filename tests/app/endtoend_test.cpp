@@ -217,11 +217,11 @@ TEST_F(EndToEnd, DeliveredSettingsDrawFreedoomMap01) {
       << r.out;
   const testing::decodedpng png = testing::decodepng(tool / "MAP01.png");
   ASSERT_TRUE(png.ok);
-  EXPECT_EQ(png.width, 1024);
-  EXPECT_EQ(png.height, 1024);
+  EXPECT_EQ(png.width, 1024u);
+  EXPECT_EQ(png.height, 1024u);
   int red = 0, brown = 0, yellow = 0, black = 0;
-  for (int y = 0; y < png.height; ++y) {
-    for (int x = 0; x < png.width; ++x) {
+  for (std::uint32_t y = 0; y < png.height; ++y) {
+    for (std::uint32_t x = 0; x < png.width; ++x) {
       const std::uint32_t p = png.pixel(x, y);
       red += p == 0xFFFC0000u;
       brown += p == 0xFFBC7C4Cu;
