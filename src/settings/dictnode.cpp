@@ -117,9 +117,6 @@ std::shared_ptr<dictnode> dictnode::parse(bytestream& stream, const text& path, 
 }
 
 std::shared_ptr<dictnode> dictnode::readfile(const text& path, parsestate& state) {
-  // A folder may open as a file on some systems, but reading it fails.
-  std::error_code ec;
-  if (std::filesystem::is_directory(nativepath(path), ec)) return nullptr;
   auto stream = bytestream::openread(path);
   if (!stream) return nullptr;
   auto node = read(*stream, path, false, state);
