@@ -90,12 +90,12 @@ TEST_F(DialogueRun, RefusesEachBadAnswerAndAsksAgain) {
   const std::shared_ptr<console> c = load();
   ASSERT_TRUE(c);
   const std::string input =
-      "\"test.wad\"\nmissing.wad\nnotawad.wad\nnomaps.wad\n\n"  // the WAD, then the default
-      "\nMAP01 \nmap03\nmap01\n"                                // the map
-      "Doom \nHeretic\nhexen\n"                                 // the format
-      "800x600\nabc\n -3\n"                                     // the size, never refused
-      "Blue\nPLAIN\n"                                           // the scheme
-      "\n";                                                     // the output pattern
+      "\"test.wad\"\nmissing.wad\n.\nnotawad.wad\nnomaps.wad\n\n"  // the WAD, then the default
+      "\nMAP01 \nmap03\nmap01\n"                                   // the map
+      "Doom \nHeretic\nhexen\n"                                    // the format
+      "800x600\nabc\n -3\n"                                        // the size, never refused
+      "Blue\nPLAIN\n"                                              // the scheme
+      "\n";                                                        // the output pattern
   const auto s = runscripted(input, [&] { c->requestinputs(); });
   EXPECT_FALSE(s.exitstatus);
   const std::string wadprompt = "Input WAD path?\n(Leave blank for \"test.wad\")\n> ";
@@ -106,6 +106,7 @@ TEST_F(DialogueRun, RefusesEachBadAnswerAndAsksAgain) {
   const std::string schemeprompt = "Input automap color scheme?\n(Leave blank for \"Red\")\n> ";
   EXPECT_EQ(s.out, crlf(wadprompt + "Error opening WAD file. Try again?\n" +         //
                         wadprompt + "Error opening WAD file. Try again?\n" +         //
+                        wadprompt + "Error opening WAD file. Try again?\n" +         // a folder
                         wadprompt + "Error parsing WAD file. Try again?\n" +         //
                         wadprompt + "No maps found in WAD. Try again?\n" +           //
                         wadprompt + "Maps in WAD:\n MAP01 MAP02 MAPINFO\n" +         //
