@@ -63,7 +63,7 @@ void flushbytes(png_structp png) {
 // must own nothing that needs destroying; everything lives in the caller.
 bool encode(png_structp png, png_infop info, png_uint_32 width, png_uint_32 height, png_bytepp rows,
             int level) {
-  if (setjmp(png_jmpbuf(png))) return false;
+  if (setjmp(png_jmpbuf(png))) return false;  // NOLINT(cert-err52-cpp)
   png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
   png_set_compression_level(png, level);
   png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,

@@ -314,10 +314,10 @@ void BinNode::clearlinks() {
   // The stack keeps every node alive until all links are gone.
   std::vector<std::shared_ptr<BinNode>> held{shared_from_this()};
   for (std::size_t i = 0; i < held.size(); ++i) {
-    BinNode& n = *held[i];
-    if (n.l) held.push_back(std::move(n.l));
-    if (n.r) held.push_back(std::move(n.r));
-    n.parent = nullptr;
+    BinNode* const n = held[i].get();  // stays valid while `held` grows: held[i] still owns it
+    if (n->l) held.push_back(std::move(n->l));
+    if (n->r) held.push_back(std::move(n->r));
+    n->parent = nullptr;
   }
 }
 
@@ -621,7 +621,9 @@ void BinTree::splay(const std::shared_ptr<BinNode>& node) {
 }
 
 void BinTree::rotright(const std::shared_ptr<BinNode>& node) {
-  const std::shared_ptr<BinNode> n = node;  // keeps the node alive while links move
+  // A copy, not a reference: `node` may be one of the links moved below, and the
+  // copy keeps the node alive while they move.
+  const std::shared_ptr<BinNode> n = node;  // NOLINT(performance-unnecessary-copy-initialization)
   const std::shared_ptr<BinNode> c = n->l;
   if (!c) return;
   n->l = c->r;
@@ -641,6 +643,7 @@ void BinTree::rotright(const std::shared_ptr<BinNode>& node) {
 }
 
 void BinTree::rotleft(const std::shared_ptr<BinNode>& node) {
+  // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): a copy, as in rotright
   const std::shared_ptr<BinNode> n = node;
   const std::shared_ptr<BinNode> c = n->r;
   if (!c) return;

@@ -11,7 +11,7 @@
 namespace tracewell {
 
 namespace {
-constexpr std::size_t buffersize = 64 * 1024;
+constexpr std::size_t buffersize = std::size_t{64} * 1024;
 }
 
 std::shared_ptr<bytestream> bytestream::openread(const text& path) {

@@ -1,9 +1,10 @@
 // Text helpers: case mapping, replacement, number and encoding conversions.
 #include "support/text.h"
 
+#include <locale.h>
+
 #include <clocale>
 #include <cwctype>
-#include <locale.h>
 
 namespace tracewell {
 
@@ -12,9 +13,9 @@ namespace {
 // A UTF-8 C locale for towupper/towlower, independent of the process locale.
 locale_t caselocale() {
   static const locale_t loc = [] {
-    locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    if (l == static_cast<locale_t>(0)) {
-      l = newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(0));
+    locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    if (l == nullptr) {
+      l = newlocale(LC_CTYPE_MASK, "C", nullptr);
     }
     return l;
   }();
@@ -38,14 +39,22 @@ text mapcase(const text& s, bool toupper) {
   return out;
 }
 
-bool isspaceunit(char16_t c) { return c <= 32; }
+bool isspaceunit(char16_t c) {
+  return c <= 32;
+}
 
 }  // namespace
 
-text u(std::string_view ascii) { return text(ascii.begin(), ascii.end()); }
+text u(std::string_view ascii) {
+  return text(ascii.begin(), ascii.end());
+}
 
-text upper(const text& s) { return mapcase(s, true); }
-text lower(const text& s) { return mapcase(s, false); }
+text upper(const text& s) {
+  return mapcase(s, true);
+}
+text lower(const text& s) {
+  return mapcase(s, false);
+}
 
 text replaceall(const text& s, const text& from, const text& to) {
   if (from.empty()) return s;
@@ -62,7 +71,9 @@ text replaceall(const text& s, const text& from, const text& to) {
   return out;
 }
 
-text inttotext(std::int64_t value) { return u(std::to_string(value)); }
+text inttotext(std::int64_t value) {
+  return u(std::to_string(value));
+}
 
 text trim(const text& s) {
   std::size_t b = 0, e = s.size();
@@ -83,12 +94,12 @@ std::string tobytes(const text& s) {
   return out;
 }
 
-text fromutf8(std::string_view in) {
+text fromutf8(std::string_view utf8) {
   text out;
-  out.reserve(in.size());
+  out.reserve(utf8.size());
   std::size_t i = 0;
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(in[k]); };
-  while (i < in.size()) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(utf8[k]); };
+  while (i < utf8.size()) {
     const unsigned char b = byte(i);
     std::uint32_t cp = 0;
     std::size_t len = 0;
@@ -101,7 +112,7 @@ text fromutf8(std::string_view in) {
     } else if (b >= 0xF0 && b <= 0xF4) {
       cp = b & 0x07, len = 4;
     }
-    bool ok = len > 0 && i + len <= in.size();
+    bool ok = len > 0 && i + len <= utf8.size();
     for (std::size_t k = 1; ok && k < len; ++k) {
       if ((byte(i + k) & 0xC0) != 0x80) ok = false;
       cp = (cp << 6) | (byte(i + k) & 0x3F);
