@@ -15,6 +15,7 @@ constexpr std::size_t buffersize = std::size_t{64} * 1024;
 }
 
 std::shared_ptr<bytestream> bytestream::openread(const text& path) {
+  if (!usablepath(path)) return nullptr;
   std::FILE* f = std::fopen(nativepath(path).c_str(), "rb");
   if (f == nullptr) return nullptr;
   // Folders (and devices) open on POSIX but cannot be read as a file of known size.
@@ -32,6 +33,7 @@ std::shared_ptr<bytestream> bytestream::openread(const text& path) {
 }
 
 std::shared_ptr<bytestream> bytestream::openwrite(const text& path) {
+  if (!usablepath(path)) return nullptr;
   std::FILE* f = std::fopen(nativepath(path).c_str(), "wb");
   if (f == nullptr) return nullptr;
   return std::make_shared<bytestream>(key(), f, true, 0);

@@ -16,9 +16,11 @@ namespace tracewell {
 // ends with "Error reading from stream" / "Error writing to stream".
 class bytestream {
  public:
-  // Opens `path` (see nativepath) for reading; null when it cannot be opened.
+  // Opens `path` (see nativepath) for reading; null when it cannot be opened
+  // or cannot name a file (see usablepath).
   static std::shared_ptr<bytestream> openread(const text& path);
-  // Creates or truncates `path` for writing; null when it cannot be opened.
+  // Creates or truncates `path` for writing; null when it cannot be opened
+  // or cannot name a file (see usablepath).
   static std::shared_ptr<bytestream> openwrite(const text& path);
 
   struct key {

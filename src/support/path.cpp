@@ -11,6 +11,10 @@ std::string nativepath(const text& path) {
   return out;
 }
 
+bool usablepath(const text& path) {
+  return path.find(u'\0') == text::npos;
+}
+
 text directorypart(const text& path) {
   const std::size_t cut = path.find_last_of(u"/\\");
   return cut == text::npos ? text() : path.substr(0, cut);

@@ -11,6 +11,11 @@ namespace tracewell {
 // Drive-letter paths are passed through otherwise unchanged.
 std::string nativepath(const text& path);
 
+// False when `path` holds a NUL character. No file name can, and the system
+// would take the path as ending there, so such a path must be refused (not
+// opened, not created) rather than cut short.
+bool usablepath(const text& path);
+
 // The text before the last '/' or '\', or "" when there is none.
 text directorypart(const text& path);
 
