@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps build run test clean dev-deps test-sanitize lint fuzz
+.PHONY: all deps build run test clean dev-deps test-sanitize lint fuzz bench
 
 all: build
 
@@ -63,3 +63,11 @@ lint: deps dev-deps
 fuzz: deps dev-deps
 	FUZZ_BUILD=$(FUZZ_BUILD) FUZZ_CORPUS=$(FUZZ_CORPUS) FUZZ_ARTIFACTS=$(FUZZ_ARTIFACTS) JOBS=$(JOBS) \
 	  fuzz/run $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# The benchmark (bench/): every map of freedoom2.wad and pathological maps, timed against the
+# cost of encoding the same PNG images with libpng alone; a table, then one SUMMARY line per
+# figure with PASS or FAIL. Fails when a target is missed. BENCH_FLAGS: see bench/README.md.
+BENCH_FLAGS ?=
+bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target tracewell_bench
+	./$(BUILD)/bench/tracewell_bench $(BENCH_FLAGS)

@@ -1,0 +1,309 @@
+// The benchmark: the tool's cost measured against the cost of encoding the PNG files it writes.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "childrun.h"
+#include "pathological.h"
+#include "realwork.h"
+#include "render/automap.h"
+#include "render/pixmap.h"
+#include "report.h"
+#include "stopwatch.h"
+#include "synthmaps.h"
+
+namespace tracewell::bench {
+
+namespace {
+
+// What the command line can change.
+struct options {
+  std::string wadpath = TRACEWELL_BENCH_WAD;
+  std::string exe = TRACEWELL_BENCH_EXE;
+  int rounds = 1;     // passes over the real work; each time is the least seen
+  int repeats = 5;    // repetitions of each far-outside case
+  bool wall = false;  // wall time instead of processor time
+  // Which figures to measure: real (both sizes), program (needs real), dense, outside.
+  std::set<std::string> only = {"real", "program", "dense", "outside"};
+};
+
+constexpr std::int32_t margin = 16;
+constexpr std::int32_t smallsize = 1024, largesize = 4096, densesize = 8192;
+constexpr std::int32_t faroutside = -10'000'000;
+constexpr double smalltarget = 1.15, largetarget = 1.05, outsidetarget = 1.01;
+constexpr std::int64_t memoryallowance = std::int64_t{32} << 20;
+constexpr std::int32_t translucent = static_cast<std::int32_t>(0x80FFFFFFu);
+
+bool parse(int argc, char** argv, options& o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasvalue = i + 1 < argc;
+    if (arg == "--wad" && hasvalue) {
+      o.wadpath = argv[++i];
+    } else if (arg == "--exe" && hasvalue) {
+      o.exe = argv[++i];
+    } else if (arg == "--rounds" && hasvalue) {
+      o.rounds = std::max(1, std::atoi(argv[++i]));
+    } else if (arg == "--repeats" && hasvalue) {
+      o.repeats = std::max(1, std::atoi(argv[++i]));
+    } else if (arg == "--wall") {
+      o.wall = true;
+    } else if (arg == "--only" && hasvalue) {
+      o.only.clear();
+      std::stringstream names(argv[++i]);
+      for (std::string name; std::getline(names, name, ',');) o.only.insert(name);
+      if (o.only.count("program") != 0) o.only.insert("real");
+    } else {
+      say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
+      say("                       [--only real,program,dense,outside]");
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string firstline(const std::string& path, const std::string& key) {
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind(key, 0) == 0) return line.substr(line.find(':') + 1);
+  }
+  return "";
+}
+
+std::string loadaverage() {
+  std::ifstream in("/proc/loadavg");
+  std::string one, five, fifteen;
+  in >> one >> five >> fifteen;
+  return one + " " + five + " " + fifteen;
+}
+
+void describemachine() {
+  std::string cpu = firstline("/proc/cpuinfo", "model name");
+  cpu.erase(0, cpu.find_first_not_of(' '));
+  const std::string memory = firstline("/proc/meminfo", "MemTotal");
+  say("Machine: " + cpu + ", " + std::to_string(std::thread::hardware_concurrency()) + " cores, memory" +
+      memory);
+  say("Load average (1, 5, 15 min) at start: " + loadaverage());
+}
+
+std::vector<unsigned char> filebytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string dims(std::int32_t w, std::int32_t h) {
+  return std::to_string(w) + " x " + std::to_string(h);
+}
+
+void realworksummary(scorecard& card, const realwork& work, double target) {
+  const std::string figure =
+      "real work, " + std::to_string(work.maps.size()) + " maps at " + dims(work.size, work.size);
+  if (!work.error.empty()) {
+    card.target(figure, work.error, false);
+    return;
+  }
+  bool exact = true;
+  for (const mapcost& m : work.maps) exact = exact && m.samebytes;
+  const double ratio = work.total() / work.floor();
+  card.target(figure,
+              "total " + fixed(work.total(), 1) + " ms / floor " + fixed(work.floor(), 1) +
+                  " ms = " + fixed(ratio, 3) + " (target <= " + fixed(target, 2) + ")" +
+                  (exact ? "" : "; some files differ from the floor's bytes"),
+              ratio <= target && exact);
+}
+
+std::string clockname() {
+  return stopwatch::walltime() ? "wall time" : "processor time";
+}
+
+// The child's time on the clock the stopwatches read.
+double timeof(const childresult& run) {
+  return stopwatch::walltime() ? run.wallms : run.cpums;
+}
+
+// The real tool's run over every map at the large size.
+struct wholecost {
+  childresult run;
+  std::size_t files = 0;  // PNG files it wrote
+  std::size_t same = 0;   // of those, byte for byte equal to the in-process ones
+  bool finished = false;  // status 0, "Finished outputting!", every file there and equal
+};
+
+// Runs the real tool, scripted, over every map at the large size and
+// compares its files with the in-process ones of that size.
+wholecost wholeprogram(const options& o, const realwork& large, const std::filesystem::path& work) {
+  const std::filesystem::path tooldir = work / "tool";
+  std::filesystem::create_directories(tooldir);
+  const std::string script = o.wadpath + "\nALL\nDoom\n" + std::to_string(largesize) + "\n" +
+                             std::to_string(largesize) + "\n" + std::to_string(margin) + "\nAutomap\n" +
+                             (tooldir / "%.png").string() + "\n";
+  say("");
+  say("Whole program: " + o.exe + " with scripted input, ALL maps at " + dims(largesize, largesize) + ",");
+  say("margin " + std::to_string(margin) + ", scheme Automap (the fallback look), then end of input");
+  wholecost cost;
+  cost.run = runchild(o.exe, script, work.string());
+  for (const mapcost& m : large.maps) {
+    const auto mine = tooldir / (m.name + ".png");
+    if (!std::filesystem::exists(mine)) continue;
+    ++cost.files;
+    if (filebytes(mine) == filebytes(work / std::to_string(largesize) / (m.name + ".png"))) ++cost.same;
+  }
+  cost.finished = cost.run.started && cost.run.status == 0 &&
+                  cost.run.output.find("Finished outputting!") != std::string::npos &&
+                  cost.files == large.maps.size() && cost.same == cost.files;
+  const std::int64_t buffer = TPixmap::StorageSize(largesize, largesize);
+  table t({"figure", "value"});
+  t.add({"exit status", cost.run.started ? std::to_string(cost.run.status) : "not started"});
+  t.add({"PNG files written", std::to_string(cost.files) + " of " + std::to_string(large.maps.size())});
+  t.add({"identical to the in-process files", std::to_string(cost.same)});
+  t.add({"wall time", fixed(cost.run.wallms, 1) + " ms"});
+  t.add({"processor time", fixed(cost.run.cpums, 1) + " ms"});
+  t.add({"floor (in-process, same maps)", fixed(large.floor(), 1) + " ms"});
+  t.add({"time / floor", fixed(timeof(cost.run) / large.floor(), 3)});
+  t.add({"peak resident memory", mib(cost.run.peakrss)});
+  t.add({"one buffer W x H x 4", mib(buffer)});
+  t.add({"peak - buffer", mib(cost.run.peakrss - buffer)});
+  t.print();
+  return cost;
+}
+
+void wholesummary(scorecard& card, const wholecost& cost, const realwork& large) {
+  const std::int64_t limit = TPixmap::StorageSize(largesize, largesize) + memoryallowance;
+  const std::string figure = "whole program, ALL at " + dims(largesize, largesize);
+  card.info(figure + ", time", clockname() + " " + fixed(timeof(cost.run), 1) +
+                                   " ms = " + fixed(timeof(cost.run) / large.floor(), 3) + " x floor " +
+                                   fixed(large.floor(), 1) + " ms (wall " + fixed(cost.run.wallms, 1) +
+                                   " ms)");
+  card.target(figure + ", memory",
+              "peak RSS " + mib(cost.run.peakrss) + " (target <= W x H x 4 + 32 MiB = " + mib(limit) + ")" +
+                  (cost.finished ? "" : "; the run did not finish cleanly or its files differ"),
+              cost.finished && cost.run.peakrss <= limit);
+}
+
+}  // namespace
+
+int run(int argc, char** argv) {
+  options o;
+  if (!parse(argc, argv, o)) return 2;
+  stopwatch::usewalltime(o.wall);
+  say("Tracewell benchmark: the tool's cost against the PNG-encoding floor");
+  describemachine();
+  say("Times are " + clockname() + " in milliseconds" +
+      (o.wall ? "." : " (user and system), so other work on the machine does not count."));
+  if (access(o.wadpath.c_str(), R_OK) != 0) {
+    say("Cannot read " + o.wadpath + " (Debian package freedoom); nothing measured.");
+    return 2;
+  }
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tracewell-bench-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    say("Cannot make a folder for the output in " + pattern);
+    return 2;
+  }
+  const std::filesystem::path work = pattern;
+  scorecard card;
+
+  std::vector<realwork> works;
+  for (const std::int32_t size : {smallsize, largesize}) {
+    if (o.only.count("real") == 0) break;
+    const auto dir = work / std::to_string(size);
+    std::filesystem::create_directories(dir);
+    say("");
+    works.push_back(runrealwork(o.wadpath, size, margin, o.rounds, dir.string()));
+    if (works.back().error.empty()) {
+      printrealwork(works.back());
+    } else {
+      say(works.back().error);
+    }
+  }
+  std::optional<wholecost> whole;
+  if (o.only.count("program") != 0) whole = wholeprogram(o, works.back(), work);
+
+  std::vector<densecost> densecosts;
+  if (o.only.count("dense") != 0) {
+    say("");
+    say("Pathological: " + std::to_string(latticelines) +
+        " impassable lines crossing a square map from edge to edge");
+    table dense({"case", "hidden (create, clear, classify)", "render", "floor encode", "render/floor"});
+    for (const std::int32_t colour : {red, translucent}) {
+      const densecost c = rundense(densesize, colour);
+      densecosts.push_back(c);
+      dense.add({std::string(colour == red ? "opaque" : "translucent") + " at " + dims(densesize, densesize),
+                 fixed(c.hiddenms, 1) + " ms", fixed(c.renderms, 1) + " ms", fixed(c.floorms, 1) + " ms",
+                 fixed(c.renderms / c.floorms, 3)});
+    }
+    dense.print();
+  }
+
+  std::vector<outsidecost> outsidecosts;
+  if (o.only.count("outside") != 0) {
+    say("");
+    say("Far outside: the same map drawn inside the image and with margin " + std::to_string(faroutside) +
+        ", least of " + std::to_string(o.repeats) + " runs");
+    table outside({"case", "render", "write", "total", "render outside/inside", "total outside/inside"});
+    for (const auto& [w, h, inner] : {std::tuple{smallsize, smallsize, margin}, std::tuple{1, 100000, 0}}) {
+      const outsidecost c = runoutside(w, h, inner, faroutside, o.repeats, work.string());
+      outsidecosts.push_back(c);
+      outside.add({dims(w, h) + " margin " + std::to_string(inner), fixed(c.insidedrawms, 2) + " ms",
+                   fixed(c.insidewritems, 2) + " ms", fixed(c.inside(), 2) + " ms"});
+      outside.add({dims(w, h) + " margin " + std::to_string(faroutside), fixed(c.outsidedrawms, 2) + " ms",
+                   fixed(c.outsidewritems, 2) + " ms", fixed(c.outside(), 2) + " ms",
+                   fixed(c.outsidedrawms / c.insidedrawms, 3), fixed(c.outside() / c.inside(), 3)});
+    }
+    outside.print();
+  }
+
+  say("");
+  if (!works.empty()) {
+    realworksummary(card, works[0], smalltarget);
+    realworksummary(card, works[1], largetarget);
+  }
+  if (whole) wholesummary(card, *whole, works[1]);
+  for (const outsidecost& c : outsidecosts) {
+    // The drawing is what the lines cost; the PNG encoding depends on what the image shows.
+    const double ratio = c.outsidedrawms / c.insidedrawms;
+    card.target("lines far outside, " + dims(c.width, c.height),
+                "render at margin " + std::to_string(c.outsidemargin) + " " + fixed(c.outsidedrawms, 2) +
+                    " ms vs margin " + std::to_string(c.insidemargin) + " " + fixed(c.insidedrawms, 2) +
+                    " ms = " + fixed(ratio, 3) + " (target <= " + fixed(outsidetarget, 2) +
+                    "; with the PNG " + fixed(c.outside() / c.inside(), 3) + ")",
+                ratio <= outsidetarget);
+  }
+  for (const densecost& c : densecosts) {
+    const std::string figure = std::to_string(latticelines) + (c.colour == red ? " opaque" : " translucent") +
+                               " lines at " + dims(densesize, densesize);
+    const std::string detail = "render " + fixed(c.renderms, 1) + " ms vs one PNG encode " +
+                               fixed(c.floorms, 1) + " ms = " + fixed(c.renderms / c.floorms, 3);
+    if (c.colour == red) {
+      card.info(figure, detail);
+    } else {
+      card.target(figure, detail + " (target < 1)", c.renderms < c.floorms);
+    }
+  }
+  say("Load average (1, 5, 15 min) at end: " + loadaverage());
+  say("bench: " + std::to_string(card.met()) + " of " + std::to_string(card.met() + card.missed()) +
+      " targets met");
+  std::error_code ignored;
+  std::filesystem::remove_all(work, ignored);
+  return card.missed() == 0 ? 0 : 1;
+}
+
+}  // namespace tracewell::bench
+
+int main(int argc, char** argv) {
+  return tracewell::bench::run(argc, argv);
+}
