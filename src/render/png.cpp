@@ -110,7 +110,7 @@ void setusualmode(int fd) {
 
 int WritePNG(const TPixmap& pixmap, const text& path, int level) {
   level = std::clamp(level, 0, 9);
-  if (pixmap.width() < 1 || pixmap.height() < 1 || path.empty()) return 0;
+  if (pixmap.width() < 1 || pixmap.height() < 1 || path.empty() || !usablepath(path)) return 0;
   const std::string target = nativepath(path);
   // The new file goes beside the target, so the final rename stays within one file system.
   std::string temp = target.substr(0, target.find_last_of('/') + 1) + ".tracewell-XXXXXX";
