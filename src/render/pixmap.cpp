@@ -1,7 +1,10 @@
 // The pixel buffer that maps are drawn into: rows of R, G, B, A bytes.
 #include "render/pixmap.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstddef>
 #include <new>
 
 namespace tracewell {
@@ -12,6 +15,34 @@ std::int64_t rowbytes(std::int32_t width, std::int32_t align) {
   const std::int64_t a = std::max<std::int32_t>(align, 1);
   return (std::int64_t{std::max<std::int32_t>(width, 0)} * 4 + a - 1) / a * a;
 }
+
+// Large buffers start on a 2 MiB boundary, the large page of x86-64 and
+// AArch64, and the kernel is asked to back them with such pages: one page
+// fault where there would be 512, and lines walking down the rows of a large
+// image stay within the address translation cache. The storage is that much
+// larger, but the part before the boundary is never touched, so it costs
+// address space, not memory. Smaller buffers gain nothing from it.
+constexpr std::int64_t largepage = std::int64_t{2} << 20;
+
+// Words of storage for `capacity` bytes of pixels, with room to align them.
+std::size_t storagewords(std::int64_t capacity) {
+  const std::int64_t words = (capacity + 3) / 4;
+  return static_cast<std::size_t>(capacity >= largepage ? words + largepage / 4 : words);
+}
+
+// The first word of the pixels in `storage`, on a large page boundary when the pixels are large.
+std::uint32_t* firstword(std::uint32_t* storage, std::int64_t capacity) {
+  if (capacity < largepage) return storage;
+  const auto at = reinterpret_cast<std::uintptr_t>(storage);
+  const auto aligned = (at + largepage - 1) & ~static_cast<std::uintptr_t>(largepage - 1);
+  std::uint32_t* words = storage + (aligned - at) / 4;
+#ifdef MADV_HUGEPAGE
+  // Advice only: where the kernel has no such pages the buffer works the same.
+  (void)madvise(words, static_cast<std::size_t>(capacity), MADV_HUGEPAGE);
+#endif
+  return words;
+}
+
 }  // namespace
 
 std::int64_t TPixmap::StorageSize(std::int32_t width, std::int32_t height, std::int32_t format,
@@ -32,9 +63,9 @@ std::unique_ptr<TPixmap> TPixmap::Create(std::int32_t width, std::int32_t height
   try {
     pixmap = std::make_unique<TPixmap>(key());
     if (capacity > 0) {
-      pixmap->storage_ =
-          std::make_unique_for_overwrite<std::uint32_t[]>(static_cast<std::size_t>((capacity + 3) / 4));
-      pixmap->pixels_ = reinterpret_cast<std::uint8_t*>(pixmap->storage_.get());
+      pixmap->storage_ = std::make_unique_for_overwrite<std::uint32_t[]>(storagewords(capacity));
+      pixmap->words_ = firstword(pixmap->storage_.get(), capacity);
+      pixmap->pixels_ = reinterpret_cast<std::uint8_t*>(pixmap->words_);
     }
   } catch (const std::bad_alloc&) {
     return nullptr;
@@ -52,7 +83,7 @@ void TPixmap::ClearPixels(std::int32_t colour) {
   const std::uint32_t word = PackPixel(colour);
   if (pitch_ % 4 == 0) {
     // Rows start on word boundaries: plain word fills, one run when rows are unpadded.
-    std::uint32_t* words = storage_.get();
+    std::uint32_t* words = words_;
     const std::int64_t rowwords = pitch_ / 4;
     if (rowwords == width_) {
       std::fill_n(words, rowwords * height_, word);

@@ -24,6 +24,8 @@ class TPixmap {
   // A width or height below 1 gives a valid buffer without pixels, that size
   // kept as 0. Returns null when `format` is not RGBA, when the storage would
   // exceed maxcapacity or when it cannot be allocated; no exception leaves.
+  // Pixels of 2 MiB or more start on a 2 MiB boundary and ask the system for
+  // large pages, which costs up to 2 MiB more address space but no memory.
   static std::unique_ptr<TPixmap> Create(std::int32_t width, std::int32_t height, std::int32_t format = RGBA,
                                          std::int32_t align = 4);
   // Bytes of storage that Create would allocate, or -1 when it would refuse.
@@ -91,7 +93,8 @@ class TPixmap {
 
  private:
   std::unique_ptr<std::uint32_t[]> storage_;  // words, so that 4-byte rows start aligned
-  std::uint8_t* pixels_ = nullptr;            // the bytes of storage_
+  std::uint32_t* words_ = nullptr;            // the first pixel's word within storage_
+  std::uint8_t* pixels_ = nullptr;            // the bytes of words_
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
   std::int64_t pitch_ = 0;
