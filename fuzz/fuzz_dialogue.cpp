@@ -1,7 +1,8 @@
 // Fuzz target: arbitrary text as standard input of a whole session, in-process, against small WADs.
 //
 // Each input runs the program from its start (settings.txt, banner, cycles) in the work folder,
-// which holds the fixture below; PNG files land there and are cleared before the next input.
+// which holds the fixture below; PNG files land there and are cleared before the next input. An
+// input whose first line starts with "@" passes the rest of that line as the command-line WAD.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -178,9 +179,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::writefile(dir / "hexen.wad", f.hexen);
   fuzz::writefile(dir / "broken.wad", f.broken);
 
-  const auto status = fuzz::runwith(std::make_shared<sessionterminal>(input), [] {
-    const char* const argv[] = {"tracewell"};
-    runtool(1, argv);
+  std::string_view lines = input;
+  std::string argument;
+  int argc = 1;
+  if (!input.empty() && input[0] == '@') {
+    const std::size_t nl = input.find('\n');
+    argument = std::string(input.substr(1, nl == std::string_view::npos ? std::string_view::npos : nl - 1));
+    lines = nl == std::string_view::npos ? std::string_view() : input.substr(nl + 1);
+    argc = 2;
+  }
+  const auto status = fuzz::runwith(std::make_shared<sessionterminal>(lines), [&] {
+    const char* const argv[] = {"tracewell", argument.c_str()};
+    runtool(argc, argv);
   });
   // The program ends only by asking to: end of input, a fatal stop, a stream failure.
   if (!status) fuzz::broken("the session returned without an exit request");

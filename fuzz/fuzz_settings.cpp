@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/console.h"
 #include "fuzzhooks.h"
 #include "settings/dictnode.h"
 
@@ -104,6 +105,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto root = dictnode::parsefile(u"main.txt");
     if (!root) return;
     query(*root, 0);
+    // The program's own reading of the tree: defaults and one scheme per "color_scheme" child.
+    const auto c = console::read(*root);
+    if (c->schemes.size() != root->getchildren(u"color_scheme").size()) fuzz::broken("a scheme went missing");
+    for (const auto& sc : c->schemes) {
+      if (sc->colors.size() != 10 || sc->order.size() != 10) fuzz::broken("a scheme without ten categories");
+    }
+    (void)c->getschemestring();
     const text first = root->dump(u"");
     if (first.empty() || first.back() != u'\n') fuzz::broken("dump does not end in a line feed");
     // The dump reads back; after two rounds the repeated keys are in their first order again, so
