@@ -33,7 +33,7 @@ struct options {
   std::string wadpath = TRACEWELL_BENCH_WAD;
   std::string exe = TRACEWELL_BENCH_EXE;
   int rounds = 1;     // passes over the real work; each time is the least seen
-  int repeats = 5;    // repetitions of each far-outside case
+  int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
   // Which figures to measure: real (both sizes), program (needs real), dense, outside.
   std::set<std::string> only = {"real", "program", "dense", "outside"};
