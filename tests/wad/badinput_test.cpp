@@ -63,7 +63,10 @@ ending pipeline(const tempdir& dir, const std::string& bytes, const std::string&
     EXPECT_EQ(s.out, "");
     return ending::notawad;
   }
-  if (!mapmade) return ending::nomap;
+  if (!mapmade) {
+    EXPECT_EQ(s.out, "no lumps to read map from\r\n");  // the only way these files lack MAP01
+    return ending::nomap;
+  }
   EXPECT_EQ(s.out, "");
   return ending::drawn;
 }
@@ -144,6 +147,39 @@ TEST(WadBadInput, EveryCutEndsInExactlyOneWay) {
   for (std::size_t cut = 0; cut <= l.end; ++cut) {
     const ending got = pipeline(dir, testing::truncated(l.bytes, cut), "cut" + std::to_string(cut) + ".wad");
     EXPECT_EQ(describe(got), describe(expected(l, cut))) << "cut at " << cut;
+  }
+}
+
+// Header fields that lie: entry counts and directory offsets at the ends of
+// their range, and a directory offset at the very end of the file.
+TEST(WadBadInput, LyingHeaderFields) {
+  tempdir dir;
+  testing::wadbuilder good;
+  good.addmap("MAP01", testing::squaremap());
+  const auto size = static_cast<std::int32_t>(good.bytes().size());
+  const auto directory = static_cast<std::int32_t>(good.directoryoffset());
+  struct lie {
+    std::int32_t numlumps, infotableoffset;
+    ending want;
+  };
+  const std::vector<lie> lies = {
+      {INT32_MAX, directory, ending::notawad},  // the file ends where entry 12 would begin
+      {INT32_MIN, directory, ending::nomap},    // no entries at all
+      {-1, directory, ending::nomap},
+      {0, INT32_MAX, ending::nomap},  // nothing to read, so the offset is never used
+      {11, INT32_MAX, ending::streamfailure},
+      {11, size, ending::notawad},  // the directory would begin exactly at the end
+      {11, size - 8, ending::streamfailure},
+      {11, INT32_MIN, ending::notawad},
+      {11, -1, ending::notawad},
+      {11, 0, ending::nomap},  // the header and the data read as entries: no MAP01 among them
+  };
+  for (const lie& l : lies) {
+    testing::wadbuilder b = good;
+    b.numlumps(l.numlumps);
+    b.infotableoffset(l.infotableoffset);
+    const ending got = pipeline(dir, b.bytes(), "lie.wad");
+    EXPECT_EQ(describe(got), describe(l.want)) << l.numlumps << " entries at " << l.infotableoffset;
   }
 }
 
