@@ -9,19 +9,21 @@ namespace tracewell {
 
 namespace {
 
-// One step of the walk from the pixel at `p` with error term `err`. The two
-// tests of a step become masks rather than branches: on a slanted line the
-// minor steps come in a pattern the processor cannot predict.
+// One step of the walk from the pixel at `p` with error term `err`.
 struct walker {
   std::uint8_t* p;
   std::int64_t err;
 
   void step(std::int64_t dx, std::int64_t dy, std::int64_t stepx, std::int64_t stepy) {
     const std::int64_t e2 = 2 * err;
-    const std::int64_t movex = -static_cast<std::int64_t>(e2 > -dy);  // all bits set, or none
-    const std::int64_t movey = -static_cast<std::int64_t>(e2 < dx);
-    err += (dx & movey) - (dy & movex);
-    p += (stepx & movex) + (stepy & movey);
+    if (e2 > -dy) {
+      err -= dy;
+      p += stepx;
+    }
+    if (e2 < dx) {
+      err += dx;
+      p += stepy;
+    }
   }
 };
 
@@ -31,15 +33,17 @@ constexpr std::int64_t lookahead = 64;
 
 // Follows the walk for `n` pixels from `p`, whose error term is `err`, calling
 // plot on each. The caller has clipped the walk, so every pixel is inside.
-// On a steep or slanted line in a large image every few pixels lie in a new
-// cache line, in a pattern the processor's own prefetch cannot follow, so a
-// second walker, lookahead pixels in front, asks for them early.
-template <typename Plot>
+// With `prefetch`, for plots that read the pixel: on a steep or slanted line
+// in a large image every few pixels lie in a new cache line, in a pattern the
+// processor's own prefetch cannot follow, so a second walker, lookahead
+// pixels in front, asks for them early. Plots that only store do not wait
+// for the memory and gain nothing from it.
+template <bool prefetch, typename Plot>
 void walk(std::uint8_t* p, std::int64_t n, std::int64_t err, std::int64_t dx, std::int64_t dy,
           std::int64_t stepx, std::int64_t stepy, Plot plot) {
   walker at{p, err};
   walker ahead = at;
-  std::int64_t left = n - 1;  // steps the lookahead may still take
+  std::int64_t left = prefetch ? n - 1 : 0;  // steps the lookahead may still take
   for (std::int64_t i = 0; i < lookahead && left > 0; ++i, --left) ahead.step(dx, dy, stepx, stepy);
   for (;;) {
     plot(at.p);
@@ -169,10 +173,12 @@ std::int64_t drawline(TPixmap& buffer, std::int64_t x0, std::int64_t y0, std::in
   const std::int64_t stepx = sx * 4, stepy = sy * buffer.pitch();
   if (alpha == 255) {
     const std::uint32_t word = TPixmap::PackPixel(color);
-    walk(p, c.n, c.err, dx, dy, stepx, stepy, [word](std::uint8_t* q) { TPixmap::StoreWord(q, word); });
+    walk<false>(p, c.n, c.err, dx, dy, stepx, stepy,
+                [word](std::uint8_t* q) { TPixmap::StoreWord(q, word); });
   } else {
     const translucent blend(color);
-    walk(p, c.n, c.err, dx, dy, stepx, stepy, [blend](std::uint8_t* q) { storeword(q, blend(loadword(q))); });
+    walk<true>(p, c.n, c.err, dx, dy, stepx, stepy,
+               [blend](std::uint8_t* q) { storeword(q, blend(loadword(q))); });
   }
   return count;
 }
