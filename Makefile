@@ -35,7 +35,7 @@ FUZZ_ARTIFACTS ?= fuzz/artifacts
 FUZZ_TARGETS ?=
 
 dev-deps:
-	@scripts/install-dev-deps
+	@scripts/install-deps --dev
 
 # Every test built with AddressSanitizer and UndefinedBehaviorSanitizer; the first report fails the run.
 test-sanitize: deps dev-deps
