@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -95,9 +96,18 @@ TEST(SettingsBadInput, IncludeFanOutIsBounded) {
   std::map<std::string, std::string> files;
   const int levels = 40;
   for (int i = 0; i < levels; ++i) {
-    const std::string next = i + 1 < levels ? "f" + std::to_string(i + 1) + ".txt" : "missing.txt";
-    files[i == 0 ? "main.txt" : "f" + std::to_string(i) + ".txt"] =
-        "#n" + std::to_string(i) + "[ include: " + next + "; include: " + next + "; ]";
+    // Built with an output stream: g++ 12 warns falsely (-Wrestrict) on "literal" + string here.
+    std::ostringstream name, next, body;
+    if (i == 0)
+      name << "main.txt";
+    else
+      name << 'f' << i << ".txt";
+    if (i + 1 < levels)
+      next << 'f' << i + 1 << ".txt";
+    else
+      next << "missing.txt";
+    body << "#n" << i << "[ include: " << next.str() << "; include: " << next.str() << "; ]";
+    files[name.str()] = body.str();
   }
   const parsed p = parsewith(files);
   ASSERT_FALSE(p.cutoff) << "include fan-out ran away (" << p.s.log.size() << "+ messages)";
