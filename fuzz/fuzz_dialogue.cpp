@@ -59,23 +59,14 @@ mapdata rooms(std::int32_t format) {
   m.vertexes = {{0, 0}, {0, 128}, {128, 128}, {128, 0}, {256, 128}, {256, 0}};
   m.sectors = {rawsector{0, 128}, rawsector{16, 128}, rawsector{0, 96}};
   for (std::int32_t s : {0, 0, 0, 0, 1, 1, 2, 2}) m.sidedefs.push_back(rawsidedef{0, 0, "-", "-", "-", s});
-  auto line = [&m](std::int32_t a, std::int32_t b, std::int32_t flags, std::int32_t special,
-                   std::int32_t right, std::int32_t left) {
-    rawlinedef l;
-    l.startvertex = a;
-    l.endvertex = b;
-    l.flags = flags;
-    l.special = special;
-    l.rightside = right;
-    l.leftside = left;
-    m.linedefs.push_back(l);
-  };
-  line(0, 1, 1, 0, 0, -1);
-  line(1, 2, 1, 0, 1, -1);
-  line(3, 0, 1, 9, 2, -1);
-  line(2, 3, 4, 0, 3, 4);
-  line(2, 4, 1, 0, 5, -1);
-  line(4, 5, 4, 1, 6, 7);
+  // Start, end, flags, special, tag, right side, left side.
+  auto line = [&m](rawlinedef l) { m.linedefs.push_back(l); };
+  line({0, 1, 1, 0, 0, 0, -1});
+  line({1, 2, 1, 0, 0, 1, -1});
+  line({3, 0, 1, 9, 0, 2, -1});
+  line({2, 3, 4, 0, 0, 3, 4});
+  line({2, 4, 1, 0, 0, 5, -1});
+  line({4, 5, 4, 1, 0, 6, 7});
   return m;
 }
 

@@ -28,26 +28,17 @@ mapdata rooms(std::int32_t format) {
     m.sidedefs.push_back(rawsidedef{0, 0, "-", "-", "STARTAN3", sector});
     return static_cast<std::int32_t>(m.sidedefs.size() - 1);
   };
-  auto line = [&m](std::int32_t a, std::int32_t b, std::int32_t flags, std::int32_t special,
-                   std::int32_t right, std::int32_t left) {
-    rawlinedef l;
-    l.startvertex = a;
-    l.endvertex = b;
-    l.flags = flags;
-    l.special = special;
-    l.rightside = right;
-    l.leftside = left;
-    m.linedefs.push_back(l);
-  };
-  line(0, 1, 1, 0, side(0), -1);       // wall
-  line(1, 2, 1, 11, side(0), -1);      // wall with an action
-  line(3, 0, 1, 0, side(0), -1);       // wall
-  line(2, 3, 4, 0, side(0), side(1));  // floor change
-  line(2, 4, 4, 0, side(1), side(2));  // both change
-  line(4, 5, 4, 1, side(2), side(3));  // action, both change
-  line(5, 3, 5, 0, side(0), side(0));  // impassable, no change
-  line(6, 7, 0, 0, side(9), -1);       // zero length, sector out of range
-  line(3, 6, 4, 0, side(0), side(3));  // ceiling and floor change
+  // Start, end, flags, special, tag, right side, left side.
+  auto line = [&m](rawlinedef l) { m.linedefs.push_back(l); };
+  line({0, 1, 1, 0, 0, side(0), -1});       // wall
+  line({1, 2, 1, 11, 0, side(0), -1});      // wall with an action
+  line({3, 0, 1, 0, 0, side(0), -1});       // wall
+  line({2, 3, 4, 0, 0, side(0), side(1)});  // floor change
+  line({2, 4, 4, 0, 0, side(1), side(2)});  // both change
+  line({4, 5, 4, 1, 0, side(2), side(3)});  // action, both change
+  line({5, 3, 5, 0, 0, side(0), side(0)});  // impassable, no change
+  line({6, 7, 0, 0, 0, side(9), -1});       // zero length, sector out of range
+  line({3, 6, 4, 0, 0, side(0), side(3)});  // ceiling and floor change
   return m;
 }
 
