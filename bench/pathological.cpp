@@ -30,11 +30,12 @@ densecost rundense(std::int32_t size, std::int32_t colour) {
   const std::vector<std::int32_t> colours = everycategory(colour);
   lattice();  // built before the clock starts
   stopwatch clock;
-  std::unique_ptr<TPixmap> image = render(lattice(), size, size, 16, black, colours, everycategory(0), 0);
+  std::unique_ptr<TPixmap> image =
+      render(lattice(), size, size, 16, black, colours, everycategory(0), 0).value();
   cost.hiddenms = clock.lap();
   image.reset();
   clock.lap();
-  image = render(lattice(), size, size, 16, black, colours, everycategory(1), 0);
+  image = render(lattice(), size, size, 16, black, colours, everycategory(1), 0).value();
   cost.renderms = clock.lap();
   if (!image) return cost;
   std::vector<unsigned char> encoded;
@@ -54,7 +55,8 @@ outsidecost runoutside(std::int32_t width, std::int32_t height, std::int32_t ins
     for (const bool inside : {true, false}) {
       stopwatch clock;
       auto image =
-          render(lattice(), width, height, inside ? insidemargin : outsidemargin, black, colours, orders, 0);
+          render(lattice(), width, height, inside ? insidemargin : outsidemargin, black, colours, orders, 0)
+              .value();
       const double drawms = clock.lap();
       if (image) WritePNG(*image, path, pnglevel);
       image.reset();

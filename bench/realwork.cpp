@@ -52,7 +52,8 @@ realwork runrealwork(const std::string& wadpath, std::int32_t size, std::int32_t
   for (int round = 0; round < std::max(rounds, 1); ++round) {
     const bool first = round == 0;
     stopwatch clock;
-    const std::shared_ptr<wad> w = wad::read(bytestream::openread(fromutf8(wadpath)), wad::DOOM);
+    auto read = wad::read(bytestream::openread(fromutf8(wadpath)), wad::DOOM);
+    const std::shared_ptr<wad> w = read.ok() ? std::move(read).value() : nullptr;
     keepleast(work.wadms, clock.lap(), first);
     if (!w) {
       work.error = "cannot read " + wadpath + " as a WAD";
@@ -62,11 +63,13 @@ realwork runrealwork(const std::string& wadpath, std::int32_t size, std::int32_t
     std::size_t index = 0;
     for (const text& name : w->getmapnames()) {
       clock.lap();
-      std::shared_ptr<map> m = map::Create(w->getmaplumps(name, wad::maplumps), wad::DOOM);
+      auto created = map::Create(w->getmaplumps(name, wad::maplumps), wad::DOOM);
       const double readms = clock.lap();
-      if (!m) continue;
+      if (!created.ok()) continue;
+      std::shared_ptr<map> m = std::move(created).value();
       const std::size_t lines = m->linedefs.size();
-      std::unique_ptr<TPixmap> image = render(*m, size, size, margin, black, {}, {}, 0);
+      auto drawn = render(*m, size, size, margin, black, {}, {}, 0);
+      std::unique_ptr<TPixmap> image = drawn.ok() ? std::move(drawn).value() : nullptr;
       const double drawms = clock.lap();
       if (!image) {
         work.error = "no buffer for " + std::to_string(size) + " x " + std::to_string(size);

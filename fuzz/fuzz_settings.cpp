@@ -83,7 +83,7 @@ bool plaintree(dictnode& node, int depth) {
 
 std::shared_ptr<dictnode> reparse(const text& dumped, const char* name) {
   fuzz::writefile(fuzz::workfolder() / name, tobytes(dumped));
-  return dictnode::parsefile(u(name));
+  return dictnode::parsefile(u(name)).value();
 }
 
 }  // namespace
@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   fuzz::runquiet("", [] {
-    auto root = dictnode::parsefile(u"main.txt");
+    auto root = dictnode::parsefile(u"main.txt").value();
     if (!root) return;
     query(*root, 0);
     // The program's own reading of the tree: defaults and one scheme per "color_scheme" child.

@@ -37,11 +37,13 @@ const size sizes[] = {{64, 48, 2}, {1, 1, 0}, {16, 9, 8}, {7, 30, -3}, {300, 2, 
 void drawmap(const map& m) {
   bool first = true;
   for (const size& s : sizes) {
-    auto fallback = render(m, s.width, s.height, s.margin, black, {}, {}, 1);
+    auto drawn = render(m, s.width, s.height, s.margin, black, {}, {}, 1);
+    if (!drawn.ok()) return;  // indices out of range: every size fails alike
+    const auto& fallback = drawn.value();
     if (!fallback || fallback->width() != s.width || fallback->height() != s.height) {
       fuzz::broken("render did not give the requested size");
     }
-    auto glass = render(m, s.width, s.height, s.margin, 0x10203040, glasscolors, glassorders, 0);
+    auto glass = render(m, s.width, s.height, s.margin, 0x10203040, glasscolors, glassorders, 0).value();
     if (!glass) fuzz::broken("render gave no buffer");
     if (first) {
       const auto png = fuzz::workfolder() / "out.png";
@@ -59,8 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::runquiet("", [&] {
     auto stream = bytestream::openread(u(path.string()));
     if (!stream) fuzz::broken("cannot open the input file");
-    auto w = wad::read(stream, wad::DOOM);
-    if (!w) return;
+    auto read = wad::read(stream, wad::DOOM);
+    if (!read.ok() || !read.value()) return;
+    const std::shared_ptr<wad>& w = read.value();
     int maps = 0;
     for (const text& name : w->getmapnames()) {
       if (++maps > 8) break;  // later maps take the same paths
@@ -69,10 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::broken("a listed map has no lump group, or a too long one");
       }
       for (std::int32_t format : {wad::DOOM, wad::HEXEN}) {
-        // A fatal stop or stream failure ends only this layout's attempt.
-        fuzz::runquiet("", [&] {
-          if (auto m = map::Create(group, format)) drawmap(*m);
-        });
+        // A failure ends only this layout's attempt.
+        const auto m = map::Create(group, format);
+        if (m.ok()) drawmap(*m.value());
       }
     }
   });

@@ -16,6 +16,7 @@
 #include <memory>
 #include <sstream>
 
+#include "support/debuglog.h"
 #include "support/process.h"
 #include "support/terminal.h"
 

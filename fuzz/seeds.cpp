@@ -49,8 +49,9 @@ std::string slurp(const std::filesystem::path& p) {
   return ss.str();
 }
 
-std::int32_t s32(const std::string& b, std::size_t at) {
-  return wadformat::gets32(reinterpret_cast<const unsigned char*>(b.data() + at));
+// A field of the record that starts at `at`.
+std::int32_t s32(const std::string& b, std::size_t at, wadformat::field f) {
+  return wadformat::gets32(reinterpret_cast<const unsigned char*>(b.data() + at), f);
 }
 
 // Single-map WADs from freedoom2.wad: the `count` maps whose four drawn lumps
@@ -62,20 +63,21 @@ void cutfreedoom(const std::filesystem::path& out, std::size_t count) {
     return;
   }
   const std::string bytes = slurp(iwad);
-  if (bytes.size() < wadformat::headersize) return;
-  const std::int32_t numlumps = s32(bytes, 4);
-  const std::size_t dir = static_cast<std::size_t>(s32(bytes, 8));
+  using namespace wadformat;
+  if (bytes.size() < header::bytes) return;
+  const std::int32_t numlumps = s32(bytes, 0, header::numlumps);
+  const std::size_t dir = static_cast<std::size_t>(s32(bytes, 0, header::infotableoffset));
   struct entry {
     std::string name;
     std::string data;
   };
   std::vector<entry> all;
-  for (std::int32_t i = 0; i < numlumps && dir + 16 * (i + 1) <= bytes.size(); ++i) {
-    const std::size_t at = dir + 16 * static_cast<std::size_t>(i);
-    std::string name = bytes.substr(at + 8, 8);
+  for (std::int32_t i = 0; i < numlumps && dir + direntry::bytes * (i + 1) <= bytes.size(); ++i) {
+    const std::size_t at = dir + direntry::bytes * static_cast<std::size_t>(i);
+    std::string name = bytes.substr(at + direntry::name.offset, direntry::name.width);
     name = name.substr(0, name.find('\0'));
-    const auto pos = static_cast<std::size_t>(s32(bytes, at));
-    const auto size = static_cast<std::size_t>(s32(bytes, at + 4));
+    const auto pos = static_cast<std::size_t>(s32(bytes, at, direntry::filepos));
+    const auto size = static_cast<std::size_t>(s32(bytes, at, direntry::size));
     all.push_back({name, pos + size <= bytes.size() ? bytes.substr(pos, size) : std::string()});
   }
   struct cut {

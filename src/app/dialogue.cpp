@@ -4,6 +4,7 @@
 #include "app/console.h"
 #include "app/globals.h"
 #include "app/numbers.h"
+#include "app/report.h"
 #include "support/process.h"
 #include "support/terminal.h"
 #include "wad/wad.h"
@@ -54,7 +55,9 @@ void console::requestinputs() {
       printline(u"Error opening WAD file. Try again?");
       continue;
     }
-    w = wad::read(wstream, 0);
+    result<std::shared_ptr<wad>> read = wad::read(wstream, 0);
+    if (!read.ok()) report(read.error());  // a stream failure: ends the process
+    w = read.ok() ? std::move(read).value() : nullptr;
     if (!w) {
       printline(u"Error parsing WAD file. Try again?");
       continue;

@@ -1,5 +1,6 @@
 // The output run: one PNG file per chosen map.
 #include "app/console.h"
+#include "app/report.h"
 #include "render/automap.h"
 #include "render/png.h"
 #include "support/terminal.h"
@@ -27,13 +28,19 @@ void console::do_() {
 void console::domap(const text& name) {
   // The time is taken afresh for every map, so a long run gets distinct names.
   const text path = replaceall(replaceall(outputpath, u"%", name), u"*", timestamp::now().todottedstring());
-  const std::shared_ptr<map> m = map::Create(w->getmaplumps(name, wad::maplumps), format);
-  if (!m) {
+  const result<std::shared_ptr<map>> m = map::Create(w->getmaplumps(name, wad::maplumps), format);
+  if (!m.ok()) {
+    report(m.error());  // a notice; anything else ends the process here
     printline(u"Failed to load map lumps for \"" + name + u"\". Image not outputted.");
     return;
   }
-  const std::unique_ptr<TPixmap> image = render(*m, width, height, margin, scheme->background, scheme->colors,
-                                                scheme->order, scheme->actionspecial);
+  const result<std::unique_ptr<TPixmap>> drawn = render(*m.value(), width, height, margin, scheme->background,
+                                                        scheme->colors, scheme->order, scheme->actionspecial);
+  if (!drawn.ok()) {
+    report(drawn.error());
+    return;
+  }
+  const std::unique_ptr<TPixmap>& image = drawn.value();
   if (!image) {
     printline(u"Image size " + inttotext(width) + u" x " + inttotext(height) + u" is too large for \"" +
               name + u"\". Image not outputted.");

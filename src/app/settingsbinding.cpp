@@ -1,13 +1,16 @@
 // Binding of the settings file: first defaults and the colour schemes.
 #include "app/console.h"
 #include "app/numbers.h"
+#include "app/report.h"
 #include "settings/dictnode.h"
 #include "support/process.h"
 
 namespace tracewell {
 
 std::shared_ptr<console> console::readpath(const text& path) {
-  const std::shared_ptr<dictnode> root = dictnode::parsefile(path);
+  result<std::shared_ptr<dictnode>> parsed = dictnode::parsefile(path);
+  if (!parsed.ok()) report(parsed.error());  // a stream failure: ends the process
+  const std::shared_ptr<dictnode> root = parsed.ok() ? std::move(parsed).value() : nullptr;
   if (!root) fatalstop(u"Couldn't parse settings file \"" + path + u"\".");
   std::shared_ptr<console> c = read(*root);
   if (c->schemes.empty()) fatalstop(u"Settings file \"" + path + u"\" contains no valid color schemes.");

@@ -5,7 +5,6 @@
 
 #include "render/draw.h"
 #include "render/widemath.h"
-#include "support/process.h"
 
 namespace tracewell {
 
@@ -39,18 +38,19 @@ std::int64_t quotient(int128 n, std::int64_t d) {
 
 }  // namespace
 
-renderslots getrenderlines(const map& m, std::int32_t& leastx, std::int32_t& leasty, std::int32_t& greatestx,
-                           std::int32_t& greatesty, std::int32_t actionspecial) {
+result<renderslots> getrenderlines(const map& m, std::int32_t& leastx, std::int32_t& leasty,
+                                   std::int32_t& greatestx, std::int32_t& greatesty,
+                                   std::int32_t actionspecial) {
   leastx = leasty = greatestx = greatesty = 0;
   renderslots slots;
   const auto sides = static_cast<std::int64_t>(m.sidedefs.size());
   bool first = true;
   for (const linedef& l : m.linedefs) {
     if (l.startvertex >= m.vertexes.size() || l.endvertex >= m.vertexes.size()) {
-      fatalstop(u"Encountered invalid vertex ID. Probably using the wrong map format.");
+      return failure::fatal(u"Encountered invalid vertex ID. Probably using the wrong map format.");
     }
     if (l.rightside >= sides || l.leftside >= sides) {
-      fatalstop(u"Encountered invalid sidedef ID. Probably using the wrong map format.");
+      return failure::fatal(u"Encountered invalid sidedef ID. Probably using the wrong map format.");
     }
     const vertex& a = m.vertexes[l.startvertex];
     const vertex& b = m.vertexes[l.endvertex];
@@ -123,14 +123,17 @@ int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int3
   return 0;
 }
 
-std::unique_ptr<TPixmap> render(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
-                                std::int32_t background, const std::vector<std::int32_t>& colors,
-                                const std::vector<std::int32_t>& order, std::int32_t actionspecial) {
+result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::int32_t height,
+                                        std::int32_t margin, std::int32_t background,
+                                        const std::vector<std::int32_t>& colors,
+                                        const std::vector<std::int32_t>& order, std::int32_t actionspecial) {
   std::unique_ptr<TPixmap> buffer = TPixmap::Create(width, height, TPixmap::RGBA, 4);
   if (!buffer) return nullptr;
   buffer->ClearPixels(background);
   std::int32_t leastx = 0, leasty = 0, greatestx = 0, greatesty = 0;
-  const renderslots slots = getrenderlines(m, leastx, leasty, greatestx, greatesty, actionspecial);
+  const result<renderslots> sorted = getrenderlines(m, leastx, leasty, greatestx, greatesty, actionspecial);
+  if (!sorted.ok()) return sorted.error();
+  const renderslots& slots = sorted.value();
   const std::size_t categories = std::min<std::size_t>(order.empty() ? linecolors : order.size(), linecolors);
   for (std::int32_t pass = 1; pass <= 9; ++pass) {
     for (std::size_t i = 0; i < categories; ++i) {

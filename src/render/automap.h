@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "render/pixmap.h"
+#include "support/failure.h"
 #include "wad/map.h"
 
 namespace tracewell {
@@ -46,10 +47,11 @@ using renderslots = std::array<std::optional<std::vector<renderline>>, linecolor
 // Action lines (special not 0) get categories 4 and 9 only when `actionspecial`
 // is nonzero. A side number below 0 is an absent side, a sector number out of
 // range leaves its side without a sector. A vertex or sidedef number out of
-// range is the fatal stop "Encountered invalid vertex ID. Probably using the
+// range is failure::fatal "Encountered invalid vertex ID. Probably using the
 // wrong map format." (or "... invalid sidedef ID ...").
-renderslots getrenderlines(const map& m, std::int32_t& leastx, std::int32_t& leasty, std::int32_t& greatestx,
-                           std::int32_t& greatesty, std::int32_t actionspecial);
+result<renderslots> getrenderlines(const map& m, std::int32_t& leastx, std::int32_t& leasty,
+                                   std::int32_t& greatestx, std::int32_t& greatesty,
+                                   std::int32_t actionspecial);
 
 // How map units become pixels: the map's bounds scaled, keeping proportions,
 // into the image less `margin` on every side, and centred. All arithmetic is
@@ -82,10 +84,11 @@ int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int3
 // `colors` or `order` stands for defaultcolors / defaultorders; entries past
 // the tenth are ignored and a missing colour entry takes the default colour.
 // Every linedef widens the bounds, drawn or not. Null only when the buffer
-// cannot be created (TPixmap::Create), and then nothing else is done. Ends
-// the process through the fatal stops of getrenderlines.
-std::unique_ptr<TPixmap> render(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
-                                std::int32_t background, const std::vector<std::int32_t>& colors,
-                                const std::vector<std::int32_t>& order, std::int32_t actionspecial);
+// cannot be created (TPixmap::Create), and then nothing else is done. Fails
+// as getrenderlines does.
+result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::int32_t height,
+                                        std::int32_t margin, std::int32_t background,
+                                        const std::vector<std::int32_t>& colors,
+                                        const std::vector<std::int32_t>& order, std::int32_t actionspecial);
 
 }  // namespace tracewell

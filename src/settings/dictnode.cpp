@@ -4,11 +4,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "support/debuglog.h"
 #include "support/path.h"
-#include "support/process.h"
 
 namespace tracewell {
 
@@ -61,6 +62,7 @@ void logwithnode(const text& message, const dictnode& node) {
 struct parsecontext {
   std::vector<std::string> files;  // the file being read and every file including it
   std::int32_t included = 0;       // included files read so far
+  std::optional<failure> failed;   // the first file that could not be read to its end
 };
 
 struct dictnode::parsestate {
@@ -104,14 +106,16 @@ text dictnode::identity() const {
 
 // ---- parser ----
 
-std::shared_ptr<dictnode> dictnode::parsefile(const text& path) {
-  parsecontext context{{fileidentity(path)}, 0};
+result<std::shared_ptr<dictnode>> dictnode::parsefile(const text& path) {
+  parsecontext context{{fileidentity(path)}, 0, std::nullopt};
   parsestate state{context};
-  return readfile(path, state);
+  std::shared_ptr<dictnode> root = readfile(path, state);
+  if (context.failed) return *context.failed;
+  return root;
 }
 
 std::shared_ptr<dictnode> dictnode::parse(bytestream& stream, const text& path, std::int32_t nested) {
-  parsecontext context{{fileidentity(path)}, 0};
+  parsecontext context{{fileidentity(path)}, 0, std::nullopt};
   parsestate state{context};
   return read(stream, path, nested != 0, state);
 }
@@ -120,6 +124,8 @@ std::shared_ptr<dictnode> dictnode::readfile(const text& path, parsestate& state
   auto stream = bytestream::openread(path);
   if (!stream) return nullptr;
   auto node = read(*stream, path, false, state);
+  // A failed stream reads as ended, so the parse above stopped there; the whole parse fails.
+  if (stream->failed() && !state.context.failed) state.context.failed = stream->check().error();
   stream->close();
   return node;
 }

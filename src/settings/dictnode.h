@@ -55,15 +55,17 @@ class dictnode : public object {
 
   // Reads the root node of the file at `path` ('\' or '/' separators). Null,
   // without a message, when the file cannot be opened; null after a debug
-  // message when it holds no node. Closes the file.
-  static std::shared_ptr<dictnode> parsefile(const text& path);
+  // message when it holds no node. Closes the file. A file (or included file)
+  // that cannot be read to its end is failure::readstream.
+  static result<std::shared_ptr<dictnode>> parsefile(const text& path);
   // Reads one node definition from the stream's position. With `nested` 0 the
   // text up to the first '#' outside comments is skipped; otherwise the '#' has
   // been consumed and the name follows. `path` is stored in the node and is the
   // base for include directives. Never reads past the end of the data; trouble
   // goes to debuglog, and the result is null only when no node could be formed
   // (no '#', or the data ends before the '['). Leaves the stream after the
-  // node's ']' (or at the end) and open.
+  // node's ']' (or at the end) and open. A failed stream reads as ended; the
+  // caller checks the stream.
   static std::shared_ptr<dictnode> parse(bytestream& stream, const text& path, std::int32_t nested);
 
   // 1 when a value (child) is stored under exactly `key`, else 0. No splaying.

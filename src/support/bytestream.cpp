@@ -1,4 +1,4 @@
-// Buffered binary file access with little-endian field reads.
+// Buffered binary access to a file or a block of memory, with little-endian field reads.
 #include "support/bytestream.h"
 
 #include <sys/stat.h>
@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "support/path.h"
-#include "support/process.h"
 
 namespace tracewell {
 
@@ -39,8 +38,26 @@ std::shared_ptr<bytestream> bytestream::openwrite(const text& path) {
   return std::make_shared<bytestream>(key(), f, true, 0);
 }
 
+std::shared_ptr<bytestream> bytestream::openmemory(std::shared_ptr<const std::vector<unsigned char>> bytes) {
+  if (!bytes) return nullptr;
+  return std::make_shared<bytestream>(key(), std::move(bytes));
+}
+
 bytestream::bytestream(key, std::FILE* file, bool writing, std::int64_t size)
-    : file_(file), writing_(writing), size_(size), buf_(buffersize) {}
+    : file_(file), writing_(writing), size_(size), buf_(buffersize), data_(buf_.data()) {}
+
+// The block is one buffer that is always filled, so reads never go past it to a file.
+bytestream::bytestream(key, std::shared_ptr<const std::vector<unsigned char>> bytes)
+    : memory_(std::move(bytes)),
+      writing_(false),
+      size_(static_cast<std::int64_t>(memory_->size())),
+      data_(memory_->data()),
+      buflen_(memory_->size()) {}
+
+status bytestream::check() const {
+  if (!failed_) return {};
+  return writing_ ? failure::writestream() : failure::readstream();
+}
 
 bytestream::~bytestream() {
   if (file_ == nullptr) return;
@@ -49,11 +66,15 @@ bytestream::~bytestream() {
 }
 
 void bytestream::seek(std::int64_t pos) {
-  if (writing_ || pos < 0) streamfailure(writing_ ? writefailure : readfailure);
+  if (writing_ || pos < 0) {
+    failed_ = true;
+    return;
+  }
   pos_ = pos;
 }
 
 void bytestream::fill() {
+  if (memory_) return;  // always filled
   if (file_ == nullptr || std::fseek(file_, static_cast<long>(pos_), SEEK_SET) != 0) {
     buflen_ = 0;
     return;
@@ -63,12 +84,15 @@ void bytestream::fill() {
 }
 
 std::size_t bytestream::readsome(void* dst, std::size_t n) {
-  if (writing_) streamfailure(readfailure);
+  if (writing_ || failed_) {
+    failed_ = true;
+    return 0;
+  }
   auto* out = static_cast<unsigned char*>(dst);
   std::size_t done = 0;
   while (done < n) {
-    if (pos_ < bufstart_ || pos_ >= bufstart_ + static_cast<std::int64_t>(buflen_)) {
-      if (pos_ >= size_) break;
+    if (!buffered()) {
+      if (pos_ >= size_ || memory_) break;
       // Large reads bypass the buffer.
       if (n - done >= buf_.size()) {
         if (file_ == nullptr || std::fseek(file_, static_cast<long>(pos_), SEEK_SET) != 0) break;
@@ -82,7 +106,7 @@ std::size_t bytestream::readsome(void* dst, std::size_t n) {
     }
     const std::size_t at = static_cast<std::size_t>(pos_ - bufstart_);
     const std::size_t take = std::min(n - done, buflen_ - at);
-    std::memcpy(out + done, buf_.data() + at, take);
+    std::memcpy(out + done, data_ + at, take);
     done += take;
     pos_ += static_cast<std::int64_t>(take);
   }
@@ -90,14 +114,15 @@ std::size_t bytestream::readsome(void* dst, std::size_t n) {
 }
 
 void bytestream::readbytes(void* dst, std::size_t n) {
-  if (readsome(dst, n) != n) streamfailure(readfailure);
+  const std::size_t got = readsome(dst, n);
+  if (got == n) return;
+  failed_ = true;
+  std::memset(static_cast<unsigned char*>(dst) + got, 0, n - got);
 }
 
 std::uint8_t bytestream::readu8() {
   // Fast path: the byte is in the buffer.
-  if (!writing_ && pos_ >= bufstart_ && pos_ < bufstart_ + static_cast<std::int64_t>(buflen_)) {
-    return buf_[static_cast<std::size_t>(pos_++ - bufstart_)];
-  }
+  if (!writing_ && !failed_ && buffered()) return data_[static_cast<std::size_t>(pos_++ - bufstart_)];
   unsigned char b = 0;
   readbytes(&b, 1);
   return b;
@@ -123,12 +148,17 @@ text bytestream::readtext(std::size_t n) {
 }
 
 void bytestream::writebytes(const void* src, std::size_t n) {
-  if (!writing_ || file_ == nullptr) streamfailure(writefailure);
+  if (!writing_ || file_ == nullptr) failed_ = true;
+  if (failed_) return;
   const auto* in = static_cast<const unsigned char*>(src);
   if (buflen_ + n > buf_.size()) {
     flush();
+    if (failed_) return;
     if (n >= buf_.size()) {
-      if (std::fwrite(in, 1, n, file_) != n) streamfailure(writefailure);
+      if (std::fwrite(in, 1, n, file_) != n) {
+        failed_ = true;
+        return;
+      }
       pos_ += static_cast<std::int64_t>(n);
       size_ = pos_;
       return;
@@ -153,16 +183,20 @@ void bytestream::writes32(std::int32_t v) {
 
 void bytestream::flush() {
   if (!writing_) return;
-  if (file_ == nullptr) streamfailure(writefailure);
-  if (buflen_ > 0 && std::fwrite(buf_.data(), 1, buflen_, file_) != buflen_) {
-    buflen_ = 0;
-    streamfailure(writefailure);
-  }
+  if (file_ == nullptr) failed_ = true;
+  if (failed_) return;
+  if (buflen_ > 0 && std::fwrite(buf_.data(), 1, buflen_, file_) != buflen_) failed_ = true;
   buflen_ = 0;
-  if (std::fflush(file_) != 0) streamfailure(writefailure);
+  if (std::fflush(file_) != 0) failed_ = true;
 }
 
 void bytestream::close() {
+  if (memory_) {
+    memory_ = nullptr;
+    size_ = pos_ = 0;
+    buflen_ = 0;
+    return;
+  }
   if (file_ == nullptr) return;
   if (writing_) flush();
   std::fclose(file_);

@@ -1,4 +1,4 @@
-// Buffered binary file access with little-endian field reads.
+// Buffered binary access to a file or a block of memory, with little-endian field reads.
 #pragma once
 
 #include <cstdint>
@@ -6,14 +6,18 @@
 #include <memory>
 #include <vector>
 
+#include "support/failure.h"
 #include "support/text.h"
 
 namespace tracewell {
 
-// A file opened for binary reading or writing. Reads are buffered, so reading
-// record by record is cheap. A read past the end of the file or a write the
-// file system refuses is a stream failure (see streamfailure): the process
-// ends with "Error reading from stream" / "Error writing to stream".
+// A file opened for binary reading or writing, or a block of memory read like
+// a file. Reads are buffered, so reading record by record is cheap. A read past
+// the end, a negative seek, a write the file system refuses or any use after
+// close makes the stream failed: the flag sticks, later reads give zero bytes
+// and writes are dropped, and check() turns it into failure::readstream (or
+// writestream for a stream opened for writing). Readers check it after each
+// step whose outcome they act on; the stream itself never reports anything.
 class bytestream {
  public:
   // Opens `path` (see nativepath) for reading; null when it cannot be opened
@@ -22,20 +26,30 @@ class bytestream {
   // Creates or truncates `path` for writing; null when it cannot be opened
   // or cannot name a file (see usablepath).
   static std::shared_ptr<bytestream> openwrite(const text& path);
+  // Reads `bytes` as if they were a file of that size; never null for a
+  // non-null block. The stream shares the block, which must not change.
+  static std::shared_ptr<bytestream> openmemory(std::shared_ptr<const std::vector<unsigned char>> bytes);
 
   struct key {
     explicit key() = default;
   };
   bytestream(key, std::FILE* file, bool writing, std::int64_t size);
+  bytestream(key, std::shared_ptr<const std::vector<unsigned char>> bytes);
   ~bytestream();
   bytestream(const bytestream&) = delete;
   bytestream& operator=(const bytestream&) = delete;
 
   std::int64_t position() const { return pos_; }
   std::int64_t size() const { return size_; }
-  // True only when the position equals the file size.
-  bool eof() const { return pos_ == size_; }
-  // Moves to an absolute position (0 or more); a later read past the end fails.
+  // True when the position equals the size, and on a failed stream (nothing
+  // more can be read from it).
+  bool eof() const { return pos_ == size_ || failed_; }
+  // True once a read, seek or write has failed; stays true.
+  bool failed() const { return failed_; }
+  // Success, or the stream failure for this stream's direction.
+  status check() const;
+  // Moves to an absolute position; a later read past the end fails. A negative
+  // position fails the stream.
   void seek(std::int64_t pos);
 
   std::uint8_t readu8();
@@ -51,21 +65,25 @@ class bytestream {
   void writeu8(std::uint8_t v);
   void writes32(std::int32_t v);
   void writebytes(const void* src, std::size_t n);
-  // Writes buffered bytes out; a refusal is a stream failure.
+  // Writes buffered bytes out; a refusal fails the stream.
   void flush();
-  // Flushes and closes; further use is a stream failure. Also done on destruction.
+  // Flushes and closes; further use fails the stream. Also done on destruction.
   void close();
 
  private:
   void fill();
+  bool buffered() const { return pos_ >= bufstart_ && pos_ < bufstart_ + static_cast<std::int64_t>(buflen_); }
 
-  std::FILE* file_;
+  std::FILE* file_ = nullptr;
+  std::shared_ptr<const std::vector<unsigned char>> memory_;  // the block read, when there is no file
+  bool failed_ = false;
   bool writing_;
-  std::int64_t size_;           // file size for reading; bytes written for writing
-  std::int64_t pos_ = 0;        // logical position
-  std::int64_t bufstart_ = 0;   // file offset of buf_[0] (reading)
-  std::vector<unsigned char> buf_;
-  std::size_t buflen_ = 0;      // valid bytes in buf_
+  std::int64_t size_;               // file size for reading; bytes written for writing
+  std::int64_t pos_ = 0;            // logical position
+  std::int64_t bufstart_ = 0;       // file offset of buf_[0] (reading)
+  std::vector<unsigned char> buf_;  // file buffer; empty for memory
+  const unsigned char* data_;       // buf_, or the whole memory block as one filled buffer
+  std::size_t buflen_ = 0;          // valid bytes at data_
 };
 
 }  // namespace tracewell

@@ -1,4 +1,4 @@
-// Process-wide hooks: exit, the fatal stop, stream failures and the debug log.
+// Ending the process: exit, the fatal stop and stream failures. For the app layer only.
 #include "support/process.h"
 
 #include <cstdlib>
@@ -13,10 +13,6 @@ exithandler& exithook() {
   static exithandler h = [](int status) { std::exit(status); };
   return h;
 }
-debuglogger& loghook() {
-  static debuglogger h;
-  return h;
-}
 }  // namespace
 
 void exitprocess(int status) {
@@ -24,7 +20,9 @@ void exitprocess(int status) {
   std::exit(status);  // a handler that returns still ends the process
 }
 
-exithandler setexithandler(exithandler handler) { return std::exchange(exithook(), std::move(handler)); }
+exithandler setexithandler(exithandler handler) {
+  return std::exchange(exithook(), std::move(handler));
+}
 
 void fatalstop(const text& message) {
   printline(message);
@@ -33,15 +31,9 @@ void fatalstop(const text& message) {
   exitprocess(0);
 }
 
-void streamfailure(const char* message) {
-  currentterminal().writeerror(message);
+void streamfailure(const text& message) {
+  currentterminal().writeerror(toutf8(message));
   exitprocess(-1);
 }
-
-void debuglog(const text& message) {
-  if (loghook()) loghook()(message);
-}
-
-debuglogger setdebuglog(debuglogger handler) { return std::exchange(loghook(), std::move(handler)); }
 
 }  // namespace tracewell

@@ -1,4 +1,4 @@
-// Process-wide hooks: exit, the fatal stop, stream failures and the debug log.
+// Ending the process: exit, the fatal stop and stream failures. For the app layer only.
 #pragma once
 
 #include <functional>
@@ -23,15 +23,9 @@ struct processexit {
 // prompt (end of input counts as enter) and exits with status 0.
 [[noreturn]] void fatalstop(const text& message);
 
-// A byte stream that cannot be read or written: `message` goes to standard
-// error without a line end and the process exits with status -1 (255).
-[[noreturn]] void streamfailure(const char* message);
-inline constexpr const char* readfailure = "Error reading from stream";
-inline constexpr const char* writefailure = "Error writing to stream";
-
-// The debug log: one text per call; discarded unless a handler is installed.
-void debuglog(const text& message);
-using debuglogger = std::function<void(const text&)>;
-debuglogger setdebuglog(debuglogger handler);
+// A byte stream that could not be read or written: `message` (see
+// failure::readstream) goes to standard error as UTF-8 without a line end and
+// the process exits with status -1 (255).
+[[noreturn]] void streamfailure(const text& message);
 
 }  // namespace tracewell

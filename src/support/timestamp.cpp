@@ -69,16 +69,17 @@ int timestamp::compare(const timestamp& other) const {
   return 0;
 }
 
-int timestamp::write(bytestream& stream) const {
+status timestamp::write(bytestream& stream) const {
   for (const std::int32_t v : {hour, minute, second, day, month, year}) stream.writes32(v);
-  return 0;
+  return stream.check();
 }
 
-timestamp timestamp::read(bytestream& stream) {
+result<timestamp> timestamp::read(bytestream& stream) {
   timestamp t;
   for (std::int32_t* field : {&t.hour, &t.minute, &t.second, &t.day, &t.month, &t.year}) {
     *field = stream.reads32();
   }
+  if (stream.failed()) return failure::readstream();
   return t;
 }
 

@@ -39,12 +39,13 @@ struct timestamp {
   // comparing year, month, day, hour, minute, second in turn.
   int compare(const timestamp& other) const;
 
-  // Writes the six fields in declaration order as little-endian signed
-  // 32-bit integers (24 bytes). Returns 0; a refused write is a stream failure.
-  int write(bytestream& stream) const;
+  // Writes hour, minute, second, day, month, year as little-endian signed
+  // 32-bit integers (24 bytes). Fails as the stream has failed so far (the
+  // bytes may still sit in its buffer).
+  status write(bytestream& stream) const;
   // Reads the 24 bytes that write produces. A stream that ends first is a
   // stream read failure.
-  static timestamp read(bytestream& stream);
+  static result<timestamp> read(bytestream& stream);
 };
 
 }  // namespace tracewell

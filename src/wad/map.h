@@ -1,4 +1,4 @@
-// Map records: vertices, linedefs, sidedefs and sectors in the Doom and Hexen layouts.
+// One map's geometry: vertices, linedefs, sidedefs and sectors, whichever layout they were decoded from.
 #pragma once
 
 #include <array>
@@ -7,21 +7,24 @@
 #include <vector>
 
 #include "support/bytestream.h"
+#include "support/failure.h"
 #include "support/text.h"
 #include "wad/wad.h"
 
 namespace tracewell {
 
-// Every record type offers the same three readers:
+// Every record type offers the same three readers of its binary layout
+// (wad/format.h; defined with the binary decoder, wad/binarymap.cpp):
 //  - read(stream, format): one record at the stream's position; a file that
-//    ends inside the record is a stream read failure.
+//    ends inside the record is failure::readstream.
 //  - size(format): the record's size in bytes.
 //  - readlump(l, format): all l.size / size(format) records of the lump in file
 //    order (leftover bytes ignored; an empty array when the count is 0 or less,
 //    the lump has no stream or a negative filepos). The lump's bytes are read
 //    in one block bounded by what the file holds, so a lying size allocates
-//    nothing large. A file that ends before the last record is a stream read
-//    failure, except for linedefs ending exactly at a record start (below).
+//    nothing large. A file that ends before the last record is
+//    failure::readstream, except for linedefs ending exactly at a record start
+//    (below).
 // Only the linedef layout depends on the format: HEXEN and ZDOOM select the
 // Hexen layout, any other tag the Doom layout.
 
@@ -30,9 +33,9 @@ struct vertex {
   std::int32_t x = 0;
   std::int32_t y = 0;  // minus the stored value, so north is up in the image
 
-  static vertex read(bytestream& stream, std::int32_t format);
+  static result<vertex> read(bytestream& stream, std::int32_t format);
   static std::int32_t size(std::int32_t format);  // 4
-  static std::vector<vertex> readlump(const lump& l, std::int32_t format);
+  static result<std::vector<vertex>> readlump(const lump& l, std::int32_t format);
 };
 
 // A map line between two vertices, with its sides by sidedef index.
@@ -60,12 +63,12 @@ struct linedef {
   // flags AND (1 << bit).
   std::int32_t getflag(int bit) const { return flags & (1 << bit); }
 
-  static linedef read(bytestream& stream, std::int32_t format);
+  static result<linedef> read(bytestream& stream, std::int32_t format);
   static std::int32_t size(std::int32_t format);  // 14 Doom, 16 Hexen/ZDoom
   // As for every record type, but a file that ends exactly where a record
-  // should begin is taken for the wrong map format: the fatal stop with
+  // should begin is taken for the wrong map format: failure::fatal with
   // "Unexpected EOF. Probably using the wrong map format.".
-  static std::vector<linedef> readlump(const lump& l, std::int32_t format);
+  static result<std::vector<linedef>> readlump(const lump& l, std::int32_t format);
 };
 
 // One side of a linedef: texture offsets, texture names and its sector.
@@ -75,9 +78,9 @@ struct sidedef {
   text uppertex, lowertex, middletex;  // 8 units as stored
   std::uint16_t sector = 0;
 
-  static sidedef read(bytestream& stream, std::int32_t format);
+  static result<sidedef> read(bytestream& stream, std::int32_t format);
   static std::int32_t size(std::int32_t format);  // 30
-  static std::vector<sidedef> readlump(const lump& l, std::int32_t format);
+  static result<std::vector<sidedef>> readlump(const lump& l, std::int32_t format);
 };
 
 // A sector: floor and ceiling heights and textures, light, type and tag.
@@ -89,13 +92,14 @@ struct sector {
   std::uint16_t sectortype = 0;
   std::uint16_t sectortag = 0;
 
-  static sector read(bytestream& stream, std::int32_t format);
+  static result<sector> read(bytestream& stream, std::int32_t format);
   static std::int32_t size(std::int32_t format);  // 26
-  static std::vector<sector> readlump(const lump& l, std::int32_t format);
+  static result<std::vector<sector>> readlump(const lump& l, std::int32_t format);
 };
 
-// One map's geometry, decoded from a map lump group. References between the
-// records (vertex, sidedef and sector indices) are not checked here.
+// One map's geometry, decoded from a map lump group. Every layout decoder
+// yields this same record. References between the records (vertex, sidedef
+// and sector indices) are not checked here.
 struct map {
   std::vector<vertex> vertexes;
   std::vector<linedef> linedefs;
@@ -104,15 +108,18 @@ struct map {
   std::int32_t invalidmap = 0;
   std::int32_t format = 0;
 
-  // The map of a lump group in the given format, or null after printing why:
-  // "no lumps to read map from" for an empty group, "encountered invalid map"
-  // when readfrom fails. Stream failures and the linedef fatal stop end the process.
-  static std::shared_ptr<map> Create(const lumpgroup& lumps, std::int32_t format);
-  // Reads VERTEXES, LINEDEFS, SIDEDEFS and SECTORS (in that order) in this
-  // map's format. Sets `invalidmap` when one of the ten map lumps is missing
-  // (after printing "failed to read map lumps") or when one of the four lumps
-  // read has a negative filepos (silently). Always returns 0.
-  int readfrom(const lumpgroup& lumps);
+  // The map of a lump group in the given format (never null). An unusable
+  // group is a notice: "no lumps to read map from" for an empty group, else
+  // what readfrom said followed by "encountered invalid map". A stream
+  // failure or a fatal stop of the decoder comes back unchanged.
+  static result<std::shared_ptr<map>> Create(const lumpgroup& lumps, std::int32_t format);
+  // Fills this map from the group in this map's format, choosing the layout
+  // decoder. An invalid map sets `invalidmap` and is a notice, possibly
+  // without lines: "failed to read map lumps" when one of the ten map lumps
+  // is missing, nothing when a lump to read has a negative filepos. The
+  // binary decoder reads VERTEXES, LINEDEFS, SIDEDEFS and SECTORS in that
+  // order, each lump's checks and reads in its turn.
+  status readfrom(const lumpgroup& lumps);
   // The first entry of the group (null slots skipped) whose stored or trimmed
   // name equals `name` exactly (case-sensitive); null when there is none.
   static std::shared_ptr<lump> getlump(const lumpgroup& lumps, const text& name);

@@ -7,65 +7,75 @@
 
 namespace tracewell {
 
-std::shared_ptr<lump> lump::read(const std::shared_ptr<bytestream>& stream) {
+using namespace wadformat;
+
+result<std::shared_ptr<lump>> lump::read(const std::shared_ptr<bytestream>& stream) {
   auto l = std::make_shared<lump>();
-  l->readfrom(stream);
+  if (status read = l->readfrom(stream); !read.ok()) return read.error();
   return l;
 }
 
-int lump::readfrom(const std::shared_ptr<bytestream>& s) {
-  unsigned char entry[wadformat::entrysize];
+status lump::readfrom(const std::shared_ptr<bytestream>& s) {
+  unsigned char entry[direntry::bytes];
   s->readbytes(entry, sizeof entry);
+  if (s->failed()) return failure::readstream();
   stream = s;
-  filepos = wadformat::gets32(entry);
-  size = wadformat::gets32(entry + 4);
-  name = frombytes(std::string_view(reinterpret_cast<const char*>(entry + 8), wadformat::namesize));
-  return 0;
+  filepos = gets32(entry, direntry::filepos);
+  size = gets32(entry, direntry::size);
+  name = frombytes(getbytes(entry, direntry::name));
+  return {};
 }
 
 text lump::trimmedname() const {
   return name.substr(0, name.find(u'\0'));
 }
 
-std::shared_ptr<wad> wad::read(const std::shared_ptr<bytestream>& stream, std::int32_t format) {
+result<std::shared_ptr<wad>> wad::read(const std::shared_ptr<bytestream>& stream, std::int32_t format) {
   auto w = std::make_shared<wad>();
   w->format = format;
-  w->readfrom(stream);
-  return w->invalidwad ? nullptr : w;
+  if (status read = w->readfrom(stream); !read.ok()) return read.error();
+  if (w->invalidwad) return std::shared_ptr<wad>();
+  return w;
 }
 
-int wad::readfrom(const std::shared_ptr<bytestream>& s) {
+status wad::readfrom(const std::shared_ptr<bytestream>& s) {
   stream = s;
   if (!stream) {
     invalidwad = 1;
-    return 0;
+    return {};
   }
+  // The identification decides before the rest of the header is read, but
+  // only once its four bytes are there.
   stream->seek(0);
-  identification = stream->readtext(4);
-  if (identification != u(wadformat::iwad) && identification != u(wadformat::pwad)) {
+  identification = stream->readtext(header::identification.width);
+  if (stream->failed()) return failure::readstream();
+  if (identification != u(iwad) && identification != u(pwad)) {
     invalidwad = 1;
-    return 0;
+    return {};
   }
   numlumps = stream->reads32();
   infotableoffset = stream->reads32();
+  if (stream->failed()) return failure::readstream();
   if (infotableoffset < 0) {
     invalidwad = 1;
-    return 0;
+    return {};
   }
   stream->seek(infotableoffset);
   // Reserve only what the file can hold; a lying numlumps then ends at the
   // end-of-file test (or a read failure) instead of in a huge allocation.
   const std::int64_t room = std::max<std::int64_t>(0, stream->size() - infotableoffset);
   directory.reserve(static_cast<std::size_t>(
-      std::clamp<std::int64_t>(numlumps, 0, room / static_cast<std::int64_t>(wadformat::entrysize) + 1)));
+      std::clamp<std::int64_t>(numlumps, 0, room / static_cast<std::int64_t>(direntry::bytes) + 1)));
   for (std::int32_t i = 0; i < numlumps; ++i) {
     if (stream->eof()) {
       invalidwad = 1;
-      return 0;
+      return {};
     }
-    directory.push_back(lump::read(stream));
+    result<std::shared_ptr<lump>> entry = lump::read(stream);
+    if (!entry.ok()) return entry.error();
+    directory.push_back(std::move(entry).value());
   }
-  return 0;
+  return {};
 }
 
 std::list<text> wad::getmapnames() const {

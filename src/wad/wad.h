@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/bytestream.h"
+#include "support/failure.h"
 #include "support/text.h"
 
 namespace tracewell {
@@ -21,11 +22,11 @@ struct lump {
   text name;  // exactly as stored: 8 code units, NUL padding kept
 
   // Reads one 16-byte directory entry (filepos, size, name) at the stream's
-  // position and keeps the stream. A file that ends inside the entry is a
-  // stream read failure.
-  static std::shared_ptr<lump> read(const std::shared_ptr<bytestream>& stream);
-  // As read, filling this entry. Always returns 0.
-  int readfrom(const std::shared_ptr<bytestream>& stream);
+  // position and keeps the stream. A file that ends inside the entry is
+  // failure::readstream.
+  static result<std::shared_ptr<lump>> read(const std::shared_ptr<bytestream>& stream);
+  // As read, filling this entry.
+  status readfrom(const std::shared_ptr<bytestream>& stream);
   // The stored name up to its first NUL; no other change (case and spaces kept).
   text trimmedname() const;
 };
@@ -49,16 +50,17 @@ struct wad {
   std::vector<std::shared_ptr<lump>> directory;  // in file order
   std::int32_t invalidwad = 0;                   // 1 when the header or directory is unusable
 
-  // The WAD read from `stream`, or null when it is not a valid WAD: a null
-  // stream, an identification other than "IWAD"/"PWAD" (case-sensitive), a
-  // negative directory offset, or a file that ends exactly where a directory
-  // entry should begin. A file that ends inside the header or inside an entry,
-  // or a directory offset past the end, is a stream read failure. Prints nothing.
-  static std::shared_ptr<wad> read(const std::shared_ptr<bytestream>& stream, std::int32_t format);
-  // Fills this wad from `stream` as read describes; failure shows only in
-  // `invalidwad`. Always returns 0. The directory grows entry by entry, so a
-  // huge `numlumps` in a small file allocates nothing up front.
-  int readfrom(const std::shared_ptr<bytestream>& stream);
+  // The WAD read from `stream` (a file or a block of memory), or null when it
+  // is not a valid WAD: a null stream, an identification other than
+  // "IWAD"/"PWAD" (case-sensitive), a negative directory offset, or a file
+  // that ends exactly where a directory entry should begin. A file that ends
+  // inside the header or inside an entry, or a directory offset past the end,
+  // is failure::readstream.
+  static result<std::shared_ptr<wad>> read(const std::shared_ptr<bytestream>& stream, std::int32_t format);
+  // Fills this wad from `stream` as read describes; an invalid WAD shows only
+  // in `invalidwad`. The directory grows entry by entry, so a huge `numlumps`
+  // in a small file allocates nothing up front.
+  status readfrom(const std::shared_ptr<bytestream>& stream);
   // Trimmed names of the entries whose stored name starts with "MAP"
   // (case-sensitive, so MAPINFO counts and ExMy does not), in directory order,
   // duplicates kept.

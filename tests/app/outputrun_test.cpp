@@ -16,10 +16,11 @@ using testing::runscripted;
 class OutputRun : public testing::toolfolder {
  protected:
   // A console as a completed dialogue leaves it: test.wad open, scheme "Red".
-  std::shared_ptr<console> ready(const text& mapname, const text& pattern) {
+  std::shared_ptr<console> ready(const text& mapname, const text& pattern,
+                                 const text& wadpath = u"test.wad") {
     std::shared_ptr<console> c = load();
-    c->wstream = bytestream::openread(u"test.wad");
-    c->w = wad::read(c->wstream, 0);
+    c->wstream = bytestream::openread(wadpath);
+    c->w = testing::readwad(c->wstream);
     c->maps = c->w->getmapnames();
     c->mapname = mapname;
     c->format = wad::DOOM;
@@ -124,6 +125,38 @@ TEST_F(OutputRun, ImagesThatCannotBeMadeOrWrittenAreReportedAndTheRunGoesOn) {
         << k.width;
     EXPECT_EQ(written(), std::vector<std::string>{"MAP02.png"}) << k.width;
     EXPECT_EQ(testing::readfile(dir / "out" / "MAP02.png"), "older");
+  }
+}
+
+// Failures of the map reader that end the process do so in the middle of the
+// run, after what was printed so far and before any picture is written.
+TEST_F(OutputRun, MapReadFailuresEndTheRunInOrder) {
+  const std::string eofstop =
+      "Unexpected EOF. Probably using the wrong map format.\r\nPress enter to exit.\r\n>";
+  struct {
+    const char* lump;  // placed at the end of the file, or past it
+    std::int32_t pastend;
+    int status;
+    std::string out, err;
+  } cases[] = {
+      {"LINEDEFS", 0, 0, eofstop, ""},
+      {"VERTEXES", 1, -1, "", "Error reading from stream"},
+  };
+  for (const auto& k : cases) {
+    testing::wadbuilder b;
+    b.addmap("MAP01", testing::squaremap());
+    b.addmap("MAP02", testing::squaremap());
+    const auto end = static_cast<std::int32_t>(b.bytes().size());
+    b.entry(*b.find(k.lump, *b.find("MAP02"))).filepos = end + k.pastend;
+    b.entry(*b.find("SECTORS", *b.find("MAP02"))).filepos = -1;  // checked only after the lump above
+    b.write(dir / "cut.wad");
+    const auto c = ready(u"ALL", u"out/%.png", u"cut.wad");
+    const auto s = runscripted("\n", [&] { c->do_(); });
+    EXPECT_EQ(s.exitstatus, k.status) << k.lump;
+    EXPECT_EQ(s.out, "Outputting maps...\r\n" + k.out) << k.lump;
+    EXPECT_EQ(s.err, k.err) << k.lump;
+    EXPECT_EQ(written(), std::vector<std::string>{"MAP01.png"}) << k.lump;
+    std::filesystem::remove(dir / "out" / "MAP01.png");
   }
 }
 

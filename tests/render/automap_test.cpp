@@ -1,4 +1,4 @@
-// Automap rendering: line categories, bounds, fitting, passes and the fatal stops for broken maps.
+// Automap rendering: line categories, bounds, fitting, passes and the failures for broken maps.
 #include "render/automap.h"
 
 #include <gtest/gtest.h>
@@ -76,7 +76,7 @@ TEST(Automap, CategoriesFollowSidesHeightsFlagsAndSpecials) {
     map m = basemap();
     addline(m, {1, 2}, {3, 4}, c.right, c.left, c.flags, c.special);
     std::int32_t lx = 99, ly = 99, gx = 99, gy = 99;
-    const renderslots slots = getrenderlines(m, lx, ly, gx, gy, c.actionspecial);
+    const renderslots slots = getrenderlines(m, lx, ly, gx, gy, c.actionspecial).value();
     for (std::int32_t i = 0; i < linecolors; ++i) {
       EXPECT_EQ(slots[i].has_value(), i == c.want) << c.what << ": slot " << i;
     }
@@ -91,7 +91,7 @@ TEST(Automap, CategoriesFollowSidesHeightsFlagsAndSpecials) {
 TEST(Automap, BoundsCoverEveryLinedefEndAndNothingElse) {
   map m = basemap();
   std::int32_t lx = 5, ly = 5, gx = 5, gy = 5;
-  auto slots = getrenderlines(m, lx, ly, gx, gy, 1);
+  auto slots = getrenderlines(m, lx, ly, gx, gy, 1).value();
   EXPECT_EQ((std::vector{lx, ly, gx, gy}), (std::vector{0, 0, 0, 0}));
   for (const auto& s : slots) EXPECT_FALSE(s.has_value());
 
@@ -100,7 +100,7 @@ TEST(Automap, BoundsCoverEveryLinedefEndAndNothingElse) {
   addline(m, {-4, -4}, {-4, -4}, 0, 0);  // zero length, category 0
   addline(m, {-6, -3}, {-5, -3}, 0, 0);
   m.vertexes.push_back({100, 100});  // used by no linedef
-  slots = getrenderlines(m, lx, ly, gx, gy, 1);
+  slots = getrenderlines(m, lx, ly, gx, gy, 1).value();
   EXPECT_EQ((std::vector{lx, ly, gx, gy}), (std::vector{-6, -7, -3, -2}));
   ASSERT_TRUE(slots[0].has_value());
   ASSERT_EQ(slots[0]->size(), 3u);  // in linedef order
@@ -108,15 +108,15 @@ TEST(Automap, BoundsCoverEveryLinedefEndAndNothingElse) {
   EXPECT_EQ((*slots[0])[2].x0, -6);
 }
 
-TEST(Automap, BrokenReferencesStopTheProgram) {
-  const std::string vertexstop =
-      "Encountered invalid vertex ID. Probably using the wrong map format.\r\nPress enter to exit.\r\n>";
-  const std::string sidestop =
-      "Encountered invalid sidedef ID. Probably using the wrong map format.\r\nPress enter to exit.\r\n>";
+TEST(Automap, BrokenReferencesAreFatal) {
+  const failure vertexstop =
+      failure::fatal(u"Encountered invalid vertex ID. Probably using the wrong map format.");
+  const failure sidestop =
+      failure::fatal(u"Encountered invalid sidedef ID. Probably using the wrong map format.");
   struct {
     int field;  // 0 start vertex, 1 end vertex, 2 right side, 3 left side
     std::int32_t offset;
-    std::string want;
+    failure want;
   } cases[] = {{0, 0, vertexstop}, {1, 0, vertexstop}, {0, 60000, vertexstop},
                {2, 0, sidestop},   {3, 0, sidestop},   {3, 70000, sidestop}};
   for (const auto& c : cases) {
@@ -130,20 +130,20 @@ TEST(Automap, BrokenReferencesStopTheProgram) {
     if (c.field == 1) bad.endvertex = static_cast<std::uint16_t>(vertexes + c.offset);
     if (c.field == 2) bad.rightside = sides + c.offset;
     if (c.field == 3) bad.leftside = sides + c.offset;
-    const auto s = testing::runscripted("\n", [&] { render(m, 64, 64, 4, argb(0xFF000000), {}, {}, 1); });
-    EXPECT_EQ(s.exitstatus, 0);
-    EXPECT_EQ(s.out, c.want);
+    const auto drawn = render(m, 64, 64, 4, argb(0xFF000000), {}, {}, 1);
+    ASSERT_FALSE(drawn.ok());
+    EXPECT_EQ(drawn.error(), c.want);
     // A buffer too large to make ends the render before the map is looked at.
-    const auto big = testing::runscripted(
-        "", [&] { EXPECT_EQ(render(m, 2147483647, 2147483647, 4, 0, {}, {}, 1), nullptr); });
-    EXPECT_FALSE(big.exitstatus.has_value());
-    EXPECT_EQ(big.out, "");
+    const auto big = render(m, 2147483647, 2147483647, 4, 0, {}, {}, 1);
+    ASSERT_TRUE(big.ok());
+    EXPECT_EQ(big.value(), nullptr);
   }
   // Absent sides on both ends are no error.
   map m = basemap();
   addline(m, {0, 0}, {8, 8}, -1, -1);
-  const auto s = testing::runscripted("", [&] { EXPECT_NE(render(m, 8, 8, 0, 0, {}, {}, 1), nullptr); });
-  EXPECT_FALSE(s.exitstatus.has_value());
+  const auto drawn = render(m, 8, 8, 0, 0, {}, {}, 1);
+  ASSERT_TRUE(drawn.ok());
+  EXPECT_NE(drawn.value(), nullptr);
 }
 
 TEST(Automap, FittingIsExactInIntegers) {
@@ -217,7 +217,7 @@ TEST(Automap, FittingIsTotalForExtremeSizes) {
   addline(m, {0, 0}, {0, 0}, 0, 1);
   for (std::int32_t width : {0, 1, 3, -4}) {
     for (std::int32_t margin : {imin, -1, 0, 1, imax}) {
-      auto p = render(m, width, 3, margin, argb(0xFF000000), {}, {}, 1);
+      auto p = render(m, width, 3, margin, argb(0xFF000000), {}, {}, 1).value();
       ASSERT_NE(p, nullptr);
     }
   }
@@ -260,7 +260,7 @@ TEST(Automap, PassesDrawLowOrdersFirstAndEqualOrdersByCategory) {
       {{1, 1, 1, 1, 1}, 1, 1, -1, 0},  // only the categories the order lists
   };
   for (const auto& c : cases) {
-    auto p = render(m, 62, 62, 1, background, markers(), c.order, 1);
+    auto p = render(m, 62, 62, 1, background, markers(), c.order, 1).value();
     ASSERT_NE(p, nullptr);
     const auto seen = [&](std::int64_t x, std::int64_t y) {
       const std::int32_t v = p->ReadPixel(x, y);
@@ -274,7 +274,7 @@ TEST(Automap, PassesDrawLowOrdersFirstAndEqualOrdersByCategory) {
 }
 
 TEST(Automap, HiddenLinesStillSetTheScale) {
-  auto p = render(crossmap(), 62, 62, 1, background, markers(), {0, 1, 0, 0, 0, 1, 0, 0, 0, 0}, 1);
+  auto p = render(crossmap(), 62, 62, 1, background, markers(), {0, 1, 0, 0, 0, 1, 0, 0, 0, 0}, 1).value();
   ASSERT_NE(p, nullptr);
   // The same two lines drawn by hand where the full bounds put them.
   auto want = TPixmap::Create(62, 62);
@@ -289,21 +289,21 @@ TEST(Automap, HiddenLinesStillSetTheScale) {
 
 TEST(Automap, EmptyColoursAndOrdersFallBackEachOnItsOwn) {
   const map m = crossmap();
-  auto p = render(m, 62, 62, 1, background, {}, {}, 1);
+  auto p = render(m, 62, 62, 1, background, {}, {}, 1).value();
   EXPECT_EQ(p->ReadPixel(11, 31), red);         // impassable, pass 3, over the brown floor change
   EXPECT_EQ(p->ReadPixel(11, 23), brown);       // floor change, pass 1
   EXPECT_EQ(p->ReadPixel(61, 26), background);  // passable plain lines are hidden
-  p = render(m, 62, 62, 1, background, markers(), {}, 1);
+  p = render(m, 62, 62, 1, background, markers(), {}, 1).value();
   EXPECT_EQ(p->ReadPixel(11, 23), markers()[1]);
   EXPECT_EQ(p->ReadPixel(61, 26), background);
-  p = render(m, 62, 62, 1, background, {}, std::vector<std::int32_t>(10, 1), 1);
+  p = render(m, 62, 62, 1, background, {}, std::vector<std::int32_t>(10, 1), 1).value();
   EXPECT_EQ(p->ReadPixel(61, 26), black);
   EXPECT_EQ(p->ReadPixel(11, 31), red);
 }
 
 TEST(Automap, AMapWithoutLinedefsIsBackgroundOnly) {
   for (std::int32_t margin : {0, 3, 8, 100}) {
-    auto p = render(basemap(), 9, 5, margin, 0x12345678, {}, {}, 1);
+    auto p = render(basemap(), 9, 5, margin, 0x12345678, {}, {}, 1).value();
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->width(), 9);
     EXPECT_EQ(p->height(), 5);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings/dictnode.h"
+#include "support/debuglog.h"
 #include "support/process.h"
 #include "testlib/harness.h"
 
@@ -36,7 +37,7 @@ parsed parsewith(const std::map<std::string, std::string>& files, std::size_t bu
       log.push_back(m);
       if (log.size() > budget) throw processexit{-99};
     });
-    p.root = dictnode::parsefile(u((dir / "main.txt").string()));
+    p.root = dictnode::parsefile(u((dir / "main.txt").string())).value();
     setdebuglog(old);
   });
   p.s.log = log;

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "support/process.h"
+#include "support/debuglog.h"
 #include "testlib/harness.h"
 
 namespace tracewell {
@@ -51,7 +51,7 @@ struct parsed {
 
 parsed parsepath(const text& path) {
   parsed p;
-  p.log = testing::runscripted("", [&] { p.node = dictnode::parsefile(path); }).log;
+  p.log = testing::runscripted("", [&] { p.node = dictnode::parsefile(path).value(); }).log;
   return p;
 }
 
@@ -136,7 +136,7 @@ TEST(DictNode, PositionsAndNestedParse) {
   EXPECT_EQ(child->path, u"elsewhere/s.txt");
   EXPECT_EQ(stream->position(), 17);
 
-  EXPECT_EQ(dictnode::parsefile(fromutf8((dir / "missing.txt").string())), nullptr);
+  EXPECT_EQ(dictnode::parsefile(fromutf8((dir / "missing.txt").string())).value(), nullptr);
 }
 
 TEST(DictNode, IncludesResolveFromTheIncludingFile) {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "support/debuglog.h"
 #include "support/path.h"
 #include "support/process.h"
 #include "support/terminal.h"
@@ -69,18 +70,19 @@ TEST(Console, FatalStopWaitsForEnterThenExitsWithZero) {
 }
 
 TEST(Console, StreamFailureGoesToStandardErrorWithoutLineEnd) {
-  const auto s = runscripted("", [] { streamfailure(writefailure); });
+  const auto s = runscripted("", [] { streamfailure(u"Error writing to stream"); });
   EXPECT_EQ(s.err, "Error writing to stream");
   EXPECT_EQ(s.out, "");
   EXPECT_EQ(s.exitstatus, -1);
 }
 
 TEST(ConsoleDeathTest, StreamFailureExitsWith255) {
-  EXPECT_EXIT(streamfailure(readfailure), ::testing::ExitedWithCode(255), "^Error reading from stream$");
+  EXPECT_EXIT(streamfailure(u"Error reading from stream"), ::testing::ExitedWithCode(255),
+              "^Error reading from stream$");
 }
 
 TEST(Console, DebugLogIsDiscardedUnlessHooked) {
-  debuglog(u"nobody listens");  // must not crash
+  debuglog(u"nobody listens");  // no hook yet: dropped, not kept for the next one
   const auto s = runscripted("", [] { debuglog(u"parsed"); });
   ASSERT_EQ(s.log.size(), 1u);
   EXPECT_EQ(s.log[0], u"parsed");

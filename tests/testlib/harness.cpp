@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 
+#include "support/debuglog.h"
 #include "support/process.h"
 
 namespace tracewell::testing {

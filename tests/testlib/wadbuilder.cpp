@@ -1,6 +1,8 @@
 // Synthetic WAD files for tests: any directory, Doom or Hexen map groups from plain lists, damage helpers.
 #include "testlib/wadbuilder.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -12,22 +14,32 @@ namespace {
 
 using namespace wadformat;
 
-void addu8(std::string& out, std::int32_t v) {
-  out += static_cast<char>(v & 0xFF);
-}
-void addu16(std::string& out, std::int32_t v) {
-  addu8(out, v);
-  addu8(out, v >> 8);
-}
-void adds32(std::string& out, std::int32_t v) {
-  const auto w = static_cast<std::uint32_t>(v);
-  for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((w >> shift) & 0xFF);
-}
 std::string padded(const std::string& s, std::size_t n) {
   std::string out = s.substr(0, n);
   out.resize(n, '\0');
   return out;
 }
+
+// A record of `size` zero bytes, filled field by field through the layouts of wad/format.h.
+class recordwriter {
+ public:
+  explicit recordwriter(std::size_t size) : bytes_(size, '\0') {}
+  // The low `f.width` bytes of `v`, little-endian.
+  recordwriter& set(field f, std::int32_t v) {
+    const auto w = static_cast<std::uint32_t>(v);
+    for (std::size_t i = 0; i < f.width; ++i) bytes_[f.offset + i] = static_cast<char>((w >> (8 * i)) & 0xFF);
+    return *this;
+  }
+  // `s` cut or NUL-padded to the field.
+  recordwriter& set(field f, const std::string& s) {
+    bytes_.replace(f.offset, f.width, padded(s, f.width));
+    return *this;
+  }
+  const std::string& bytes() const { return bytes_; }
+
+ private:
+  std::string bytes_;
+};
 
 bool hexen(std::int32_t format) {
   return format == wad::HEXEN || format == wad::ZDOOM;
@@ -55,8 +67,7 @@ mapdata squaremap(std::int32_t format, std::int32_t side) {
 std::string encode(const std::vector<rawvertex>& records) {
   std::string out;
   for (const auto& v : records) {
-    addu16(out, v.x);
-    addu16(out, v.y);
+    out += recordwriter(vertexrecord::bytes).set(vertexrecord::x, v.x).set(vertexrecord::y, v.y).bytes();
   }
   return out;
 }
@@ -64,42 +75,48 @@ std::string encode(const std::vector<rawvertex>& records) {
 std::string encode(const std::vector<rawlinedef>& records, std::int32_t format) {
   std::string out;
   for (const auto& l : records) {
-    addu16(out, l.startvertex);
-    addu16(out, l.endvertex);
-    addu16(out, l.flags);
     if (hexen(format)) {
-      addu8(out, l.special);
-      for (const std::uint8_t a : l.args) addu8(out, a);
+      using namespace hexenlinedef;
+      recordwriter r(bytes);
+      r.set(startvertex, l.startvertex).set(endvertex, l.endvertex).set(flags, l.flags);
+      r.set(special, l.special).set(rightside, l.rightside).set(leftside, l.leftside);
+      r.set(args, std::string(l.args.begin(), l.args.end()));
+      out += r.bytes();
     } else {
-      addu16(out, l.special);
-      addu16(out, l.sectortag);
+      using namespace doomlinedef;
+      recordwriter r(bytes);
+      r.set(startvertex, l.startvertex).set(endvertex, l.endvertex).set(flags, l.flags);
+      r.set(special, l.special)
+          .set(sectortag, l.sectortag)
+          .set(rightside, l.rightside)
+          .set(leftside, l.leftside);
+      out += r.bytes();
     }
-    addu16(out, l.rightside);
-    addu16(out, l.leftside);
   }
   return out;
 }
 
 std::string encode(const std::vector<rawsidedef>& records) {
+  using namespace sidedefrecord;
   std::string out;
   for (const auto& s : records) {
-    addu16(out, s.xoff);
-    addu16(out, s.yoff);
-    out += padded(s.uppertex, namesize) + padded(s.lowertex, namesize) + padded(s.middletex, namesize);
-    addu16(out, s.sector);
+    recordwriter r(bytes);
+    r.set(xoff, s.xoff).set(yoff, s.yoff).set(sidedefrecord::sector, s.sector);
+    r.set(uppertex, s.uppertex).set(lowertex, s.lowertex).set(middletex, s.middletex);
+    out += r.bytes();
   }
   return out;
 }
 
 std::string encode(const std::vector<rawsector>& records) {
+  using namespace sectorrecord;
   std::string out;
   for (const auto& s : records) {
-    addu16(out, s.floorheight);
-    addu16(out, s.ceilheight);
-    out += padded(s.floortex, namesize) + padded(s.ceiltex, namesize);
-    addu16(out, s.light);
-    addu16(out, s.sectortype);
-    addu16(out, s.sectortag);
+    recordwriter r(bytes);
+    r.set(floorheight, s.floorheight).set(ceilheight, s.ceilheight);
+    r.set(floortex, s.floortex).set(ceiltex, s.ceiltex);
+    r.set(light, s.light).set(sectortype, s.sectortype).set(sectortag, s.sectortag);
+    out += r.bytes();
   }
   return out;
 }
@@ -116,6 +133,11 @@ wadbuilder& wadbuilder::numlumps(std::int32_t n) {
 
 wadbuilder& wadbuilder::infotableoffset(std::int32_t offset) {
   infotableoffset_ = offset;
+  return *this;
+}
+
+wadbuilder& wadbuilder::directoryfirst() {
+  directoryfirst_ = true;
   return *this;
 }
 
@@ -163,28 +185,33 @@ wadentry& wadbuilder::entry(const std::string& name) {
 }
 
 std::size_t wadbuilder::dataoffset(std::size_t index) const {
-  std::size_t at = headersize;
+  std::size_t at = header::bytes + (directoryfirst_ ? direntry::bytes * entries_.size() : 0);
   for (std::size_t i = 0; i < index && i < entries_.size(); ++i) at += entries_[i].data.size();
   return at;
 }
 
 std::size_t wadbuilder::directoryoffset() const {
-  return dataoffset(entries_.size());
+  return directoryfirst_ ? header::bytes : dataoffset(entries_.size());
 }
 
 std::string wadbuilder::bytes() const {
-  std::string out = padded(identification_, 4);
-  adds32(out, numlumps_.value_or(static_cast<std::int32_t>(entries_.size())));
-  adds32(out, infotableoffset_.value_or(static_cast<std::int32_t>(directoryoffset())));
-  for (const auto& e : entries_) out += e.data;
-  std::size_t at = headersize;
+  recordwriter h(header::bytes);
+  h.set(header::identification, identification_);
+  h.set(header::numlumps, numlumps_.value_or(static_cast<std::int32_t>(entries_.size())));
+  h.set(header::infotableoffset, infotableoffset_.value_or(static_cast<std::int32_t>(directoryoffset())));
+  std::string directory;
+  std::size_t at = dataoffset(0);
   for (const auto& e : entries_) {
-    adds32(out, e.filepos.value_or(static_cast<std::int32_t>(at)));
-    adds32(out, e.size.value_or(static_cast<std::int32_t>(e.data.size())));
-    out += padded(e.name, namesize);
+    recordwriter d(direntry::bytes);
+    d.set(direntry::filepos, e.filepos.value_or(static_cast<std::int32_t>(at)));
+    d.set(direntry::size, e.size.value_or(static_cast<std::int32_t>(e.data.size())));
+    d.set(direntry::name, e.name);
+    directory += d.bytes();
     at += e.data.size();
   }
-  return out;
+  std::string data;
+  for (const auto& e : entries_) data += e.data;
+  return h.bytes() + (directoryfirst_ ? directory + data : data + directory);
 }
 
 void wadbuilder::write(const std::filesystem::path& path) const {
@@ -215,6 +242,13 @@ void putu16(std::string& bytes, std::size_t offset, std::uint16_t value) {
 }
 void puts32(std::string& bytes, std::size_t offset, std::int32_t value) {
   put(bytes, offset, static_cast<std::uint32_t>(value), 4);
+}
+
+std::shared_ptr<wad> readwad(const std::shared_ptr<bytestream>& stream, std::int32_t format) {
+  result<std::shared_ptr<wad>> read = wad::read(stream, format);
+  if (read.ok()) return std::move(read).value();
+  ADD_FAILURE() << "wad::read failed: " << toutf8(read.error().lines.front());
+  return nullptr;
 }
 
 std::shared_ptr<bytestream> openbytes(const std::filesystem::path& dir, const std::string& bytes,

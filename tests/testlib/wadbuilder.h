@@ -94,7 +94,7 @@ struct wadentry {
 };
 
 // Builds a WAD: the 12-byte header, then every entry's data in order, then the
-// directory. Example:
+// directory (or the directory first, see directoryfirst). Example:
 //   wadbuilder b;
 //   b.addmap("MAP01", squaremap());
 //   b.addlump("MAPINFO", "...");
@@ -109,6 +109,9 @@ class wadbuilder {
   // Header fields written instead of the real entry count / directory offset.
   wadbuilder& numlumps(std::int32_t n);
   wadbuilder& infotableoffset(std::int32_t offset);
+  // Places the directory right after the header, before the data, so that a
+  // cut in the data leaves the directory whole.
+  wadbuilder& directoryfirst();
 
   // Appends an entry; returns its directory index.
   std::size_t addlump(std::string name, std::string data = "");
@@ -130,7 +133,7 @@ class wadbuilder {
   std::size_t dataoffset(std::size_t index) const;
   std::size_t directoryoffset() const;
   std::size_t entryoffset(std::size_t index) const {
-    return directoryoffset() + wadformat::entrysize * index;
+    return directoryoffset() + wadformat::direntry::bytes * index;
   }
 
   // The finished file.
@@ -145,6 +148,7 @@ class wadbuilder {
   std::string identification_;
   std::optional<std::int32_t> numlumps_;
   std::optional<std::int32_t> infotableoffset_;
+  bool directoryfirst_ = false;
   std::vector<wadentry> entries_;
 };
 
@@ -155,6 +159,10 @@ std::string truncated(const std::string& bytes, std::size_t size);
 void putu8(std::string& bytes, std::size_t offset, std::uint8_t value);
 void putu16(std::string& bytes, std::size_t offset, std::uint16_t value);
 void puts32(std::string& bytes, std::size_t offset, std::int32_t value);
+
+// wad::read for tests that expect no stream failure: the WAD, or null when it
+// is not one. A failure is a test failure (and gives null).
+std::shared_ptr<wad> readwad(const std::shared_ptr<bytestream>& stream, std::int32_t format = wad::DOOM);
 
 // Writes `bytes` to `dir`/`name` and opens it for reading.
 std::shared_ptr<bytestream> openbytes(const std::filesystem::path& dir, const std::string& bytes,

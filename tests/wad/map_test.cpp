@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/process.h"
 #include "testlib/harness.h"
 #include "testlib/wadbuilder.h"
 
@@ -12,12 +11,12 @@ namespace {
 
 using testing::mapdata;
 using testing::rawlinedef;
-using testing::runscripted;
 using testing::tempdir;
 using testing::wadbuilder;
 
-const std::string eofstop =
-    "Unexpected EOF. Probably using the wrong map format.\r\nPress enter to exit.\r\n>";
+const failure eofstop = failure::fatal(u"Unexpected EOF. Probably using the wrong map format.");
+const failure invalid = failure::notice({u"encountered invalid map"});
+const failure missing = failure::notice({u"failed to read map lumps", u"encountered invalid map"});
 
 // Opens what the builder wrote and returns the group of "MAP01".
 struct openedmap {
@@ -26,20 +25,26 @@ struct openedmap {
 };
 openedmap openmap(const tempdir& dir, const std::string& bytes) {
   openedmap o;
-  o.w = wad::read(testing::openbytes(dir.path(), bytes), wad::DOOM);
+  o.w = testing::readwad(testing::openbytes(dir.path(), bytes));
   if (o.w) o.group = o.w->getmaplumps(u"MAP01", wad::maplumps);
   return o;
 }
 
-// Create run in-process with the console captured.
-struct created {
-  std::shared_ptr<map> m;
-  testing::session s;
-};
-created create(const lumpgroup& group, std::int32_t format) {
-  created c;
-  c.s = runscripted("", [&] { c.m = map::Create(group, format); });
-  return c;
+// The map Create makes, or null after a test failure that names what went wrong.
+std::shared_ptr<map> create(const lumpgroup& group, std::int32_t format) {
+  auto made = map::Create(group, format);
+  if (made.ok()) return std::move(made).value();
+  ADD_FAILURE() << "map::Create failed: "
+                << (made.error().lines.empty() ? "" : toutf8(made.error().lines[0]));
+  return nullptr;
+}
+
+// How Create failed; a test failure when it did not.
+failure createfailure(const lumpgroup& group, std::int32_t format) {
+  const auto made = map::Create(group, format);
+  if (!made.ok()) return made.error();
+  ADD_FAILURE() << "map::Create succeeded";
+  return failure::notice({u"(none)"});
 }
 
 mapdata sample(std::int32_t format) {
@@ -71,10 +76,9 @@ TEST(Map, DecodesEveryFieldInTheDoomLayout) {
   wadbuilder b;
   b.addmap("MAP01", sample(wad::DOOM));
   const auto o = openmap(dir, b.bytes());
-  const auto c = create(o.group, wad::DOOM);
-  ASSERT_TRUE(c.m) << c.s.out;
-  const map& m = *c.m;
-  EXPECT_EQ(c.s.out, "");
+  const auto made = create(o.group, wad::DOOM);
+  ASSERT_TRUE(made);
+  const map& m = *made;
   EXPECT_EQ(m.format, wad::DOOM);
   EXPECT_EQ(m.invalidmap, 0);
 
@@ -126,10 +130,10 @@ TEST(Map, HexenAndZDoomReadTheHexenLinedefLayout) {
   for (const std::int32_t format : {wad::HEXEN, wad::ZDOOM}) {
     wadbuilder b;
     b.addmap("MAP01", sample(format));
-    const auto c = create(openmap(dir, b.bytes()).group, format);
-    ASSERT_TRUE(c.m) << c.s.out;
-    ASSERT_EQ(c.m->linedefs.size(), 2u);
-    const linedef& a = c.m->linedefs[0];
+    const auto m = create(openmap(dir, b.bytes()).group, format);
+    ASSERT_TRUE(m);
+    ASSERT_EQ(m->linedefs.size(), 2u);
+    const linedef& a = m->linedefs[0];
     EXPECT_EQ(a.endvertex, 65535);
     EXPECT_EQ(a.flags, 5);
     EXPECT_EQ(a.special, 0xF2);  // one byte
@@ -137,10 +141,38 @@ TEST(Map, HexenAndZDoomReadTheHexenLinedefLayout) {
     EXPECT_EQ(a.sectortag, 0);
     EXPECT_EQ(a.rightside, 0);
     EXPECT_EQ(a.leftside, -1);
-    EXPECT_EQ(c.m->linedefs[1].rightside, -32768);
-    EXPECT_EQ(c.m->vertexes.size(), 4u);
-    EXPECT_EQ(c.m->sidedefs.size(), 1u);
-    EXPECT_EQ(c.m->sectors.size(), 1u);
+    EXPECT_EQ(m->linedefs[1].rightside, -32768);
+    EXPECT_EQ(m->vertexes.size(), 4u);
+    EXPECT_EQ(m->sidedefs.size(), 1u);
+    EXPECT_EQ(m->sectors.size(), 1u);
+  }
+}
+
+// The archive reader hands WADs over in memory: they must decode like the same bytes in a file.
+TEST(Map, AWadInMemoryDecodesLikeTheSameFile) {
+  tempdir dir;
+  for (const std::int32_t format : {wad::DOOM, wad::HEXEN}) {
+    wadbuilder b;
+    b.addmap("MAP01", sample(format));
+    const std::string bytes = b.bytes();
+    const auto memory = bytestream::openmemory(
+        std::make_shared<const std::vector<unsigned char>>(bytes.begin(), bytes.end()));
+    const auto fromfile = create(openmap(dir, bytes).group, format);
+    const auto w = testing::readwad(memory);
+    ASSERT_TRUE(w && fromfile);
+    const auto frommemory = create(w->getmaplumps(u"MAP01", wad::maplumps), format);
+    ASSERT_TRUE(frommemory);
+    ASSERT_EQ(frommemory->linedefs.size(), fromfile->linedefs.size());
+    for (std::size_t i = 0; i < fromfile->linedefs.size(); ++i) {
+      const linedef &a = frommemory->linedefs[i], &z = fromfile->linedefs[i];
+      EXPECT_EQ(std::tie(a.startvertex, a.endvertex, a.flags, a.special, a.sectortag, a.rightside, a.leftside,
+                         a.args),
+                std::tie(z.startvertex, z.endvertex, z.flags, z.special, z.sectortag, z.rightside, z.leftside,
+                         z.args));
+    }
+    EXPECT_EQ(frommemory->vertexes.size(), fromfile->vertexes.size());
+    EXPECT_EQ(frommemory->sidedefs[0].middletex, fromfile->sidedefs[0].middletex);
+    EXPECT_EQ(frommemory->sectors[0].sectortag, fromfile->sectors[0].sectortag);
   }
 }
 
@@ -162,7 +194,7 @@ TEST(Map, RecordSizesAndCountsFromLumpSizes) {
   tempdir dir;
   wadbuilder b;
   b.addlump("DATA", std::string(100, '\x01'));
-  auto w = wad::read(b.open(dir.path()), wad::DOOM);
+  auto w = testing::readwad(b.open(dir.path()));
   ASSERT_TRUE(w);
   lump l = *w->directory[0];
   struct {
@@ -172,11 +204,11 @@ TEST(Map, RecordSizesAndCountsFromLumpSizes) {
                 {-30, 0, 0, 0, 0, 0}, {100, 25, 7, 6, 3, 3}, {29, 7, 2, 1, 0, 1}};
   for (const auto& c : counts) {
     l.size = c.size;
-    EXPECT_EQ(vertex::readlump(l, wad::DOOM).size(), c.vertices) << c.size;
-    EXPECT_EQ(linedef::readlump(l, wad::DOOM).size(), c.doomlines) << c.size;
-    EXPECT_EQ(linedef::readlump(l, wad::HEXEN).size(), c.hexenlines) << c.size;
-    EXPECT_EQ(sidedef::readlump(l, wad::DOOM).size(), c.sides) << c.size;
-    EXPECT_EQ(sector::readlump(l, wad::DOOM).size(), c.sectors) << c.size;
+    EXPECT_EQ(vertex::readlump(l, wad::DOOM).value().size(), c.vertices) << c.size;
+    EXPECT_EQ(linedef::readlump(l, wad::DOOM).value().size(), c.doomlines) << c.size;
+    EXPECT_EQ(linedef::readlump(l, wad::HEXEN).value().size(), c.hexenlines) << c.size;
+    EXPECT_EQ(sidedef::readlump(l, wad::DOOM).value().size(), c.sides) << c.size;
+    EXPECT_EQ(sector::readlump(l, wad::DOOM).value().size(), c.sectors) << c.size;
   }
 }
 
@@ -186,38 +218,38 @@ TEST(Map, SingleRecordReadsAgreeWithLumpReads) {
   wadbuilder b;
   b.addmap("MAP01", d);
   const auto o = openmap(dir, b.bytes());
-  const auto c = create(o.group, wad::HEXEN);
-  ASSERT_TRUE(c.m);
+  const auto m = create(o.group, wad::HEXEN);
+  ASSERT_TRUE(m);
   bytestream& s = *o.w->stream;
   s.seek(map::getlump(o.group, u"VERTEXES")->filepos + 4);
-  EXPECT_EQ(vertex::read(s, wad::HEXEN).y, 32768);
+  EXPECT_EQ(vertex::read(s, wad::HEXEN).value().y, 32768);
   s.seek(map::getlump(o.group, u"LINEDEFS")->filepos);
-  const linedef l = linedef::read(s, wad::HEXEN);
-  EXPECT_EQ(l.args, c.m->linedefs[0].args);
+  const linedef l = linedef::read(s, wad::HEXEN).value();
+  EXPECT_EQ(l.args, m->linedefs[0].args);
   EXPECT_EQ(l.leftside, -1);
   EXPECT_EQ(s.position(), map::getlump(o.group, u"LINEDEFS")->filepos + 16);
   s.seek(map::getlump(o.group, u"SIDEDEFS")->filepos);
-  EXPECT_EQ(sidedef::read(s, wad::DOOM).middletex, u"BIGDOOR1");
+  EXPECT_EQ(sidedef::read(s, wad::DOOM).value().middletex, u"BIGDOOR1");
   s.seek(map::getlump(o.group, u"SECTORS")->filepos);
-  EXPECT_EQ(sector::read(s, wad::DOOM).sectortag, 0x8001);
+  EXPECT_EQ(sector::read(s, wad::DOOM).value().sectortag, 0x8001);
+  // A record cut by the end of the file.
+  s.seek(s.size() - 2);
+  EXPECT_EQ(vertex::read(s, wad::DOOM).error(), failure::readstream());
 }
 
 TEST(Map, MissingLumpsRejectTheMap) {
   tempdir dir;
-  EXPECT_EQ(create({}, wad::DOOM).s.out, "no lumps to read map from\r\n");
-  const std::string failed = "failed to read map lumps\r\nencountered invalid map\r\n";
+  EXPECT_EQ(createfailure({}, wad::DOOM), failure::notice({u"no lumps to read map from"}));
   for (const std::string name : {"THINGS", "LINEDEFS", "SIDEDEFS", "VERTEXES", "SEGS", "SSECTORS", "NODES",
                                  "SECTORS", "REJECT", "BLOCKMAP"}) {
     wadbuilder b;
     b.addmap("MAP01", testing::squaremap(), testing::mapoptions::without(name));
-    const auto c = create(openmap(dir, b.bytes()).group, wad::DOOM);
-    EXPECT_FALSE(c.m) << name;
-    EXPECT_EQ(c.s.out, failed) << name;
+    EXPECT_EQ(createfailure(openmap(dir, b.bytes()).group, wad::DOOM), missing) << name;
   }
   // Names are matched exactly: lower case is not found.
   wadbuilder b;
   b.addmap("MAP01", testing::squaremap(), testing::mapoptions::renamed("LINEDEFS", "linedefs"));
-  EXPECT_EQ(create(openmap(dir, b.bytes()).group, wad::DOOM).s.out, failed);
+  EXPECT_EQ(createfailure(openmap(dir, b.bytes()).group, wad::DOOM), missing);
 }
 
 TEST(Map, GetLumpMatchesStoredOrTrimmedNamesExactly) {
@@ -241,17 +273,49 @@ TEST(Map, NegativePositionOfARecordLumpMakesTheMapInvalid) {
     wadbuilder b;
     b.addmap("MAP01", testing::squaremap());
     b.entry(name).filepos = -1;
-    const auto c = create(openmap(dir, b.bytes()).group, wad::DOOM);
-    EXPECT_FALSE(c.m) << name;
-    EXPECT_EQ(c.s.out, "encountered invalid map\r\n") << name;
-    EXPECT_EQ(c.s.exitstatus, std::nullopt);
+    EXPECT_EQ(createfailure(openmap(dir, b.bytes()).group, wad::DOOM), invalid) << name;
   }
   // Lumps that are never read may point anywhere.
   wadbuilder b;
   b.addmap("MAP01", testing::squaremap());
   b.entry("THINGS").filepos = -1;
   b.entry("REJECT").filepos = INT32_MAX;
-  EXPECT_TRUE(create(openmap(dir, b.bytes()).group, wad::DOOM).m);
+  EXPECT_TRUE(create(openmap(dir, b.bytes()).group, wad::DOOM));
+}
+
+// Each record lump is checked in its turn (VERTEXES, LINEDEFS, SIDEDEFS,
+// SECTORS): a negative position of a later lump does not hide what reading an
+// earlier one runs into.
+TEST(Map, EachLumpIsCheckedInItsTurn) {
+  tempdir dir;
+  wadbuilder good;
+  good.addmap("MAP01", testing::squaremap());
+  const auto end = static_cast<std::int32_t>(good.bytes().size());
+  struct damage {
+    const char* lump;
+    std::int32_t filepos;
+  };
+  const struct {
+    std::vector<damage> damages;
+    failure want;
+  } cases[] = {
+      {{{"SECTORS", -1}, {"VERTEXES", end + 100}}, failure::readstream()},
+      {{{"SECTORS", -1}, {"LINEDEFS", end}}, eofstop},
+      {{{"SIDEDEFS", -1}, {"LINEDEFS", end}}, eofstop},
+      {{{"LINEDEFS", -1}, {"VERTEXES", end}}, failure::readstream()},
+      {{{"VERTEXES", -1}, {"LINEDEFS", end}}, invalid},
+      {{{"LINEDEFS", -1}, {"SIDEDEFS", end}}, invalid},
+      {{{"SECTORS", -1}, {"SIDEDEFS", end + 1}}, failure::readstream()},
+  };
+  for (const auto& c : cases) {
+    wadbuilder b = good;
+    std::string what;
+    for (const damage& d : c.damages) {
+      b.entry(d.lump).filepos = d.filepos;
+      what += std::string(d.lump) + "@" + std::to_string(d.filepos) + " ";
+    }
+    EXPECT_EQ(createfailure(openmap(dir, b.bytes()).group, wad::DOOM), c.want) << what;
+  }
 }
 
 // A map whose `lumpname` lump claims `records` records of which the file holds
@@ -278,13 +342,11 @@ TEST(Map, LinedefsEndingAtARecordStartGiveTheFatalStop) {
   };
   for (const auto& c : cases) {
     const auto o = openmap(dir, shortlump("LINEDEFS", c.format, c.fromend, c.size));
-    const auto got = create(o.group, c.format);
-    EXPECT_EQ(got.s.out, eofstop) << c.fromend << " " << c.size;
-    EXPECT_EQ(got.s.exitstatus, 0);
+    EXPECT_EQ(createfailure(o.group, c.format), eofstop) << c.fromend << " " << c.size;
   }
 }
 
-TEST(MapDeathTest, RecordsCutByTheEndOfTheFileEndTheProcess) {
+TEST(Map, RecordsCutByTheEndOfTheFileAreReadFailures) {
   tempdir dir;
   struct {
     const char* lump;
@@ -301,7 +363,7 @@ TEST(MapDeathTest, RecordsCutByTheEndOfTheFileEndTheProcess) {
   for (const auto& c : cases) {
     const auto o = openmap(dir, shortlump(c.lump, c.format, c.fromend, c.size));
     ASSERT_EQ(o.group.size(), 11u);
-    EXPECT_EXIT(map::Create(o.group, c.format), ::testing::ExitedWithCode(255), "^Error reading from stream$")
+    EXPECT_EQ(createfailure(o.group, c.format), failure::readstream())
         << c.lump << " " << c.fromend << " " << c.size;
   }
 }
