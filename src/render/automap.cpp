@@ -128,7 +128,7 @@ result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::i
                                         const std::vector<std::int32_t>& colors,
                                         const std::vector<std::int32_t>& order, std::int32_t actionspecial) {
   std::unique_ptr<TPixmap> buffer = TPixmap::Create(width, height, TPixmap::RGBA, 4);
-  if (!buffer) return nullptr;
+  if (!buffer) return std::unique_ptr<TPixmap>();
   buffer->ClearPixels(background);
   std::int32_t leastx = 0, leasty = 0, greatestx = 0, greatesty = 0;
   const result<renderslots> sorted = getrenderlines(m, leastx, leasty, greatestx, greatesty, actionspecial);

@@ -2,11 +2,11 @@
 //
 // Every layer returns result<T> (a value or a failure) or status (only the possible failure) rather
 // than throwing: each failure here is an expected outcome of bad input, one kind lets the run go on,
-// and a returned value makes every caller on the way up visibly decide what to do with it.
+// and a returned value makes every caller on the way up visibly decide what to do with it. C++20
+// has no std::expected, so result is a small one over std::variant.
 #pragma once
 
 #include <optional>
-#include <type_traits>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -38,12 +38,11 @@ struct failure {
 template <typename T>
 class [[nodiscard]] result {
  public:
-  // Anything a T can be made from (a derived shared_ptr, nullptr, a T itself).
-  template <typename U = T>
-  requires(std::is_constructible_v<T, U&&> && !std::is_same_v<std::remove_cvref_t<U>, failure> &&
-           !std::is_same_v<std::remove_cvref_t<U>, result>) result(U&& value)
-      : held_(std::in_place_index<0>, std::forward<U>(value)) {}      // NOLINT: implicit by design
-  result(failure f) : held_(std::in_place_index<1>, std::move(f)) {}  // NOLINT: implicit by design
+  // Implicit both ways, so that a function returns a value or a failure plainly.
+  // cppcheck-suppress noExplicitConstructor
+  result(T value) : held_(std::in_place_index<0>, std::move(value)) {}  // NOLINT(google-explicit-constructor)
+  // cppcheck-suppress noExplicitConstructor
+  result(failure f) : held_(std::in_place_index<1>, std::move(f)) {}  // NOLINT(google-explicit-constructor)
 
   bool ok() const { return held_.index() == 0; }
   T& value() & { return std::get<0>(held_); }
@@ -60,7 +59,8 @@ template <>
 class [[nodiscard]] result<void> {
  public:
   result() = default;
-  result(failure f) : failed_(std::move(f)) {}  // NOLINT: implicit by design
+  // cppcheck-suppress noExplicitConstructor
+  result(failure f) : failed_(std::move(f)) {}  // NOLINT(google-explicit-constructor)
 
   bool ok() const { return !failed_; }
   const failure& error() const { return *failed_; }
