@@ -61,11 +61,11 @@ class bytestream {
 
   std::FILE* file_;
   bool writing_;
-  std::int64_t size_;           // file size for reading; bytes written for writing
-  std::int64_t pos_ = 0;        // logical position
-  std::int64_t bufstart_ = 0;   // file offset of buf_[0] (reading)
+  std::int64_t size_;          // file size for reading; bytes written for writing
+  std::int64_t pos_ = 0;       // logical position
+  std::int64_t bufstart_ = 0;  // file offset of buf_[0] (reading)
   std::vector<unsigned char> buf_;
-  std::size_t buflen_ = 0;      // valid bytes in buf_
+  std::size_t buflen_ = 0;  // valid bytes in buf_
 };
 
 }  // namespace tracewell

@@ -24,7 +24,9 @@ void exitprocess(int status) {
   std::exit(status);  // a handler that returns still ends the process
 }
 
-exithandler setexithandler(exithandler handler) { return std::exchange(exithook(), std::move(handler)); }
+exithandler setexithandler(exithandler handler) {
+  return std::exchange(exithook(), std::move(handler));
+}
 
 void fatalstop(const text& message) {
   printline(message);
@@ -42,6 +44,8 @@ void debuglog(const text& message) {
   if (loghook()) loghook()(message);
 }
 
-debuglogger setdebuglog(debuglogger handler) { return std::exchange(loghook(), std::move(handler)); }
+debuglogger setdebuglog(debuglogger handler) {
+  return std::exchange(loghook(), std::move(handler));
+}
 
 }  // namespace tracewell

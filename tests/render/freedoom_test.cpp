@@ -5,10 +5,10 @@
 #include <map>
 
 #include "plainline.h"
-#include "testlib/pngdecode.h"
 #include "render/automap.h"
 #include "render/png.h"
 #include "testlib/harness.h"
+#include "testlib/pngdecode.h"
 
 namespace tracewell {
 namespace {
