@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps build run test clean dev-deps test-sanitize lint fuzz bench
+.PHONY: all deps build run test clean dev-deps test-sanitize lint format format-check fuzz bench
 
 all: build
 
@@ -25,7 +25,8 @@ test: build
 clean:
 	rm -rf $(BUILD)
 
-# Hardening: the sanitizer suite, static analysis and fuzzing (clang 14, clang-tidy, cppcheck).
+# Hardening: the sanitizer suite, static analysis, formatting and fuzzing (clang 14, clang-tidy,
+# cppcheck, clang-format).
 SANITIZE_BUILD ?= build-sanitize
 LINT_BUILD ?= build-lint
 FUZZ_BUILD ?= build-fuzz
@@ -59,6 +60,16 @@ lint: deps dev-deps
 	  --inline-suppr --quiet --error-exitcode=1 -I src \
 	  --suppress=missingIncludeSystem --suppress=useStlAlgorithm --suppress=shadowFunction \
 	  --template='{file}:{line}: {severity}: {message} [{id}]' src
+
+# clang-format (.clang-format at the root) over every C++ file of src, tests, bench and fuzz:
+# format-check fails on any file that is not formatted, format rewrites them in place.
+FORMAT_SOURCES = $(sort $(wildcard src/*/*.cpp src/*/*.h tests/*/*.cpp tests/*/*.h \
+  bench/*.cpp bench/*.h fuzz/*.cpp fuzz/*.h))
+format-check: dev-deps
+	clang-format --dry-run --Werror $(FORMAT_SOURCES)
+
+format: dev-deps
+	clang-format -i $(FORMAT_SOURCES)
 
 # Builds the fuzz targets (fuzz/CMakeLists.txt: clang 14, libFuzzer, ASan, UBSan) and runs each
 # (FUZZ_TARGETS, default wad settings dialogue) for FUZZ_SECONDS; new inputs go to

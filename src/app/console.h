@@ -32,7 +32,7 @@ class console {
   std::shared_ptr<wad> w;               // container read from wstream
   std::list<std::shared_ptr<tracewell::scheme>> schemes;  // last one in the settings file first
   std::list<text> maps;                                   // map names of w, in directory order
-  std::int32_t format = 0;                                // position of formatname in `formats`
+  std::int32_t format = 0;                                // tag of formatname in `mapformats`
   std::shared_ptr<tracewell::scheme> scheme;              // scheme chosen in this cycle
 
   // Prints the banner lines.
@@ -50,10 +50,12 @@ class console {
   void domap(const text& name);
 
   // The dialogue of one cycle: WAD, map, format, size, scheme, output pattern.
+  // A nonempty `startpath` is opened first in place of asking; when it fails,
+  // the WAD path prompt follows as usual.
   // Bad answers are refused and asked again. End of input ends the process:
   // status 0 at the WAD path prompt (nothing printed), otherwise the line
   // "Unexpected end of input." and status 1.
-  void requestinputs();
+  void requestinputs(text startpath = text());
   // Prints `prompt` and the default line, reads one answer at "> ". An empty
   // answer gives `fallback`; any other answer is returned untrimmed. nullopt
   // at end of input; the caller decides what that means.

@@ -2,11 +2,11 @@
 #include <utility>
 
 #include "app/console.h"
-#include "app/globals.h"
 #include "app/numbers.h"
 #include "app/report.h"
 #include "support/process.h"
 #include "support/terminal.h"
+#include "wad/mapformat.h"
 #include "wad/wad.h"
 
 namespace tracewell {
@@ -14,6 +14,13 @@ namespace tracewell {
 namespace {
 
 const text answerprompt = u"> ";
+
+// "Input WAD format? (Options: Doom, Hexen, ZDoom) ", from the table of formats.
+text formatprompt() {
+  text options;
+  for (const mapformat& f : mapformats) options += (options.empty() ? u"" : u", ") + text(f.word);
+  return u"Input WAD format? (Options: " + options + u") ";
+}
 
 // Past the WAD path prompt a session that runs out of input stops in the middle
 // of a request; say so and fail, rather than asking again without end.
@@ -37,13 +44,13 @@ std::optional<text> console::getinput(const text& prompt, const text& fallback) 
   return answer;
 }
 
-void console::requestinputs() {
+void console::requestinputs(text startpath) {
   // The WAD: repeat until one with maps is open.
   for (;;) {
     text path;
-    if (!startwadpath.empty()) {
-      printline(u"Opening WAD " + quoted(startwadpath) + u".");
-      path = std::exchange(startwadpath, text());
+    if (!startpath.empty()) {
+      printline(u"Opening WAD " + quoted(startpath) + u".");
+      path = std::exchange(startpath, text());
     } else {
       std::optional<text> answer = getinput(u"Input WAD path?", inputpath);
       // The end of a scripted session: nothing was asked for yet, so end quietly.
@@ -94,8 +101,7 @@ void console::requestinputs() {
 
   // The format.
   for (;;) {
-    const text answer =
-        orunexpectedend(getinput(u"Input WAD format? (Options: Doom, Hexen, ZDoom) ", formatname));
+    const text answer = orunexpectedend(getinput(formatprompt(), formatname));
     format = getformat(answer);
     if (format >= 0) {
       formatname = answer;
@@ -157,8 +163,8 @@ std::shared_ptr<tracewell::scheme> console::getscheme(const text& name) const {
 
 std::int32_t console::getformat(const text& word) {
   const text wanted = lower(word);
-  for (std::size_t i = 0; i < formats.size(); ++i) {
-    if (lower(formats[i]) == wanted) return static_cast<std::int32_t>(i);
+  for (const mapformat& f : mapformats) {
+    if (lower(text(f.word)) == wanted) return f.tag;
   }
   return -1;
 }

@@ -1,20 +1,22 @@
 // The program's cycle of dialogue and output run, callable in-process.
 #include "app/entry.h"
 
+#include <utility>
+
 #include "app/console.h"
-#include "app/globals.h"
 #include "support/terminal.h"
 
 namespace tracewell {
 
 void runtool(int argc, const char* const* argv) {
   // Only the first argument counts; the rest are ignored.
-  startwadpath = argc > 1 ? fromutf8(argv[1]) : text();
+  text startpath = argc > 1 ? fromutf8(argv[1]) : text();
   const std::shared_ptr<console> c = console::readpath(u"settings.txt");
   c->welcome();
   for (;;) {
     printline(u"");
-    c->requestinputs();
+    // The command-line WAD is for the first cycle only.
+    c->requestinputs(std::exchange(startpath, text()));
     printline(u"");
     c->do_();
     printline(u"");

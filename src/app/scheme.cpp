@@ -1,7 +1,6 @@
 // A colour scheme: background, and a colour and drawing pass per line category.
 #include "app/scheme.h"
 
-#include "app/globals.h"
 #include "app/numbers.h"
 #include "settings/dictnode.h"
 
@@ -12,9 +11,10 @@ std::shared_ptr<scheme> scheme::read(dictnode& node) {
   s->name = node.getvalue(u"scheme_name");
   s->actionspecial = tonumber(node.getvalue(u"action_is_special"));
   s->background = tonumber(node.getvalue(u"background_color"));
-  for (std::size_t i = 0; i < categoryprefixes.size(); ++i) {
-    s->colors[i] = tonumber(node.getvalue(categoryprefixes[i] + u"color"));
-    s->order[i] = tonumber(node.getvalue(categoryprefixes[i] + u"order"));
+  for (const linecategory& c : linecategories) {
+    const auto i = static_cast<std::size_t>(c.number);
+    s->colors[i] = tonumber(node.getvalue(text(c.prefix) + u"color"));
+    s->order[i] = tonumber(node.getvalue(text(c.prefix) + u"order"));
   }
   return s;
 }

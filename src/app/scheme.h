@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "render/linecategory.h"
 #include "support/text.h"
 
 namespace tracewell {
@@ -15,13 +16,13 @@ struct scheme {
   text name;
   std::int32_t actionspecial = 0;  // nonzero: action lines get their own categories
   std::int32_t background = 0;     // ARGB
-  std::vector<std::int32_t> colors = std::vector<std::int32_t>(10, 0);  // ARGB per category
+  std::vector<std::int32_t> colors = std::vector<std::int32_t>(linecolors, 0);  // ARGB per category
   std::vector<std::int32_t> order =
-      std::vector<std::int32_t>(10, 0);  // pass 1..9 per category; else not drawn
+      std::vector<std::int32_t>(linecolors, 0);  // pass 1..9 per category; else not drawn
 
   // The scheme described by one "color_scheme" settings node. Never fails:
   // a missing key reads as "" and so as 0, which leaves that category undrawn
-  // (order) or transparent black (colour). Both arrays always hold 10 entries.
+  // (order) or transparent black (colour). Both arrays always hold one entry per line category.
   static std::shared_ptr<scheme> read(dictnode& node);
 };
 

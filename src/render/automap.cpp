@@ -23,12 +23,12 @@ std::int32_t categoryof(const map& m, const linedef& l, std::int32_t actionspeci
   const bool floorchange = front != nullptr && back != nullptr && front->floorheight != back->floorheight;
   const bool ceilchange = front != nullptr && back != nullptr && front->ceilheight != back->ceilheight;
   const bool action = l.special != 0 && actionspecial != 0;
-  const std::int32_t base = l.getflag(linedef::impassable) != 0 ? 5 : 0;
-  if (action) return base + 4;
-  if (floorchange && ceilchange) return base + 3;
-  if (ceilchange) return base + 2;
-  if (floorchange) return base + 1;
-  return base;
+  const std::int32_t base = l.getflag(linedef::impassable) != 0 ? impassablecategories : 0;
+  if (action) return base + actionline;
+  if (floorchange && ceilchange) return base + bothchangeline;
+  if (ceilchange) return base + ceilchangeline;
+  if (floorchange) return base + floorchangeline;
+  return base + plainline;
 }
 
 // trunc(n / d) for d > 0, as a 64-bit value; callers keep the quotient in range.

@@ -7,28 +7,12 @@
 #include <optional>
 #include <vector>
 
+#include "render/linecategory.h"
 #include "render/pixmap.h"
 #include "support/failure.h"
 #include "wad/map.h"
 
 namespace tracewell {
-
-// Opaque colours of the automap look (ARGB).
-inline constexpr std::int32_t black = -16777216;  // 0xFF000000
-inline constexpr std::int32_t brown = -4424628;   // 0xFFBC7C4C
-inline constexpr std::int32_t red = -262144;      // 0xFFFC0000
-inline constexpr std::int32_t yellow = -197632;   // 0xFFFCFC00
-
-// Number of line categories. Category = (impassable ? 5 : 0) + one of
-// 0 plain, 1 floor change, 2 ceiling change, 3 both changes, 4 action line.
-inline constexpr std::int32_t linecolors = 10;
-
-// What render uses in place of an empty colour or order list: floor changes
-// brown in pass 1, ceiling changes and action lines yellow in pass 2, other
-// impassable lines red in pass 3, passable plain lines hidden (order 0).
-inline constexpr std::array<std::int32_t, linecolors> defaultcolors = {black, brown, yellow, brown, yellow,
-                                                                       red,   red,   red,    red,   yellow};
-inline constexpr std::array<std::int32_t, linecolors> defaultorders = {0, 1, 2, 1, 2, 3, 3, 3, 3, 2};
 
 // One segment to draw, in map units: start vertex (x0, y0) to end vertex (x1, y1).
 struct renderline {

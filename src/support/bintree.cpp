@@ -531,8 +531,8 @@ std::int32_t BinTree::removevalue(const std::shared_ptr<object>& value, const te
   } else if (auto node = findnode(key, 0)) {
     nodes.push_back(node);
   }
+  // A node already empty before the call goes too, not only one this call empties.
   for (const auto& node : nodes) {
-    if (node->containsvalue(value) == 0) continue;
     node->removevalue(value, 0);
     if (!node->data) removenode(node);
   }

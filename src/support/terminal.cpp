@@ -40,9 +40,13 @@ std::shared_ptr<terminal> setterminal(std::shared_ptr<terminal> t) {
   return std::exchange(installed(), std::move(t));
 }
 
-terminal& currentterminal() { return *installed(); }
+terminal& currentterminal() {
+  return *installed();
+}
 
-void printline(const text& line) { currentterminal().write(toutf8(line) + "\r\n"); }
+void printline(const text& line) {
+  currentterminal().write(toutf8(line) + "\r\n");
+}
 
 std::optional<text> readline(const text& prompt) {
   terminal& t = currentterminal();

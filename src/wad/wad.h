@@ -9,6 +9,7 @@
 #include "support/bytestream.h"
 #include "support/failure.h"
 #include "support/text.h"
+#include "wad/mapformat.h"
 
 namespace tracewell {
 
@@ -35,10 +36,10 @@ struct lump {
 using lumpgroup = std::vector<std::shared_ptr<lump>>;
 
 struct wad {
-  // Map format tags, as the dialogue derives them from the user's answer.
-  static constexpr std::int32_t DOOM = 0;
-  static constexpr std::int32_t HEXEN = 1;
-  static constexpr std::int32_t ZDOOM = 2;  // read in the Hexen layout
+  // Map format tags (mapformat.h), as the dialogue derives them from the user's answer.
+  static constexpr std::int32_t DOOM = mapformat::doom;
+  static constexpr std::int32_t HEXEN = mapformat::hexen;
+  static constexpr std::int32_t ZDOOM = mapformat::zdoom;  // read in the Hexen layout
   // Entries in a map lump group: the marker and the ten map lumps after it.
   static constexpr std::int32_t maplumps = 11;
 

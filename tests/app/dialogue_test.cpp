@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "app/console.h"
-#include "app/globals.h"
 #include "apptest.h"
 #include "wad/wad.h"
 
@@ -192,12 +191,10 @@ TEST_F(DialogueRun, EndOfInputEndsTheProcessQuietlyOnlyAtTheWadPrompt) {
 // A start WAD that fails is not tried again: the prompt offers the settings' path.
 TEST_F(DialogueRun, FailedCommandLineWadFallsBackToThePrompt) {
   const std::shared_ptr<console> c = load();
-  startwadpath = u"missing.wad";
-  const auto s = runscripted("", [&] { c->requestinputs(); });
+  const auto s = runscripted("", [&] { c->requestinputs(u"missing.wad"); });
   EXPECT_EQ(s.exitstatus, 0);
   EXPECT_EQ(s.out, crlf("Opening WAD \"missing.wad\".\nError opening WAD file. Try again?\n"
                         "Input WAD path?\n(Leave blank for \"test.wad\")\n> "));
-  EXPECT_EQ(startwadpath, u"");
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <random>
 
-#include "testlib/pngdecode.h"
 #include "testlib/harness.h"
+#include "testlib/pngdecode.h"
 
 namespace tracewell {
 namespace {

@@ -177,6 +177,16 @@ TEST(BinTree, RemovalKeepsTreeSound) {
   ids.removevalue(shared, u"");
   EXPECT_EQ(ids.count(), 1);
   checklinks(ids);
+
+  // Nodes whose chains were emptied earlier go as well, under the named key or under all.
+  BinTree emptied(0);
+  for (const char* k : {"b", "a", "c", "d"}) emptied.insert(u(k), val(k), 0);
+  for (const char* k : {"a", "c", "d"}) emptied.findnode(u(k), 0)->removeallvalues(0);
+  emptied.removevalue(val("a"), u"a");
+  EXPECT_EQ(shape(emptied), "bcd");
+  emptied.removevalue(val("b"), u"");
+  EXPECT_EQ(shape(emptied), "b");
+  checklinks(emptied);
 }
 
 TEST(BinTree, OptimizeCopyAndArrays) {

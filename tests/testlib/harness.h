@@ -30,10 +30,10 @@ class scriptedterminal : public terminal {
 
 // What a piece of code did when run in-process with scripted input.
 struct session {
-  std::string out;                 // standard output bytes
-  std::string err;                 // standard error bytes
-  std::optional<int> exitstatus;   // set when the code asked to end the process
-  std::vector<std::u16string> log; // debuglog messages
+  std::string out;                  // standard output bytes
+  std::string err;                  // standard error bytes
+  std::optional<int> exitstatus;    // set when the code asked to end the process
+  std::vector<std::u16string> log;  // debuglog messages
 };
 
 // Runs `body` with `input` as standard input; exit requests are caught.

@@ -1,0 +1,36 @@
+# The program's source files, layer by layer, listed one by one: a new file is added here.
+# Shared by the main build (CMakeLists.txt) and the fuzz build (fuzz/CMakeLists.txt).
+
+set(tracewell_support_sources
+  src/support/bintree.cpp
+  src/support/bytestream.cpp
+  src/support/path.cpp
+  src/support/process.cpp
+  src/support/terminal.cpp
+  src/support/text.cpp
+  src/support/timestamp.cpp)
+
+set(tracewell_wad_sources
+  src/wad/map.cpp
+  src/wad/wad.cpp)
+
+set(tracewell_settings_sources
+  src/settings/dictnode.cpp)
+
+set(tracewell_render_sources
+  src/render/automap.cpp
+  src/render/draw.cpp
+  src/render/pixmap.cpp
+  src/render/png.cpp)
+
+set(tracewell_app_sources
+  src/app/console.cpp
+  src/app/dialogue.cpp
+  src/app/entry.cpp
+  src/app/numbers.cpp
+  src/app/outputrun.cpp
+  src/app/scheme.cpp
+  src/app/settingsbinding.cpp)
+
+# The program's entry point, outside the app library so that tests can link the library.
+set(tracewell_main_source src/app/main.cpp)
