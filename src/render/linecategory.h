@@ -65,16 +65,17 @@ constexpr bool consistent() {
 static_assert(linecolors == 2 * impassablecategories, "a passable and an impassable category per kind");
 static_assert(linecategorycheck::consistent(), "line categories out of order");
 
-// The fallback columns of the table, by category number.
-inline constexpr std::array<std::int32_t, linecolors> defaultcolors = [] {
+// One column of the table, by category number.
+constexpr std::array<std::int32_t, linecolors> linecategorycolumn(std::int32_t linecategory::*field) {
   std::array<std::int32_t, linecolors> out{};
-  for (std::size_t i = 0; i < out.size(); ++i) out[i] = linecategories[i].color;
+  for (std::size_t i = 0; i < out.size(); ++i) out[i] = linecategories[i].*field;
   return out;
-}();
-inline constexpr std::array<std::int32_t, linecolors> defaultorders = [] {
-  std::array<std::int32_t, linecolors> out{};
-  for (std::size_t i = 0; i < out.size(); ++i) out[i] = linecategories[i].order;
-  return out;
-}();
+}
+
+// The fallback look, by category number.
+inline constexpr std::array<std::int32_t, linecolors> defaultcolors =
+    linecategorycolumn(&linecategory::color);
+inline constexpr std::array<std::int32_t, linecolors> defaultorders =
+    linecategorycolumn(&linecategory::order);
 
 }  // namespace tracewell
