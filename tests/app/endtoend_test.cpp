@@ -1,6 +1,8 @@
 // The built program run as a user runs it: scripted answers on standard input, byte-exact output, the PNGs
 // written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "apptest.h"
 
@@ -180,6 +182,27 @@ TEST_F(EndToEnd, UnwritableAndTooLargeImagesAreReported) {
                         leaveblank("Input WAD path?", "test.wad")));
   EXPECT_TRUE(written().empty());
   EXPECT_FALSE(fs::exists(tool / "nofolder"));
+}
+
+// Nothing writes to these FIFOs: opening one the usual way would wait for ever.
+TEST_F(EndToEnd, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
+  ASSERT_EQ(mkfifo((tool / "pipe").c_str(), 0600), 0);
+  fs::create_directory(tool / "folder.wad");
+  alarm(60);  // a run that blocks ends the test program instead of hanging it
+  const processresult wads = run("pipe\nfolder.wad\n/dev/null\n");
+  EXPECT_EQ(wads.status, 0);
+  const std::string again =
+      "Error opening WAD file. Try again?\n" + leaveblank("Input WAD path?", "test.wad");
+  EXPECT_EQ(wads.out,
+            crlf(banner + "\n" + leaveblank("Input WAD path?", "test.wad") + again + again + again));
+
+  // An include that is a FIFO fails like a missing file; the rest of the settings stays usable.
+  writefile(tool / "settings.txt", std::string(testing::testsettings) + "#more[ include: pipe; ]");
+  EXPECT_EQ(run("").out, crlf(banner + "\n" + leaveblank("Input WAD path?", "test.wad")));
+  fs::remove(tool / "settings.txt");
+  ASSERT_EQ(mkfifo((tool / "settings.txt").c_str(), 0600), 0);
+  EXPECT_EQ(run("").out, crlf("Couldn't parse settings file \"settings.txt\".\nPress enter to exit.\n>"));
+  alarm(0);
 }
 
 TEST_F(EndToEnd, WadEndingInsideItsDirectoryIsAStreamFailure) {
