@@ -61,6 +61,7 @@ void logwithnode(const text& message, const dictnode& node) {
 struct parsecontext {
   std::vector<std::string> files;  // the file being read and every file including it
   std::int32_t included = 0;       // included files read so far
+  std::int64_t includedbytes = 0;  // their sizes added up
 };
 
 struct dictnode::parsestate {
@@ -105,20 +106,26 @@ text dictnode::identity() const {
 // ---- parser ----
 
 std::shared_ptr<dictnode> dictnode::parsefile(const text& path) {
-  parsecontext context{{fileidentity(path)}, 0};
+  parsecontext context{{fileidentity(path)}};
   parsestate state{context};
-  return readfile(path, state);
+  return readfile(path, state, false);
 }
 
 std::shared_ptr<dictnode> dictnode::parse(bytestream& stream, const text& path, std::int32_t nested) {
-  parsecontext context{{fileidentity(path)}, 0};
+  parsecontext context{{fileidentity(path)}};
   parsestate state{context};
   return read(stream, path, nested != 0, state);
 }
 
-std::shared_ptr<dictnode> dictnode::readfile(const text& path, parsestate& state) {
+std::shared_ptr<dictnode> dictnode::readfile(const text& path, parsestate& state, bool included) {
   auto stream = bytestream::openread(path);
   if (!stream) return nullptr;
+  // An included file that would take the parse past its budget is not read at all.
+  if (included) {
+    std::int64_t& total = state.context.includedbytes;
+    if (stream->size() > maxincludedbytes - total) return nullptr;
+    total += stream->size();
+  }
   auto node = read(*stream, path, false, state);
   stream->close();
   return node;
@@ -292,7 +299,7 @@ void dictnode::include(const text& value, parsestate& state) {
     ++context.included;
     context.files.push_back(id);
     parsestate inner{context, state.depth + 1, false};
-    child = readfile(file, inner);
+    child = readfile(file, inner, true);
     context.files.pop_back();
   }
   if (child) {
