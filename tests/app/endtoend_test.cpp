@@ -1,6 +1,7 @@
 // The built program run as a user runs it: scripted answers on standard input, byte-exact output, the PNGs
 // written.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -203,6 +204,30 @@ TEST_F(EndToEnd, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
   ASSERT_EQ(mkfifo((tool / "settings.txt").c_str(), 0600), 0);
   EXPECT_EQ(run("").out, crlf("Couldn't parse settings file \"settings.txt\".\nPress enter to exit.\n>"));
   alarm(0);
+}
+
+// Ctrl+C and its kin in the middle of a large write: the half-written file goes,
+// the older image stays, and the tool ends as the signal would have ended it.
+TEST_F(EndToEnd, SignalsDuringAWriteLeaveNoTemporaryFile) {
+  const auto temporary = [this] {
+    for (const auto& e : fs::directory_iterator(tool / "out"))
+      if (e.path().filename().string().rfind(".tracewell-", 0) == 0) return true;
+    return false;
+  };
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    writefile(tool / "out" / "MAP01.png", "old");
+    bool seen = false;
+    const processresult r = testing::runprocess((tool / "tracewell").string(), {},
+                                                "\nMAP01\n\n8192\n8192\n\n\n\n", elsewhere, [&](int pid) {
+                                                  for (int i = 0; i < 60000 && !(seen = temporary()); ++i)
+                                                    usleep(1000);
+                                                  kill(pid, sig);
+                                                });
+    EXPECT_TRUE(seen) << "the write was over before it could be interrupted";
+    EXPECT_EQ(r.signal, sig);
+    EXPECT_EQ(written(), std::vector<std::string>{"MAP01.png"});
+    EXPECT_EQ(readfile(tool / "out" / "MAP01.png"), "old");
+  }
 }
 
 TEST_F(EndToEnd, WadEndingInsideItsDirectoryIsAStreamFailure) {

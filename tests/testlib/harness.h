@@ -30,10 +30,10 @@ class scriptedterminal : public terminal {
 
 // What a piece of code did when run in-process with scripted input.
 struct session {
-  std::string out;                 // standard output bytes
-  std::string err;                 // standard error bytes
-  std::optional<int> exitstatus;   // set when the code asked to end the process
-  std::vector<std::u16string> log; // debuglog messages
+  std::string out;                  // standard output bytes
+  std::string err;                  // standard error bytes
+  std::optional<int> exitstatus;    // set when the code asked to end the process
+  std::vector<std::u16string> log;  // debuglog messages
 };
 
 // Runs `body` with `input` as standard input; exit requests are caught.
@@ -58,11 +58,16 @@ struct processresult {
   std::string out;
   std::string err;
   int status = -1;  // exit status, or -1 when it did not exit normally
+  int signal = 0;   // the signal that ended it, or 0
 };
 
 // Runs `program` with `args`, feeding `input` on standard input, in folder `cwd`.
+// The child starts with the default actions for SIGINT, SIGTERM and SIGHUP.
+// `whilerunning`, when given, is called with the child's process id before the
+// child is waited for.
 processresult runprocess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input, const std::filesystem::path& cwd);
+                         const std::string& input, const std::filesystem::path& cwd,
+                         const std::function<void(int pid)>& whilerunning = nullptr);
 
 std::string readfile(const std::filesystem::path& p);
 void writefile(const std::filesystem::path& p, const std::string& bytes);
