@@ -10,7 +10,7 @@ namespace tracewell {
 void runtool(int argc, const char* const* argv) {
   // Only the first argument counts; the rest are ignored.
   startwadpath = argc > 1 ? fromutf8(argv[1]) : text();
-  const std::shared_ptr<console> c = console::readpath(u"settings.txt");
+  const std::shared_ptr<console> c = console::readpath(settingspath);
   c->welcome();
   for (;;) {
     printline(u"");

@@ -18,6 +18,8 @@ const std::vector<text> categoryprefixes = {
     u"impassable_action_",
 };
 
+const text settingspath = u"settings.txt";
+
 text startwadpath;
 
 }  // namespace tracewell

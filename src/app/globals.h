@@ -15,6 +15,9 @@ extern const std::vector<text> formats;
 // the category number the renderer uses.
 extern const std::vector<text> categoryprefixes;
 
+// The settings file, in the working directory.
+extern const text settingspath;
+
 // The WAD named on the command line; the first dialogue uses it once and then
 // empties it. Empty when the command line named none.
 extern text startwadpath;

@@ -1,5 +1,6 @@
 // The output run: one PNG file per chosen map.
 #include "app/console.h"
+#include "app/globals.h"
 #include "render/automap.h"
 #include "render/png.h"
 #include "support/terminal.h"
@@ -11,7 +12,16 @@ namespace tracewell {
 
 namespace {
 constexpr int pnglevel = 5;
+
+// The files the tool reads: an image written over one of them would destroy it.
+std::vector<fileid> inputfiles(const console& c) {
+  std::vector<fileid> ids;
+  for (const text& path : {c.inputpath, settingspath}) {
+    if (const auto id = identify(path)) ids.push_back(*id);
+  }
+  return ids;
 }
+}  // namespace
 
 void console::do_() {
   const bool all = mapname == u"ALL";
@@ -40,7 +50,8 @@ void console::domap(const text& name) {
     return;
   }
   // A silent failure would look like success; the writer keeps any older file.
-  if (WritePNG(*image, path, pnglevel) == 0) printline(u"Failed to write PNG file \"" + path + u"\".");
+  if (WritePNG(*image, path, pnglevel, inputfiles(*this)) == 0)
+    printline(u"Failed to write PNG file \"" + path + u"\".");
 }
 
 }  // namespace tracewell

@@ -230,6 +230,18 @@ TEST_F(EndToEnd, SignalsDuringAWriteLeaveNoTemporaryFile) {
   }
 }
 
+TEST_F(EndToEnd, TheToolNeverWritesOverItsOwnInputs) {
+  fs::create_symlink("test.wad", tool / "alias.wad");
+  const std::string wad = readfile(tool / "test.wad"), settings = readfile(tool / "settings.txt");
+  const processresult r = run("\nMAP01\n\n\n\n\n\nalias.wad\n\nMAP01\n\n\n\n\n\nsettings.txt\n");
+  for (const char* name : {"alias.wad", "settings.txt"}) {
+    EXPECT_NE(r.out.find(crlf("Failed to write PNG file \"" + std::string(name) + "\".\n")),
+              std::string::npos);
+  }
+  EXPECT_EQ(readfile(tool / "test.wad"), wad);
+  EXPECT_EQ(readfile(tool / "settings.txt"), settings);
+}
+
 TEST_F(EndToEnd, WadEndingInsideItsDirectoryIsAStreamFailure) {
   testing::wadbuilder b;
   b.addmap("MAP01", testing::squaremap());
