@@ -4,13 +4,16 @@
 set(tracewell_support_sources
   src/support/bintree.cpp
   src/support/bytestream.cpp
+  src/support/debuglog.cpp
   src/support/path.cpp
   src/support/process.cpp
+  src/support/tempfile.cpp
   src/support/terminal.cpp
   src/support/text.cpp
   src/support/timestamp.cpp)
 
 set(tracewell_wad_sources
+  src/wad/binarymap.cpp
   src/wad/map.cpp
   src/wad/wad.cpp)
 
@@ -29,6 +32,7 @@ set(tracewell_app_sources
   src/app/entry.cpp
   src/app/numbers.cpp
   src/app/outputrun.cpp
+  src/app/report.cpp
   src/app/scheme.cpp
   src/app/settingsbinding.cpp)
 

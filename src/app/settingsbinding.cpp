@@ -14,6 +14,7 @@ std::shared_ptr<console> console::readpath(const text& path) {
   if (!root) fatalstop(u"Couldn't parse settings file \"" + path + u"\".");
   std::shared_ptr<console> c = read(*root);
   if (c->schemes.empty()) fatalstop(u"Settings file \"" + path + u"\" contains no valid color schemes.");
+  c->settingspath = path;
   return c;
 }
 

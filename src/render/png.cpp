@@ -1,11 +1,14 @@
 // Saving a pixel buffer as an 8-bit RGBA PNG file.
 #include "render/png.h"
 
+#include <fcntl.h>
+#include <limits.h>
 #include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "support/path.h"
+#include "support/tempfile.h"
 
 namespace tracewell {
 
@@ -100,25 +104,89 @@ bool writeimage(const TPixmap& pixmap, pngsink& sink, int level) {
 }
 
 // New files get the usual permissions (0666 less the umask), not mkstemp's 0600.
+// A file system without permission bits may refuse; the file is fine anyway.
 void setusualmode(int fd) {
   const mode_t mask = umask(0);
   umask(mask);
   (void)fchmod(fd, 0666 & ~mask);
 }
 
-}  // namespace
+// A replaced file keeps its permission bits, and for root its owner and group
+// (an ordinary user cannot give a file away). A file that root cannot give back
+// to its owner is not written: the owner would lose it.
+bool keepattributes(int fd, const struct stat& old) {
+  if (geteuid() == 0 && fchown(fd, old.st_uid, old.st_gid) != 0) return false;
+  (void)fchmod(fd, old.st_mode & 0777);
+  return true;
+}
 
-int WritePNG(const TPixmap& pixmap, const text& path, int level) {
-  level = std::clamp(level, 0, 9);
-  if (pixmap.width() < 1 || pixmap.height() < 1 || path.empty() || !usablepath(path)) return 0;
-  const std::string target = nativepath(path);
-  // The new file goes beside the target, so the final rename stays within one file system.
-  std::string temp = target.substr(0, target.find_last_of('/') + 1) + ".tracewell-XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) return 0;
-  setusualmode(fd);
+// Links are followed this many times at most, as the system itself does.
+constexpr int maxlinkhops = 40;
+
+// Follows the symbolic links at `target` to the file they finally name; `st`
+// describes it when `exists`. False when a link cannot be read, they run too
+// long (or in a circle), or the path cannot be looked at for another reason
+// than naming nothing. A relative link is taken from the folder of the link.
+bool followlinks(std::string& target, struct stat& st, bool& exists) {
+  for (int hop = 0; hop <= maxlinkhops; ++hop) {
+    if (lstat(target.c_str(), &st) != 0) {
+      exists = false;
+      return errno == ENOENT;
+    }
+    exists = true;
+    if (!S_ISLNK(st.st_mode)) return true;
+    std::string link(PATH_MAX, '\0');
+    const ssize_t n = readlink(target.c_str(), link.data(), link.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return false;
+    link.resize(static_cast<std::size_t>(n));
+    const std::size_t cut = target.find_last_of('/');
+    target = link.front() == '/' || cut == std::string::npos ? link : target.substr(0, cut + 1) + link;
+  }
+  return false;
+}
+
+// A device node takes the image as it comes; there is nothing to replace.
+bool writedevice(const TPixmap& pixmap, const std::string& target, int level) {
+  const int fd = open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
   pngsink sink;
   sink.file = fdopen(fd, "wb");
+  if (sink.file == nullptr) {
+    close(fd);
+    return false;
+  }
+  const bool ok = writeimage(pixmap, sink, level);
+  return std::fclose(sink.file) == 0 && ok;
+}
+
+}  // namespace
+
+int WritePNG(const TPixmap& pixmap, const text& path, int level, const std::vector<fileid>& keep) {
+  level = std::clamp(level, 0, 9);
+  if (pixmap.width() < 1 || pixmap.height() < 1 || path.empty() || !usablepath(path)) return 0;
+  std::string target = nativepath(path);
+  struct stat st {};
+  bool exists = false;
+  if (!followlinks(target, st, exists)) return 0;
+  if (exists) {
+    const fileid id{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    if (std::find(keep.begin(), keep.end(), id) != keep.end()) return 0;
+    if (S_ISCHR(st.st_mode)) return writedevice(pixmap, target, level) ? 1 : 0;
+    if (!S_ISREG(st.st_mode) || access(target.c_str(), W_OK) != 0) return 0;
+  }
+  // The new file goes beside the target, so the final rename stays within one file system.
+  std::string temp = target.substr(0, target.find_last_of('/') + 1) + ".tracewell-XXXXXX";
+  tempfileguard guard;
+  const int fd = guard.create(temp);
+  if (fd < 0) return 0;
+  bool ready = true;
+  if (exists) {
+    ready = keepattributes(fd, st);
+  } else {
+    setusualmode(fd);
+  }
+  pngsink sink;
+  sink.file = ready ? fdopen(fd, "wb") : nullptr;
   if (sink.file == nullptr) {
     close(fd);
     std::remove(temp.c_str());

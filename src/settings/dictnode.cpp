@@ -62,6 +62,7 @@ void logwithnode(const text& message, const dictnode& node) {
 struct parsecontext {
   std::vector<std::string> files;  // the file being read and every file including it
   std::int32_t included = 0;       // included files read so far
+  std::int64_t includedbytes = 0;  // their sizes added up
   std::optional<failure> failed;   // the first file that could not be read to its end
 };
 
@@ -107,22 +108,28 @@ text dictnode::identity() const {
 // ---- parser ----
 
 result<std::shared_ptr<dictnode>> dictnode::parsefile(const text& path) {
-  parsecontext context{{fileidentity(path)}, 0, std::nullopt};
+  parsecontext context{{fileidentity(path)}, 0, 0, std::nullopt};
   parsestate state{context};
-  std::shared_ptr<dictnode> root = readfile(path, state);
+  std::shared_ptr<dictnode> root = readfile(path, state, false);
   if (context.failed) return *context.failed;
   return root;
 }
 
 std::shared_ptr<dictnode> dictnode::parse(bytestream& stream, const text& path, std::int32_t nested) {
-  parsecontext context{{fileidentity(path)}, 0, std::nullopt};
+  parsecontext context{{fileidentity(path)}, 0, 0, std::nullopt};
   parsestate state{context};
   return read(stream, path, nested != 0, state);
 }
 
-std::shared_ptr<dictnode> dictnode::readfile(const text& path, parsestate& state) {
+std::shared_ptr<dictnode> dictnode::readfile(const text& path, parsestate& state, bool included) {
   auto stream = bytestream::openread(path);
   if (!stream) return nullptr;
+  // An included file that would take the parse past its budget is not read at all.
+  if (included) {
+    std::int64_t& total = state.context.includedbytes;
+    if (stream->size() > maxincludedbytes - total) return nullptr;
+    total += stream->size();
+  }
   auto node = read(*stream, path, false, state);
   // A failed stream reads as ended, so the parse above stopped there; the whole parse fails.
   if (stream->failed() && !state.context.failed) state.context.failed = stream->check().error();
@@ -298,7 +305,7 @@ void dictnode::include(const text& value, parsestate& state) {
     ++context.included;
     context.files.push_back(id);
     parsestate inner{context, state.depth + 1, false};
-    child = readfile(file, inner);
+    child = readfile(file, inner, true);
     context.files.pop_back();
   }
   if (child) {

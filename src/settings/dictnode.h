@@ -32,10 +32,12 @@ class dictnode : public object {
   // Limits that keep hostile files from exhausting the stack or the time: nodes
   // nested deeper than maxnesting below the root (counted through includes) are
   // not read; an include is refused when it would close a cycle, go more than
-  // maxincludes files deep or read more than maxincludedfiles files in one parse.
+  // maxincludes files deep, read more than maxincludedfiles files in one parse
+  // or take the included text of one parse past maxincludedbytes in all.
   static constexpr std::int32_t maxnesting = 256;
   static constexpr std::int32_t maxincludes = 32;
   static constexpr std::int32_t maxincludedfiles = 256;
+  static constexpr std::int64_t maxincludedbytes = std::int64_t{64} << 20;
 
   dictnode() = default;
   ~dictnode() override;
@@ -88,7 +90,7 @@ class dictnode : public object {
 
  private:
   struct parsestate;
-  static std::shared_ptr<dictnode> readfile(const text& path, parsestate& state);
+  static std::shared_ptr<dictnode> readfile(const text& path, parsestate& state, bool included);
   static std::shared_ptr<dictnode> read(bytestream& stream, const text& path, bool nested, parsestate& state);
   void readbody(bytestream& stream, parsestate& state);
   void endstatement(const text& key, const text& value, bool assigned, std::int32_t mark, parsestate& state);

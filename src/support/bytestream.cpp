@@ -1,7 +1,9 @@
 // Buffered binary access to a file or a block of memory, with little-endian field reads.
 #include "support/bytestream.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 
@@ -15,11 +17,19 @@ constexpr std::size_t buffersize = std::size_t{64} * 1024;
 
 std::shared_ptr<bytestream> bytestream::openread(const text& path) {
   if (!usablepath(path)) return nullptr;
-  std::FILE* f = std::fopen(nativepath(path).c_str(), "rb");
-  if (f == nullptr) return nullptr;
-  // Folders (and devices) open on POSIX but cannot be read as a file of known size.
+  // Opened without blocking and checked before any read: a FIFO, socket, device
+  // or folder is refused at once instead of waiting for a writer or for ever.
+  const int fd = ::open(nativepath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
   struct stat st {};
-  if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode) || std::fseek(f, 0, SEEK_END) != 0) {
+  const int flags = fcntl(fd, F_GETFL);
+  std::FILE* f = nullptr;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || (f = fdopen(fd, "rb")) == nullptr) {
+    ::close(fd);
+    return nullptr;
+  }
+  if (std::fseek(f, 0, SEEK_END) != 0) {
     std::fclose(f);
     return nullptr;
   }

@@ -1,6 +1,8 @@
 // File paths: '\' and '/' both separate folders.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "support/text.h"
@@ -18,5 +20,17 @@ bool usablepath(const text& path);
 
 // The text before the last '/' or '\', or "" when there is none.
 text directorypart(const text& path);
+
+// Which file a path names, as the file system tells: two paths with equal ids
+// name the same file, whatever links or spellings lead to it.
+struct fileid {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const fileid&) const = default;
+};
+
+// The id of the file `path` names (symbolic links followed); nullopt when it
+// names none or cannot be looked at.
+std::optional<fileid> identify(const text& path);
 
 }  // namespace tracewell

@@ -1,6 +1,9 @@
 // The built program run as a user runs it: scripted answers on standard input, byte-exact output, the PNGs
 // written.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "apptest.h"
 
@@ -180,6 +183,63 @@ TEST_F(EndToEnd, UnwritableAndTooLargeImagesAreReported) {
                         leaveblank("Input WAD path?", "test.wad")));
   EXPECT_TRUE(written().empty());
   EXPECT_FALSE(fs::exists(tool / "nofolder"));
+}
+
+// Nothing writes to these FIFOs: opening one the usual way would wait for ever.
+TEST_F(EndToEnd, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
+  ASSERT_EQ(mkfifo((tool / "pipe").c_str(), 0600), 0);
+  fs::create_directory(tool / "folder.wad");
+  alarm(60);  // a run that blocks ends the test program instead of hanging it
+  const processresult wads = run("pipe\nfolder.wad\n/dev/null\n");
+  EXPECT_EQ(wads.status, 0);
+  const std::string again =
+      "Error opening WAD file. Try again?\n" + leaveblank("Input WAD path?", "test.wad");
+  EXPECT_EQ(wads.out,
+            crlf(banner + "\n" + leaveblank("Input WAD path?", "test.wad") + again + again + again));
+
+  // An include that is a FIFO fails like a missing file; the rest of the settings stays usable.
+  writefile(tool / "settings.txt", std::string(testing::testsettings) + "#more[ include: pipe; ]");
+  EXPECT_EQ(run("").out, crlf(banner + "\n" + leaveblank("Input WAD path?", "test.wad")));
+  fs::remove(tool / "settings.txt");
+  ASSERT_EQ(mkfifo((tool / "settings.txt").c_str(), 0600), 0);
+  EXPECT_EQ(run("").out, crlf("Couldn't parse settings file \"settings.txt\".\nPress enter to exit.\n>"));
+  alarm(0);
+}
+
+// Ctrl+C and its kin in the middle of a large write: the half-written file goes,
+// the older image stays, and the tool ends as the signal would have ended it.
+TEST_F(EndToEnd, SignalsDuringAWriteLeaveNoTemporaryFile) {
+  const auto temporary = [this] {
+    for (const auto& e : fs::directory_iterator(tool / "out"))
+      if (e.path().filename().string().rfind(".tracewell-", 0) == 0) return true;
+    return false;
+  };
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    writefile(tool / "out" / "MAP01.png", "old");
+    bool seen = false;
+    const processresult r = testing::runprocess((tool / "tracewell").string(), {},
+                                                "\nMAP01\n\n8192\n8192\n\n\n\n", elsewhere, [&](int pid) {
+                                                  for (int i = 0; i < 60000 && !(seen = temporary()); ++i)
+                                                    usleep(1000);
+                                                  kill(pid, sig);
+                                                });
+    EXPECT_TRUE(seen) << "the write was over before it could be interrupted";
+    EXPECT_EQ(r.signal, sig);
+    EXPECT_EQ(written(), std::vector<std::string>{"MAP01.png"});
+    EXPECT_EQ(readfile(tool / "out" / "MAP01.png"), "old");
+  }
+}
+
+TEST_F(EndToEnd, TheToolNeverWritesOverItsOwnInputs) {
+  fs::create_symlink("test.wad", tool / "alias.wad");
+  const std::string wad = readfile(tool / "test.wad"), settings = readfile(tool / "settings.txt");
+  const processresult r = run("\nMAP01\n\n\n\n\n\nalias.wad\n\nMAP01\n\n\n\n\n\nsettings.txt\n");
+  for (const char* name : {"alias.wad", "settings.txt"}) {
+    EXPECT_NE(r.out.find(crlf("Failed to write PNG file \"" + std::string(name) + "\".\n")),
+              std::string::npos);
+  }
+  EXPECT_EQ(readfile(tool / "test.wad"), wad);
+  EXPECT_EQ(readfile(tool / "settings.txt"), settings);
 }
 
 TEST_F(EndToEnd, WadEndingInsideItsDirectoryIsAStreamFailure) {

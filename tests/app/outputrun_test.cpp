@@ -160,5 +160,31 @@ TEST_F(OutputRun, MapReadFailuresEndTheRunInOrder) {
   }
 }
 
+// The file name is built in one pass, and a name too long for any file system
+// not at all: the failure line must still read as the two replacements in turn
+// give it, a "*" inside the map name included.
+TEST_F(OutputRun, LongPatternsAndStarsInMapNamesExpandAsBefore) {
+  const text pattern = u"out/" + text(20000, u'%') + u"-*.png";
+  const auto c = ready(u"MAP01", pattern);
+  const auto s = runscripted("", [&] { c->do_(); });
+  const std::size_t dash = s.out.rfind('-');
+  ASSERT_NE(dash, std::string::npos);
+  const text stamp = u(s.out.substr(dash + 1, s.out.find(".png", dash) - dash - 1));
+  EXPECT_EQ(stamp.size(), 18u);
+  EXPECT_EQ(s.out, crlf("Outputting map...\nFailed to write PNG file \"" +
+                        toutf8(replaceall(replaceall(pattern, u"%", u"MAP01"), u"*", stamp)) + "\".\n"));
+
+  testing::wadbuilder b;
+  b.addmap("M*", testing::squaremap());
+  b.write(dir / "star.wad");
+  c->wstream = bytestream::openread(u"star.wad");
+  c->w = wad::read(c->wstream, 0).value();
+  c->outputpath = u"out/%.png";
+  runscripted("", [&] { c->domap(u"M*"); });
+  const auto names = written();
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_TRUE(std::regex_match(names[0], std::regex(R"(M[0-9]{3}(\.[0-9]{2}){5}\.png)"))) << names[0];
+}
+
 }  // namespace
 }  // namespace tracewell

@@ -5,7 +5,9 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <random>
 
@@ -105,6 +107,84 @@ TEST(Png, FailuresLeaveNoFileAndExistingFilesUntouched) {
   }
   // Only the kept file and the folder remain: no temporary file anywhere.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+}
+
+// The kind of file at `p` (the link itself, not what it names) and, for a regular file, its bytes.
+std::string snapshot(const fs::path& p) {
+  struct stat st {};
+  if (lstat(p.c_str(), &st) != 0) return "none";
+  return std::to_string(st.st_mode & S_IFMT) + (S_ISREG(st.st_mode) ? readfile(p) : "");
+}
+
+// Links lead to the file replaced; only regular files the user may write are
+// replaced, keeping their mode (and for root their owner); a character device
+// is written to; the caller's inputs and every other kind of file stay.
+TEST(Png, OnlyTheFileThePathFinallyNamesIsReplacedAndOnlyWhenSafe) {
+  tempdir dir;
+  auto p = threebytwo();
+  const bool root = geteuid() == 0;
+  if (!root) std::cout << "not root: the owner and read-only cases check the user's side only\n";
+  fs::create_directories(dir / "sub");
+  fs::create_directory(dir / "folder");
+  for (const char* name : {"sub/real.png", "readonly.png", "private.png", "input.wad"})
+    writefile(dir / name, "old");
+  fs::create_symlink("sub/real.png", dir / "link.png");
+  fs::create_symlink("../link.png", dir / "sub" / "chain.png");
+  fs::create_symlink("sub/new.png", dir / "dangling.png");
+  fs::create_symlink("loop2", dir / "loop1");
+  fs::create_symlink("loop1", dir / "loop2");
+  fs::create_hard_link(dir / "input.wad", dir / "alias.png");
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
+  ASSERT_EQ(chmod((dir / "readonly.png").c_str(), 0444), 0);
+  ASSERT_EQ(chmod((dir / "private.png").c_str(), 0600), 0);
+  ASSERT_EQ(chmod((dir / "sub/real.png").c_str(), 0640), 0);
+  if (root) {
+    ASSERT_EQ(chown((dir / "private.png").c_str(), 1234, 5678), 0);
+  }
+  const std::vector<fileid> keep = {*identify(pathtext(dir / "input.wad"))};
+
+  struct {
+    const char* path;
+    int result;
+    const char* image;  // where the image lands; nullptr: nothing may change
+    mode_t mode;
+  } cases[] = {
+      {"link.png", 1, "sub/real.png", 0640},
+      {"sub/chain.png", 1, "sub/real.png", 0640},
+      {"dangling.png", 1, "sub/new.png", 0},
+      {"private.png", 1, "private.png", 0600},
+      {"readonly.png", root ? 1 : 0, root ? "readonly.png" : nullptr, 0444},
+      {"loop1", 0, nullptr, 0},
+      {"folder", 0, nullptr, 0},
+      {"fifo", 0, nullptr, 0},
+      {"input.wad", 0, nullptr, 0},
+      {"alias.png", 0, nullptr, 0},
+  };
+  for (const auto& c : cases) {
+    writefile(dir / "sub/real.png", "old");
+    const std::string before = snapshot(dir / c.path);
+    EXPECT_EQ(WritePNG(*p, pathtext(dir / c.path), 5, keep), c.result) << c.path;
+    if (c.image == nullptr) {
+      EXPECT_EQ(snapshot(dir / c.path), before) << c.path;
+      continue;
+    }
+    EXPECT_TRUE(decodepng(dir / c.image).ok) << c.path;
+    EXPECT_EQ(fs::is_symlink(dir / c.path), std::string(c.path) != c.image) << c.path;
+    struct stat st {};
+    ASSERT_EQ(stat((dir / c.image).c_str(), &st), 0);
+    if (c.mode != 0) {
+      EXPECT_EQ(st.st_mode & 0777, c.mode) << c.path;
+    }
+    if (root && std::string(c.path) == "private.png") {
+      EXPECT_EQ(st.st_uid, 1234u);
+      EXPECT_EQ(st.st_gid, 5678u);
+    }
+  }
+  EXPECT_EQ(readfile(dir / "input.wad"), "old");
+  EXPECT_EQ(WritePNG(*p, u"/dev/null", 5, keep), 1);
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  for (const auto& e : fs::recursive_directory_iterator(dir.path()))
+    EXPECT_EQ(e.path().filename().string().rfind(".tracewell-", 0), std::string::npos) << e.path();
 }
 
 TEST(PngDeathTest, AShortWriteFailsAndKeepsTheOldFile) {

@@ -1,6 +1,8 @@
 // Hostile settings files: include cycles and fan-out, deep nesting, unterminated text, odd bytes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -114,6 +116,36 @@ TEST(SettingsBadInput, IncludeFanOutIsBounded) {
   ASSERT_FALSE(p.cutoff) << "include fan-out ran away (" << p.s.log.size() << "+ messages)";
   ASSERT_TRUE(p.root);
   EXPECT_EQ(p.root->name, u"n0");
+}
+
+// Included text counts against one budget per parse: a file that would take the
+// total past it fails like a missing one (so does a FIFO, which must not block);
+// a smaller file that still fits is read.
+TEST(SettingsBadInput, IncludedTextIsBounded) {
+  tempdir dir;
+  const std::int64_t big = dictnode::maxincludedbytes * 5 / 8;  // sparse: no disk, and all of it a comment
+  {
+    std::ofstream out(dir / "big.txt", std::ios::binary);
+    out << "#big[<";
+    out.seekp(big - 2);
+    out << ">]";
+  }
+  ASSERT_EQ(std::filesystem::file_size(dir / "big.txt"), static_cast<std::uintmax_t>(big));
+  writefile(dir / "small.txt", "#small[ k: v; ]");
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+  writefile(
+      dir / "main.txt",
+      "#main[ include: big.txt; include: big.txt; include: small.txt; include: pipe; include: big.txt; ]");
+  std::shared_ptr<dictnode> root;
+  const auto s = runscripted("", [&] { root = dictnode::parsefile(u((dir / "main.txt").string())).value(); });
+  ASSERT_TRUE(root);
+  EXPECT_EQ(root->getchildren(u"big").size(), 1u);
+  ASSERT_TRUE(root->getchild(u"small"));
+  const text dirpath = u(dir.path().string());
+  const text fail = u" dictnode: Failed to read child dictnode from included file \"" + dirpath;
+  const text seven = u" dictnode: Encoutered with node: " + root->identity();
+  EXPECT_EQ(s.log, (std::vector<text>{fail + u"/big.txt\".", seven, fail + u"/pipe\".", seven,
+                                      fail + u"/big.txt\".", seven}));
 }
 
 }  // namespace

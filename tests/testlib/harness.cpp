@@ -1,6 +1,7 @@
 // Test helpers: scripted console, captured exits, temporary folders, child processes.
 #include "testlib/harness.h"
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,7 +75,8 @@ void writefile(const std::filesystem::path& p, const std::string& bytes) {
 }
 
 processresult runprocess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input, const std::filesystem::path& cwd) {
+                         const std::string& input, const std::filesystem::path& cwd,
+                         const std::function<void(int pid)>& whilerunning) {
   tempdir io;
   writefile(io / "in", input);
   processresult r;
@@ -84,6 +86,7 @@ processresult runprocess(const std::string& program, const std::vector<std::stri
     std::FILE* out = std::freopen((io / "out").c_str(), "wb", stdout);
     std::FILE* err = std::freopen((io / "err").c_str(), "wb", stderr);
     if (in == nullptr || out == nullptr || err == nullptr || chdir(cwd.c_str()) != 0) _exit(127);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) signal(sig, SIG_DFL);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -91,9 +94,11 @@ processresult runprocess(const std::string& program, const std::vector<std::stri
     execv(program.c_str(), argv.data());
     _exit(127);
   }
+  if (whilerunning) whilerunning(pid);
   int status = 0;
   waitpid(pid, &status, 0);
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   r.out = readfile(io / "out");
   r.err = readfile(io / "err");
   return r;

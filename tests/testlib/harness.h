@@ -58,11 +58,16 @@ struct processresult {
   std::string out;
   std::string err;
   int status = -1;  // exit status, or -1 when it did not exit normally
+  int signal = 0;   // the signal that ended it, or 0
 };
 
 // Runs `program` with `args`, feeding `input` on standard input, in folder `cwd`.
+// The child starts with the default actions for SIGINT, SIGTERM and SIGHUP.
+// `whilerunning`, when given, is called with the child's process id before the
+// child is waited for.
 processresult runprocess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input, const std::filesystem::path& cwd);
+                         const std::string& input, const std::filesystem::path& cwd,
+                         const std::function<void(int pid)>& whilerunning = nullptr);
 
 std::string readfile(const std::filesystem::path& p);
 void writefile(const std::filesystem::path& p, const std::string& bytes);
