@@ -96,10 +96,10 @@ archive::opening archive::openfile(const text& path) {
   ziperror error;
   sourcehandle source(zip_source_filep_create(file.get(), 0, -1, &error.error));
   if (!source) return refused(archivefailure::unreadable);
-  file.release();  // the source closes it now
+  static_cast<void>(file.release());  // the source closes it now
   handle z(zip_open_from_source(source.get(), ZIP_RDONLY, &error.error));
   if (!z) return refused(archivefailure::unreadable);
-  source.release();  // the archive frees it now
+  static_cast<void>(source.release());  // the archive frees it now
   return open(std::move(z), nullptr);
 }
 
@@ -110,7 +110,7 @@ archive::opening archive::openmemory(entrybytes bytes) {
   if (!source) return refused(archivefailure::unreadable);
   handle z(zip_open_from_source(source.get(), ZIP_RDONLY, &error.error));
   if (!z) return refused(archivefailure::unreadable);
-  source.release();
+  static_cast<void>(source.release());  // the archive frees it now
   return open(std::move(z), std::move(bytes));
 }
 
