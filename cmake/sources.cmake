@@ -13,6 +13,8 @@ set(tracewell_support_sources
   src/support/timestamp.cpp)
 
 set(tracewell_wad_sources
+  src/wad/archive.cpp
+  src/wad/archivemaps.cpp
   src/wad/binarymap.cpp
   src/wad/map.cpp
   src/wad/wad.cpp)

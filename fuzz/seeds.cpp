@@ -1,5 +1,6 @@
 // Builds the binary seed corpora: synthetic WADs and single-map WADs cut from freedoom2.wad.
-// Usage: fuzz_seeds <folder>; writes <folder>/wad/*.wad and <folder>/dialogue-wads/*.wad.
+// Usage: fuzz_seeds <folder>; writes <folder>/wad/*.wad, <folder>/archive/*.zip and
+// <folder>/dialogue-wads/*.wad.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "testlib/wadbuilder.h"
+#include "testlib/zipbuilder.h"
 #include "wad/format.h"
 
 namespace {
@@ -105,6 +107,39 @@ void cutfreedoom(const std::filesystem::path& out, std::size_t count) {
   }
 }
 
+// Archives of the WAD seeds: a PK3 with maps/MAPxx.wad entries, a .zip holding
+// WADs in folders, one with entries that cannot be read, an empty one.
+void writearchives(const std::filesystem::path& out, const std::filesystem::path& wads) {
+  std::filesystem::create_directories(out);
+  auto write = [&out](const std::string& name, const std::string& bytes) {
+    std::ofstream(out / name, std::ios::binary) << bytes;
+  };
+  wadbuilder square;
+  square.addmap("MAP01", squaremap(wad::DOOM));
+  wadbuilder renamed;
+  renamed.addmap("ANYNAME", rooms(wad::DOOM));
+  const std::string roomswad = slurp(wads / "rooms.wad");
+  write("pk3.zip", buildzip({{"maps/MAP01.wad", square.bytes(), true, ""},
+                             {"MAPS/map02.WAD", renamed.bytes(), false, ""},
+                             {"maps/", "", false, ""},
+                             {"readme.txt", "A map.\n", true, ""}}));
+  write("folders.zip", buildzip({{"pack/rooms.wad", roomswad, true, ""},
+                                 {"maps/sub/short.wad", slurp(wads / "short-groups.wad"), false, ""},
+                                 {"rooms.txt", "Rooms.\n", false, ""}}));
+  write("unreadable.zip", buildzip({{"secret.wad", roomswad, true, "password"},
+                                    {"text.wad", "not a WAD", true, ""},
+                                    {"maps/MAP03.wad", "PWAD", false, ""},
+                                    {"maps/MAP04.wad", roomswad, true, ""}}));
+  write("empty.zip", emptyzip());
+  for (const auto& entry : std::filesystem::directory_iterator(wads)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("freedoom2-", 0) == 0) {
+      write(entry.path().stem().string() + ".zip",
+            buildzip({{"maps/" + name.substr(10), slurp(entry.path()), true, ""}}));
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -180,5 +215,6 @@ int main(int argc, char** argv) {
     b.write(wads / "lying-lumps.wad");
   }
   cutfreedoom(wads, 3);
+  writearchives(root / "archive", wads);
   return 0;
 }

@@ -1,0 +1,94 @@
+// Synthetic ZIP archives for tests, written by libzip in memory, and the offsets of their fields for damage.
+#include "testlib/zipbuilder.h"
+
+#include <zip.h>
+
+#include <stdexcept>
+
+namespace tracewell::testing {
+
+namespace {
+
+std::uint32_t getfield(const std::string& b, std::size_t at, std::size_t width) {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < width; ++i)
+    v |= static_cast<std::uint32_t>(static_cast<unsigned char>(b.at(at + i))) << (8 * i);
+  return v;
+}
+
+void putfield(std::string& b, std::size_t at, std::uint32_t v, std::size_t width) {
+  for (std::size_t i = 0; i < width; ++i) b.at(at + i) = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+void check(bool ok, const char* what) {
+  if (!ok) throw std::runtime_error(std::string("buildzip: ") + what);
+}
+
+}  // namespace
+
+std::string buildzip(const std::vector<zipentry>& entries) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &error);
+  check(out != nullptr, "buffer");
+  zip_t* z = zip_open_from_source(out, ZIP_TRUNCATE, &error);
+  check(z != nullptr, "open");
+  zip_source_keep(out);  // read back after zip_close
+  for (const zipentry& e : entries) {
+    zip_source_t* data = zip_source_buffer(z, e.data.data(), e.data.size(), 0);
+    check(data != nullptr, "entry source");
+    const zip_int64_t index = zip_file_add(z, e.name.c_str(), data, ZIP_FL_ENC_RAW);
+    check(index >= 0, "add");
+    const auto i = static_cast<zip_uint64_t>(index);
+    // The fastest level: reading does not care, and the tests pack whole IWADs.
+    check(zip_set_file_compression(z, i, e.deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE, e.deflate ? 1 : 0) == 0,
+          "compression");
+    if (!e.password.empty())
+      check(zip_file_set_encryption(z, i, ZIP_EM_AES_256, e.password.c_str()) == 0, "aes");
+  }
+  check(zip_close(z) == 0, "close");
+  std::string bytes;
+  check(zip_source_open(out) == 0, "reopen");
+  char buf[4096];
+  for (zip_int64_t n; (n = zip_source_read(out, buf, sizeof buf)) > 0;)
+    bytes.append(buf, static_cast<std::size_t>(n));
+  zip_source_close(out);
+  zip_source_free(out);
+  zip_error_fini(&error);
+  return bytes;
+}
+
+std::string emptyzip() {
+  std::string end("PK\5\6", 4);
+  end.resize(22, '\0');
+  return end;
+}
+
+std::size_t centralheader(const std::string& zip, std::size_t index) {
+  const std::size_t end = zip.rfind(std::string("PK\5\6", 4));
+  check(end != std::string::npos, "no end record");
+  std::size_t at = getfield(zip, end + 16, 4);
+  for (std::size_t i = 0; i < index; ++i) {
+    at += 46 + getfield(zip, at + 28, 2) + getfield(zip, at + 30, 2) + getfield(zip, at + 32, 2);
+  }
+  check(zip.compare(at, 4, "PK\1\2") == 0, "no central header");
+  return at;
+}
+
+std::size_t localheader(const std::string& zip, std::size_t index) {
+  return getfield(zip, centralheader(zip, index) + ziplayout::localheaderoffset, 4);
+}
+
+std::size_t dataoffset(const std::string& zip, std::size_t index) {
+  const std::size_t at = localheader(zip, index);
+  return at + ziplayout::localheadersize + getfield(zip, at + ziplayout::localnamelength, 2) +
+         getfield(zip, at + ziplayout::localnamelength + 2, 2);
+}
+
+void patchentry(std::string& zip, std::size_t index, std::size_t field, std::uint32_t value,
+                std::size_t width) {
+  putfield(zip, centralheader(zip, index) + field, value, width);
+  putfield(zip, localheader(zip, index) + field - ziplayout::localshift, value, width);
+}
+
+}  // namespace tracewell::testing
