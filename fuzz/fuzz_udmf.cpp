@@ -27,10 +27,10 @@ const std::vector<std::int32_t> glasscolors = {0x40FFFFFF,
                                                0x00FFFFFF};
 const std::vector<std::int32_t> glassorders = {1, 2, 3, 4, 5, 6, 7, 8, 9, 9};
 
-struct size {
+struct imagesize {
   std::int32_t width, height, margin;
 };
-const size sizes[] = {{64, 48, 2}, {1, 1, 0}, {7, 30, -3}, {300, 2, 1}};
+const imagesize sizes[] = {{64, 48, 2}, {1, 1, 0}, {7, 30, -3}, {300, 2, 1}};
 
 constexpr std::int64_t coordinatelimit = std::int64_t{1} << 47;  // 2^31 units of 1/65536
 
@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const udmfresult again = readudmf(testing::toudmf(m));
   if (!again.m || !samemap(m, *again.m)) fuzz::broken("the map written as UDMF reads back differently");
   const auto status = fuzz::runquiet("", [&] {
-    for (const size& s : sizes) {
+    for (const imagesize& s : sizes) {
       if (!render(m, s.width, s.height, s.margin, black, {}, {}, 1)) fuzz::broken("render gave no buffer");
       if (!render(m, s.width, s.height, s.margin, 0x10203040, glasscolors, glassorders, 0)) {
         fuzz::broken("render gave no buffer");
