@@ -19,8 +19,9 @@ constexpr std::int64_t limit = std::int64_t{1} << 31;  // largest coordinate, in
 
 enum class blockkind { vertex, linedef, sidedef, sector, other };
 
-// The keys that the drawing uses, by block.
-enum class field { x, y, v1, v2, sidefront, sideback, special, blocking, sector, heightfloor, heightceiling };
+// The keys that the drawing uses, by block. The first five name other records;
+// their number is their slot in pending::refs.
+enum class field { v1, v2, sidefront, sideback, sector, x, y, special, blocking, heightfloor, heightceiling };
 
 struct keyname {
   std::string_view name;
@@ -252,7 +253,10 @@ class reader {
   }
 
  private:
-  static constexpr std::size_t v1 = 0, v2 = 1, sidefront = 2, sideback = 3, sectorref = 4;
+  static constexpr auto v1 = static_cast<std::size_t>(field::v1), v2 = static_cast<std::size_t>(field::v2),
+                        sidefront = static_cast<std::size_t>(field::sidefront),
+                        sideback = static_cast<std::size_t>(field::sideback),
+                        sectorref = static_cast<std::size_t>(field::sector);
 
   const char* p_;
   const char* end_;
@@ -416,11 +420,7 @@ class reader {
       case field::sidefront:
       case field::sideback:
       case field::sector: {
-        const std::size_t slot = k->f == field::v1          ? v1
-                                 : k->f == field::v2        ? v2
-                                 : k->f == field::sidefront ? sidefront
-                                 : k->f == field::sideback  ? sideback
-                                                            : sectorref;
+        const auto slot = static_cast<std::size_t>(k->f);
         b.refs[slot].line = line;
         b.hasref[slot] = true;
         return integer(key, v, isquoted, line, b.refs[slot].index);
