@@ -23,6 +23,7 @@
 #include "report.h"
 #include "stopwatch.h"
 #include "synthmaps.h"
+#include "udmfread.h"
 
 namespace tracewell::bench {
 
@@ -35,14 +36,15 @@ struct options {
   int rounds = 1;     // passes over the real work; each time is the least seen
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
-  // Which figures to measure: real (both sizes), program (needs real), dense, outside.
-  std::set<std::string> only = {"real", "program", "dense", "outside"};
+  // Which figures to measure: real (both sizes), program (needs real), dense, outside, udmf.
+  std::set<std::string> only = {"real", "program", "dense", "outside", "udmf"};
 };
 
 constexpr std::int32_t margin = 16;
 constexpr std::int32_t smallsize = 1024, largesize = 4096, densesize = 8192;
 constexpr std::int32_t faroutside = -10'000'000;
-constexpr double smalltarget = 1.15, largetarget = 1.05, outsidetarget = 1.01;
+constexpr double smalltarget = 1.15, largetarget = 1.05, outsidetarget = 1.01, udmftarget = 1;
+constexpr int udmfrounds = 5;  // reading all maps takes milliseconds: the least of a few passes
 constexpr std::int64_t memoryallowance = std::int64_t{32} << 20;
 constexpr std::int32_t translucent = static_cast<std::int32_t>(0x80FFFFFFu);
 
@@ -67,7 +69,7 @@ bool parse(int argc, char** argv, options& o) {
       if (o.only.count("program") != 0) o.only.insert("real");
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
-      say("                       [--only real,program,dense,outside]");
+      say("                       [--only real,program,dense,outside,udmf]");
       return false;
     }
   }
@@ -267,12 +269,42 @@ int run(int argc, char** argv) {
     outside.print();
   }
 
+  std::optional<udmfcost> udmf;
+  if (o.only.count("udmf") != 0) {
+    say("");
+    udmf = runudmfread(o.wadpath, smallsize, margin, std::max(o.rounds, udmfrounds));
+    if (udmf->error.empty()) {
+      say("UDMF reading: every map written as UDMF text (" + std::to_string(udmf->maps) + " maps, " +
+          std::to_string(udmf->lines) + " linedefs, " + mib(static_cast<std::int64_t>(udmf->bytes)) +
+          ") and read back, against the PNG floor at " + dims(smallsize, smallsize));
+      table t({"figure", "value"});
+      t.add({"read all texts", fixed(udmf->readms, 2) + " ms"});
+      t.add({"floor, all maps", fixed(udmf->floorms, 1) + " ms"});
+      t.add({"read / floor", fixed(udmf->ratio(), 3)});
+      t.print();
+    } else {
+      say(udmf->error);
+    }
+  }
+
   say("");
   if (!works.empty()) {
     realworksummary(card, works[0], smalltarget);
     realworksummary(card, works[1], largetarget);
   }
   if (whole) wholesummary(card, *whole, works[1]);
+  if (udmf) {
+    const std::string figure = "UDMF reading, " + std::to_string(udmf->maps) + " maps";
+    if (udmf->error.empty()) {
+      card.target(figure,
+                  "read " + fixed(udmf->readms, 2) + " ms / floor at " + dims(smallsize, smallsize) + " " +
+                      fixed(udmf->floorms, 1) + " ms = " + fixed(udmf->ratio(), 3) + " (target < " +
+                      fixed(udmftarget, 2) + ")",
+                  udmf->ratio() < udmftarget);
+    } else {
+      card.target(figure, udmf->error, false);
+    }
+  }
   for (const outsidecost& c : outsidecosts) {
     // The drawing is what the lines cost; the PNG encoding depends on what the image shows.
     const double ratio = c.outsidedrawms / c.insidedrawms;

@@ -34,7 +34,7 @@ class console {
   std::list<text> maps;                                   // map names of w, in directory order
   std::int32_t format = 0;                                // tag of formatname in `mapformats`
   std::shared_ptr<tracewell::scheme> scheme;              // scheme chosen in this cycle
-  text settingspath;  // the settings file read; output never replaces it
+  text settingspath;                                      // the settings file read; output never replaces it
 
   // Prints the banner lines.
   void welcome() const;

@@ -38,8 +38,8 @@ std::int64_t quotient(int128 n, std::int64_t d) {
 
 }  // namespace
 
-result<renderslots> getrenderlines(const map& m, std::int32_t& leastx, std::int32_t& leasty,
-                                   std::int32_t& greatestx, std::int32_t& greatesty,
+result<renderslots> getrenderlines(const map& m, std::int64_t& leastx, std::int64_t& leasty,
+                                   std::int64_t& greatestx, std::int64_t& greatesty,
                                    std::int32_t actionspecial) {
   leastx = leasty = greatestx = greatesty = 0;
   renderslots slots;
@@ -70,13 +70,13 @@ result<renderslots> getrenderlines(const map& m, std::int32_t& leastx, std::int3
   return slots;
 }
 
-mapfit mapfit::make(std::int32_t leastx, std::int32_t leasty, std::int32_t greatestx, std::int32_t greatesty,
+mapfit mapfit::make(std::int64_t leastx, std::int64_t leasty, std::int64_t greatestx, std::int64_t greatesty,
                     std::int32_t width, std::int32_t height, std::int32_t margin) {
   mapfit f;
   f.leastx = leastx;
   f.leasty = leasty;
-  f.dx = std::max<std::int64_t>(std::int64_t{greatestx} - leastx, 0);
-  f.dy = std::max<std::int64_t>(std::int64_t{greatesty} - leasty, 0);
+  f.dx = std::max<std::int64_t>(greatestx - leastx, 0);
+  f.dy = std::max<std::int64_t>(greatesty - leasty, 0);
   // The inner area; zero or negative when the margins meet.
   const std::int64_t innerw = std::int64_t{width} - 2 * std::int64_t{margin};
   const std::int64_t innerh = std::int64_t{height} - 2 * std::int64_t{margin};
@@ -105,16 +105,16 @@ mapfit mapfit::make(std::int32_t leastx, std::int32_t leasty, std::int32_t great
 }
 
 // The offset sits inside the truncation: (x - least) / extent * size + offset as one exact fraction.
-std::int64_t mapfit::column(std::int32_t x) const {
+std::int64_t mapfit::column(std::int64_t x) const {
   return dx > 0 ? quotient(int128{x - leastx} * w + int128{offx} * dx, dx) : offx;
 }
 
-std::int64_t mapfit::row(std::int32_t y) const {
+std::int64_t mapfit::row(std::int64_t y) const {
   return dy > 0 ? quotient(int128{y - leasty} * h + int128{offy} * dy, dy) : offy;
 }
 
-int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int32_t leastx,
-                std::int32_t leasty, std::int32_t greatestx, std::int32_t greatesty, std::int32_t width,
+int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int64_t leastx,
+                std::int64_t leasty, std::int64_t greatestx, std::int64_t greatesty, std::int32_t width,
                 std::int32_t height, std::int32_t margin, std::int32_t color) {
   const mapfit fit = mapfit::make(leastx, leasty, greatestx, greatesty, width, height, margin);
   for (const renderline& l : lines) {
@@ -130,7 +130,7 @@ result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::i
   std::unique_ptr<TPixmap> buffer = TPixmap::Create(width, height, TPixmap::RGBA, 4);
   if (!buffer) return std::unique_ptr<TPixmap>();
   buffer->ClearPixels(background);
-  std::int32_t leastx = 0, leasty = 0, greatestx = 0, greatesty = 0;
+  std::int64_t leastx = 0, leasty = 0, greatestx = 0, greatesty = 0;
   const result<renderslots> sorted = getrenderlines(m, leastx, leasty, greatestx, greatesty, actionspecial);
   if (!sorted.ok()) return sorted.error();
   const renderslots& slots = sorted.value();

@@ -14,12 +14,14 @@
 
 namespace tracewell {
 
-// One segment to draw, in map units: start vertex (x0, y0) to end vertex (x1, y1).
+// One segment to draw, in the map's vertex units: start vertex (x0, y0) to
+// end vertex (x1, y1). 64 bits hold UDMF coordinates in 1/65536 units (up to
+// +-2^47); binary maps give the same values as they store.
 struct renderline {
-  std::int32_t x0 = 0;
-  std::int32_t y0 = 0;
-  std::int32_t x1 = 0;
-  std::int32_t y1 = 0;
+  std::int64_t x0 = 0;
+  std::int64_t y0 = 0;
+  std::int64_t x1 = 0;
+  std::int64_t y1 = 0;
 };
 
 // One slot per category: absent when the category got no line, otherwise its
@@ -33,33 +35,36 @@ using renderslots = std::array<std::optional<std::vector<renderline>>, linecolor
 // range leaves its side without a sector. A vertex or sidedef number out of
 // range is failure::fatal "Encountered invalid vertex ID. Probably using the
 // wrong map format." (or "... invalid sidedef ID ...").
-result<renderslots> getrenderlines(const map& m, std::int32_t& leastx, std::int32_t& leasty,
-                                   std::int32_t& greatestx, std::int32_t& greatesty,
+result<renderslots> getrenderlines(const map& m, std::int64_t& leastx, std::int64_t& leasty,
+                                   std::int64_t& greatestx, std::int64_t& greatesty,
                                    std::int32_t actionspecial);
 
 // How map units become pixels: the map's bounds scaled, keeping proportions,
 // into the image less `margin` on every side, and centred. All arithmetic is
 // exact in integers, total for any sizes: a side scaled past the inner area is
 // shrunk to fit when the inner area is at least 1 x 1, and an extent of 0 puts
-// every point on the centre line of that axis.
+// every point on the centre line of that axis. Every result depends on the
+// coordinates only through ratios of their differences, so scaling all of
+// them by one factor (such as 65536 for 1/65536 units) changes no pixel.
+// Coordinates up to +-2^47 keep every product within 128 bits.
 struct mapfit {
   std::int64_t leastx = 0, leasty = 0;
   std::int64_t dx = 0, dy = 0;  // extents of the bounds
   std::int64_t w = 0, h = 0;    // size of the drawing, less one, in pixels
   std::int64_t offx = 0, offy = 0;
 
-  static mapfit make(std::int32_t leastx, std::int32_t leasty, std::int32_t greatestx, std::int32_t greatesty,
+  static mapfit make(std::int64_t leastx, std::int64_t leasty, std::int64_t greatestx, std::int64_t greatesty,
                      std::int32_t width, std::int32_t height, std::int32_t margin);
   // Pixel column of map x and pixel row of map y, truncated toward zero. For
   // a point within the bounds they stay within +-2^35, whatever the sizes.
-  std::int64_t column(std::int32_t x) const;
-  std::int64_t row(std::int32_t y) const;
+  std::int64_t column(std::int64_t x) const;
+  std::int64_t row(std::int64_t y) const;
 };
 
 // Draws every line of `lines`, start to end, into `buffer` in `color`, placed
 // by mapfit::make with the given bounds and sizes. Returns 0.
-int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int32_t leastx,
-                std::int32_t leasty, std::int32_t greatestx, std::int32_t greatesty, std::int32_t width,
+int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int64_t leastx,
+                std::int64_t leasty, std::int64_t greatestx, std::int64_t greatesty, std::int32_t width,
                 std::int32_t height, std::int32_t margin, std::int32_t color);
 
 // The automap of `m` as a new width x height buffer cleared to `background`.

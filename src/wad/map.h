@@ -28,10 +28,10 @@ namespace tracewell {
 // Only the linedef layout depends on the format: HEXEN and ZDOOM select the
 // Hexen layout, any other tag the Doom layout.
 
-// A map vertex.
+// A map vertex, in the units of its map (see map::fractionbits).
 struct vertex {
-  std::int32_t x = 0;
-  std::int32_t y = 0;  // minus the stored value, so north is up in the image
+  std::int64_t x = 0;
+  std::int64_t y = 0;  // minus the stored value, so north is up in the image
 
   static result<vertex> read(bytestream& stream, std::int32_t format);
   static std::int32_t size(std::int32_t format);  // 4
@@ -51,8 +51,8 @@ struct linedef {
   static constexpr int noautomap = 7;
   static constexpr int alwaysautomap = 8;
 
-  std::uint16_t startvertex = 0;
-  std::uint16_t endvertex = 0;
+  std::uint32_t startvertex = 0;  // 16 bits in the binary layouts
+  std::uint32_t endvertex = 0;
   std::uint16_t flags = 0;
   std::uint16_t special = 0;    // one byte in the Hexen layout
   std::uint16_t sectortag = 0;  // Doom layout only
@@ -76,7 +76,7 @@ struct sidedef {
   std::int32_t xoff = 0;
   std::int32_t yoff = 0;
   text uppertex, lowertex, middletex;  // 8 units as stored
-  std::uint16_t sector = 0;
+  std::uint32_t sector = 0;            // 16 bits in the binary layouts
 
   static result<sidedef> read(bytestream& stream, std::int32_t format);
   static std::int32_t size(std::int32_t format);  // 30
@@ -107,6 +107,11 @@ struct map {
   std::vector<sector> sectors;
   std::int32_t invalidmap = 0;
   std::int32_t format = 0;
+  // Vertex coordinates count units of 2^-fractionbits map units: 0 for the
+  // binary layouts (whole units), 16 for UDMF, whose coordinates are kept to
+  // 1/65536. The drawing needs no conversion: fitting a map into an image
+  // gives the same pixels whatever common scale its coordinates carry.
+  std::int32_t fractionbits = 0;
 
   // The map of a lump group in the given format (never null). An unusable
   // group is a notice: "no lumps to read map from" for an empty group, else

@@ -75,7 +75,7 @@ TEST(Automap, CategoriesFollowSidesHeightsFlagsAndSpecials) {
   for (const auto& c : cases) {
     map m = basemap();
     addline(m, {1, 2}, {3, 4}, c.right, c.left, c.flags, c.special);
-    std::int32_t lx = 99, ly = 99, gx = 99, gy = 99;
+    std::int64_t lx = 99, ly = 99, gx = 99, gy = 99;
     const renderslots slots = getrenderlines(m, lx, ly, gx, gy, c.actionspecial).value();
     for (std::int32_t i = 0; i < linecolors; ++i) {
       EXPECT_EQ(slots[i].has_value(), i == c.want) << c.what << ": slot " << i;
@@ -83,16 +83,16 @@ TEST(Automap, CategoriesFollowSidesHeightsFlagsAndSpecials) {
     ASSERT_TRUE(slots[c.want].has_value()) << c.what;
     ASSERT_EQ(slots[c.want]->size(), 1u);
     const renderline& r = slots[c.want]->front();
-    EXPECT_EQ((std::vector{r.x0, r.y0, r.x1, r.y1}), (std::vector{1, 2, 3, 4}));
-    EXPECT_EQ((std::vector{lx, ly, gx, gy}), (std::vector{1, 2, 3, 4}));
+    EXPECT_EQ((std::vector{r.x0, r.y0, r.x1, r.y1}), (std::vector<std::int64_t>{1, 2, 3, 4}));
+    EXPECT_EQ((std::vector{lx, ly, gx, gy}), (std::vector<std::int64_t>{1, 2, 3, 4}));
   }
 }
 
 TEST(Automap, BoundsCoverEveryLinedefEndAndNothingElse) {
   map m = basemap();
-  std::int32_t lx = 5, ly = 5, gx = 5, gy = 5;
+  std::int64_t lx = 5, ly = 5, gx = 5, gy = 5;
   auto slots = getrenderlines(m, lx, ly, gx, gy, 1).value();
-  EXPECT_EQ((std::vector{lx, ly, gx, gy}), (std::vector{0, 0, 0, 0}));
+  EXPECT_EQ((std::vector{lx, ly, gx, gy}), (std::vector<std::int64_t>{0, 0, 0, 0}));
   for (const auto& s : slots) EXPECT_FALSE(s.has_value());
 
   // All points negative: the bounds start from the first linedef, not from 0.
@@ -101,7 +101,7 @@ TEST(Automap, BoundsCoverEveryLinedefEndAndNothingElse) {
   addline(m, {-6, -3}, {-5, -3}, 0, 0);
   m.vertexes.push_back({100, 100});  // used by no linedef
   slots = getrenderlines(m, lx, ly, gx, gy, 1).value();
-  EXPECT_EQ((std::vector{lx, ly, gx, gy}), (std::vector{-6, -7, -3, -2}));
+  EXPECT_EQ((std::vector{lx, ly, gx, gy}), (std::vector<std::int64_t>{-6, -7, -3, -2}));
   ASSERT_TRUE(slots[0].has_value());
   ASSERT_EQ(slots[0]->size(), 3u);  // in linedef order
   EXPECT_EQ((*slots[0])[1].x0, -4);
@@ -196,17 +196,20 @@ TEST(Automap, FittingIsExactInIntegers) {
 TEST(Automap, FittingIsTotalForExtremeSizes) {
   const std::int32_t imin = -2147483647 - 1, imax = 2147483647;
   const std::int32_t sizes[] = {imin, -1, 0, 1, 2, 7, 1024, imax};
-  const std::int32_t bounds[][4] = {{0, 0, 0, 0},      {-32768, -32768, 32768, 32768}, {0, -5, 0, 5},
-                                    {-5, 0, 5, 0},     {imin, imin, imax, imax},       {imin, 0, imax, 1},
-                                    {0, imin, 1, imax}};
+  // Also the widest UDMF bounds: +-2^31 units in 1/65536 units.
+  const std::int64_t fmax = std::int64_t{1} << 47, fmin = -fmax;
+  const std::int64_t bounds[][4] = {{0, 0, 0, 0},       {-32768, -32768, 32768, 32768}, {0, -5, 0, 5},
+                                    {-5, 0, 5, 0},      {imin, imin, imax, imax},       {imin, 0, imax, 1},
+                                    {0, imin, 1, imax}, {fmin, fmin, fmax, fmax},       {fmin, 0, fmax, 1},
+                                    {0, fmin, 1, fmax}};
   const std::int64_t limit = std::int64_t{1} << 35;
   for (const auto& b : bounds) {
     for (std::int32_t width : sizes) {
       for (std::int32_t height : sizes) {
         for (std::int32_t margin : sizes) {
           const mapfit f = mapfit::make(b[0], b[1], b[2], b[3], width, height, margin);
-          for (std::int32_t x : {b[0], b[2]}) EXPECT_LE(std::abs(f.column(x)), limit);
-          for (std::int32_t y : {b[1], b[3]}) EXPECT_LE(std::abs(f.row(y)), limit);
+          for (std::int64_t x : {b[0], b[2]}) EXPECT_LE(std::abs(f.column(x)), limit);
+          for (std::int64_t y : {b[1], b[3]}) EXPECT_LE(std::abs(f.row(y)), limit);
         }
       }
     }

@@ -89,7 +89,7 @@ TEST(Freedoom2, Map01TranslucentMatchesThePlainWalk) {
     ASSERT_NE(p, nullptr);
     auto want = TPixmap::Create(width, height);
     want->ClearPixels(static_cast<std::int32_t>(0xFF1C3F7Au));
-    std::int32_t lx = 0, ly = 0, gx = 0, gy = 0;
+    std::int64_t lx = 0, ly = 0, gx = 0, gy = 0;
     const renderslots slots = getrenderlines(*m, lx, ly, gx, gy, 1).value();
     const mapfit f = mapfit::make(lx, ly, gx, gy, width, height, 0);
     for (std::int32_t pass : {1, 2, 3, 9}) {

@@ -91,8 +91,8 @@ TEST(Map, DecodesEveryFieldInTheDoomLayout) {
 
   ASSERT_EQ(m.linedefs.size(), 2u);
   const linedef& a = m.linedefs[0];
-  EXPECT_EQ(a.startvertex, 0);
-  EXPECT_EQ(a.endvertex, 65535);
+  EXPECT_EQ(a.startvertex, 0u);
+  EXPECT_EQ(a.endvertex, 65535u);
   EXPECT_EQ(a.flags, 5);
   EXPECT_EQ(a.special, 0xF1F2);
   EXPECT_EQ(a.sectortag, 0xABCD);
@@ -112,7 +112,7 @@ TEST(Map, DecodesEveryFieldInTheDoomLayout) {
   EXPECT_EQ(s.uppertex, u"STARTAN3");
   EXPECT_EQ(s.lowertex, text(u"-\0\0\0\0\0\0\0", 8));  // padding kept
   EXPECT_EQ(s.middletex, u"BIGDOOR1");
-  EXPECT_EQ(s.sector, 65535);
+  EXPECT_EQ(s.sector, 65535u);
 
   ASSERT_EQ(m.sectors.size(), 1u);
   const sector& sec = m.sectors[0];
@@ -134,7 +134,7 @@ TEST(Map, HexenAndZDoomReadTheHexenLinedefLayout) {
     ASSERT_TRUE(m);
     ASSERT_EQ(m->linedefs.size(), 2u);
     const linedef& a = m->linedefs[0];
-    EXPECT_EQ(a.endvertex, 65535);
+    EXPECT_EQ(a.endvertex, 65535u);
     EXPECT_EQ(a.flags, 5);
     EXPECT_EQ(a.special, 0xF2);  // one byte
     EXPECT_EQ(a.args, (std::array<std::uint8_t, 5>{1, 2, 3, 4, 255}));

@@ -1,0 +1,114 @@
+// Fuzz target: arbitrary bytes as a TEXTMAP; read it, check what the reader promises, write it back, draw it.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzzhooks.h"
+#include "render/automap.h"
+#include "testlib/udmfwriter.h"
+#include "wad/map.h"
+#include "wad/udmf.h"
+
+using namespace tracewell;
+
+namespace {
+
+const std::vector<std::int32_t> glasscolors = {0x40FFFFFF,
+                                               static_cast<std::int32_t>(0x80BC7C4C),
+                                               0x7FFCFC00,
+                                               0x01000000,
+                                               static_cast<std::int32_t>(0xFE00FF00),
+                                               0x20FF0000,
+                                               0x3000FF00,
+                                               0x400000FF,
+                                               0x50FFFFFF,
+                                               0x00FFFFFF};
+const std::vector<std::int32_t> glassorders = {1, 2, 3, 4, 5, 6, 7, 8, 9, 9};
+
+struct imagesize {
+  std::int32_t width, height, margin;
+};
+const imagesize sizes[] = {{64, 48, 2}, {1, 1, 0}, {7, 30, -3}, {300, 2, 1}};
+
+constexpr std::int64_t coordinatelimit = std::int64_t{1} << 47;  // 2^31 units of 1/65536
+
+// Every reference in range and every coordinate within +-2^31: what the drawing relies on.
+void checkmap(const map& m) {
+  if (m.fractionbits != 16) fuzz::broken("a UDMF map not in 1/65536 units");
+  for (const vertex& v : m.vertexes) {
+    if (v.x > coordinatelimit || v.x < -coordinatelimit || v.y > coordinatelimit || v.y < -coordinatelimit) {
+      fuzz::broken("a coordinate beyond 2^31 was accepted");
+    }
+  }
+  const auto sides = static_cast<std::int64_t>(m.sidedefs.size());
+  for (const linedef& l : m.linedefs) {
+    if (l.startvertex >= m.vertexes.size() || l.endvertex >= m.vertexes.size()) {
+      fuzz::broken("a linedef names a vertex that does not exist");
+    }
+    if (l.rightside < 0 || l.rightside >= sides || l.leftside < -1 || l.leftside >= sides) {
+      fuzz::broken("a linedef names a sidedef that does not exist");
+    }
+  }
+  for (const sidedef& s : m.sidedefs) {
+    if (s.sector >= m.sectors.size()) fuzz::broken("a sidedef names a sector that does not exist");
+  }
+}
+
+bool samemap(const map& a, const map& b) {
+  if (a.vertexes.size() != b.vertexes.size() || a.linedefs.size() != b.linedefs.size() ||
+      a.sidedefs.size() != b.sidedefs.size() || a.sectors.size() != b.sectors.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.vertexes.size(); ++i) {
+    if (a.vertexes[i].x != b.vertexes[i].x || a.vertexes[i].y != b.vertexes[i].y) return false;
+  }
+  for (std::size_t i = 0; i < a.linedefs.size(); ++i) {
+    const linedef &p = a.linedefs[i], &q = b.linedefs[i];
+    if (p.startvertex != q.startvertex || p.endvertex != q.endvertex || p.rightside != q.rightside ||
+        p.leftside != q.leftside || p.special != q.special || p.flags != q.flags) {
+      return false;
+    }
+  }
+  for (std::size_t i = 0; i < a.sidedefs.size(); ++i) {
+    if (a.sidedefs[i].sector != b.sidedefs[i].sector) return false;
+  }
+  for (std::size_t i = 0; i < a.sectors.size(); ++i) {
+    if (a.sectors[i].floorheight != b.sectors[i].floorheight ||
+        a.sectors[i].ceilheight != b.sectors[i].ceilheight) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view textmap(reinterpret_cast<const char*>(data), size);
+  const udmfresult r = readudmf(textmap);
+  if (!r.m == !r.error) fuzz::broken("readudmf gave both or neither of a map and an error");
+  if (r.error) {
+    std::int64_t lines = 1;
+    for (const char c : textmap) lines += c == '\n' ? 1 : 0;
+    if (r.error->line < 1 || r.error->line > lines) fuzz::broken("an error line outside the text");
+    if (r.error->detail.empty()) fuzz::broken("an error without a detail");
+    return 0;
+  }
+  const map& m = *r.m;
+  checkmap(m);
+  // Written back and read again, the map is the same to the last 1/65536.
+  const udmfresult again = readudmf(testing::toudmf(m));
+  if (!again.m || !samemap(m, *again.m)) fuzz::broken("the map written as UDMF reads back differently");
+  const auto status = fuzz::runquiet("", [&] {
+    for (const imagesize& s : sizes) {
+      if (!render(m, s.width, s.height, s.margin, black, {}, {}, 1)) fuzz::broken("render gave no buffer");
+      if (!render(m, s.width, s.height, s.margin, 0x10203040, glasscolors, glassorders, 0)) {
+        fuzz::broken("render gave no buffer");
+      }
+    }
+  });
+  if (status) fuzz::broken("drawing a UDMF map ended the process");
+  return 0;
+}

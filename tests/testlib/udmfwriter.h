@@ -1,0 +1,21 @@
+// UDMF text from map records, as a map editor writes it: the reference the UDMF reader is held to.
+#pragma once
+
+#include <string>
+
+#include "wad/map.h"
+
+namespace tracewell::testing {
+
+// The TEXTMAP text of `m`: namespace "doom", then every vertex, linedef,
+// sidedef and sector as one block each, in record order, with the fields a
+// binary map holds (defaults left out, textures as quoted strings with "\"
+// and "\\" escaped). A vertex's y is written un-negated, as stored. Each
+// coordinate is written divided by 2^halvings (and by 2^m.fractionbits) as an
+// exact decimal: a plain integer when it is whole and `halvings` is 0,
+// otherwise with a point and as many digits as it needs.
+// REQUIRES: 0 <= halvings <= 16; rightside and every sector number valid (a
+// UDMF linedef must have a front side).
+std::string toudmf(const map& m, int halvings = 0);
+
+}  // namespace tracewell::testing

@@ -1,0 +1,255 @@
+// UDMF reader: the syntax it accepts, the faults it reports, and exact coordinates.
+#include "wad/udmf.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace tracewell {
+namespace {
+
+// A coordinate in 1/65536 units as text: whole units plain, otherwise as a fraction.
+std::string coordinate(std::int64_t v) {
+  return v % 65536 == 0 ? std::to_string(v / 65536) : std::to_string(v) + "/65536";
+}
+
+// Appends the pieces to `out` (one += each; GCC 12 misreads "literal" + string).
+template <typename... Pieces>
+void add(std::string& out, const Pieces&... pieces) {
+  ((out += pieces), ...);
+}
+
+// The fields the drawing uses, in one line per record type.
+std::string describe(const map& m) {
+  std::string out = "v";
+  for (const vertex& v : m.vertexes) add(out, " ", coordinate(v.x), ",", coordinate(v.y));
+  out += " | l";
+  for (const linedef& l : m.linedefs) {
+    add(out, " ", std::to_string(l.startvertex), ">", std::to_string(l.endvertex), " s",
+        std::to_string(l.rightside), "/", std::to_string(l.leftside), " a", std::to_string(l.special),
+        l.getflag(linedef::impassable) != 0 ? " B" : "");
+  }
+  out += " | s";
+  for (const sidedef& s : m.sidedefs) add(out, " ", std::to_string(s.sector));
+  out += " | h";
+  for (const sector& s : m.sectors)
+    add(out, " ", std::to_string(s.floorheight), "/", std::to_string(s.ceilheight));
+  return out;
+}
+
+// Every case writes the same small map its own way, unless `want` says otherwise.
+const std::string plain =
+    "namespace = \"doom\";\n"
+    "vertex { x = 0; y = 0; }\n"
+    "vertex { x = 64; y = -64.5; }\n"
+    "linedef { v1 = 0; v2 = 1; sidefront = 0; sideback = 1; special = 11; blocking = true; }\n"
+    "sidedef { sector = 0; }\n"
+    "sidedef { sector = 1; }\n"
+    "sector { heightfloor = 8; heightceiling = 128; }\n"
+    "sector { heightfloor = -8; heightceiling = 128; }\n";
+const std::string plainmap = "v 0,0 64,4227072/65536 | l 0>1 s0/1 a11 B | s 0 1 | h 8/128 -8/128";
+
+TEST(Udmf, SyntaxCases) {
+  struct syntaxcase {
+    const char* what;
+    std::string textmap;
+    std::string want;
+  };
+  const syntaxcase cases[] = {
+      {"spaced out, with a namespace", plain, plainmap},
+      {"no white space, no namespace",
+       "vertex{x=0;y=0;}vertex{x=64;y=-64.5;}linedef{v1=0;v2=1;sidefront=0;sideback=1;special=11;blocking="
+       "true;}"
+       "sidedef{sector=0;}sidedef{sector=1;}sector{heightfloor=8;heightceiling=128;}"
+       "sector{heightfloor=-8;heightceiling=128;}",
+       plainmap},
+      {"comments anywhere, markers inside strings are text",
+       "// a map\n/* several\nlines */ vertex /**/ { x // the x\n= 0; y = 0; } vertex { x = 64; y = -64.5; "
+       "}\n"
+       "linedef { v1 = 0; v2 = 1; sidefront = 0; sideback = 1; special = 11; blocking = true; "
+       "comment = \"// not /* a comment\"; }\n"
+       "sidedef { sector = 0; } sidedef { sector = 1; }/* end */\n"
+       "sector { heightfloor = 8; heightceiling = 128; } sector { heightfloor = -8; heightceiling = 128; }//",
+       plainmap},
+      {"names, keys and keywords in any case",
+       "VERTEX { X = 0; Y = 0; } Vertex { x = 64; Y = -64.5; }\n"
+       "LineDef { V1 = 0; v2 = 1; SIDEFRONT = 0; SideBack = 1; SPECIAL = 11; Blocking = TRUE; }\n"
+       "SIDEDEF { Sector = 0; } sidedef { SECTOR = 1; }\n"
+       "Sector { HeightFloor = 8; HEIGHTCEILING = 128; } SECTOR { heightfloor = -8; heightceiling = 128; }",
+       plainmap},
+      {"hexadecimal, octal and signs",
+       "vertex { x = -0x0; y = +0; } vertex { x = 0x40; y = -64.5; }\n"
+       "linedef { v1 = 00; v2 = 01; sidefront = 0; sideback = +1; special = 013; blocking = true; }\n"
+       "sidedef { sector = 0x0; } sidedef { sector = 0X1; }\n"
+       "sector { heightfloor = 010; heightceiling = 0x80; } sector { heightfloor = -010; heightceiling = "
+       "0200; }",
+       plainmap},
+      {"floats with exponents and without digits after the point",
+       "vertex { x = 0.0; y = -0.0e5; } vertex { x = 6.4E+1; y = -645e-1; }\n"
+       "linedef { v1 = 0; v2 = 1; sidefront = 0; sideback = 1; special = 11; blocking = true; }\n"
+       "sidedef { sector = 0; } sidedef { sector = 1; }\n"
+       "sector { heightfloor = 8; heightceiling = 128; } sector { heightfloor = -8; heightceiling = 128; }",
+       "v 0,0 64,4227072/65536 | l 0>1 s0/1 a11 B | s 0 1 | h 8/128 -8/128"},
+      {"strings with escapes, keyword values, unknown keys and blocks",
+       "namespace = \"zdoom\"; version = 1.5; custom = some-keyword; flag = true;\n"
+       "thing { x = 5.0; y = 7; type = 1; }\n"
+       "vertex { x = 0; y = 0; user_note = \"a \\\"quoted\\\" } ; \\\\ text\"; }\n"
+       "udmf_extra { }\n"
+       "vertex { x = 64; y = -64.5; zfloor = 1.0e3; }\n"
+       "linedef { v1 = 0; v2 = 1; sidefront = 0; sideback = 1; special = 11; blocking = true; arg0 = 3;"
+       " twosided = true; }\n"
+       "sidedef { sector = 0; texturemiddle = \"STARTAN3\"; } sidedef { sector = 1; offsetx = -4; }\n"
+       "sector { heightfloor = 8; heightceiling = 128; texturefloor = \"FLOOR4_8\"; lightlevel = 160; }\n"
+       "sector { heightfloor = -8; heightceiling = 128; }",
+       plainmap},
+      {"optional fields left out, and the last of a repeated key",
+       "vertex { x = 1; x = 0; y = 0; } vertex { x = 64; y = -64.5; }\n"
+       "linedef { v1 = 0; v2 = 1; sidefront = 0; }\n"
+       "linedef { v1 = 1; v2 = 0; sidefront = 1; sideback = -1; blocking = true; blocking = false; special = "
+       "0; }\n"
+       "sidedef { sector = 0; } sidedef { sector = 1; } sector { } sector { heightceiling = 5; }",
+       "v 0,0 64,4227072/65536 | l 0>1 s0/-1 a0 1>0 s1/-1 a0 | s 0 1 | h 0/0 0/5"},
+      {"Windows line ends and tabs",
+       "vertex\r\n{\r\n\tx = 0;\r\n\ty = 0;\r\n}\r\nvertex{x=64;y=-64.5;}\r\n"
+       "linedef{v1=0;v2=1;sidefront=0;sideback=1;special=11;blocking=true;}\r\n"
+       "sidedef{sector=0;}sidedef{sector=1;}sector{heightfloor=8;heightceiling=128;}\r\n"
+       "sector{heightfloor=-8;heightceiling=128;}\r\n",
+       plainmap},
+      {"a special beyond 16 bits stays an action",
+       "linedef { v1 = 0; v2 = 0; sidefront = 0; special = 65536; }\n"
+       "vertex { x = 0; y = 0; } sidedef { sector = 0; } sector { heightfloor = 99999999999; }",
+       "v 0,0 | l 0>0 s0/-1 a65535 | s 0 | h 2147483647/0"},
+      {"nothing but comments", "// nothing\n/* at all */", "v | l | s | h"},
+      {"empty", "", "v | l | s | h"},
+  };
+  for (const auto& c : cases) {
+    const udmfresult r = readudmf(c.textmap);
+    ASSERT_FALSE(r.error) << c.what << ": line " << r.error->line << " " << tobytes(r.error->detail);
+    ASSERT_TRUE(r.m) << c.what;
+    EXPECT_EQ(describe(*r.m), c.want) << c.what;
+    EXPECT_EQ(r.m->fractionbits, 16) << c.what;
+  }
+}
+
+TEST(Udmf, ErrorCases) {
+  // Line 1 of every case: two vertices, one sidedef and one sector that are fine.
+  const std::string fine = "vertex{x=0;y=0;} vertex{x=1;y=1;} sidedef{sector=0;} sector{}\n";
+  struct errorcase {
+    std::string textmap;
+    std::int32_t line;
+    const char* detail;
+  };
+  const errorcase cases[] = {
+      // Syntax.
+      {fine + "linedef { blocking true; }", 2, "expected \"=\" after \"blocking\""},
+      {fine + "vertex { x = 0\n y = 0; }", 3, "expected \";\" after the value of \"x\""},
+      {fine + "vertex { x = ; y = 0; }", 2, "expected a value after \"x\" ="},
+      {fine + "vertex { x = 0; y = 0; }\n}", 3, "expected a block or a key, found \"}\""},
+      {fine + "vertex x = 1;", 2, "expected \"=\" or \"{\" after \"vertex\""},
+      {fine + "sector { inner { } }", 2, "expected \"=\" after \"inner\""},
+      {fine + "vertex { 1x = 0; }", 2, "expected a key or \"}\", found \"1x\""},
+      {fine + "vertex { \"x\" = 0; }", 2, "expected a key or \"}\", found a quoted string"},
+      {fine + "namespace = \"doom\";;", 2, "expected a block or a key, found \";\""},
+      {fine + "\n\nvertex {\n x = 0;\n y = 0;\n", 4, "the \"vertex\" block has no closing \"}\""},
+      {fine + "thing { note = \"open\n\n; }", 2, "a string has no closing quote"},
+      {fine + "thing { note = \"ends in a backslash\\", 2, "a string has no closing quote"},
+      {fine + "/* open\n */ /* still\nopen", 3, "a comment has no closing \"*/\""},
+      {fine + "// fine\n/*", 3, "a comment has no closing \"*/\""},
+      // Values of the wrong kind for the keys that are used.
+      {fine + "vertex { x = \"1\"; y = 0; }", 2, "\"x\" needs a number, found a quoted string"},
+      {fine + "vertex { x = 1; Y = abc; }", 2, "\"Y\" needs a number, found \"abc\""},
+      {fine + "vertex { x = 08; y = 0; }", 2, "\"x\" needs a number, found \"08\""},
+      {fine + "vertex { x = 1.5.5; y = 0; }", 2, "\"x\" needs a number, found \"1.5.5\""},
+      {fine + "linedef { v1 = 08; }", 2, "\"v1\" needs an integer, found \"08\""},
+      {fine + "linedef { v1 = 1.0; }", 2, "\"v1\" needs an integer, found \"1.0\""},
+      {fine + "sector { heightfloor = 0x; }", 2, "\"heightfloor\" needs an integer, found \"0x\""},
+      {fine + "linedef { blocking = 1; }", 2, "\"blocking\" needs true or false, found \"1\""},
+      {fine + "linedef { blocking = \"true\"; }", 2,
+       "\"blocking\" needs true or false, found a quoted string"},
+      {fine + "linedef { v1 = 9223372036854775808; }", 2, "the number \"9223372036854775808\" is too large"},
+      {fine + "vertex { x = 2147483648.00001; }", 2, "vertex 2 has x = 2147483648.00001, beyond +-2^31"},
+      {fine + "vertex { y = -0x80000001; }", 2, "vertex 2 has y = -0x80000001, beyond +-2^31"},
+      {fine + "vertex { x = 1e10; }", 2, "vertex 2 has x = 1e10, beyond +-2^31"},
+      // Required fields, reported at the block's name.
+      {fine + "vertex\n{ x = 0; }", 2, "vertex 2 has no \"y\""},
+      {fine + "vertex { y = 0; }", 2, "vertex 2 has no \"x\""},
+      {fine + "linedef { v2 = 0; sidefront = 0; }", 2, "linedef 0 has no \"v1\""},
+      {fine + "linedef { v1 = 0; sidefront = 0; }", 2, "linedef 0 has no \"v2\""},
+      {fine + "linedef { v1 = 0; v2 = 1; sideback = 0; }", 2, "linedef 0 has no \"sidefront\""},
+      {fine + "SideDef { }", 2, "sidedef 1 has no \"sector\""},
+      // References, reported at the number; of several bad ones the first in the text.
+      {fine + "linedef {\n v1 = 0;\n v2 = 2;\n sidefront = 0; }", 4,
+       "linedef 0 names vertex 2, but there are 2 vertices"},
+      {fine + "linedef { v1 = -1; v2 = 0; sidefront = 0; }", 2,
+       "linedef 0 names vertex -1, but there are 2 vertices"},
+      {fine + "linedef { v1 = 0; v2 = 1; sidefront = -1; }", 2,
+       "linedef 0 names sidedef -1, but there is 1 sidedef"},
+      {fine + "linedef { v1 = 0; v2 = 1; sidefront = 0; sideback = -2; }", 2,
+       "linedef 0 names sidedef -2, but there is 1 sidedef"},
+      {fine + "linedef { v1 = 0; v2 = 1; sidefront = 0; }\nlinedef { v1 = 0; v2 = 1; sidefront = 0; sideback "
+              "= 1; }",
+       3, "linedef 1 names sidedef 1, but there is 1 sidedef"},
+      {fine + "sidedef { sector = 1; }", 2, "sidedef 1 names sector 1, but there is 1 sector"},
+      {"sidedef { sector = 0; }", 1, "sidedef 0 names sector 0, but there are 0 sectors"},
+      {fine + "linedef { v1 = 5; v2 = 1; sidefront = 0; }\nsidedef { sector = 7; }", 2,
+       "linedef 0 names vertex 5, but there are 2 vertices"},
+      {"linedef { v1 = 0; v2 = 0; sidefront = 1; }\n\nsidedef { sector = 7; }\nvertex { x = 0; y = 0; }", 1,
+       "linedef 0 names sidedef 1, but there is 1 sidedef"},
+      {"\nsidedef { sector = 7; }\nlinedef { v1 = 3; v2 = 0; sidefront = 0; }\nvertex { x = 0; y = 0; }", 2,
+       "sidedef 0 names sector 7, but there are 0 sectors"},
+      {"linedef { v1 = 0; v2 = 0; sidefront = 0; }", 1, "linedef 0 names vertex 0, but there are 0 vertices"},
+  };
+  for (const auto& c : cases) {
+    const udmfresult r = readudmf(c.textmap);
+    ASSERT_TRUE(r.error) << c.textmap;
+    EXPECT_FALSE(r.m) << c.textmap;
+    EXPECT_EQ(tobytes(r.error->detail), c.detail) << c.textmap;
+    EXPECT_EQ(r.error->line, c.line) << c.textmap;
+  }
+}
+
+TEST(Udmf, CoordinatesRoundToTheNearest65536thHalvesAwayFromZero) {
+  // Wanted values worked out with exact rational arithmetic, apart from the reader.
+  const std::pair<const char*, std::int64_t> cases[] = {
+      {"1", 65536},
+      {"0.5", 32768},
+      {"0.00000762939453125", 1},  // exactly half of 1/65536
+      {"-0.00000762939453125", -1},
+      {"0.0000076293945312499999999999", 0},  // a hair below half, past twenty digits
+      {"-0.0000076293945312499", 0},
+      {"0.00000762939453125000000000001", 1},
+      {"1.5e-5", 1},
+      {"7.62939453125E-6", 1},
+      {"0.1", 6554},
+      {"-0.1", -6554},
+      {"32767.99999", 2147483647},
+      {"3.14159265358979323846264338327950288", 205887},
+      {"12345678901234567890e-19", 80909},
+      {"0.000000000000000000000000001e27", 65536},
+      {"100e-2", 65536},
+      {"-64.5", -4227072},
+      {"2147483648", std::int64_t{1} << 47},
+      {"-2147483648.0", -(std::int64_t{1} << 47)},
+      {"2147483648.000007", std::int64_t{1} << 47},  // rounds down onto the limit
+      {"0x7fffffff", std::int64_t{0x7fffffff} << 16},
+      {"-017", -15 * 65536},
+      {"0e999999999999", 0},
+      {"5e-999999999999", 0},
+  };
+  for (const auto& [literal, want] : cases) {
+    const udmfresult r = readudmf(std::string("vertex { x = ") + literal + "; y = " + literal + "; }");
+    ASSERT_TRUE(r.m) << literal << ": " << tobytes(r.error->detail);
+    EXPECT_EQ(r.m->vertexes.at(0).x, want) << literal;
+    EXPECT_EQ(r.m->vertexes.at(0).y, -want) << literal;
+  }
+}
+
+TEST(Udmf, ErrorLine) {
+  EXPECT_EQ(udmferrorline(u"MAP01", udmferror{12, u"expected \"=\" after \"blocking\""}),
+            u"Error in TEXTMAP of \"MAP01\" at line 12: expected \"=\" after \"blocking\".");
+}
+
+}  // namespace
+}  // namespace tracewell
