@@ -29,7 +29,7 @@ udmfcost runudmfread(const std::string& wadpath, std::int32_t size, std::int32_t
     const result<std::shared_ptr<map>> made = map::Create(w->getmaplumps(name, wad::maplumps), wad::DOOM);
     if (!made.ok()) continue;
     const std::shared_ptr<map>& m = made.value();
-    texts.push_back(testing::toudmf(*m));
+    texts.push_back(testkit::toudmf(*m));
     cost.bytes += texts.back().size();
     cost.lines += m->linedefs.size();
     const result<std::unique_ptr<TPixmap>> drawn = render(*m, size, size, margin, black, {}, {}, 0);

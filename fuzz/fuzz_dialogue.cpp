@@ -15,7 +15,7 @@
 #include "testlib/wadbuilder.h"
 
 using namespace tracewell;
-using namespace tracewell::testing;
+using namespace tracewell::testkit;
 
 namespace {
 

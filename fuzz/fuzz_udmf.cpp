@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const map& m = *r.m;
   checkmap(m);
   // Written back and read again, the map is the same to the last 1/65536.
-  const udmfresult again = readudmf(testing::toudmf(m));
+  const udmfresult again = readudmf(testkit::toudmf(m));
   if (!again.m || !samemap(m, *again.m)) fuzz::broken("the map written as UDMF reads back differently");
   const auto status = fuzz::runquiet("", [&] {
     for (const imagesize& s : sizes) {

@@ -16,7 +16,7 @@
 namespace {
 
 using namespace tracewell;
-using namespace tracewell::testing;
+using namespace tracewell::testkit;
 
 // Two rooms side by side with every kind of line the renderer sorts: one-sided
 // walls, two-sided lines with floor, ceiling and both changes, action lines,

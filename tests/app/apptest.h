@@ -17,7 +17,7 @@
 #include "testlib/pngdecode.h"
 #include "testlib/wadbuilder.h"
 
-namespace tracewell::testing {
+namespace tracewell::testkit {
 
 // Console output as the tool writes it: every "\n" of `s` becomes CR LF, and
 // each "<LF>" a bare line feed (the separator inside the map and scheme lists).
@@ -133,4 +133,4 @@ class toolfolder : public ::testing::Test {
   std::optional<workingfolder> cwd;
 };
 
-}  // namespace tracewell::testing
+}  // namespace tracewell::testkit

@@ -12,8 +12,8 @@ namespace tracewell {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::crlf;
-using testing::runscripted;
+using testkit::crlf;
+using testkit::runscripted;
 
 const std::string banner =
     "Tracewell v1.0\nOutput PNG images of maps in WADs in the same visual style as DOOM's automap.\n";
@@ -25,10 +25,10 @@ std::string leaveblank(const std::string& prompt, const std::string& value) {
   return prompt + "\n(Leave blank for \"" + value + "\")\n> ";
 }
 
-class BadAnswers : public testing::toolfolder {
+class BadAnswers : public testkit::toolfolder {
  protected:
   // The tool from its start, with `input` on standard input, until the input ends.
-  testing::session session(const std::string& input) {
+  testkit::session session(const std::string& input) {
     return runscripted(input, [] {
       const char* const argv[] = {"tracewell"};
       runtool(1, argv);
@@ -98,9 +98,9 @@ TEST_F(BadAnswers, NulInTheOutputPatternCreatesNoFile) {
 // Sizes the prompts take without question, on a map that spans the whole
 // 16-bit coordinate range: what is printed and which file is written.
 TEST_F(BadAnswers, EdgeSizesAndMarginsOnTheWidestMap) {
-  testing::mapdata m = testing::squaremap();
+  testkit::mapdata m = testkit::squaremap();
   m.vertexes = {{-32768, -32768}, {-32768, 32767}, {32767, 32767}, {32767, -32768}};
-  testing::wadbuilder b;
+  testkit::wadbuilder b;
   b.addmap("MAP01", m);
   b.write(dir / "wide.wad");
 
@@ -140,7 +140,7 @@ TEST_F(BadAnswers, EdgeSizesAndMarginsOnTheWidestMap) {
       EXPECT_TRUE(written().empty());
       continue;
     }
-    const testing::decodedpng png = testing::decodepng(dir / "out" / "MAP01.png");
+    const testkit::decodedpng png = testkit::decodepng(dir / "out" / "MAP01.png");
     ASSERT_TRUE(png.ok);
     EXPECT_EQ(png.width, c.pngw);
     EXPECT_EQ(png.height, c.pngh);

@@ -8,8 +8,8 @@
 namespace tracewell {
 namespace {
 
-using testing::crlf;
-using testing::runscripted;
+using testkit::crlf;
+using testkit::runscripted;
 
 std::shared_ptr<scheme> named(const text& name) {
   auto s = std::make_shared<scheme>();
@@ -77,11 +77,11 @@ TEST(Dialogue, InputOffersTheDefaultAndKeepsAnswersAsTyped) {
   }
 }
 
-class DialogueRun : public testing::toolfolder {};
+class DialogueRun : public testkit::toolfolder {};
 
 TEST_F(DialogueRun, RefusesEachBadAnswerAndAsksAgain) {
-  testing::wadbuilder("JUNK").write(dir / "notawad.wad");
-  testing::wadbuilder nomaps;
+  testkit::wadbuilder("JUNK").write(dir / "notawad.wad");
+  testkit::wadbuilder nomaps;
   nomaps.addlump("PLAYPAL", std::string(768, '\0'));
   nomaps.addlump("E1M1");
   nomaps.write(dir / "nomaps.wad");

@@ -11,10 +11,10 @@ namespace tracewell {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::crlf;
-using testing::processresult;
-using testing::readfile;
-using testing::writefile;
+using testkit::crlf;
+using testkit::processresult;
+using testkit::readfile;
+using testkit::writefile;
 
 const std::string banner =
     "Tracewell v1.0\nOutput PNG images of maps in WADs in the same visual style as DOOM's automap.\n";
@@ -56,12 +56,12 @@ class EndToEnd : public ::testing::Test {
     fs::create_directories(elsewhere);
     fs::copy_file(TRACEWELL_EXE, tool / "tracewell");
     fs::permissions(tool / "tracewell", fs::perms::owner_all, fs::perm_options::add);
-    writefile(tool / "settings.txt", testing::testsettings);
-    testing::testwad().write(tool / "test.wad");
+    writefile(tool / "settings.txt", testkit::testsettings);
+    testkit::testwad().write(tool / "test.wad");
   }
 
   processresult run(const std::string& input, const std::vector<std::string>& args = {}) const {
-    return testing::runprocess((tool / "tracewell").string(), args, input, elsewhere);
+    return testkit::runprocess((tool / "tracewell").string(), args, input, elsewhere);
   }
 
   std::vector<std::string> written() const {
@@ -71,7 +71,7 @@ class EndToEnd : public ::testing::Test {
     return names;
   }
 
-  testing::tempdir root;
+  testkit::tempdir root;
   const fs::path tool = root / "tool";
   const fs::path elsewhere = root / "elsewhere";
 };
@@ -96,9 +96,9 @@ TEST_F(EndToEnd, CyclesForOneMapAndForAllOfferThePreviousAnswers) {
                         dialogue(third) + "Outputting map...\n\nFinished outputting!\n\n" +  //
                         leaveblank("Input WAD path?", "test.wad")));
   ASSERT_EQ(written(), (std::vector<std::string>{"MAP01.png", "second-MAP01.png", "second-MAP02.png"}));
-  testing::expectredsquare(tool / "out" / "MAP01.png");
+  testkit::expectredsquare(tool / "out" / "MAP01.png");
   for (const char* name : {"second-MAP01.png", "second-MAP02.png"}) {
-    const testing::decodedpng png = testing::decodepng(tool / "out" / name);
+    const testkit::decodedpng png = testkit::decodepng(tool / "out" / name);
     ASSERT_TRUE(png.ok) << name;
     EXPECT_EQ(png.width, 32);
     EXPECT_EQ(png.height, 48);
@@ -108,7 +108,7 @@ TEST_F(EndToEnd, CyclesForOneMapAndForAllOfferThePreviousAnswers) {
 }
 
 TEST_F(EndToEnd, CommandLineWadOpensOnceAndFurtherArgumentsAreIgnored) {
-  testing::testwad().write(tool / "other.wad");
+  testkit::testwad().write(tool / "other.wad");
   const processresult r = run("map02\n\n\n\n\n\n\n", {"other.wad", "test.wad", "ignored"});
   EXPECT_EQ(r.status, 0);
   defaults d;
@@ -116,7 +116,7 @@ TEST_F(EndToEnd, CommandLineWadOpensOnceAndFurtherArgumentsAreIgnored) {
                         "Outputting map...\n\nFinished outputting!\n\n" +
                         leaveblank("Input WAD path?", "other.wad")));
   ASSERT_EQ(written(), std::vector<std::string>{"MAP02.png"});
-  testing::expectredsquare(tool / "out" / "MAP02.png");
+  testkit::expectredsquare(tool / "out" / "MAP02.png");
 }
 
 TEST_F(EndToEnd, UnusableSettingsStopBeforeTheBanner) {
@@ -140,11 +140,11 @@ TEST_F(EndToEnd, UnusableSettingsStopBeforeTheBanner) {
 }
 
 TEST_F(EndToEnd, FatalStopInTheMapEndsAfterEnter) {
-  testing::mapdata bad = testing::squaremap();
+  testkit::mapdata bad = testkit::squaremap();
   bad.linedefs[2].startvertex = 4;  // one past the last vertex
-  testing::wadbuilder b;
+  testkit::wadbuilder b;
   b.addmap("MAP01", bad);
-  b.addmap("MAP02", testing::squaremap());
+  b.addmap("MAP02", testkit::squaremap());
   b.addlump("MAPINFO");
   b.write(tool / "bad.wad");
   const processresult r = run("bad.wad\nALL\n\n\n\n\n\n\n\nnever read\n");
@@ -198,7 +198,7 @@ TEST_F(EndToEnd, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
             crlf(banner + "\n" + leaveblank("Input WAD path?", "test.wad") + again + again + again));
 
   // An include that is a FIFO fails like a missing file; the rest of the settings stays usable.
-  writefile(tool / "settings.txt", std::string(testing::testsettings) + "#more[ include: pipe; ]");
+  writefile(tool / "settings.txt", std::string(testkit::testsettings) + "#more[ include: pipe; ]");
   EXPECT_EQ(run("").out, crlf(banner + "\n" + leaveblank("Input WAD path?", "test.wad")));
   fs::remove(tool / "settings.txt");
   ASSERT_EQ(mkfifo((tool / "settings.txt").c_str(), 0600), 0);
@@ -217,7 +217,7 @@ TEST_F(EndToEnd, SignalsDuringAWriteLeaveNoTemporaryFile) {
   for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
     writefile(tool / "out" / "MAP01.png", "old");
     bool seen = false;
-    const processresult r = testing::runprocess((tool / "tracewell").string(), {},
+    const processresult r = testkit::runprocess((tool / "tracewell").string(), {},
                                                 "\nMAP01\n\n8192\n8192\n\n\n\n", elsewhere, [&](int pid) {
                                                   for (int i = 0; i < 60000 && !(seen = temporary()); ++i)
                                                     usleep(1000);
@@ -243,9 +243,9 @@ TEST_F(EndToEnd, TheToolNeverWritesOverItsOwnInputs) {
 }
 
 TEST_F(EndToEnd, WadEndingInsideItsDirectoryIsAStreamFailure) {
-  testing::wadbuilder b;
-  b.addmap("MAP01", testing::squaremap());
-  writefile(tool / "short.wad", testing::truncated(b.bytes(), b.bytes().size() - 5));
+  testkit::wadbuilder b;
+  b.addmap("MAP01", testkit::squaremap());
+  writefile(tool / "short.wad", testkit::truncated(b.bytes(), b.bytes().size() - 5));
   const processresult r = run("short.wad\n");
   EXPECT_EQ(r.status, 255);
   EXPECT_EQ(r.err, "Error reading from stream");
@@ -260,8 +260,8 @@ TEST_F(EndToEnd, BuildPutsTheDeliveredSettingsBesideTheProgram) {
 
 // A newcomer's first run: Enter at every prompt but the map.
 TEST_F(EndToEnd, DeliveredSettingsDrawFreedoomMap01) {
-  if (testing::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
-  if (testing::freedoom2path() != "/usr/share/games/doom/freedoom2.wad")
+  if (testkit::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  if (testkit::freedoom2path() != "/usr/share/games/doom/freedoom2.wad")
     GTEST_SKIP() << "freedoom2.wad elsewhere";
   fs::copy_file(fs::path(TRACEWELL_SOURCE_DIR) / "settings.txt", tool / "settings.txt",
                 fs::copy_options::overwrite_existing);
@@ -275,7 +275,7 @@ TEST_F(EndToEnd, DeliveredSettingsDrawFreedoomMap01) {
       std::string::npos);
   EXPECT_NE(r.out.find(crlf("> \nOutputting map...\n\nFinished outputting!\n\n")), std::string::npos)
       << r.out;
-  const testing::decodedpng png = testing::decodepng(tool / "MAP01.png");
+  const testkit::decodedpng png = testkit::decodepng(tool / "MAP01.png");
   ASSERT_TRUE(png.ok);
   EXPECT_EQ(png.width, 1024u);
   EXPECT_EQ(png.height, 1024u);

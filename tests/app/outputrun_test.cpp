@@ -10,17 +10,17 @@
 namespace tracewell {
 namespace {
 
-using testing::crlf;
-using testing::runscripted;
+using testkit::crlf;
+using testkit::runscripted;
 
-class OutputRun : public testing::toolfolder {
+class OutputRun : public testkit::toolfolder {
  protected:
   // A console as a completed dialogue leaves it: test.wad open, scheme "Red".
   std::shared_ptr<console> ready(const text& mapname, const text& pattern,
                                  const text& wadpath = u"test.wad") {
     std::shared_ptr<console> c = load();
     c->wstream = bytestream::openread(wadpath);
-    c->w = testing::readwad(c->wstream);
+    c->w = testkit::readwad(c->wstream);
     c->maps = c->w->getmapnames();
     c->mapname = mapname;
     c->format = wad::DOOM;
@@ -57,7 +57,7 @@ TEST_F(OutputRun, OneMapGoesToThePatternWithEveryPlaceholderReplaced) {
     EXPECT_FALSE(s.exitstatus);
     EXPECT_EQ(s.out, "Outputting map...\r\n");
     EXPECT_EQ(written(), std::vector<std::string>{k.file}) << toutf8(k.pattern);
-    testing::expectredsquare(dir / "out" / k.file);
+    testkit::expectredsquare(dir / "out" / k.file);
   }
 }
 
@@ -87,8 +87,8 @@ TEST_F(OutputRun, AllMapsGoOnPastAMapThatFails) {
                         "Failed to load map lumps for \"MAPINFO\". Image not outputted.\n"));
   EXPECT_EQ(written(), (std::vector<std::string>{"MAP01.png", "MAP02.png"}));
   // A bigger room fills the same picture: the map is scaled to the image.
-  testing::expectredsquare(dir / "out" / "MAP01.png");
-  testing::expectredsquare(dir / "out" / "MAP02.png");
+  testkit::expectredsquare(dir / "out" / "MAP01.png");
+  testkit::expectredsquare(dir / "out" / "MAP02.png");
 }
 
 TEST_F(OutputRun, ImagesThatCannotBeMadeOrWrittenAreReportedAndTheRunGoesOn) {
@@ -113,7 +113,7 @@ TEST_F(OutputRun, ImagesThatCannotBeMadeOrWrittenAreReportedAndTheRunGoesOn) {
     std::filesystem::remove_all(dir / "out");
     std::filesystem::create_directory(dir / "out");
     // A picture from an earlier run survives a failed write.
-    testing::writefile(dir / "out" / "MAP02.png", "older");
+    testkit::writefile(dir / "out" / "MAP02.png", "older");
     const auto c = ready(u"ALL", k.pattern);
     c->width = k.width;
     c->height = k.height;
@@ -124,7 +124,7 @@ TEST_F(OutputRun, ImagesThatCannotBeMadeOrWrittenAreReportedAndTheRunGoesOn) {
                           "Failed to load map lumps for \"MAPINFO\". Image not outputted.\n"))
         << k.width;
     EXPECT_EQ(written(), std::vector<std::string>{"MAP02.png"}) << k.width;
-    EXPECT_EQ(testing::readfile(dir / "out" / "MAP02.png"), "older");
+    EXPECT_EQ(testkit::readfile(dir / "out" / "MAP02.png"), "older");
   }
 }
 
@@ -143,9 +143,9 @@ TEST_F(OutputRun, MapReadFailuresEndTheRunInOrder) {
       {"VERTEXES", 1, -1, "", "Error reading from stream"},
   };
   for (const auto& k : cases) {
-    testing::wadbuilder b;
-    b.addmap("MAP01", testing::squaremap());
-    b.addmap("MAP02", testing::squaremap());
+    testkit::wadbuilder b;
+    b.addmap("MAP01", testkit::squaremap());
+    b.addmap("MAP02", testkit::squaremap());
     const auto end = static_cast<std::int32_t>(b.bytes().size());
     b.entry(*b.find(k.lump, *b.find("MAP02"))).filepos = end + k.pastend;
     b.entry(*b.find("SECTORS", *b.find("MAP02"))).filepos = -1;  // checked only after the lump above
@@ -174,8 +174,8 @@ TEST_F(OutputRun, LongPatternsAndStarsInMapNamesExpandAsBefore) {
   EXPECT_EQ(s.out, crlf("Outputting map...\nFailed to write PNG file \"" +
                         toutf8(replaceall(replaceall(pattern, u"%", u"MAP01"), u"*", stamp)) + "\".\n"));
 
-  testing::wadbuilder b;
-  b.addmap("M*", testing::squaremap());
+  testkit::wadbuilder b;
+  b.addmap("M*", testkit::squaremap());
   b.write(dir / "star.wad");
   c->wstream = bytestream::openread(u"star.wad");
   c->w = wad::read(c->wstream, 0).value();

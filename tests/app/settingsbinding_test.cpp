@@ -8,10 +8,10 @@
 namespace tracewell {
 namespace {
 
-using testing::crlf;
-using testing::runscripted;
-using testing::tempdir;
-using testing::writefile;
+using testkit::crlf;
+using testkit::runscripted;
+using testkit::tempdir;
+using testkit::writefile;
 
 TEST(SettingsBinding, ReadsEveryKeyAndKeepsSchemesLastFirst) {
   tempdir dir;
@@ -118,7 +118,7 @@ TEST(SettingsBinding, UnusableFileEndsWithItsMessageAfterEnter) {
     for (const std::string input : {"\n", ""}) {  // Enter, or the end of input
       tempdir dir;
       if (k.content) writefile(dir / "settings.txt", k.content);
-      testing::workingfolder cwd(dir.path());
+      testkit::workingfolder cwd(dir.path());
       std::shared_ptr<console> c;
       const auto s = runscripted(input, [&] { c = console::readpath(u"settings.txt"); });
       EXPECT_EQ(s.exitstatus, 0) << k.message;

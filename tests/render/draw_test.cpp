@@ -13,7 +13,7 @@
 namespace tracewell {
 namespace {
 
-using testing::plainline;
+using testkit::plainline;
 
 constexpr std::int32_t argb(std::uint32_t v) {
   return static_cast<std::int32_t>(v);

@@ -15,9 +15,9 @@ namespace tracewell {
 namespace {
 
 std::shared_ptr<map> loadmap01() {
-  const std::string path = testing::freedoom2path();
+  const std::string path = testkit::freedoom2path();
   if (path.empty()) return nullptr;
-  auto w = testing::readwad(bytestream::openread(fromutf8(path)));
+  auto w = testkit::readwad(bytestream::openread(fromutf8(path)));
   if (!w) return nullptr;
   auto made = map::Create(w->getmaplumps(u"MAP01", wad::maplumps), wad::DOOM);
   return made.ok() ? std::move(made).value() : nullptr;
@@ -25,7 +25,7 @@ std::shared_ptr<map> loadmap01() {
 
 // Renders MAP01 the way the tool does by default.
 TEST(Freedoom2, Map01LooksLikeAnAutomap) {
-  if (testing::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  if (testkit::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
   const auto m = loadmap01();
   ASSERT_TRUE(m);
   auto p = render(*m, 1024, 1024, 16, black, {}, {}, 1).value();
@@ -59,9 +59,9 @@ TEST(Freedoom2, Map01LooksLikeAnAutomap) {
   EXPECT_TRUE((left == 16 && right == 1008) || (top == 16 && bottom == 1008))
       << left << " " << right << " " << top << " " << bottom;
 
-  testing::tempdir dir;
+  testkit::tempdir dir;
   ASSERT_EQ(WritePNG(*p, fromutf8((dir / "MAP01.png").string()), 5), 1);
-  const auto d = testing::decodepng(dir / "MAP01.png");
+  const auto d = testkit::decodepng(dir / "MAP01.png");
   ASSERT_TRUE(d.ok);
   ASSERT_EQ(d.bytes.size(), 1024u * 1024u * 4u);
   EXPECT_EQ(std::memcmp(d.bytes.data(), p->PixelPtr(0, 0), d.bytes.size()), 0);
@@ -70,7 +70,7 @@ TEST(Freedoom2, Map01LooksLikeAnAutomap) {
 // Translucent lines, no margin and an image of other proportions than the map: every
 // point is where the point-by-point walk puts it, the ones past the edge left out.
 TEST(Freedoom2, Map01TranslucentMatchesThePlainWalk) {
-  if (testing::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  if (testkit::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
   const auto m = loadmap01();
   ASSERT_TRUE(m);
   const std::vector<std::int32_t> colours = {static_cast<std::int32_t>(0x40FFFFFFu),
@@ -96,7 +96,7 @@ TEST(Freedoom2, Map01TranslucentMatchesThePlainWalk) {
       for (std::size_t i = 0; i < slots.size(); ++i) {
         if (!slots[i] || order[i] != pass) continue;
         for (const renderline& l : *slots[i]) {
-          testing::plainline(*want, f.column(l.x0), f.row(l.y0), f.column(l.x1), f.row(l.y1), colours[i]);
+          testkit::plainline(*want, f.column(l.x0), f.row(l.y0), f.column(l.x1), f.row(l.y1), colours[i]);
         }
       }
     }

@@ -11,7 +11,7 @@
 namespace tracewell {
 namespace {
 
-using testing::plainline;
+using testkit::plainline;
 
 // A buffer of `w` x `h` whose pixels are all different and cover every
 // channel value, alpha 0 and 255 included.

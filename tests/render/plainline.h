@@ -6,7 +6,7 @@
 
 #include "render/draw.h"
 
-namespace tracewell::testing {
+namespace tracewell::testkit {
 
 // Every point of the walk from (x0, y0) to (x1, y1) goes through blendpixel,
 // inside the buffer or not; returns the number of points.
@@ -31,4 +31,4 @@ inline std::int64_t plainline(TPixmap& p, std::int64_t x0, std::int64_t y0, std:
   }
 }
 
-}  // namespace tracewell::testing
+}  // namespace tracewell::testkit

@@ -18,11 +18,11 @@ namespace tracewell {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::decodedpng;
-using testing::decodepng;
-using testing::readfile;
-using testing::tempdir;
-using testing::writefile;
+using testkit::decodedpng;
+using testkit::decodepng;
+using testkit::readfile;
+using testkit::tempdir;
+using testkit::writefile;
 
 std::unique_ptr<TPixmap> threebytwo() {
   auto p = TPixmap::Create(3, 2);

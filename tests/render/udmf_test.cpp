@@ -32,9 +32,9 @@ bool samepixels(const TPixmap& a, const TPixmap& b) {
 }
 
 TEST(UdmfDrawing, FreedoomMapsDrawAsTheirBinaryForm) {
-  const std::string path = testing::freedoom2path();
+  const std::string path = testkit::freedoom2path();
   if (path.empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
-  const auto w = testing::readwad(bytestream::openread(fromutf8(path)), wad::DOOM);
+  const auto w = testkit::readwad(bytestream::openread(fromutf8(path)), wad::DOOM);
   ASSERT_TRUE(w);
   int maps = 0;
   for (const text& name : w->getmapnames()) {
@@ -44,7 +44,7 @@ TEST(UdmfDrawing, FreedoomMapsDrawAsTheirBinaryForm) {
     ++maps;
     // Whole units as integers, then every coordinate halved, and divided by 65536, written with a point.
     for (const int halvings : {0, 1, 16}) {
-      const udmfresult r = readudmf(testing::toudmf(*binary, halvings));
+      const udmfresult r = readudmf(testkit::toudmf(*binary, halvings));
       ASSERT_TRUE(r.m) << tobytes(name) << " line " << r.error->line << ": " << tobytes(r.error->detail);
       ASSERT_EQ(r.m->linedefs.size(), binary->linedefs.size());
       for (const auto& [width, height, margin] : {std::tuple{256, 256, 0}, std::tuple{1024, 768, 16}}) {

@@ -16,16 +16,16 @@
 namespace tracewell {
 namespace {
 
-using testing::runscripted;
-using testing::tempdir;
-using testing::writefile;
+using testkit::runscripted;
+using testkit::tempdir;
+using testkit::writefile;
 
 // Parses `main` in a folder holding `files`. A parse that logs more than
 // `budget` messages is cut off (the log hook ends it as an exit request), so
 // a runaway include recursion fails the test at once instead of hanging it.
 struct parsed {
   std::shared_ptr<dictnode> root;
-  testing::session s;
+  testkit::session s;
   bool cutoff = false;
 };
 

@@ -11,8 +11,8 @@
 namespace tracewell {
 namespace {
 
-using testing::tempdir;
-using testing::writefile;
+using testkit::tempdir;
+using testkit::writefile;
 
 const text messages[] = {
     u" dictnode: Encountered unexpected end-of-file while looking for node definition.",
@@ -51,7 +51,7 @@ struct parsed {
 
 parsed parsepath(const text& path) {
   parsed p;
-  p.log = testing::runscripted("", [&] { p.node = dictnode::parsefile(path).value(); }).log;
+  p.log = testkit::runscripted("", [&] { p.node = dictnode::parsefile(path).value(); }).log;
   return p;
 }
 

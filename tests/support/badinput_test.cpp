@@ -10,8 +10,8 @@
 namespace tracewell {
 namespace {
 
-using testing::tempdir;
-using testing::writefile;
+using testkit::tempdir;
+using testkit::writefile;
 
 TEST(PathBadInput, NulInsideAPathNamesNoFile) {
   tempdir dir;
@@ -23,7 +23,7 @@ TEST(PathBadInput, NulInsideAPathNamesNoFile) {
     EXPECT_FALSE(usablepath(path));
     EXPECT_EQ(bytestream::openread(path), nullptr);
     EXPECT_EQ(bytestream::openwrite(path), nullptr);
-    EXPECT_EQ(testing::readfile(dir / "a.wad"), "PWAD");  // not truncated by the write attempt
+    EXPECT_EQ(testkit::readfile(dir / "a.wad"), "PWAD");  // not truncated by the write attempt
   }
   EXPECT_EQ(bytestream::openwrite(fromutf8((dir / "new.png").string()) + text(1, u'\0')), nullptr);
   EXPECT_FALSE(std::filesystem::exists(dir / "new.png"));

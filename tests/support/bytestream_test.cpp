@@ -9,8 +9,8 @@
 namespace tracewell {
 namespace {
 
-using testing::openbytes;
-using testing::tempdir;
+using testkit::openbytes;
+using testkit::tempdir;
 
 TEST(ByteStream, ReadsLittleEndianFieldsWithTheirSigns) {
   tempdir dir;
@@ -154,7 +154,7 @@ TEST(ByteStream, WritesReadBack) {
 TEST(ByteStream, BackslashesSeparateFolders) {
   tempdir dir;
   std::filesystem::create_directory(dir / "sub");
-  testing::writefile(dir / "sub" / "f.wad", "PWAD");
+  testkit::writefile(dir / "sub" / "f.wad", "PWAD");
   const std::string withbackslash = dir.path().string() + "\\sub\\f.wad";
   auto s = bytestream::openread(fromutf8(withbackslash));
   ASSERT_TRUE(s);

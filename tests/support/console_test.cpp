@@ -13,7 +13,7 @@
 namespace tracewell {
 namespace {
 
-using testing::runscripted;
+using testkit::runscripted;
 
 TEST(Console, PrintLineEndsWithCrLfInUtf8) {
   const auto s = runscripted("", [] {
@@ -39,8 +39,8 @@ TEST(Console, ReadLineShowsThePromptDropsCrAndDecodesUtf8) {
 
 // The real standard input: run in a child whose stdin is a file.
 TEST(ConsoleDeathTest, StandardInputLinesAndEnd) {
-  testing::tempdir dir;
-  testing::writefile(dir / "in", "a\r\n\xE2\x82\xAC\nend");
+  testkit::tempdir dir;
+  testkit::writefile(dir / "in", "a\r\n\xE2\x82\xAC\nend");
   const auto body = [&] {
     if (std::freopen((dir / "in").c_str(), "rb", stdin) == nullptr) std::exit(3);
     std::string report;

@@ -55,16 +55,16 @@ TEST(Timestamp, NowIsALocalCalendarTime) {
 }
 
 TEST(Timestamp, BinaryFormIsSixLittleEndianFieldsFromHour) {
-  testing::tempdir dir;
+  testkit::tempdir dir;
   const text path = fromutf8((dir / "t.bin").string());
   const timestamp t = timestamp::Create(2014, 3, 6, 13, 5, -9);
   {
     auto w = bytestream::openwrite(path);
     EXPECT_TRUE(t.write(*w).ok());
   }
-  const std::string bytes = testing::readfile(dir / "t.bin");
+  const std::string bytes = testkit::readfile(dir / "t.bin");
   std::string want;
-  for (const std::int32_t v : {13, 5, -9, 6, 3, 2014}) testing::puts32(want, want.size(), v);
+  for (const std::int32_t v : {13, 5, -9, 6, 3, 2014}) testkit::puts32(want, want.size(), v);
   EXPECT_EQ(bytes, want);
   auto r = bytestream::openread(path);
   const auto read = timestamp::read(*r);

@@ -13,7 +13,7 @@
 #include "support/debuglog.h"
 #include "support/process.h"
 
-namespace tracewell::testing {
+namespace tracewell::testkit {
 
 std::optional<std::string> scriptedterminal::readrawline() {
   if (pos_ >= input_.size()) return std::nullopt;
@@ -109,4 +109,4 @@ std::string freedoom2path() {
   return std::filesystem::exists(p) ? p : std::string();
 }
 
-}  // namespace tracewell::testing
+}  // namespace tracewell::testkit

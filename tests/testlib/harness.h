@@ -10,7 +10,7 @@
 
 #include "support/terminal.h"
 
-namespace tracewell::testing {
+namespace tracewell::testkit {
 
 // A terminal fed from a fixed input text that records everything written.
 class scriptedterminal : public terminal {
@@ -75,4 +75,4 @@ void writefile(const std::filesystem::path& p, const std::string& bytes);
 // Path of Debian's freedoom2.wad, or "" when it is not installed.
 std::string freedoom2path();
 
-}  // namespace tracewell::testing
+}  // namespace tracewell::testkit

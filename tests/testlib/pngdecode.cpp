@@ -5,7 +5,7 @@
 
 #include "testlib/harness.h"
 
-namespace tracewell::testing {
+namespace tracewell::testkit {
 
 namespace {
 std::uint32_t bigendian(const std::string& s, std::size_t at) {
@@ -38,4 +38,4 @@ decodedpng decodepng(const std::filesystem::path& path) {
   return d;
 }
 
-}  // namespace tracewell::testing
+}  // namespace tracewell::testkit

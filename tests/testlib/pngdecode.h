@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace tracewell::testing {
+namespace tracewell::testkit {
 
 struct decodedpng {
   bool ok = false;  // libpng read the whole image
@@ -26,4 +26,4 @@ struct decodedpng {
 // Reads `path`; `ok` is false when libpng cannot decode it.
 decodedpng decodepng(const std::filesystem::path& path);
 
-}  // namespace tracewell::testing
+}  // namespace tracewell::testkit

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace tracewell::testing {
+namespace tracewell::testkit {
 
 namespace {
 
@@ -95,4 +95,4 @@ std::string toudmf(const map& m, int halvings) {
   return out;
 }
 
-}  // namespace tracewell::testing
+}  // namespace tracewell::testkit

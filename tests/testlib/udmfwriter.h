@@ -5,7 +5,7 @@
 
 #include "wad/map.h"
 
-namespace tracewell::testing {
+namespace tracewell::testkit {
 
 // The TEXTMAP text of `m`: namespace "doom", then every vertex, linedef,
 // sidedef and sector as one block each, in record order, with the fields a
@@ -18,4 +18,4 @@ namespace tracewell::testing {
 // UDMF linedef must have a front side).
 std::string toudmf(const map& m, int halvings = 0);
 
-}  // namespace tracewell::testing
+}  // namespace tracewell::testkit

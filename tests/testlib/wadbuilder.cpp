@@ -8,7 +8,7 @@
 
 #include "testlib/harness.h"
 
-namespace tracewell::testing {
+namespace tracewell::testkit {
 
 namespace {
 
@@ -258,4 +258,4 @@ std::shared_ptr<bytestream> openbytes(const std::filesystem::path& dir, const st
   return bytestream::openread(fromutf8(path.string()));
 }
 
-}  // namespace tracewell::testing
+}  // namespace tracewell::testkit

@@ -14,7 +14,7 @@
 #include "wad/format.h"
 #include "wad/wad.h"
 
-namespace tracewell::testing {
+namespace tracewell::testkit {
 
 // Map records as they are stored (a vertex's y is NOT negated here). Numbers
 // are written as their low 16 bits (or 8 for a Hexen special), so -1 gives
@@ -168,4 +168,4 @@ std::shared_ptr<wad> readwad(const std::shared_ptr<bytestream>& stream, std::int
 std::shared_ptr<bytestream> openbytes(const std::filesystem::path& dir, const std::string& bytes,
                                       const std::string& name = "test.wad");
 
-}  // namespace tracewell::testing
+}  // namespace tracewell::testkit

@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-namespace tracewell::testing {
+namespace tracewell::testkit {
 
 namespace {
 
@@ -91,4 +91,4 @@ void patchentry(std::string& zip, std::size_t index, std::size_t field, std::uin
   putfield(zip, localheader(zip, index) + field - ziplayout::localshift, value, width);
 }
 
-}  // namespace tracewell::testing
+}  // namespace tracewell::testkit

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace tracewell::testing {
+namespace tracewell::testkit {
 
 // One archive entry. Written in the order given, so central-directory order
 // is list order.
@@ -46,4 +46,4 @@ std::size_t dataoffset(const std::string& zip, std::size_t index);
 void patchentry(std::string& zip, std::size_t index, std::size_t field, std::uint32_t value,
                 std::size_t width);
 
-}  // namespace tracewell::testing
+}  // namespace tracewell::testkit

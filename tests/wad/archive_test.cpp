@@ -11,9 +11,9 @@
 namespace tracewell {
 namespace {
 
-using testing::buildzip;
-using testing::zipentry;
-namespace ziplayout = testing::ziplayout;
+using testkit::buildzip;
+using testkit::zipentry;
+namespace ziplayout = testkit::ziplayout;
 
 entrybytes shared(const std::string& s) {
   return std::make_shared<const std::vector<unsigned char>>(s.begin(), s.end());
@@ -53,8 +53,8 @@ TEST(Archive, EntriesReadBackAsWrittenFromFileAndMemory) {
       {std::string("caf\xe9.txt"), "raw name bytes", true, ""},
   };
   const std::string bytes = buildzip(entries);
-  testing::tempdir dir;
-  testing::writefile(dir / "a.pk3", bytes);
+  testkit::tempdir dir;
+  testkit::writefile(dir / "a.pk3", bytes);
   for (int frommemory = 0; frommemory < 2; ++frommemory) {
     archive::opening o =
         frommemory ? archive::openmemory(shared(bytes)) : archive::openfile(u((dir / "a.pk3").string()));
@@ -72,7 +72,7 @@ TEST(Archive, EntriesReadBackAsWrittenFromFileAndMemory) {
 }
 
 TEST(Archive, OpeningFailsAsAValue) {
-  testing::tempdir dir;
+  testkit::tempdir dir;
   const std::string good = buildzip({{"a.wad", "data", true, ""}});
   const struct {
     std::string name;
@@ -83,10 +83,10 @@ TEST(Archive, OpeningFailsAsAValue) {
       {"empty file", "", archivefailure::unreadable},
       {"end record cut off", good.substr(0, good.size() - 22), archivefailure::unreadable},
       {"only the local header", good.substr(0, 30), archivefailure::unreadable},
-      {"empty archive", testing::emptyzip(), archivefailure::none},
+      {"empty archive", testkit::emptyzip(), archivefailure::none},
   };
   for (const auto& c : cases) {
-    testing::writefile(dir / "t.zip", c.bytes);
+    testkit::writefile(dir / "t.zip", c.bytes);
     const archive::opening f = archive::openfile(u((dir / "t.zip").string()));
     const archive::opening m = archive::openmemory(shared(c.bytes));
     EXPECT_EQ(f.failure, c.failure) << c.name;
@@ -114,10 +114,10 @@ TEST(Archive, DamagedEncryptedUnsupportedAndOversizedEntriesFailAsValues) {
     std::uint64_t limit = archive::sizeceiling;
   };
   auto flipdata = [](std::size_t entry, std::size_t at) {
-    return [entry, at](std::string& z) { z[testing::dataoffset(z, entry) + at] ^= 0x55; };
+    return [entry, at](std::string& z) { z[testkit::dataoffset(z, entry) + at] ^= 0x55; };
   };
   auto declare = [](std::size_t entry, std::uint32_t declared) {
-    return [entry, declared](std::string& z) { testing::patchentry(z, entry, ziplayout::size, declared, 4); };
+    return [entry, declared](std::string& z) { testkit::patchentry(z, entry, ziplayout::size, declared, 4); };
   };
   const damage cases[] = {
       {"intact deflated", 0, [](std::string&) {}, archivefailure::none},
@@ -129,10 +129,10 @@ TEST(Archive, DamagedEncryptedUnsupportedAndOversizedEntriesFailAsValues) {
       {"declares less than it holds", 0, declare(0, size - 10), archivefailure::damaged},
       {"declares more than it holds", 0, declare(0, size + 10), archivefailure::damaged},
       {"bomb: declares 256 MiB", 0, declare(0, 0x10000000u), archivefailure::damaged},
-      {"implode method", 1, [](std::string& z) { testing::patchentry(z, 1, ziplayout::method, 6, 2); },
+      {"implode method", 1, [](std::string& z) { testkit::patchentry(z, 1, ziplayout::method, 6, 2); },
        archivefailure::unsupported},
       {"traditional encryption flag", 1,
-       [](std::string& z) { testing::patchentry(z, 1, ziplayout::flags, 1, 2); }, archivefailure::encrypted},
+       [](std::string& z) { testkit::patchentry(z, 1, ziplayout::flags, 1, 2); }, archivefailure::encrypted},
       {"AES-256", 2, [](std::string&) {}, archivefailure::encrypted},
   };
   const std::string intact =

@@ -10,9 +10,9 @@
 namespace tracewell {
 namespace {
 
-using testing::buildzip;
-using testing::wadbuilder;
-using testing::zipentry;
+using testkit::buildzip;
+using testkit::wadbuilder;
+using testkit::zipentry;
 
 struct listed {
   std::string name;
@@ -43,7 +43,7 @@ struct filewads {
   wadfrombytes reader() {
     return [this](const entrybytes& bytes) {
       ++calls;
-      return testing::readwad(bytestream::openmemory(bytes), wad::DOOM);
+      return testkit::readwad(bytestream::openmemory(bytes), wad::DOOM);
     };
   }
 };
@@ -93,8 +93,8 @@ TEST(ArchiveMaps, ListingRule) {
 }
 
 TEST(ArchiveMaps, EmbeddedWadsAreListedAndDrawnFromTheirEntries) {
-  const testing::mapdata small = testing::squaremap(wad::DOOM, 32);
-  const testing::mapdata big = testing::squaremap(wad::DOOM, 512);
+  const testkit::mapdata small = testkit::squaremap(wad::DOOM, 32);
+  const testkit::mapdata big = testkit::squaremap(wad::DOOM, 512);
   wadbuilder renamed;  // the marker inside a maps/ entry may have any name
   renamed.addmap("XYZ", small);
   wadbuilder pack;
@@ -113,7 +113,7 @@ TEST(ArchiveMaps, EmbeddedWadsAreListedAndDrawnFromTheirEntries) {
       {"maps/MAP99.wad", single.bytes(), false, ""},
   };
   std::string zip = buildzip(entries);
-  zip[testing::dataoffset(zip, 6) + 20] ^= 1;  // MAP99 fails its CRC
+  zip[testkit::dataoffset(zip, 6) + 20] ^= 1;  // MAP99 fails its CRC
   archive::opening o =
       archive::openmemory(std::make_shared<std::vector<unsigned char>>(zip.begin(), zip.end()));
   ASSERT_TRUE(o.zip);
@@ -128,14 +128,14 @@ TEST(ArchiveMaps, EmbeddedWadsAreListedAndDrawnFromTheirEntries) {
   EXPECT_EQ(plain(maps), expected);
   EXPECT_EQ(wads.calls, 2) << "only pack.WAD and broken.wad are read while listing";
 
-  const std::string smallvertexes = testing::encode(small.vertexes);
+  const std::string smallvertexes = testkit::encode(small.vertexes);
   const struct {
     std::u16string lookup;
     std::string marker;  // empty: no group
     std::string vertexes;
   } cases[] = {{u"map07", "XYZ", smallvertexes},
                {u"MAP02", "MAP02", smallvertexes},
-               {u"Map01", "MAP01", testing::encode(big.vertexes)},
+               {u"Map01", "MAP01", testkit::encode(big.vertexes)},
                {u"MAP99", "", ""},
                {u"MAP03", "", ""}};
   for (const auto& c : cases) {
@@ -154,9 +154,9 @@ TEST(ArchiveMaps, EmbeddedWadsAreListedAndDrawnFromTheirEntries) {
 // Every freedoom2 map as maps/MAPxx.wad, and freedoom2.wad itself inside a
 // .zip: the same maps, whose lumps hold the WAD's own bytes.
 TEST(ArchiveMaps, FreedoomInArchivesMatchesTheWad) {
-  const std::string path = testing::freedoom2path();
+  const std::string path = testkit::freedoom2path();
   if (path.empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
-  const auto iwad = testing::readwad(bytestream::openread(u(path)), wad::DOOM);
+  const auto iwad = testkit::readwad(bytestream::openread(u(path)), wad::DOOM);
   ASSERT_TRUE(iwad);
   const std::list<text> names = iwad->getmapnames();
   std::vector<zipentry> pk3;
@@ -167,7 +167,7 @@ TEST(ArchiveMaps, FreedoomInArchivesMatchesTheWad) {
     pk3.push_back({"maps/" + tobytes(name) + ".wad", b.bytes(), pk3.size() % 2 == 0, ""});
   }
   const std::vector<zipentry> zip = {{"freedoom2.txt", "Freedoom", true, ""},
-                                     {"freedoom2.wad", testing::readfile(path), true, ""}};
+                                     {"freedoom2.wad", testkit::readfile(path), true, ""}};
   for (const auto& entries : {pk3, zip}) {
     const std::string bytes = buildzip(entries);
     archive::opening o =

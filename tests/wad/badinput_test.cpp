@@ -13,7 +13,7 @@
 namespace tracewell {
 namespace {
 
-using testing::tempdir;
+using testkit::tempdir;
 
 // How reading and decoding MAP01 of a file ended.
 enum class ending { decoded, notawad, nomap, streamfailure, eofstop };
@@ -36,7 +36,7 @@ const char* describe(ending e) {
 
 // Runs the pipeline and checks that each failure is one that fits where it came from.
 ending pipeline(const tempdir& dir, const std::string& bytes, const std::string& name) {
-  const auto read = wad::read(testing::openbytes(dir.path(), bytes, name), wad::DOOM);
+  const auto read = wad::read(testkit::openbytes(dir.path(), bytes, name), wad::DOOM);
   if (!read.ok()) {
     EXPECT_EQ(read.error(), failure::readstream());
     return ending::streamfailure;
@@ -65,16 +65,16 @@ struct layout {
 };
 
 layout directoryfirst() {
-  const testing::mapdata m = testing::squaremap();
-  testing::wadbuilder b;
+  const testkit::mapdata m = testkit::squaremap();
+  testkit::wadbuilder b;
   b.directoryfirst();
   for (const char* empty : {"MAP01", "THINGS", "SEGS", "SSECTORS", "NODES", "REJECT", "BLOCKMAP"}) {
     b.addlump(empty);
   }
-  const std::size_t vertexes = b.addlump("VERTEXES", testing::encode(m.vertexes));
-  b.addlump("SIDEDEFS", testing::encode(m.sidedefs));
-  b.addlump("SECTORS", testing::encode(m.sectors));
-  const std::string linedefs = testing::encode(m.linedefs, wad::DOOM);
+  const std::size_t vertexes = b.addlump("VERTEXES", testkit::encode(m.vertexes));
+  b.addlump("SIDEDEFS", testkit::encode(m.sidedefs));
+  b.addlump("SECTORS", testkit::encode(m.sectors));
+  const std::string linedefs = testkit::encode(m.linedefs, wad::DOOM);
   const std::size_t lines = b.addlump("LINEDEFS", linedefs + "spare");
   layout l;
   l.bytes = b.bytes();
@@ -110,7 +110,7 @@ TEST(WadBadInput, EveryCutEndsInExactlyOneWay) {
   ASSERT_EQ(l.bytes.size(), l.end);
   ASSERT_EQ(l.linedefs + l.linedefsize + 5, l.end);
   for (std::size_t cut = 0; cut <= l.end; ++cut) {
-    const ending got = pipeline(dir, testing::truncated(l.bytes, cut), "cut" + std::to_string(cut) + ".wad");
+    const ending got = pipeline(dir, testkit::truncated(l.bytes, cut), "cut" + std::to_string(cut) + ".wad");
     EXPECT_EQ(describe(got), describe(expected(l, cut))) << "cut at " << cut;
   }
 }
@@ -119,8 +119,8 @@ TEST(WadBadInput, EveryCutEndsInExactlyOneWay) {
 // their range, and a directory offset at the very end of the file.
 TEST(WadBadInput, LyingHeaderFields) {
   tempdir dir;
-  testing::wadbuilder good;
-  good.addmap("MAP01", testing::squaremap());
+  testkit::wadbuilder good;
+  good.addmap("MAP01", testkit::squaremap());
   const auto size = static_cast<std::int32_t>(good.bytes().size());
   const auto directory = static_cast<std::int32_t>(good.directoryoffset());
   struct lie {
@@ -140,7 +140,7 @@ TEST(WadBadInput, LyingHeaderFields) {
       {11, 0, ending::nomap},  // the header and the data read as entries: no MAP01 among them
   };
   for (const lie& l : lies) {
-    testing::wadbuilder b = good;
+    testkit::wadbuilder b = good;
     b.numlumps(l.numlumps);
     b.infotableoffset(l.infotableoffset);
     const ending got = pipeline(dir, b.bytes(), "lie.wad");
@@ -153,10 +153,10 @@ TEST(WadBadInput, LyingHeaderFields) {
 TEST(WadBadInput, MarkerAtTheEndOfTheDirectory) {
   tempdir dir;
   for (std::size_t kept = 0; kept < 10; ++kept) {
-    testing::wadbuilder b;
-    b.addmap("MAP01", testing::squaremap());
+    testkit::wadbuilder b;
+    b.addmap("MAP01", testkit::squaremap());
     b.entries().resize(kept + 1);
-    auto w = testing::readwad(b.open(dir.path()));
+    auto w = testkit::readwad(b.open(dir.path()));
     ASSERT_TRUE(w);
     EXPECT_EQ(w->getmaplumps(u"MAP01", wad::maplumps).size(), kept + 1);
     const auto made = map::Create(w->getmaplumps(u"MAP01", wad::maplumps), wad::DOOM);

@@ -9,11 +9,11 @@ namespace tracewell {
 namespace {
 
 TEST(Freedoom2, ListsMap01ToMap32AndDecodesThemInDoomFormat) {
-  const std::string path = testing::freedoom2path();
+  const std::string path = testkit::freedoom2path();
   if (path.empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
   auto stream = bytestream::openread(fromutf8(path));
   ASSERT_TRUE(stream);
-  auto w = testing::readwad(stream);
+  auto w = testkit::readwad(stream);
   ASSERT_TRUE(w);
   EXPECT_EQ(w->identification, u"IWAD");
 

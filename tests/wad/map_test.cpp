@@ -9,10 +9,10 @@
 namespace tracewell {
 namespace {
 
-using testing::mapdata;
-using testing::rawlinedef;
-using testing::tempdir;
-using testing::wadbuilder;
+using testkit::mapdata;
+using testkit::rawlinedef;
+using testkit::tempdir;
+using testkit::wadbuilder;
 
 const failure eofstop = failure::fatal(u"Unexpected EOF. Probably using the wrong map format.");
 const failure invalid = failure::notice({u"encountered invalid map"});
@@ -25,7 +25,7 @@ struct openedmap {
 };
 openedmap openmap(const tempdir& dir, const std::string& bytes) {
   openedmap o;
-  o.w = testing::readwad(testing::openbytes(dir.path(), bytes));
+  o.w = testkit::readwad(testkit::openbytes(dir.path(), bytes));
   if (o.w) o.group = o.w->getmaplumps(u"MAP01", wad::maplumps);
   return o;
 }
@@ -158,7 +158,7 @@ TEST(Map, AWadInMemoryDecodesLikeTheSameFile) {
     const auto memory = bytestream::openmemory(
         std::make_shared<const std::vector<unsigned char>>(bytes.begin(), bytes.end()));
     const auto fromfile = create(openmap(dir, bytes).group, format);
-    const auto w = testing::readwad(memory);
+    const auto w = testkit::readwad(memory);
     ASSERT_TRUE(w && fromfile);
     const auto frommemory = create(w->getmaplumps(u"MAP01", wad::maplumps), format);
     ASSERT_TRUE(frommemory);
@@ -194,7 +194,7 @@ TEST(Map, RecordSizesAndCountsFromLumpSizes) {
   tempdir dir;
   wadbuilder b;
   b.addlump("DATA", std::string(100, '\x01'));
-  auto w = testing::readwad(b.open(dir.path()));
+  auto w = testkit::readwad(b.open(dir.path()));
   ASSERT_TRUE(w);
   lump l = *w->directory[0];
   struct {
@@ -243,12 +243,12 @@ TEST(Map, MissingLumpsRejectTheMap) {
   for (const std::string name : {"THINGS", "LINEDEFS", "SIDEDEFS", "VERTEXES", "SEGS", "SSECTORS", "NODES",
                                  "SECTORS", "REJECT", "BLOCKMAP"}) {
     wadbuilder b;
-    b.addmap("MAP01", testing::squaremap(), testing::mapoptions::without(name));
+    b.addmap("MAP01", testkit::squaremap(), testkit::mapoptions::without(name));
     EXPECT_EQ(createfailure(openmap(dir, b.bytes()).group, wad::DOOM), missing) << name;
   }
   // Names are matched exactly: lower case is not found.
   wadbuilder b;
-  b.addmap("MAP01", testing::squaremap(), testing::mapoptions::renamed("LINEDEFS", "linedefs"));
+  b.addmap("MAP01", testkit::squaremap(), testkit::mapoptions::renamed("LINEDEFS", "linedefs"));
   EXPECT_EQ(createfailure(openmap(dir, b.bytes()).group, wad::DOOM), missing);
 }
 
@@ -271,13 +271,13 @@ TEST(Map, NegativePositionOfARecordLumpMakesTheMapInvalid) {
   tempdir dir;
   for (const std::string name : {"VERTEXES", "LINEDEFS", "SIDEDEFS", "SECTORS"}) {
     wadbuilder b;
-    b.addmap("MAP01", testing::squaremap());
+    b.addmap("MAP01", testkit::squaremap());
     b.entry(name).filepos = -1;
     EXPECT_EQ(createfailure(openmap(dir, b.bytes()).group, wad::DOOM), invalid) << name;
   }
   // Lumps that are never read may point anywhere.
   wadbuilder b;
-  b.addmap("MAP01", testing::squaremap());
+  b.addmap("MAP01", testkit::squaremap());
   b.entry("THINGS").filepos = -1;
   b.entry("REJECT").filepos = INT32_MAX;
   EXPECT_TRUE(create(openmap(dir, b.bytes()).group, wad::DOOM));
@@ -289,7 +289,7 @@ TEST(Map, NegativePositionOfARecordLumpMakesTheMapInvalid) {
 TEST(Map, EachLumpIsCheckedInItsTurn) {
   tempdir dir;
   wadbuilder good;
-  good.addmap("MAP01", testing::squaremap());
+  good.addmap("MAP01", testkit::squaremap());
   const auto end = static_cast<std::int32_t>(good.bytes().size());
   struct damage {
     const char* lump;
@@ -323,7 +323,7 @@ TEST(Map, EachLumpIsCheckedInItsTurn) {
 std::string shortlump(const std::string& lumpname, std::int32_t format, std::int32_t fromend,
                       std::int32_t size) {
   wadbuilder b;
-  b.addmap("MAP01", testing::squaremap(format));
+  b.addmap("MAP01", testkit::squaremap(format));
   const auto total = static_cast<std::int32_t>(b.bytes().size());
   b.entry(lumpname).filepos = total - fromend;
   b.entry(lumpname).size = size;

@@ -9,9 +9,9 @@
 namespace tracewell {
 namespace {
 
-using testing::openbytes;
-using testing::tempdir;
-using testing::wadbuilder;
+using testkit::openbytes;
+using testkit::tempdir;
+using testkit::wadbuilder;
 
 std::vector<text> names(const lumpgroup& group) {
   std::vector<text> out;
@@ -29,14 +29,14 @@ TEST(Wad, OnlyUpperCaseIwadAndPwadAreWads) {
   for (const auto& c : cases) {
     wadbuilder b(c.id);
     b.addlump("PLAYPAL", "xyz");
-    auto w = testing::readwad(b.open(dir.path()), wad::HEXEN);
+    auto w = testkit::readwad(b.open(dir.path()), wad::HEXEN);
     ASSERT_EQ(w != nullptr, c.valid) << c.id;
     if (!w) continue;
     EXPECT_EQ(w->identification, u(c.id));
     EXPECT_EQ(w->format, wad::HEXEN);
     EXPECT_EQ(w->invalidwad, 0);
   }
-  EXPECT_EQ(testing::readwad(nullptr, wad::DOOM), nullptr);
+  EXPECT_EQ(testkit::readwad(nullptr, wad::DOOM), nullptr);
 }
 
 TEST(Wad, DirectoryEntriesKeepTheirFieldsAndShareTheStream) {
@@ -48,7 +48,7 @@ TEST(Wad, DirectoryEntriesKeepTheirFieldsAndShareTheStream) {
   b.entry(2).filepos = -7;
   b.entry(2).size = -1;
   auto stream = b.open(dir.path());
-  auto w = testing::readwad(stream, wad::DOOM);
+  auto w = testkit::readwad(stream, wad::DOOM);
   ASSERT_TRUE(w);
   EXPECT_EQ(w->numlumps, 3);
   EXPECT_EQ(w->infotableoffset, static_cast<std::int32_t>(b.directoryoffset()));
@@ -70,7 +70,7 @@ TEST(Wad, EmptyNegativeAndOversizedDirectories) {
     wadbuilder b;
     b.addlump("MAP01");
     b.numlumps(n);
-    auto w = testing::readwad(b.open(dir.path()), wad::DOOM);
+    auto w = testkit::readwad(b.open(dir.path()), wad::DOOM);
     ASSERT_TRUE(w) << n;
     EXPECT_TRUE(w->directory.empty());
     EXPECT_TRUE(w->getmapnames().empty());
@@ -83,13 +83,13 @@ TEST(Wad, EmptyNegativeAndOversizedDirectories) {
     b.addlump("MAP01");
     b.addlump("THINGS", "12345678");
     b.numlumps(n);
-    EXPECT_EQ(testing::readwad(b.open(dir.path()), wad::DOOM), nullptr) << n;
+    EXPECT_EQ(testkit::readwad(b.open(dir.path()), wad::DOOM), nullptr) << n;
   }
   // A directory offset that cannot be sought to.
   wadbuilder b;
   b.addlump("MAP01");
   b.infotableoffset(-16);
-  EXPECT_EQ(testing::readwad(b.open(dir.path()), wad::DOOM), nullptr);
+  EXPECT_EQ(testkit::readwad(b.open(dir.path()), wad::DOOM), nullptr);
 }
 
 // Cut the file at every offset: inside the header, the lump data or a directory
@@ -101,7 +101,7 @@ TEST(Wad, TruncatedFiles) {
   b.addlump("THINGS");
   const std::string whole = b.bytes();
   for (std::size_t cut = 0; cut < whole.size(); ++cut) {
-    auto stream = openbytes(dir.path(), testing::truncated(whole, cut), "cut" + std::to_string(cut));
+    auto stream = openbytes(dir.path(), testkit::truncated(whole, cut), "cut" + std::to_string(cut));
     const bool atentrystart =
         cut >= b.directoryoffset() && (cut - b.directoryoffset()) % wadformat::direntry::bytes == 0;
     const auto read = wad::read(stream, wad::DOOM);
@@ -123,7 +123,7 @@ TEST(Wad, MapNamesAreEntriesStartingWithUpperCaseMap) {
         std::string("MAP03\0XY", 8), std::string("MAP01"), std::string("XMAP04"), std::string("MAP")}) {
     b.addlump(name);
   }
-  auto w = testing::readwad(b.open(dir.path()), wad::DOOM);
+  auto w = testkit::readwad(b.open(dir.path()), wad::DOOM);
   ASSERT_TRUE(w);
   const std::list<text> want = {u"MAP01", u"MAPINFO", u"MAP03", u"MAP01", u"MAP"};
   EXPECT_EQ(w->getmapnames(), want);
@@ -133,12 +133,12 @@ TEST(Wad, MapLumpGroupIsFoundIgnoringCaseAndPadding) {
   tempdir dir;
   wadbuilder b;
   b.addlump("PLAYPAL");
-  b.addmap("MAP01", testing::squaremap());
-  b.addmap(std::string("MAP02\0XY", 8), testing::squaremap());
-  b.addmap("MAP01", testing::squaremap());  // a second MAP01: never reached
+  b.addmap("MAP01", testkit::squaremap());
+  b.addmap(std::string("MAP02\0XY", 8), testkit::squaremap());
+  b.addmap("MAP01", testkit::squaremap());  // a second MAP01: never reached
   b.addlump("MAPINFO");
   b.addlump("ENDOOM");
-  auto w = testing::readwad(b.open(dir.path()), wad::DOOM);
+  auto w = testkit::readwad(b.open(dir.path()), wad::DOOM);
   ASSERT_TRUE(w);
   const std::vector<text> group = {u"MAP01",    u"THINGS", u"LINEDEFS", u"SIDEDEFS", u"VERTEXES", u"SEGS",
                                    u"SSECTORS", u"NODES",  u"SECTORS",  u"REJECT",   u"BLOCKMAP"};
