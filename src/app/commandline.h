@@ -1,0 +1,48 @@
+// The command line: a WAD for the dialogue, or options that draw maps without one.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/text.h"
+
+namespace tracewell {
+
+// What the command line asks for. Without any option the program keeps its
+// dialogue and only `wad` may be set (the first argument, further ones
+// ignored). Any option (an argument that starts with "--", or "-" and a
+// letter) selects the scripted mode, where every field counts.
+struct commandline {
+  bool scripted = false;
+  std::optional<text> wad;
+  std::vector<text> maps;  // as given, in order; "ALL" (any case) stands for every map
+  std::optional<text> format;
+  std::optional<std::int32_t> width;
+  std::optional<std::int32_t> height;
+  std::optional<std::int32_t> margin;
+  std::optional<text> scheme;
+  std::optional<text> output;
+  std::optional<text> settings;
+  bool list = false;
+  bool help = false;
+  bool version = false;
+  // Set when the command line cannot be used: a one-line reason, without the
+  // program prefix (an unknown option, a missing value, a malformed size, a
+  // second WAD).
+  text error;
+
+  // Reads `args` (the program's arguments, without its own name). Numbers
+  // are read as the dialogue reads its answers. Never fails; see `error`.
+  static commandline parse(const std::vector<std::string>& args);
+};
+
+// Whether `arg` is an option: it starts with "--", or with "-" and a letter.
+// "-", "-5" and plain words are not.
+bool isoption(const std::string& arg);
+
+// The text of --help, each line ending in LF.
+extern const char* const usagetext;
+
+}  // namespace tracewell

@@ -1,0 +1,70 @@
+// Reading the command line: the dialogue's WAD argument and the scripted options.
+#include "app/commandline.h"
+
+#include <gtest/gtest.h>
+
+namespace tracewell {
+namespace {
+
+TEST(CommandLine, OptionsSelectTheScriptedMode) {
+  struct {
+    std::vector<std::string> args;
+    bool scripted;
+  } cases[] = {
+      {{}, false},     {{"doom2.wad"}, false},         {{"doom2.wad", "extra", "-", "-5"}, false},
+      {{"-5"}, false}, {{"doom2.wad", "--all"}, true}, {{"-l"}, true},
+      {{"--"}, true},  {{"x.wad", "-Q"}, true},
+  };
+  for (const auto& c : cases) {
+    const commandline cl = commandline::parse(c.args);
+    EXPECT_EQ(cl.scripted, c.scripted) << ::testing::PrintToString(c.args);
+  }
+  // Without options only the first argument counts, unchanged.
+  EXPECT_EQ(commandline::parse({"a b.wad", "--x"}).scripted, true);
+  EXPECT_EQ(*commandline::parse({"a b.wad", "c.wad"}).wad, u"a b.wad");
+}
+
+TEST(CommandLine, ReadsEveryOptionAndTheLaterSizeWins) {
+  const commandline cl =
+      commandline::parse({"--map", "map01", "maps.wad",  "-m",           "MAP02", "-a",  "-f",
+                          "Hexen", "-s",    "$400x300",  "--height=200", "-M",    "8",   "-c",
+                          "Paper", "-o",    "out/%.png", "--settings",   "s.txt", "-lhV"});
+  EXPECT_TRUE(cl.error.empty()) << toutf8(cl.error);
+  EXPECT_EQ(*cl.wad, u"maps.wad");
+  EXPECT_EQ(cl.maps, (std::vector<text>{u"map01", u"MAP02", u"ALL"}));
+  EXPECT_EQ(*cl.format, u"Hexen");
+  EXPECT_EQ(*cl.width, 1024);
+  EXPECT_EQ(*cl.height, 200);
+  EXPECT_EQ(*cl.margin, 8);
+  EXPECT_EQ(*cl.scheme, u"Paper");
+  EXPECT_EQ(*cl.output, u"out/%.png");
+  EXPECT_EQ(*cl.settings, u"s.txt");
+  EXPECT_TRUE(cl.list && cl.help && cl.version);
+
+  const commandline sized = commandline::parse({"--width", "5", "--size", "7X9", "--width", "11"});
+  EXPECT_EQ(*sized.width, 11);
+  EXPECT_EQ(*sized.height, 9);
+}
+
+TEST(CommandLine, RefusalsNameTheOffendingOption) {
+  struct {
+    std::vector<std::string> args;
+    const char16_t* error;
+  } cases[] = {
+      {{"--bogus"}, u"unknown option '--bogus'"},
+      {{"--bogus=1"}, u"unknown option '--bogus'"},
+      {{"-x"}, u"unknown option '-x'"},
+      {{"-ax"}, u"unknown option '-x'"},
+      {{"--map"}, u"option '--map' needs a value"},
+      {{"-a", "-m"}, u"option '-m' needs a value"},
+      {{"--all", "--help=1"}, u"option '--help' takes no value"},
+      {{"--size", "640"}, u"invalid size \"640\" (expected WxH)"},
+      {{"a.wad", "b.wad", "-a"}, u"more than one WAD: \"b.wad\""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(toutf8(commandline::parse(c.args).error), toutf8(c.error)) << ::testing::PrintToString(c.args);
+  }
+}
+
+}  // namespace
+}  // namespace tracewell
