@@ -30,6 +30,8 @@ set(tracewell_render_sources
   src/render/png.cpp)
 
 set(tracewell_app_sources
+  src/app/commandline.cpp
+  src/app/commandrun.cpp
   src/app/console.cpp
   src/app/dialogue.cpp
   src/app/entry.cpp

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/report.h"
 #include "app/scheme.h"
 #include "support/bytestream.h"
 #include "support/text.h"
@@ -14,6 +15,17 @@ namespace tracewell {
 
 class dictnode;
 struct wad;
+
+// Why the tool refuses an answer. The dialogue adds " Try again?" and asks
+// again; the command line prints "tracewell: " and the text, and ends.
+namespace refusal {
+inline constexpr const char16_t* cannotopen = u"Error opening WAD file.";
+inline constexpr const char16_t* notawad = u"Error parsing WAD file.";
+inline constexpr const char16_t* nomaps = u"No maps found in WAD.";
+inline constexpr const char16_t* badmap = u"Invalid map name.";
+inline constexpr const char16_t* badformat = u"Invalid map format.";
+inline constexpr const char16_t* badscheme = u"Invalid color scheme.";
+}  // namespace refusal
 
 // The one console of the process. Every field keeps its value from one cycle
 // to the next, so each answer is the default offered in the next cycle.
@@ -35,6 +47,8 @@ class console {
   std::int32_t format = 0;                                // tag of formatname in `mapformats`
   std::shared_ptr<tracewell::scheme> scheme;              // scheme chosen in this cycle
   text settingspath;                                      // the settings file read; output never replaces it
+  voice mode = voice::dialogue;                           // how the output run prints
+  bool missedmaps = false;                                // a map asked for in this process was not written
 
   // Prints the banner lines.
   void welcome() const;
@@ -49,13 +63,21 @@ class console {
   // cannot be loaded, an image too large to allocate and a file that cannot be
   // written each print one line; the caller goes on with the next map.
   void domap(const text& name);
+  // Prints one line of the output run in this console's voice.
+  void say(const text& line) const;
+
+  // Opens `path` as this cycle's WAD: on success wstream, w and maps are set
+  // and null is returned; otherwise the refusal text (see `refusal`). A
+  // stream failure while reading the WAD ends the process.
+  const char16_t* openwad(const text& path);
 
   // The dialogue of one cycle: WAD, map, format, size, scheme, output pattern.
   // A nonempty `startpath` is opened first in place of asking; when it fails,
   // the WAD path prompt follows as usual.
   // Bad answers are refused and asked again. End of input ends the process:
-  // status 0 at the WAD path prompt (nothing printed), otherwise the line
-  // "Unexpected end of input." and status 1.
+  // at the WAD path prompt with nothing printed and status 0, or 2 when a map
+  // asked for in this process was not written (missedmaps); at any other
+  // prompt with the line "Unexpected end of input." and status 1.
   void requestinputs(text startpath = text());
   // Prints `prompt` and the default line, reads one answer at "> ". An empty
   // answer gives `fallback`; any other answer is returned untrimmed. nullopt
@@ -73,6 +95,9 @@ class console {
   // a new console. When the file cannot be parsed or defines no colour scheme
   // it prints why and makes the fatal stop; it does not return then.
   static std::shared_ptr<console> readpath(const text& path);
+  // As readpath, but a settings file that cannot be used comes back as a
+  // fatal failure instead of stopping.
+  static result<std::shared_ptr<console>> load(const text& path);
   // A new console from a parsed settings tree: the default_* keys and every
   // "color_scheme" child (possibly none). Never fails; absent keys give "" or 0.
   static std::shared_ptr<console> read(dictnode& root);

@@ -54,25 +54,11 @@ void console::requestinputs(text startpath) {
     } else {
       std::optional<text> answer = getinput(u"Input WAD path?", inputpath);
       // The end of a scripted session: nothing was asked for yet, so end quietly.
-      if (!answer) exitprocess(0);
+      if (!answer) exitprocess(missedmaps ? 2 : 0);
       path = std::move(*answer);
     }
-    wstream = bytestream::openread(path);
-    if (!wstream) {
-      printline(u"Error opening WAD file. Try again?");
-      continue;
-    }
-    result<std::shared_ptr<wad>> read = wad::read(wstream, 0);
-    if (!read.ok()) report(read.error());  // a stream failure: ends the process
-    w = read.ok() ? std::move(read).value() : nullptr;
-    if (!w) {
-      printline(u"Error parsing WAD file. Try again?");
-      continue;
-    }
-    maps = w->getmapnames();
-    if (maps.empty()) {
-      printline(u"No maps found in WAD. Try again?");
-      w = nullptr;
+    if (const char16_t* refused = openwad(path)) {
+      printline(text(refused) + u" Try again?");
       continue;
     }
     inputpath = path;
@@ -96,7 +82,7 @@ void console::requestinputs(text startpath) {
         }
       }
     }
-    if (mapname.empty()) printline(u"Invalid map name. Try again?");
+    if (mapname.empty()) printline(text(refusal::badmap) + u" Try again?");
   }
 
   // The format.
@@ -107,7 +93,7 @@ void console::requestinputs(text startpath) {
       formatname = answer;
       break;
     }
-    printline(u"Invalid map format. Try again?");
+    printline(text(refusal::badformat) + u" Try again?");
   }
 
   // The image size: any number is taken; the renderer copes with the odd ones.
@@ -125,7 +111,7 @@ void console::requestinputs(text startpath) {
       schemename = answer;
       break;
     }
-    printline(u"Invalid color scheme. Try again?");
+    printline(text(refusal::badscheme) + u" Try again?");
   }
 
   // The output pattern, checked only when the files are written.
@@ -133,12 +119,27 @@ void console::requestinputs(text startpath) {
       getinput(u"Input automap PNG path? (Note: * replaced by date/time. % by map name.)", outputpath));
 }
 
+const char16_t* console::openwad(const text& path) {
+  wstream = bytestream::openread(path);
+  if (!wstream) return refusal::cannotopen;
+  result<std::shared_ptr<wad>> read = wad::read(wstream, 0);
+  if (!read.ok()) report(read.error(), mode);  // a stream failure: ends the process
+  w = read.ok() ? std::move(read).value() : nullptr;
+  if (!w) return refusal::notawad;
+  maps = w->getmapnames();
+  if (maps.empty()) {
+    w = nullptr;
+    return refusal::nomaps;
+  }
+  return nullptr;
+}
+
 text console::getmapstring(const std::list<text>& names) const {
   text out;
   std::size_t count = 0;
   for (const text& name : names) {
     out += u' ';
-    out += name;
+    out += printable(name);
     if (++count % 4 == 0) out += u'\n';
   }
   // Drop the line feed after a full last line.

@@ -1,16 +1,22 @@
-// The program's cycle of dialogue and output run, callable in-process.
+// The program's two faces, callable in-process: the dialogue and the command line.
 #include "app/entry.h"
 
+#include <string>
 #include <utility>
+#include <vector>
 
+#include "app/commandline.h"
 #include "app/console.h"
 #include "support/terminal.h"
 
 namespace tracewell {
 
-void runtool(int argc, const char* const* argv) {
+void runtool(int argc, const char* const* argv, const text& programfolder) {
+  const commandline cl = commandline::parse(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  if (cl.scripted) runcommandline(cl, programfolder);
+
   // Only the first argument counts; the rest are ignored.
-  text startpath = argc > 1 ? fromutf8(argv[1]) : text();
+  text startpath = cl.wad ? *cl.wad : text();
   const std::shared_ptr<console> c = console::readpath(u"settings.txt");
   c->welcome();
   for (;;) {

@@ -50,24 +50,39 @@ void eachpiece(const text& pattern, const text& name, const text& stamp, F piece
 }
 
 // The failure line for a file name too long to build, printed part by part.
-void printfailedwrite(const text& pattern, const text& name, const text& stamp) {
+void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v) {
+  clearprogress();
+  terminal& t = currentterminal();
+  const auto emit = [&t, v](const text& part) {
+    if (v == voice::dialogue) {
+      t.write(toutf8(part));
+    } else {
+      t.writeerror(toutf8(part));
+    }
+  };
   text part = u"Failed to write PNG file \"";
-  eachpiece(pattern, name, stamp, [&part](std::u16string_view piece) {
+  eachpiece(pattern, name, stamp, [&part, &emit](std::u16string_view piece) {
     part += piece;
     if (part.size() >= printpart) {
-      currentterminal().write(toutf8(part));
+      emit(part);
       part.clear();
     }
   });
-  printline(part + u"\".");
+  emit(part + (v == voice::dialogue ? u"\".\r\n" : u"\".\n"));
 }
 }  // namespace
 
 void console::do_() {
   const bool all = mapname == u"ALL";
-  printline(all ? u"Outputting maps..." : u"Outputting map...");
+  if (mode == voice::dialogue) printline(all ? u"Outputting maps..." : u"Outputting map...");
   if (all) {
-    for (const text& name : maps) domap(name);
+    std::size_t done = 0;
+    for (const text& name : maps) {
+      showprogress(printable(name) + u"  " + inttotext(static_cast<std::int64_t>(++done)) + u"/" +
+                   inttotext(static_cast<std::int64_t>(maps.size())));
+      domap(name);
+    }
+    clearprogress();
   } else {
     domap(mapname);
   }
@@ -75,9 +90,12 @@ void console::do_() {
 }
 
 void console::domap(const text& name) {
+  // In an ALL run every listed name is tried, MAPINFO among them: one that is
+  // no map is not a map the user asked for.
+  const bool asked = mapname != u"ALL";
   // The time is taken afresh for every map, so a long run gets distinct names.
   const text stamp = timestamp::now().todottedstring();
-  const text filledname = replaceall(name, u"*", stamp);
+  const text filledname = replaceall(filenamesafe(name), u"*", stamp);
   std::size_t length = 0;
   eachpiece(outputpath, filledname, stamp, [&length](std::u16string_view piece) { length += piece.size(); });
   text path;
@@ -87,28 +105,39 @@ void console::domap(const text& name) {
   }
   const result<std::shared_ptr<map>> m = map::Create(w->getmaplumps(name, wad::maplumps), format);
   if (!m.ok()) {
-    report(m.error());  // a notice; anything else ends the process here
-    printline(u"Failed to load map lumps for \"" + name + u"\". Image not outputted.");
+    report(m.error(), mode);  // a notice; anything else ends the process here
+    say(u"Failed to load map lumps for \"" + printable(name) + u"\". Image not outputted.");
+    if (asked) missedmaps = true;
     return;
   }
   const result<std::unique_ptr<TPixmap>> drawn = render(*m.value(), width, height, margin, scheme->background,
                                                         scheme->colors, scheme->order, scheme->actionspecial);
   if (!drawn.ok()) {
-    report(drawn.error());
+    report(drawn.error(), mode);
     return;
   }
   const std::unique_ptr<TPixmap>& image = drawn.value();
   if (!image) {
-    printline(u"Image size " + inttotext(width) + u" x " + inttotext(height) + u" is too large for \"" +
-              name + u"\". Image not outputted.");
+    say(u"Image size " + inttotext(width) + u" x " + inttotext(height) + u" is too large for \"" +
+        printable(name) + u"\". Image not outputted.");
+    missedmaps = true;
     return;
   }
   // A silent failure would look like success; the writer keeps any older file.
   if (length > longestpath) {
-    printfailedwrite(outputpath, filledname, stamp);
+    printfailedwrite(outputpath, filledname, stamp, mode);
+    missedmaps = true;
   } else if (WritePNG(*image, path, pnglevel, inputfiles(*this)) == 0) {
-    printline(u"Failed to write PNG file \"" + path + u"\".");
+    say(u"Failed to write PNG file \"" + path + u"\".");
+    missedmaps = true;
+  } else if (mode == voice::commandline) {
+    // The command line lists what it wrote, so its output can feed other tools.
+    printplainline(path);
   }
+}
+
+void console::say(const text& line) const {
+  sayline(line, mode);
 }
 
 }  // namespace tracewell

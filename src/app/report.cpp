@@ -6,16 +6,27 @@
 
 namespace tracewell {
 
-void report(const failure& f) {
+void sayline(const text& line, voice v) {
+  if (v == voice::dialogue) {
+    printline(line);
+  } else {
+    printerrorline(line);
+  }
+}
+
+void report(const failure& f, voice v) {
+  const text first = f.lines.empty() ? text() : f.lines.front();
   switch (f.what) {
     case failure::kind::notice:
-      for (const text& line : f.lines) printline(line);
+      for (const text& line : f.lines) sayline(line, v);
       return;
     case failure::kind::fatal:
-      fatalstop(f.lines.empty() ? text() : f.lines.front());
+      if (v == voice::dialogue) fatalstop(first);
+      printerrorline(first);
+      exitprocess(1);
     case failure::kind::readstream:
     case failure::kind::writestream:
-      streamfailure(f.lines.empty() ? text() : f.lines.front());
+      streamfailure(first);
   }
 }
 

@@ -5,11 +5,21 @@
 
 namespace tracewell {
 
+// How the tool speaks. The dialogue prints every line on standard output,
+// ending in CR LF. The command line keeps standard output for the files it
+// wrote and sends every other line, ending in LF, to standard error; its fatal
+// stops end the process without waiting for Enter.
+enum class voice { dialogue, commandline };
+
+// Prints one line of the run (a failure or a map reader's notice) as `v` does.
+void sayline(const text& line, voice v);
+
 // The one place a failure is shown. A notice prints its lines and returns, so
 // the caller goes on. Every other kind ends the process: a fatal stop prints
-// its message, "Press enter to exit." and waits for a line at ">" (status 0);
+// its message, "Press enter to exit." and waits for a line at ">" (status 1);
 // a stream failure writes its message to standard error without a line end
-// (status 255).
-void report(const failure& f);
+// (status 255). In the command line's voice a fatal stop prints only its
+// message, on standard error, and ends with status 1.
+void report(const failure& f, voice v = voice::dialogue);
 
 }  // namespace tracewell

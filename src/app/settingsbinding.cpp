@@ -3,17 +3,23 @@
 #include "app/numbers.h"
 #include "app/report.h"
 #include "settings/dictnode.h"
-#include "support/process.h"
 
 namespace tracewell {
 
 std::shared_ptr<console> console::readpath(const text& path) {
+  result<std::shared_ptr<console>> loaded = load(path);
+  if (!loaded.ok()) report(loaded.error());  // ends the process
+  return std::move(loaded).value();
+}
+
+result<std::shared_ptr<console>> console::load(const text& path) {
   result<std::shared_ptr<dictnode>> parsed = dictnode::parsefile(path);
-  if (!parsed.ok()) report(parsed.error());  // a stream failure: ends the process
-  const std::shared_ptr<dictnode> root = parsed.ok() ? std::move(parsed).value() : nullptr;
-  if (!root) fatalstop(u"Couldn't parse settings file \"" + path + u"\".");
+  if (!parsed.ok()) return parsed.error();  // a stream failure
+  const std::shared_ptr<dictnode> root = std::move(parsed).value();
+  if (!root) return failure::fatal(u"Couldn't parse settings file \"" + path + u"\".");
   std::shared_ptr<console> c = read(*root);
-  if (c->schemes.empty()) fatalstop(u"Settings file \"" + path + u"\" contains no valid color schemes.");
+  if (c->schemes.empty())
+    return failure::fatal(u"Settings file \"" + path + u"\" contains no valid color schemes.");
   c->settingspath = path;
   return c;
 }

@@ -28,10 +28,11 @@ void fatalstop(const text& message) {
   printline(message);
   printline(u"Press enter to exit.");
   (void)readline(u">");
-  exitprocess(0);
+  exitprocess(1);
 }
 
 void streamfailure(const text& message) {
+  clearprogress();
   currentterminal().writeerror(toutf8(message));
   exitprocess(-1);
 }

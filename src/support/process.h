@@ -20,7 +20,8 @@ struct processexit {
 };
 
 // Prints `message`, then "Press enter to exit.", reads one line at the ">"
-// prompt (end of input counts as enter) and exits with status 0.
+// prompt (end of input counts as enter) and exits with status 1: the tool
+// did not do what it was asked.
 [[noreturn]] void fatalstop(const text& message);
 
 // A byte stream that could not be read or written: `message` (see

@@ -1,6 +1,8 @@
 // Console lines over the replaceable terminal.
 #include "support/terminal.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <utility>
 
@@ -29,6 +31,10 @@ void stdterminal::writeerror(std::string_view bytes) {
   std::fflush(stderr);
 }
 
+bool stdterminal::errorisinteractive() {
+  return isatty(STDERR_FILENO) == 1;
+}
+
 namespace {
 std::shared_ptr<terminal>& installed() {
   static std::shared_ptr<terminal> t = std::make_shared<stdterminal>();
@@ -44,11 +50,41 @@ terminal& currentterminal() {
   return *installed();
 }
 
+namespace {
+bool progressshown = false;
+}  // namespace
+
+void showprogress(const text& line) {
+  terminal& t = currentterminal();
+  if (!t.errorisinteractive()) return;
+  // Back to the start of the line, the new text, then erase what an older, longer one left.
+  t.writeerror("\r" + toutf8(line) + "\x1b[K");
+  progressshown = true;
+}
+
+void clearprogress() {
+  if (!progressshown) return;
+  progressshown = false;
+  currentterminal().writeerror("\r\x1b[K");
+}
+
 void printline(const text& line) {
+  clearprogress();
   currentterminal().write(toutf8(line) + "\r\n");
 }
 
+void printplainline(const text& line) {
+  clearprogress();
+  currentterminal().write(toutf8(line) + "\n");
+}
+
+void printerrorline(const text& line) {
+  clearprogress();
+  currentterminal().writeerror(toutf8(line) + "\n");
+}
+
 std::optional<text> readline(const text& prompt) {
+  clearprogress();
   terminal& t = currentterminal();
   t.write(toutf8(prompt));
   std::optional<std::string> raw = t.readrawline();

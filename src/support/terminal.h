@@ -22,6 +22,8 @@ class terminal {
   virtual std::optional<std::string> readrawline() = 0;
   // Writes bytes to standard error.
   virtual void writeerror(std::string_view bytes) = 0;
+  // Whether standard error is a terminal a person watches (progress goes there).
+  virtual bool errorisinteractive() { return false; }
 };
 
 // Standard input, output and error.
@@ -30,6 +32,7 @@ class stdterminal : public terminal {
   void write(std::string_view bytes) override;
   std::optional<std::string> readrawline() override;
   void writeerror(std::string_view bytes) override;
+  bool errorisinteractive() override;
 };
 
 // The process-wide terminal; stdterminal until replaced. Returns the previous one.
@@ -38,6 +41,18 @@ terminal& currentterminal();
 
 // Prints `line` as UTF-8, then CR LF, and flushes.
 void printline(const text& line);
+
+// Prints `line` as UTF-8, then LF: the command line's own lines, on standard
+// output and on standard error.
+void printplainline(const text& line);
+void printerrorline(const text& line);
+
+// One line of progress on standard error, redrawn in place, when standard
+// error is interactive; nothing otherwise. Every other line printed through
+// this module (and every prompt) erases it first, so it never mixes with them.
+void showprogress(const text& line);
+// Erases the progress line, if one is shown.
+void clearprogress();
 
 // Writes `prompt` with no line end, flushes, reads one line, drops every CR
 // and decodes UTF-8. nullopt at end of input.

@@ -169,4 +169,26 @@ std::string toutf8(const text& s) {
   return out;
 }
 
+namespace {
+bool iscontrol(char16_t c) {
+  return c < 0x20 || c == 0x7F;
+}
+}  // namespace
+
+text printable(const text& name) {
+  text out = name;
+  for (char16_t& c : out) {
+    if (iscontrol(c)) c = u'?';
+  }
+  return out;
+}
+
+text filenamesafe(const text& name) {
+  text out = name;
+  for (char16_t& c : out) {
+    if (iscontrol(c) || c == u'/' || c == u'\\') c = u'_';
+  }
+  return out;
+}
+
 }  // namespace tracewell

@@ -27,6 +27,13 @@ text inttotext(std::int64_t value);
 // Cuts code units 0..32 off both ends.
 text trim(const text& s);
 
+// Names read from files are data: `printable` shows each control character
+// (below 0x20, and 0x7F) as '?', so a name cannot drive the terminal;
+// `filenamesafe` turns them and '/' and '\' into '_', so a name put into a
+// path cannot leave its folder or name another.
+text printable(const text& name);
+text filenamesafe(const text& name);
+
 // Bytes as code units 0..255 and back (units above 255 become '?').
 text frombytes(std::string_view bytes);
 std::string tobytes(const text& s);

@@ -133,7 +133,7 @@ TEST_F(EndToEnd, UnusableSettingsStopBeforeTheBanner) {
     if (k.content) writefile(tool / "settings.txt", k.content);
     for (const std::string input : {"\n", ""}) {
       const processresult r = run(input);
-      EXPECT_EQ(r.status, 0) << k.message;
+      EXPECT_EQ(r.status, 1) << k.message;
       EXPECT_EQ(r.out, crlf(std::string(k.message) + "\nPress enter to exit.\n>"));
     }
   }
@@ -148,7 +148,7 @@ TEST_F(EndToEnd, FatalStopInTheMapEndsAfterEnter) {
   b.addlump("MAPINFO");
   b.write(tool / "bad.wad");
   const processresult r = run("bad.wad\nALL\n\n\n\n\n\n\n\nnever read\n");
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   defaults d;
   EXPECT_EQ(r.out, crlf(banner + "\n" + dialogue(d) +
                         "Outputting maps...\n"
@@ -171,7 +171,7 @@ TEST_F(EndToEnd, UnwritableAndTooLargeImagesAreReported) {
   const processresult r =
       run("\nMAP01\n\n\n\n\n\nnofolder/%.png\n"
           "\nMAP01\n\n70000\n70000\n\n\nout/%.png\n");
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 2);
   defaults first;
   defaults second;
   second.output = "nofolder/%.png";

@@ -139,7 +139,7 @@ TEST_F(OutputRun, MapReadFailuresEndTheRunInOrder) {
     int status;
     std::string out, err;
   } cases[] = {
-      {"LINEDEFS", 0, 0, eofstop, ""},
+      {"LINEDEFS", 0, 1, eofstop, ""},
       {"VERTEXES", 1, -1, "", "Error reading from stream"},
   };
   for (const auto& k : cases) {

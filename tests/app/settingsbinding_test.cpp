@@ -121,7 +121,7 @@ TEST(SettingsBinding, UnusableFileEndsWithItsMessageAfterEnter) {
       testkit::workingfolder cwd(dir.path());
       std::shared_ptr<console> c;
       const auto s = runscripted(input, [&] { c = console::readpath(u"settings.txt"); });
-      EXPECT_EQ(s.exitstatus, 0) << k.message;
+      EXPECT_EQ(s.exitstatus, 1) << k.message;
       EXPECT_FALSE(c);
       EXPECT_EQ(s.out, crlf(std::string(k.message) + "\nPress enter to exit.\n>"));
     }

@@ -60,11 +60,11 @@ TEST(ConsoleDeathTest, StandardInputLinesAndEnd) {
   EXPECT_EXIT(body(), ::testing::ExitedWithCode(0), "^\\[a\\]\\[\xE2\x82\xAC\\]\\[end\\]<eof>$");
 }
 
-TEST(Console, FatalStopWaitsForEnterThenExitsWithZero) {
+TEST(Console, FatalStopWaitsForEnterThenExitsWithOne) {
   for (const std::string input : {"\n", "", "anything\nmore\n"}) {
     const auto s = runscripted(input, [] { fatalstop(u"Something broke."); });
     EXPECT_EQ(s.out, "Something broke.\r\nPress enter to exit.\r\n>") << input;
-    EXPECT_EQ(s.exitstatus, 0);
+    EXPECT_EQ(s.exitstatus, 1);
     EXPECT_EQ(s.err, "");
   }
 }

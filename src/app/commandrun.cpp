@@ -1,0 +1,105 @@
+// The command line's run: every answer from options or the settings, no dialogue.
+#include <string>
+#include <vector>
+
+#include "app/commandline.h"
+#include "app/console.h"
+#include "app/entry.h"
+#include "app/numbers.h"
+#include "support/path.h"
+#include "support/process.h"
+#include "support/terminal.h"
+
+namespace tracewell {
+
+namespace {
+
+[[noreturn]] void refuse(const text& why) {
+  printerrorline(u"tracewell: " + why);
+  exitprocess(1);
+}
+
+// A relative path written in a settings file is taken from that file's folder.
+text besidesettings(const text& settingspath, const text& path) {
+  const bool absolute = !path.empty() && (path[0] == u'/' || path[0] == u'\\');
+  const text folder = directorypart(settingspath);
+  if (absolute || path.empty() || folder.empty()) return path;
+  return folder + u"/" + path;
+}
+
+}  // namespace
+
+void runcommandline(const commandline& cl, const text& programfolder) {
+  if (!cl.error.empty()) {
+    printerrorline(u"tracewell: " + cl.error);
+    printerrorline(u"Try 'tracewell --help'.");
+    exitprocess(1);
+  }
+  if (cl.help) {
+    currentterminal().write(usagetext);
+    exitprocess(0);
+  }
+  if (cl.version) {
+    printplainline(u"Tracewell v1.0");
+    exitprocess(0);
+  }
+
+  const text settingspath =
+      cl.settings ? *cl.settings : (programfolder.empty() ? text() : programfolder + u"/") + u"settings.txt";
+  result<std::shared_ptr<console>> loaded = console::load(settingspath);
+  if (!loaded.ok()) report(loaded.error(), voice::commandline);  // ends the process
+  console& c = *loaded.value();
+  c.mode = voice::commandline;
+
+  // Checked in the dialogue's order: WAD, maps, format, scheme.
+  const text wadpath = cl.wad ? *cl.wad : besidesettings(settingspath, c.inputpath);
+  if (const char16_t* refused = c.openwad(wadpath)) refuse(refused);
+  c.inputpath = wadpath;
+  if (cl.list) {
+    for (const text& name : c.maps) printplainline(printable(name));
+    exitprocess(0);
+  }
+
+  std::vector<text> chosen;
+  bool all = false;
+  for (const text& wanted : cl.maps) {
+    const text name = upper(wanted);
+    if (name == u"ALL") {
+      all = true;
+      continue;
+    }
+    bool listed = false;
+    for (const text& m : c.maps) listed = listed || upper(m) == name;
+    if (!listed) refuse(refusal::badmap);
+    chosen.push_back(name);
+  }
+  if (chosen.empty() && !all) refuse(refusal::badmap);
+
+  if (cl.format) c.formatname = *cl.format;
+  c.format = console::getformat(c.formatname);
+  if (c.format < 0) refuse(refusal::badformat);
+
+  if (cl.scheme) c.schemename = *cl.scheme;
+  c.scheme = c.getscheme(c.schemename);
+  if (!c.scheme) refuse(refusal::badscheme);
+
+  if (cl.width) c.width = *cl.width;
+  if (cl.height) c.height = *cl.height;
+  if (cl.margin) c.margin = *cl.margin;
+  if (cl.output) c.outputpath = *cl.output;
+
+  if (all) {
+    c.mapname = u"ALL";
+    c.do_();
+  } else {
+    // Each named map as the dialogue draws a single one, in the order given.
+    for (const text& name : chosen) {
+      c.mapname = name;
+      c.domap(name);
+    }
+    if (c.wstream) c.wstream->close();
+  }
+  exitprocess(c.missedmaps ? 2 : 0);
+}
+
+}  // namespace tracewell
