@@ -298,3 +298,88 @@ TEST_F(EndToEnd, DeliveredSettingsDrawFreedoomMap01) {
 
 }  // namespace
 }  // namespace tracewell
+
+namespace tracewell {
+namespace {
+
+// The command line, started from another folder: relative paths on it are
+// taken from there, the settings' own from the settings file's folder.
+TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
+  testkit::mapdata bad = testkit::squaremap();
+  bad.linedefs[2].startvertex = 4;
+  testkit::wadbuilder b;
+  b.addmap("MAP01", bad);
+  b.write(elsewhere / "bad.wad");
+  const std::string usage = "\nTry 'tracewell --help'.\n";
+  const std::string mapinfo =
+      "failed to read map lumps\nencountered invalid map\n"
+      "Failed to load map lumps for \"MAPINFO\". Image not outputted.\n";
+  struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+  } cases[] = {
+      {{"--version"}, 0, "Tracewell v1.0\n", ""},
+      {{"x.wad", "--bogus"}, 1, "", "tracewell: unknown option '--bogus'" + usage},
+      {{"--map"}, 1, "", "tracewell: option '--map' needs a value" + usage},
+      {{"--list"}, 0, "MAP01\nMAP02\nMAPINFO\n", ""},
+      {{"-m", "MAP09"}, 1, "", "tracewell: Invalid map name.\n"},
+      {{"-s", "8x8"}, 1, "", "tracewell: Invalid map name.\n"},
+      {{"-a", "-f", "quake"}, 1, "", "tracewell: Invalid map format.\n"},
+      {{"-a", "-c", "blue"}, 1, "", "tracewell: Invalid color scheme.\n"},
+      {{"missing.wad", "-a"}, 1, "", "tracewell: Error opening WAD file.\n"},
+      {{"--settings", "nosuch.txt", "-a"}, 1, "", "Couldn't parse settings file \"nosuch.txt\".\n"},
+      {{"-m", "map02", "-c", "red", "--map=MAP01", "-o", "%.png"}, 0, "MAP02.png\nMAP01.png\n", ""},
+      {{"-a", "-o", "all-%.png", "-m", "MAP01"}, 0, "all-MAP01.png\nall-MAP02.png\n", mapinfo},
+      {{"-m", "MAPINFO"}, 2, "", mapinfo},
+      {{"-m", "MAP01", "-o", "nofolder/%.png"}, 2, "", "Failed to write PNG file \"nofolder/MAP01.png\".\n"},
+      {{"bad.wad", "-a"}, 1, "", "Encountered invalid vertex ID. Probably using the wrong map format.\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string line = ::testing::PrintToString(c.args);
+    const processresult r = run("", c.args);
+    EXPECT_EQ(r.status, c.status) << line;
+    EXPECT_EQ(r.out, c.out) << line;
+    EXPECT_EQ(r.err, c.err) << line;
+  }
+  // The images are the dialogue's: the settings' defaults, written where the tool was started.
+  testkit::expectredsquare(elsewhere / "MAP01.png");
+  EXPECT_TRUE(written().empty());
+  EXPECT_EQ(run("", {"--help"}).out.rfind("tracewell [WAD] [OPTIONS]\n", 0), 0u);
+}
+
+// Progress is drawn on an interactive standard error only, and erased before every other line.
+TEST_F(EndToEnd, ProgressOnlyOnATerminal) {
+  const std::string command = (tool / "tracewell").string() + " -a -o %.png 2>&1";
+  const processresult tty =
+      testkit::runprocess("/usr/bin/script", {"-qec", command, "/dev/null"}, "", elsewhere);
+  if (tty.status != 0 && tty.out.empty()) GTEST_SKIP() << "no pseudo-terminal: " << tty.err;
+  EXPECT_NE(tty.out.find("\rMAP02  2/3\x1b[K\r\x1b[KMAP02.png"), std::string::npos) << tty.out;
+  EXPECT_NE(tty.out.find("\rMAPINFO  3/3\x1b[K\r\x1b[Kfailed to read map lumps"), std::string::npos);
+  EXPECT_EQ(run("", {"-a", "-o", "%.png"}).err.find('\r'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tracewell
+
+namespace tracewell {
+namespace {
+
+// A map name is data: its control characters never reach the terminal, and
+// in a file name it cannot leave the output folder.
+TEST_F(EndToEnd, MapNamesAreShownAndUsedAsData) {
+  testkit::wadbuilder b;
+  b.addmap("MAP\x1b[2J", testkit::squaremap());
+  b.addmap("MAP/../x", testkit::squaremap());
+  b.write(elsewhere / "names.wad");
+  const processresult r = run("", {"names.wad", "--list"});
+  EXPECT_EQ(r.out, "MAP?[2J\nMAP/../x\n");
+  const processresult drawn = run("", {"names.wad", "-a", "-o", "%.png"});
+  EXPECT_EQ(drawn.out, "MAP_[2J.png\nMAP_.._x.png\n");
+  EXPECT_EQ(drawn.status, 0);
+  const processresult dialogue = run((elsewhere / "names.wad").string() + "\n");
+  EXPECT_NE(dialogue.out.find("Maps in WAD:\r\n MAP?[2J MAP/../x\r\n"), std::string::npos) << dialogue.out;
+}
+
+}  // namespace
+}  // namespace tracewell
