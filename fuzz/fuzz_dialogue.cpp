@@ -3,11 +3,13 @@
 // Each input runs the program from its start (settings.txt, banner, cycles) in the work folder,
 // which holds the fixture below; PNG files land there and are cleared before the next input. An
 // input whose first line starts with "@" passes the rest of that line as the command-line WAD.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/entry.h"
 #include "app/numbers.h"
@@ -170,22 +172,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::writefile(dir / "hexen.wad", f.hexen);
   fuzz::writefile(dir / "broken.wad", f.broken);
 
+  // A first line "@ARGS" holds the command line, its arguments split at spaces:
+  // one WAD for the dialogue, or options for the command-line run.
   std::string_view lines = input;
-  std::string argument;
-  int argc = 1;
+  std::vector<std::string> arguments = {"tracewell"};
   if (!input.empty() && input[0] == '@') {
     const std::size_t nl = input.find('\n');
-    argument = std::string(input.substr(1, nl == std::string_view::npos ? std::string_view::npos : nl - 1));
+    const std::string_view first =
+        input.substr(1, nl == std::string_view::npos ? std::string_view::npos : nl - 1);
+    std::size_t at = 0;
+    while (at <= first.size()) {
+      const std::size_t space = std::min(first.find(' ', at), first.size());
+      arguments.emplace_back(first.substr(at, space - at));
+      at = space + 1;
+    }
     lines = nl == std::string_view::npos ? std::string_view() : input.substr(nl + 1);
-    argc = 2;
   }
-  const auto status = fuzz::runwith(std::make_shared<sessionterminal>(lines), [&] {
-    const char* const argv[] = {"tracewell", argument.c_str()};
-    runtool(argc, argv);
-  });
+  std::vector<const char*> argv;
+  for (const std::string& a : arguments) argv.push_back(a.c_str());
+  const auto status = fuzz::runwith(std::make_shared<sessionterminal>(lines),
+                                    [&] { runtool(static_cast<int>(argv.size()), argv.data()); });
   // The program ends only by asking to: end of input, a fatal stop, a stream failure.
   if (!status) fuzz::broken("the session returned without an exit request");
-  if (*status != 0 && *status != 1 && *status != -1)
+  if (*status != 0 && *status != 1 && *status != 2 && *status != -1)
     fuzz::broken("unexpected exit status " + std::to_string(*status));
   return 0;
 }
