@@ -2,6 +2,8 @@
 #include "render/automap.h"
 
 #include <algorithm>
+#include <new>
+#include <optional>
 
 #include "render/draw.h"
 #include "render/widemath.h"
@@ -131,9 +133,14 @@ result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::i
   if (!buffer) return std::unique_ptr<TPixmap>();
   buffer->ClearPixels(background);
   std::int64_t leastx = 0, leasty = 0, greatestx = 0, greatesty = 0;
-  const result<renderslots> sorted = getrenderlines(m, leastx, leasty, greatestx, greatesty, actionspecial);
-  if (!sorted.ok()) return sorted.error();
-  const renderslots& slots = sorted.value();
+  std::optional<result<renderslots>> sorted;
+  try {
+    sorted.emplace(getrenderlines(m, leastx, leasty, greatestx, greatesty, actionspecial));
+  } catch (const std::bad_alloc&) {
+    return std::unique_ptr<TPixmap>();  // the lines do not fit in memory beside the image
+  }
+  if (!sorted->ok()) return sorted->error();
+  const renderslots& slots = sorted->value();
   const std::size_t categories = std::min<std::size_t>(order.empty() ? linecolors : order.size(), linecolors);
   for (std::int32_t pass = 1; pass <= 9; ++pass) {
     for (std::size_t i = 0; i < categories; ++i) {

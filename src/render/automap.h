@@ -73,8 +73,8 @@ int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int6
 // `colors` or `order` stands for defaultcolors / defaultorders; entries past
 // the tenth are ignored and a missing colour entry takes the default colour.
 // Every linedef widens the bounds, drawn or not. Null only when the buffer
-// cannot be created (TPixmap::Create), and then nothing else is done. Fails
-// as getrenderlines does.
+// cannot be created (TPixmap::Create), and then nothing else is done, or when
+// memory runs out sorting the lines. Fails as getrenderlines does.
 result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::int32_t height,
                                         std::int32_t margin, std::int32_t background,
                                         const std::vector<std::int32_t>& colors,

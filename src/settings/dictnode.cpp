@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -108,11 +109,16 @@ text dictnode::identity() const {
 // ---- parser ----
 
 result<std::shared_ptr<dictnode>> dictnode::parsefile(const text& path) {
-  parsecontext context{{fileidentity(path)}, 0, 0, std::nullopt};
-  parsestate state{context};
-  std::shared_ptr<dictnode> root = readfile(path, state, false);
-  if (context.failed) return *context.failed;
-  return root;
+  // A file too large for memory holds no node this program can use.
+  try {
+    parsecontext context{{fileidentity(path)}, 0, 0, std::nullopt};
+    parsestate state{context};
+    std::shared_ptr<dictnode> root = readfile(path, state, false);
+    if (context.failed) return *context.failed;
+    return root;
+  } catch (const std::bad_alloc&) {
+    return std::shared_ptr<dictnode>();
+  }
 }
 
 std::shared_ptr<dictnode> dictnode::parse(bytestream& stream, const text& path, std::int32_t nested) {

@@ -58,7 +58,8 @@ class dictnode : public object {
   // Reads the root node of the file at `path` ('\' or '/' separators). Null,
   // without a message, when the file cannot be opened; null after a debug
   // message when it holds no node. Closes the file. A file (or included file)
-  // that cannot be read to its end is failure::readstream.
+  // that cannot be read to its end is failure::readstream. Memory running out
+  // while parsing gives null, without a message.
   static result<std::shared_ptr<dictnode>> parsefile(const text& path);
   // Reads one node definition from the stream's position. With `nested` 0 the
   // text up to the first '#' outside comments is skipped; otherwise the '#' has

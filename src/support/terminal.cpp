@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <new>
 #include <utility>
 
 namespace tracewell {
@@ -14,13 +15,23 @@ void stdterminal::write(std::string_view bytes) {
 }
 
 std::optional<std::string> stdterminal::readrawline() {
+  if (ended_) return std::nullopt;
   std::string line;
   int c = 0;
   bool any = false;
-  while ((c = std::getchar()) != EOF) {
-    any = true;
-    if (c == '\n') return line;
-    line += static_cast<char>(c);
+  try {
+    while ((c = std::getchar()) != EOF) {
+      any = true;
+      if (c == '\n') return line;
+      if (line.size() == longestline) break;
+      line += static_cast<char>(c);
+    }
+  } catch (const std::bad_alloc&) {
+    c = 0;  // not the end of the file, but the end of what can be read
+  }
+  if (c != EOF) {
+    ended_ = true;
+    return std::nullopt;
   }
   if (!any) return std::nullopt;
   return line;
@@ -88,13 +99,17 @@ std::optional<text> readline(const text& prompt) {
   terminal& t = currentterminal();
   t.write(toutf8(prompt));
   std::optional<std::string> raw = t.readrawline();
-  if (!raw) return std::nullopt;
-  std::string kept;
-  kept.reserve(raw->size());
-  for (char c : *raw) {
-    if (c != '\r') kept += c;
+  if (!raw || raw->size() > longestline) return std::nullopt;
+  try {
+    std::string kept;
+    kept.reserve(raw->size());
+    for (char c : *raw) {
+      if (c != '\r') kept += c;
+    }
+    return fromutf8(kept);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
   }
-  return fromutf8(kept);
 }
 
 }  // namespace tracewell

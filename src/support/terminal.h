@@ -1,6 +1,7 @@
 // The console as the program sees it: lines out with CR LF, lines in as UTF-8.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +10,12 @@
 #include "support/text.h"
 
 namespace tracewell {
+
+// The longest input line taken, in bytes (line feed not counted). No answer
+// means anything near this long (no path is longer than 4096 bytes), and a
+// bound keeps a hostile line from taking all memory: a longer line ends the
+// input, as if the input stopped where it starts.
+inline constexpr std::size_t longestline = std::size_t{1} << 20;
 
 // Raw console access. The real program uses standard input, output and error;
 // tests install a scripted one.
@@ -26,13 +33,18 @@ class terminal {
   virtual bool errorisinteractive() { return false; }
 };
 
-// Standard input, output and error.
+// Standard input, output and error. A line longer than longestline, or one
+// that memory cannot hold, ends the input: that read and every later one give
+// nullopt, and the rest of the line is never read.
 class stdterminal : public terminal {
  public:
   void write(std::string_view bytes) override;
   std::optional<std::string> readrawline() override;
   void writeerror(std::string_view bytes) override;
   bool errorisinteractive() override;
+
+ private:
+  bool ended_ = false;
 };
 
 // The process-wide terminal; stdterminal until replaced. Returns the previous one.
@@ -55,7 +67,8 @@ void showprogress(const text& line);
 void clearprogress();
 
 // Writes `prompt` with no line end, flushes, reads one line, drops every CR
-// and decodes UTF-8. nullopt at end of input.
+// and decodes UTF-8. nullopt at end of input, which a line longer than
+// longestline (or one too large for memory) counts as.
 std::optional<text> readline(const text& prompt);
 
 }  // namespace tracewell

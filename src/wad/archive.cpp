@@ -117,14 +117,19 @@ archive::opening archive::openmemory(entrybytes bytes) {
 archive::opening archive::open(handle z, entrybytes memory) {
   const zip_int64_t count = zip_get_num_entries(z.get(), 0);
   if (count < 0) return refused(archivefailure::unreadable);
-  std::vector<text> names;
-  names.reserve(static_cast<std::size_t>(count));
-  for (zip_int64_t i = 0; i < count; ++i) {
-    const char* name = zip_get_name(z.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
-    names.push_back(name != nullptr ? frombytes(name) : text());
+  // A central directory whose names do not fit in memory is one this program cannot use.
+  try {
+    std::vector<text> names;
+    names.reserve(static_cast<std::size_t>(count));
+    for (zip_int64_t i = 0; i < count; ++i) {
+      const char* name = zip_get_name(z.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+      names.push_back(name != nullptr ? frombytes(name) : text());
+    }
+    return {std::make_shared<archive>(key(), std::move(z), std::move(memory), std::move(names)),
+            archivefailure::none};
+  } catch (const std::bad_alloc&) {
+    return refused(archivefailure::unreadable);
   }
-  return {std::make_shared<archive>(key(), std::move(z), std::move(memory), std::move(names)),
-          archivefailure::none};
 }
 
 archive::reading archive::read(std::size_t index, std::uint64_t limit) {

@@ -67,9 +67,7 @@ const archivemap* findarchivemap(const archivemaplist& maps, const text& name) {
 
 lumpgroup archivemaplumps(const wad& embedded, const archivemap& m) {
   if (m.kind == archivemapkind::marker) return embedded.getmaplumps(m.name, wad::maplumps);
-  const auto n = static_cast<std::ptrdiff_t>(
-      std::min(embedded.directory.size(), static_cast<std::size_t>(wad::maplumps)));
-  return lumpgroup(embedded.directory.begin(), embedded.directory.begin() + n);
+  return embedded.getlumps(0, wad::maplumps);
 }
 
 archivemaplist listarchivemaps(archive& zip, const wadfrombytes& readwad, std::uint64_t limit) {

@@ -1,15 +1,24 @@
 // One map's geometry: vertices, linedefs, sidedefs and sectors, whichever layout they were decoded from.
 #include "wad/map.h"
 
+#include <new>
+
 #include "wad/binarymap.h"
 
 namespace tracewell {
 
 result<std::shared_ptr<map>> map::Create(const lumpgroup& lumps, std::int32_t format) {
   if (lumps.empty()) return failure::notice({u"no lumps to read map from"});
-  auto m = std::make_shared<map>();
-  m->format = format;
-  const status read = m->readfrom(lumps);
+  std::shared_ptr<map> m;
+  status read;
+  try {
+    m = std::make_shared<map>();
+    m->format = format;
+    read = m->readfrom(lumps);
+  } catch (const std::bad_alloc&) {
+    // Lumps whose records do not fit in memory make a map that cannot be read.
+    read = failure::notice({u"failed to read map lumps"});
+  }
   if (read.ok()) return m;
   failure f = read.error();
   // An invalid map says so after whatever its decoder said.

@@ -116,7 +116,8 @@ struct map {
   // The map of a lump group in the given format (never null). An unusable
   // group is a notice: "no lumps to read map from" for an empty group, else
   // what readfrom said followed by "encountered invalid map". A stream
-  // failure or a fatal stop of the decoder comes back unchanged.
+  // failure or a fatal stop of the decoder comes back unchanged. Records too
+  // large for memory are a notice: "failed to read map lumps".
   static result<std::shared_ptr<map>> Create(const lumpgroup& lumps, std::int32_t format);
   // Fills this map from the group in this map's format, choosing the layout
   // decoder. An invalid map sets `invalidmap` and is a notice, possibly

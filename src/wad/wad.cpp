@@ -2,6 +2,8 @@
 #include "wad/wad.h"
 
 #include <algorithm>
+#include <new>
+#include <string_view>
 
 #include "wad/format.h"
 
@@ -9,31 +11,27 @@ namespace tracewell {
 
 using namespace wadformat;
 
-result<std::shared_ptr<lump>> lump::read(const std::shared_ptr<bytestream>& stream) {
-  auto l = std::make_shared<lump>();
-  if (status read = l->readfrom(stream); !read.ok()) return read.error();
-  return l;
-}
-
-status lump::readfrom(const std::shared_ptr<bytestream>& s) {
-  unsigned char entry[direntry::bytes];
-  s->readbytes(entry, sizeof entry);
-  if (s->failed()) return failure::readstream();
-  stream = s;
-  filepos = gets32(entry, direntry::filepos);
-  size = gets32(entry, direntry::size);
-  name = frombytes(getbytes(entry, direntry::name));
-  return {};
-}
-
 text lump::trimmedname() const {
   return name.substr(0, name.find(u'\0'));
 }
 
+text lumpentry::storedname() const {
+  return frombytes(std::string_view(name.data(), name.size()));
+}
+
+text lumpentry::trimmedname() const {
+  return frombytes(std::string_view(name.data(), std::find(name.begin(), name.end(), '\0') - name.begin()));
+}
+
 result<std::shared_ptr<wad>> wad::read(const std::shared_ptr<bytestream>& stream, std::int32_t format) {
-  auto w = std::make_shared<wad>();
-  w->format = format;
-  if (status read = w->readfrom(stream); !read.ok()) return read.error();
+  std::shared_ptr<wad> w;
+  try {
+    w = std::make_shared<wad>();
+    w->format = format;
+    if (status read = w->readfrom(stream); !read.ok()) return read.error();
+  } catch (const std::bad_alloc&) {
+    return std::shared_ptr<wad>();
+  }
   if (w->invalidwad) return std::shared_ptr<wad>();
   return w;
 }
@@ -64,24 +62,40 @@ status wad::readfrom(const std::shared_ptr<bytestream>& s) {
   // Reserve only what the file can hold; a lying numlumps then ends at the
   // end-of-file test (or a read failure) instead of in a huge allocation.
   const std::int64_t room = std::max<std::int64_t>(0, stream->size() - infotableoffset);
-  directory.reserve(static_cast<std::size_t>(
-      std::clamp<std::int64_t>(numlumps, 0, room / static_cast<std::int64_t>(direntry::bytes) + 1)));
-  for (std::int32_t i = 0; i < numlumps; ++i) {
-    if (stream->eof()) {
-      invalidwad = 1;
-      return {};
+  const auto entries = static_cast<std::size_t>(
+      std::clamp<std::int64_t>(numlumps, 0, room / static_cast<std::int64_t>(direntry::bytes) + 1));
+  directory.reserve(entries);
+  // Read in blocks of whole entries. A file that ends exactly where an entry
+  // would begin is not a WAD; one that ends inside an entry (or a directory
+  // that starts past the end) is a read failure.
+  constexpr std::size_t blockentries = 4096;
+  std::vector<unsigned char> block(blockentries * direntry::bytes);
+  for (std::int64_t left = std::max(numlumps, 0); left > 0;) {
+    const auto want = static_cast<std::size_t>(std::min<std::int64_t>(left, blockentries)) * direntry::bytes;
+    const std::size_t got = stream->readsome(block.data(), want);
+    for (std::size_t at = 0; at + direntry::bytes <= got; at += direntry::bytes) {
+      const unsigned char* e = block.data() + at;
+      lumpentry& entry = directory.emplace_back();
+      entry.filepos = gets32(e, direntry::filepos);
+      entry.size = gets32(e, direntry::size);
+      std::copy_n(e + direntry::name.offset, entry.name.size(), entry.name.begin());
     }
-    result<std::shared_ptr<lump>> entry = lump::read(stream);
-    if (!entry.ok()) return entry.error();
-    directory.push_back(std::move(entry).value());
+    if (got < want) {
+      if (got % direntry::bytes == 0 && !stream->failed() && stream->position() == stream->size()) {
+        invalidwad = 1;
+        return {};
+      }
+      return failure::readstream();
+    }
+    left -= static_cast<std::int64_t>(got / direntry::bytes);
   }
   return {};
 }
 
 std::list<text> wad::getmapnames() const {
   std::list<text> names;
-  for (const auto& l : directory) {
-    if (l->name.compare(0, 3, u"MAP") == 0) names.push_back(l->trimmedname());
+  for (const lumpentry& e : directory) {
+    if (std::string_view(e.name.data(), 3) == "MAP") names.push_back(e.trimmedname());
   }
   return names;
 }
@@ -89,14 +103,23 @@ std::list<text> wad::getmapnames() const {
 lumpgroup wad::getmaplumps(const text& name, std::int32_t count) const {
   const text wanted = upper(name);
   for (std::size_t i = 0; i < directory.size(); ++i) {
-    const lump& l = *directory[i];
-    if (upper(l.name) != wanted && upper(l.trimmedname()) != wanted) continue;
-    // A marker near the end of the directory gives a shorter group.
-    const std::size_t n = std::min(directory.size() - i, static_cast<std::size_t>(std::max(count, 0)));
-    return lumpgroup(directory.begin() + static_cast<std::ptrdiff_t>(i),
-                     directory.begin() + static_cast<std::ptrdiff_t>(i + n));
+    const lumpentry& e = directory[i];
+    if (upper(e.storedname()) == wanted || upper(e.trimmedname()) == wanted) return getlumps(i, count);
   }
   return {};
+}
+
+lumpgroup wad::getlumps(std::size_t first, std::int32_t count) const {
+  lumpgroup group;
+  if (first >= directory.size()) return group;
+  // A marker near the end of the directory gives a shorter group.
+  const std::size_t n = std::min(directory.size() - first, static_cast<std::size_t>(std::max(count, 0)));
+  group.reserve(n);
+  for (std::size_t i = first; i < first + n; ++i) {
+    const lumpentry& e = directory[i];
+    group.push_back(std::make_shared<lump>(lump{stream, e.filepos, e.size, e.storedname()}));
+  }
+  return group;
 }
 
 }  // namespace tracewell

@@ -1,6 +1,7 @@
 // The WAD container: header, lump directory, map markers and map lump groups.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -13,27 +14,36 @@
 
 namespace tracewell {
 
-// One directory entry: where a lump's data lies in the shared WAD stream. The
-// entry never loads the data; readers seek to `filepos` themselves. Neither
+// A lump as map readers see it: where its data lies in the shared WAD stream.
+// It never loads the data; readers seek to `filepos` themselves. Neither
 // `filepos` nor `size` is checked against the file.
 struct lump {
-  std::shared_ptr<bytestream> stream;  // the WAD's stream, shared with every entry
+  std::shared_ptr<bytestream> stream;  // the WAD's stream, shared with every lump
   std::int32_t filepos = 0;
   std::int32_t size = 0;
   text name;  // exactly as stored: 8 code units, NUL padding kept
 
-  // Reads one 16-byte directory entry (filepos, size, name) at the stream's
-  // position and keeps the stream. A file that ends inside the entry is
-  // failure::readstream.
-  static result<std::shared_ptr<lump>> read(const std::shared_ptr<bytestream>& stream);
-  // As read, filling this entry.
-  status readfrom(const std::shared_ptr<bytestream>& stream);
   // The stored name up to its first NUL; no other change (case and spaces kept).
   text trimmedname() const;
 };
 
-// A map lump group: the marker and the entries after it, shared with the directory.
+// A map lump group: the marker and the entries after it.
 using lumpgroup = std::vector<std::shared_ptr<lump>>;
+
+// One directory entry kept as the file stores it, in 16 bytes, so that a
+// directory takes no more memory than its own bytes. The wad makes lumps from
+// entries when a map group is asked for.
+struct lumpentry {
+  std::int32_t filepos = 0;
+  std::int32_t size = 0;
+  std::array<char, 8> name{};  // the stored bytes, NUL padding kept
+
+  // The name as 8 code units 0..255, NUL padding kept (lump::name).
+  text storedname() const;
+  // The stored name up to its first NUL.
+  text trimmedname() const;
+};
+static_assert(sizeof(lumpentry) == 16);
 
 struct wad {
   // Map format tags (mapformat.h), as the dialogue derives them from the user's answer.
@@ -48,19 +58,21 @@ struct wad {
   text identification;                 // "IWAD" or "PWAD"
   std::int32_t numlumps = 0;
   std::int32_t infotableoffset = 0;
-  std::vector<std::shared_ptr<lump>> directory;  // in file order
-  std::int32_t invalidwad = 0;                   // 1 when the header or directory is unusable
+  std::vector<lumpentry> directory;  // in file order
+  std::int32_t invalidwad = 0;       // 1 when the header or directory is unusable
 
   // The WAD read from `stream` (a file or a block of memory), or null when it
   // is not a valid WAD: a null stream, an identification other than
   // "IWAD"/"PWAD" (case-sensitive), a negative directory offset, or a file
   // that ends exactly where a directory entry should begin. A file that ends
   // inside the header or inside an entry, or a directory offset past the end,
-  // is failure::readstream.
+  // is failure::readstream. Memory that runs out while reading also gives
+  // null: such a directory is not one this program can use.
   static result<std::shared_ptr<wad>> read(const std::shared_ptr<bytestream>& stream, std::int32_t format);
   // Fills this wad from `stream` as read describes; an invalid WAD shows only
-  // in `invalidwad`. The directory grows entry by entry, so a huge `numlumps`
-  // in a small file allocates nothing up front.
+  // in `invalidwad`. Room is reserved only for the entries the file can
+  // hold, so a huge `numlumps` in a small file allocates nothing up front.
+  // May throw std::bad_alloc (read catches it).
   status readfrom(const std::shared_ptr<bytestream>& stream);
   // Trimmed names of the entries whose stored name starts with "MAP"
   // (case-sensitive, so MAPINFO counts and ExMy does not), in directory order,
@@ -70,6 +82,10 @@ struct wad {
   // ignoring case, onward: at most `count` of them (fewer when the directory
   // ends first). Empty when no entry matches or `count` is 0 or less.
   lumpgroup getmaplumps(const text& name, std::int32_t count) const;
+  // Directory entries `first` onward as lumps on this WAD's stream: at most
+  // `count` of them (fewer when the directory ends first; none for a count of
+  // 0 or less or a `first` past the end). Each call makes new lump objects.
+  lumpgroup getlumps(std::size_t first, std::int32_t count) const;
 };
 
 }  // namespace tracewell

@@ -15,26 +15,10 @@
 #include "app/console.h"
 #include "testlib/harness.h"
 #include "testlib/pngdecode.h"
+#include "testlib/transcript.h"
 #include "testlib/wadbuilder.h"
 
 namespace tracewell::testkit {
-
-// Console output as the tool writes it: every "\n" of `s` becomes CR LF, and
-// each "<LF>" a bare line feed (the separator inside the map and scheme lists).
-inline std::string crlf(std::string_view s) {
-  std::string out;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s.substr(i, 4) == "<LF>") {
-      out += '\n';
-      i += 3;
-    } else if (s[i] == '\n') {
-      out += "\r\n";
-    } else {
-      out += s[i];
-    }
-  }
-  return out;
-}
 
 // Makes `folder` the working directory for the life of the guard.
 class workingfolder {

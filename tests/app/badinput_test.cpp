@@ -13,6 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testkit::crlf;
+using testkit::leaveblank;
 using testkit::runscripted;
 
 const std::string banner =
@@ -20,10 +21,6 @@ const std::string banner =
 const std::string wadprompt = "Input WAD path?\n(Leave blank for \"test.wad\")\n> ";
 const std::string maplist = "Maps in WAD:\n MAP01 MAP02 MAPINFO\n";
 const std::string mapprompt = "Input map? (Input \"ALL\" to output all maps.)\n> ";
-
-std::string leaveblank(const std::string& prompt, const std::string& value) {
-  return prompt + "\n(Leave blank for \"" + value + "\")\n> ";
-}
 
 class BadAnswers : public testkit::toolfolder {
  protected:
@@ -34,11 +31,7 @@ class BadAnswers : public testkit::toolfolder {
       runtool(1, argv);
     });
   }
-  std::vector<std::string> written() const {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir / "out")) names.push_back(e.path().filename().string());
-    return names;
-  }
+  std::vector<std::string> written() const { return testkit::filesin(dir / "out"); }
 };
 
 // A NUL byte cannot be part of a file name, so a path that holds one names no

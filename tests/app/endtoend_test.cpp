@@ -12,6 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testkit::crlf;
+using testkit::leaveblank;
 using testkit::processresult;
 using testkit::readfile;
 using testkit::writefile;
@@ -24,10 +25,6 @@ struct defaults {
   std::string wad = "test.wad", format = "Doom", width = "64", height = "48", margin = "4", scheme = "Red",
               output = "out/%.png";
 };
-
-std::string leaveblank(const std::string& prompt, const std::string& value) {
-  return prompt + "\n(Leave blank for \"" + value + "\")\n> ";
-}
 
 // The dialogue's output when every answer is accepted at the first try.
 std::string dialogue(const defaults& d, const std::string& opening = "") {
@@ -64,12 +61,7 @@ class EndToEnd : public ::testing::Test {
     return testkit::runprocess((tool / "tracewell").string(), args, input, elsewhere);
   }
 
-  std::vector<std::string> written() const {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(tool / "out")) names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> written() const { return testkit::filesin(tool / "out"); }
 
   testkit::tempdir root;
   const fs::path tool = root / "tool";

@@ -30,13 +30,7 @@ class OutputRun : public testkit::toolfolder {
   }
 
   // The names of the files in out/, sorted.
-  std::vector<std::string> written() const {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir / "out"))
-      names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> written() const { return testkit::filesin(dir / "out"); }
 };
 
 TEST_F(OutputRun, OneMapGoesToThePatternWithEveryPlaceholderReplaced) {

@@ -5,13 +5,12 @@
 
 #include "render/draw.h"
 #include "testlib/harness.h"
+#include "testlib/pixels.h"
 
 namespace tracewell {
 namespace {
 
-constexpr std::int32_t argb(std::uint32_t v) {
-  return static_cast<std::int32_t>(v);
-}
+using testkit::argb;
 
 // Small maps built in memory: sectors 0 (floor 0, ceiling 128), 1 (floor 8, ceiling 128),
 // 2 (floor 0, ceiling 96), 3 (floor 8, ceiling 96); sidedef i faces sector i, and
@@ -285,9 +284,7 @@ TEST(Automap, HiddenLinesStillSetTheScale) {
   const mapfit f = mapfit::make(0, 0, 60, 20, 62, 62, 1);
   drawline(*want, f.column(10), f.row(0), f.column(10), f.row(20), markers()[1]);
   drawline(*want, f.column(0), f.row(10), f.column(20), f.row(10), markers()[5]);
-  for (int y = 0; y < 62; ++y) {
-    for (int x = 0; x < 62; ++x) ASSERT_EQ(p->ReadPixel(x, y), want->ReadPixel(x, y)) << x << "," << y;
-  }
+  EXPECT_TRUE(testkit::samepixels(*p, *want));
 }
 
 TEST(Automap, EmptyColoursAndOrdersFallBackEachOnItsOwn) {

@@ -9,15 +9,14 @@
 
 #include "plainline.h"
 #include "render/widemath.h"
+#include "testlib/pixels.h"
 
 namespace tracewell {
 namespace {
 
 using testkit::plainline;
 
-constexpr std::int32_t argb(std::uint32_t v) {
-  return static_cast<std::int32_t>(v);
-}
+using testkit::argb;
 
 TEST(Blend, ChannelsFollowTheIntegerRules) {
   struct {
@@ -108,16 +107,7 @@ TEST(Line, TranslucentLinesBlendEachPixelOnceAndCountEvenWhenInvisible) {
   EXPECT_EQ(static_cast<std::uint32_t>(p->ReadPixel(2, 2)), 0xFFBF0000u);
 }
 
-// Whether two buffers of the same size hold the same pixels; names the first difference.
-::testing::AssertionResult samepixels(const TPixmap& a, const TPixmap& b) {
-  for (int y = 0; y < a.height(); ++y) {
-    for (int x = 0; x < a.width(); ++x) {
-      if (a.ReadPixel(x, y) != b.ReadPixel(x, y))
-        return ::testing::AssertionFailure() << "pixel " << x << "," << y;
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
+using testkit::samepixels;
 
 TEST(Line, ClippedWalkMatchesThePlainWalk) {
   std::mt19937_64 rng(20240611);

@@ -8,6 +8,7 @@
 #include "render/automap.h"
 #include "render/png.h"
 #include "testlib/harness.h"
+#include "testlib/pixels.h"
 #include "testlib/pngdecode.h"
 #include "testlib/wadbuilder.h"
 
@@ -73,22 +74,22 @@ TEST(Freedoom2, Map01TranslucentMatchesThePlainWalk) {
   if (testkit::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
   const auto m = loadmap01();
   ASSERT_TRUE(m);
-  const std::vector<std::int32_t> colours = {static_cast<std::int32_t>(0x40FFFFFFu),
-                                             static_cast<std::int32_t>(0xB0FF8000u),
-                                             static_cast<std::int32_t>(0x80FFFF00u),
-                                             static_cast<std::int32_t>(0xB0FF8000u),
-                                             static_cast<std::int32_t>(0xC000FF00u),
+  const std::vector<std::int32_t> colours = {testkit::argb(0x40FFFFFF),
+                                             testkit::argb(0xB0FF8000),
+                                             testkit::argb(0x80FFFF00),
+                                             testkit::argb(0xB0FF8000),
+                                             testkit::argb(0xC000FF00),
                                              -1,
                                              -1,
                                              -1,
                                              -1,
-                                             static_cast<std::int32_t>(0xFF00E0FFu)};
+                                             testkit::argb(0xFF00E0FF)};
   const std::vector<std::int32_t> order = {1, 2, 2, 2, 9, 3, 3, 3, 3, 9};
   for (auto [width, height] : {std::pair{300, 200}, {200, 300}, {257, 257}}) {
-    auto p = render(*m, width, height, 0, static_cast<std::int32_t>(0xFF1C3F7Au), colours, order, 1).value();
+    auto p = render(*m, width, height, 0, testkit::argb(0xFF1C3F7A), colours, order, 1).value();
     ASSERT_NE(p, nullptr);
     auto want = TPixmap::Create(width, height);
-    want->ClearPixels(static_cast<std::int32_t>(0xFF1C3F7Au));
+    want->ClearPixels(testkit::argb(0xFF1C3F7A));
     std::int64_t lx = 0, ly = 0, gx = 0, gy = 0;
     const renderslots slots = getrenderlines(*m, lx, ly, gx, gy, 1).value();
     const mapfit f = mapfit::make(lx, ly, gx, gy, width, height, 0);
@@ -100,12 +101,7 @@ TEST(Freedoom2, Map01TranslucentMatchesThePlainWalk) {
         }
       }
     }
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        ASSERT_EQ(p->ReadPixel(x, y), want->ReadPixel(x, y))
-            << width << "x" << height << " at " << x << "," << y;
-      }
-    }
+    EXPECT_TRUE(testkit::samepixels(*p, *want)) << width << "x" << height;
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "plainline.h"
 #include "render/draw.h"
+#include "testlib/pixels.h"
 
 namespace tracewell {
 namespace {
@@ -27,17 +28,7 @@ std::unique_ptr<TPixmap> patterned(std::int32_t w, std::int32_t h, std::uint32_t
   return p;
 }
 
-::testing::AssertionResult samepixels(const TPixmap& a, const TPixmap& b) {
-  for (std::int32_t y = 0; y < a.height(); ++y) {
-    for (std::int32_t x = 0; x < a.width(); ++x) {
-      if (a.ReadPixel(x, y) != b.ReadPixel(x, y)) {
-        return ::testing::AssertionFailure() << "pixel " << x << "," << y << ": " << std::hex
-                                             << a.ReadPixel(x, y) << " against " << b.ReadPixel(x, y);
-      }
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
+using testkit::samepixels;
 
 TEST(LineWalk, EveryTranslucentAlphaBlendsLikeBlendColor) {
   std::mt19937 rng(7);
@@ -96,7 +87,7 @@ TEST(LineWalk, LargeBuffersClearAndDrawToTheirLastPixel) {
                 plainline(*want, l.x0, l.y0, l.x1, l.y1, color));
     }
     EXPECT_TRUE(samepixels(*got, *want)) << align;
-    EXPECT_EQ(got->ReadPixel(999, 699), static_cast<std::int32_t>(0xFF00FF00u));
+    EXPECT_EQ(got->ReadPixel(999, 699), testkit::argb(0xFF00FF00));
   }
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testlib/pixels.h"
+
 namespace tracewell {
 namespace {
 
@@ -52,7 +54,7 @@ TEST(Pixmap, PixelsAreStoredAsRedGreenBlueAlpha) {
   EXPECT_EQ(p->pitch(), 12);
   EXPECT_EQ(p->format(), 6);
   p->ClearPixels(0);
-  p->WritePixel(2, 1, static_cast<std::int32_t>(0x80FF0000u));
+  p->WritePixel(2, 1, testkit::argb(0x80FF0000));
   EXPECT_EQ(p->ReadPixel(2, 1), -2130771968);
   const std::uint8_t* b = p->PixelPtr(2, 1);
   EXPECT_EQ(b - p->PixelPtr(0, 0), 1 * 12 + 2 * 4);
@@ -88,7 +90,7 @@ TEST(Pixmap, ClearFillsEveryPixelOfPaddedAndOddRows) {
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->pitch() % align, 0);
     EXPECT_GE(p->pitch(), 20);
-    p->ClearPixels(static_cast<std::int32_t>(0xFF000000u));
+    p->ClearPixels(testkit::argb(0xFF000000));
     p->ClearPixels(0x01020304);
     for (int y = 0; y < 3; ++y) {
       for (int x = 0; x < 5; ++x) EXPECT_EQ(p->ReadPixel(x, y), 0x01020304) << align;

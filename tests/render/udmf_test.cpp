@@ -9,6 +9,7 @@
 
 #include "render/automap.h"
 #include "testlib/harness.h"
+#include "testlib/pixels.h"
 #include "testlib/udmfwriter.h"
 #include "testlib/wadbuilder.h"
 #include "wad/wad.h"
@@ -25,11 +26,7 @@ const std::vector<std::int32_t> colours = {
     static_cast<std::int32_t>(0xFFFFFFFFu), static_cast<std::int32_t>(0xFF804000u)};
 const std::vector<std::int32_t> order = {1, 2, 3, 4, 5, 6, 7, 8, 9, 9};
 
-bool samepixels(const TPixmap& a, const TPixmap& b) {
-  const auto bytes = static_cast<std::size_t>(a.width()) * static_cast<std::size_t>(a.height()) * 4;
-  return a.width() == b.width() && a.height() == b.height() &&
-         std::memcmp(a.PixelPtr(0, 0), b.PixelPtr(0, 0), bytes) == 0;
-}
+using testkit::samepixels;
 
 TEST(UdmfDrawing, FreedoomMapsDrawAsTheirBinaryForm) {
   const std::string path = testkit::freedoom2path();

@@ -196,7 +196,7 @@ TEST(Map, RecordSizesAndCountsFromLumpSizes) {
   b.addlump("DATA", std::string(100, '\x01'));
   auto w = testkit::readwad(b.open(dir.path()));
   ASSERT_TRUE(w);
-  lump l = *w->directory[0];
+  lump l = *w->getlumps(0, 1).at(0);
   struct {
     std::int32_t size;
     std::size_t vertices, doomlines, hexenlines, sides, sectors;

@@ -53,15 +53,21 @@ TEST(Wad, DirectoryEntriesKeepTheirFieldsAndShareTheStream) {
   EXPECT_EQ(w->numlumps, 3);
   EXPECT_EQ(w->infotableoffset, static_cast<std::int32_t>(b.directoryoffset()));
   ASSERT_EQ(w->directory.size(), 3u);
-  EXPECT_EQ(w->directory[0]->filepos, 12);
-  EXPECT_EQ(w->directory[0]->size, 4);
-  EXPECT_EQ(w->directory[0]->name, text(u"PLAYPAL\0", 8));
-  EXPECT_EQ(w->directory[1]->name, u"BLOCKMAP");  // eight characters, no NUL
-  EXPECT_EQ(w->directory[1]->trimmedname(), u"BLOCKMAP");
-  EXPECT_EQ(w->directory[2]->filepos, -7);  // stored as is, never checked
-  EXPECT_EQ(w->directory[2]->size, -1);
-  EXPECT_EQ(w->directory[2]->trimmedname(), u"AB");  // cut at the first NUL
-  for (const auto& l : w->directory) EXPECT_EQ(l->stream, stream);
+  const lumpgroup lumps = w->getlumps(0, 3);
+  ASSERT_EQ(lumps.size(), 3u);
+  EXPECT_EQ(lumps[0]->filepos, 12);
+  EXPECT_EQ(lumps[0]->size, 4);
+  EXPECT_EQ(lumps[0]->name, text(u"PLAYPAL\0", 8));
+  EXPECT_EQ(lumps[1]->name, u"BLOCKMAP");  // eight characters, no NUL
+  EXPECT_EQ(lumps[1]->trimmedname(), u"BLOCKMAP");
+  EXPECT_EQ(lumps[2]->filepos, -7);  // stored as is, never checked
+  EXPECT_EQ(lumps[2]->size, -1);
+  EXPECT_EQ(lumps[2]->trimmedname(), u"AB");  // cut at the first NUL
+  EXPECT_EQ(w->directory[2].trimmedname(), u"AB");
+  for (const auto& l : lumps) EXPECT_EQ(l->stream, stream);
+  EXPECT_EQ(w->getlumps(1, 11).size(), 2u);  // cut at the end of the directory
+  EXPECT_TRUE(w->getlumps(3, 11).empty());
+  EXPECT_TRUE(w->getlumps(0, -1).empty());
 }
 
 TEST(Wad, EmptyNegativeAndOversizedDirectories) {
@@ -146,7 +152,7 @@ TEST(Wad, MapLumpGroupIsFoundIgnoringCaseAndPadding) {
     const lumpgroup g = w->getmaplumps(request, wad::maplumps);
     EXPECT_EQ(names(g), group);
     ASSERT_FALSE(g.empty());
-    EXPECT_EQ(g[0], w->directory[1]);  // shared with the directory, the first marker
+    EXPECT_EQ(g[0]->filepos, w->directory[1].filepos);  // the first marker
   }
   EXPECT_EQ(w->getmaplumps(u"map02", wad::maplumps).size(), 11u);
   EXPECT_EQ(w->getmaplumps(text(u"MAP02\0XY", 8), wad::maplumps).size(), 11u);
