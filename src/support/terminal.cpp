@@ -69,7 +69,10 @@ void showprogress(const text& line) {
   terminal& t = currentterminal();
   if (!t.errorisinteractive()) return;
   // Back to the start of the line, the new text, then erase what an older, longer one left.
-  t.writeerror("\r" + toutf8(line) + "\x1b[K");
+  std::string bytes = "\r";
+  bytes += toutf8(line);
+  bytes += "\x1b[K";
+  t.writeerror(bytes);
   progressshown = true;
 }
 
