@@ -1,4 +1,5 @@
 // The prompt dialogue of one cycle: WAD, map, format, image size, colour scheme, output pattern.
+#include <new>
 #include <utility>
 
 #include "app/console.h"
@@ -126,7 +127,14 @@ const char16_t* console::openwad(const text& path) {
   if (!read.ok()) report(read.error(), mode);  // a stream failure: ends the process
   w = read.ok() ? std::move(read).value() : nullptr;
   if (!w) return refusal::notawad;
-  maps = w->getmapnames();
+  try {
+    maps = w->getmapnames();
+  } catch (const std::bad_alloc&) {
+    // More names than memory holds: a WAD this tool cannot use.
+    w = nullptr;
+    maps.clear();
+    return refusal::notawad;
+  }
   if (maps.empty()) {
     w = nullptr;
     return refusal::nomaps;
