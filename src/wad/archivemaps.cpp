@@ -66,7 +66,10 @@ const archivemap* findarchivemap(const archivemaplist& maps, const text& name) {
 }
 
 lumpgroup archivemaplumps(const wad& embedded, const archivemap& m) {
-  if (m.kind == archivemapkind::marker) return embedded.getmaplumps(m.name, wad::maplumps);
+  if (m.kind == archivemapkind::marker) {
+    return embedded.getmaplumps(m.name, wad::maplumps);  // TODO(merge): embedded.getmapgroup(m.name)
+  }
+  // TODO(merge): embedded.mapgroupat(0)
   const auto n = static_cast<std::ptrdiff_t>(
       std::min(embedded.directory.size(), static_cast<std::size_t>(wad::maplumps)));
   return lumpgroup(embedded.directory.begin(), embedded.directory.begin() + n);
