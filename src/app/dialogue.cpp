@@ -7,6 +7,7 @@
 #include "support/process.h"
 #include "support/terminal.h"
 #include "wad/mapformat.h"
+#include "wad/mapsource.h"
 #include "wad/wad.h"
 
 namespace tracewell {
@@ -57,24 +58,26 @@ void console::requestinputs(text startpath) {
       if (!answer) exitprocess(0);
       path = std::move(*answer);
     }
-    wstream = bytestream::openread(path);
-    if (!wstream) {
+    // A WAD file or a ZIP archive of WADs, told apart by content.
+    result<sourceopening> opened = openmapsource(path);
+    if (!opened.ok()) report(opened.error());  // a stream failure: ends the process
+    const sourceopening o = opened.ok() ? std::move(opened).value() : sourceopening{};
+    if (o.failure == sourcefailure::unopenable) {
       printline(u"Error opening WAD file. Try again?");
       continue;
     }
-    result<std::shared_ptr<wad>> read = wad::read(wstream, 0);
-    if (!read.ok()) report(read.error());  // a stream failure: ends the process
-    w = read.ok() ? std::move(read).value() : nullptr;
-    if (!w) {
+    if (!o.source) {
       printline(u"Error parsing WAD file. Try again?");
       continue;
     }
-    maps = w->getmapnames();
+    maps = o.source->getmapnames();
     if (maps.empty()) {
       printline(u"No maps found in WAD. Try again?");
-      w = nullptr;
       continue;
     }
+    source = o.source;
+    w = source->wadfile();
+    wstream = w ? w->stream : nullptr;
     inputpath = path;
     break;
   }
