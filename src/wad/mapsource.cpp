@@ -4,7 +4,6 @@
 #include <array>
 #include <optional>
 
-#include "wad/archive.h"
 #include "wad/archivemaps.h"
 
 namespace tracewell {
@@ -33,8 +32,8 @@ std::shared_ptr<wad> readembedded(const entrybytes& bytes) {
 
 class archivesource : public mapsource {
  public:
-  archivesource(std::shared_ptr<archive> zip, archivemaplist maps)
-      : zip_(std::move(zip)), maps_(std::move(maps)) {}
+  archivesource(std::shared_ptr<archive> zip, std::uint64_t limit)
+      : zip_(std::move(zip)), limit_(limit), maps_(listarchivemaps(*zip_, readembedded, limit_)) {}
   std::list<text> getmapnames() const override { return archivemapnames(maps_); }
   lumpgroup getmapgroup(const text& name) override {
     const archivemap* m = findarchivemap(maps_, name);
@@ -45,7 +44,7 @@ class archivesource : public mapsource {
     if (heldentry_ != m->entry) {
       held_ = nullptr;
       heldentry_ = m->entry;
-      const archive::reading r = zip_->read(m->entry);
+      const archive::reading r = zip_->read(m->entry, limit_);
       if (r.bytes) held_ = readembedded(r.bytes);
     }
     return held_ ? archivemaplumps(*held_, *m) : lumpgroup();
@@ -53,6 +52,7 @@ class archivesource : public mapsource {
 
  private:
   std::shared_ptr<archive> zip_;
+  std::uint64_t limit_;
   archivemaplist maps_;
   std::optional<std::size_t> heldentry_;  // the entry last read, even when it gave no WAD
   std::shared_ptr<wad> held_;             // its WAD, or null
@@ -63,6 +63,10 @@ sourceopening refused(sourcefailure why) {
 }
 
 }  // namespace
+
+std::shared_ptr<mapsource> archivemapsource(std::shared_ptr<archive> zip, std::uint64_t limit) {
+  return std::make_shared<archivesource>(std::move(zip), limit);
+}
 
 result<sourceopening> openmapsource(const text& path) {
   std::shared_ptr<bytestream> stream = bytestream::openread(path);
@@ -76,8 +80,7 @@ result<sourceopening> openmapsource(const text& path) {
       return refused(o.failure == archivefailure::unopenable ? sourcefailure::unopenable
                                                              : sourcefailure::unparsable);
     }
-    archivemaplist maps = listarchivemaps(*o.zip, readembedded);
-    return sourceopening{std::make_shared<archivesource>(o.zip, std::move(maps)), sourcefailure::none};
+    return sourceopening{archivemapsource(o.zip), sourcefailure::none};
   }
   // Everything else goes to the WAD reader as it always did; it starts from the top again.
   result<std::shared_ptr<wad>> read = wad::read(stream, 0);

@@ -1,11 +1,13 @@
 // Where the maps named at the WAD prompt come from: a WAD file, or a ZIP archive (PK3) holding WADs.
 #pragma once
 
+#include <cstdint>
 #include <list>
 #include <memory>
 
 #include "support/failure.h"
 #include "support/text.h"
+#include "wad/archive.h"
 #include "wad/wad.h"
 
 namespace tracewell {
@@ -44,5 +46,10 @@ struct sourceopening {
 // whose maps are listed at once (listarchivemaps), each embedded WAD read
 // from memory and dropped before the next; anything else is unparsable.
 result<sourceopening> openmapsource(const text& path);
+
+// The map source of an archive opened already (a file or memory), its maps
+// listed at once; no entry declaring more than `limit` bytes is read.
+std::shared_ptr<mapsource> archivemapsource(std::shared_ptr<archive> zip,
+                                            std::uint64_t limit = archive::sizeceiling);
 
 }  // namespace tracewell
