@@ -17,6 +17,7 @@ set(tracewell_wad_sources
   src/wad/archivemaps.cpp
   src/wad/binarymap.cpp
   src/wad/map.cpp
+  src/wad/mapsource.cpp
   src/wad/udmf.cpp
   src/wad/wad.cpp)
 

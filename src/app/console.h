@@ -14,6 +14,7 @@
 namespace tracewell {
 
 class dictnode;
+class mapsource;
 struct wad;
 
 // Why the tool refuses an answer. The dialogue adds " Try again?" and asks
@@ -42,8 +43,9 @@ class console {
   text mapname;                         // chosen map in upper case, or "ALL"
   std::shared_ptr<bytestream> wstream;  // WAD file of this cycle; closed after the output run
   std::shared_ptr<wad> w;               // container read from wstream
+  std::shared_ptr<mapsource> source;    // the WAD file or archive of this cycle; dropped after the output run
   std::list<std::shared_ptr<tracewell::scheme>> schemes;  // last one in the settings file first
-  std::list<text> maps;                                   // map names of w, in directory order
+  std::list<text> maps;                                   // map names of source, in its order
   std::int32_t format = 0;                                // tag of formatname in `mapformats`
   std::shared_ptr<tracewell::scheme> scheme;              // scheme chosen in this cycle
   text settingspath;                                      // the settings file read; output never replaces it

@@ -8,6 +8,7 @@
 #include "support/process.h"
 #include "support/terminal.h"
 #include "wad/mapformat.h"
+#include "wad/mapsource.h"
 #include "wad/wad.h"
 
 namespace tracewell {
@@ -121,24 +122,23 @@ void console::requestinputs(text startpath) {
 }
 
 const char16_t* console::openwad(const text& path) {
-  wstream = bytestream::openread(path);
-  if (!wstream) return refusal::cannotopen;
-  result<std::shared_ptr<wad>> read = wad::read(wstream, 0);
-  if (!read.ok()) report(read.error(), mode);  // a stream failure: ends the process
-  w = read.ok() ? std::move(read).value() : nullptr;
-  if (!w) return refusal::notawad;
+  // A WAD file or a ZIP archive of WADs, told apart by content.
+  result<sourceopening> opened = openmapsource(path);
+  if (!opened.ok()) report(opened.error(), mode);  // a stream failure: ends the process
+  const sourceopening o = std::move(opened).value();
+  if (o.failure == sourcefailure::unopenable) return refusal::cannotopen;
+  if (!o.source) return refusal::notawad;
   try {
-    maps = w->getmapnames();
+    maps = o.source->getmapnames();
   } catch (const std::bad_alloc&) {
-    // More names than memory holds: a WAD this tool cannot use.
-    w = nullptr;
+    // More names than memory holds: a source this tool cannot use.
     maps.clear();
     return refusal::notawad;
   }
-  if (maps.empty()) {
-    w = nullptr;
-    return refusal::nomaps;
-  }
+  if (maps.empty()) return refusal::nomaps;
+  source = o.source;
+  w = source->wadfile();
+  wstream = w ? w->stream : nullptr;
   return nullptr;
 }
 

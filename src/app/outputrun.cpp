@@ -9,6 +9,7 @@
 #include "support/terminal.h"
 #include "support/timestamp.h"
 #include "wad/map.h"
+#include "wad/mapsource.h"
 #include "wad/wad.h"
 
 namespace tracewell {
@@ -87,6 +88,7 @@ void console::do_() {
     domap(mapname);
   }
   if (wstream) wstream->close();
+  source = nullptr;  // an archive's file closes with it
 }
 
 void console::domap(const text& name) {
@@ -103,10 +105,20 @@ void console::domap(const text& name) {
     path.reserve(length);
     eachpiece(outputpath, filledname, stamp, [&path](std::u16string_view piece) { path += piece; });
   }
-  const result<std::shared_ptr<map>> m = map::Create(w->getmaplumps(name, wad::maplumps), format);
+  const text unloaded = u"Failed to load map lumps for \"" + printable(name) + u"\". Image not outputted.";
+  // A console filled without the dialogue has the WAD alone.
+  const lumpgroup group =
+      source ? source->getmapgroup(name) : w->getmaplumps(name, wad::maplumps);  // TODO(merge)
+  // Only an archive entry that cannot be read gives no group: that line alone says so.
+  if (group.empty()) {
+    say(unloaded);
+    if (asked) missedmaps = true;
+    return;
+  }
+  const result<std::shared_ptr<map>> m = map::Create(group, format);
   if (!m.ok()) {
     report(m.error(), mode);  // a notice; anything else ends the process here
-    say(u"Failed to load map lumps for \"" + printable(name) + u"\". Image not outputted.");
+    say(unloaded);
     if (asked) missedmaps = true;
     return;
   }

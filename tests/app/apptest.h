@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -17,6 +18,8 @@
 #include "testlib/pngdecode.h"
 #include "testlib/transcript.h"
 #include "testlib/wadbuilder.h"
+#include "testlib/zipbuilder.h"
+#include "wad/wad.h"
 
 namespace tracewell::testkit {
 
@@ -92,6 +95,28 @@ inline void expectredsquare(const std::filesystem::path& file) {
     }
   }
   EXPECT_EQ(wrong, 0);
+}
+
+// PK3 entries maps/NAME.wad, one per map of the WAD at `path` (every one when
+// `names` is empty): its marker and the ten lumps after it, stored and
+// deflated by turns.
+inline std::vector<zipentry> mapwadentries(const std::string& path,
+                                           const std::vector<std::string>& names = {}) {
+  const std::shared_ptr<wad> iwad = readwad(bytestream::openread(u(path)));
+  std::vector<zipentry> entries;
+  if (!iwad) return entries;
+  for (const text& name : iwad->getmapnames()) {
+    if (!names.empty() && std::find(names.begin(), names.end(), tobytes(name)) == names.end()) continue;
+    wadbuilder b;
+    for (const auto& l : iwad->getmaplumps(name, wad::maplumps)) {
+      std::string data(static_cast<std::size_t>(l->size), '\0');
+      l->stream->seek(l->filepos);
+      l->stream->readbytes(data.data(), data.size());
+      b.addlump(tobytes(l->trimmedname()), data);
+    }
+    entries.push_back({"maps/" + tobytes(name) + ".wad", b.bytes(), entries.size() % 2 == 0, ""});
+  }
+  return entries;
 }
 
 // A folder holding settings.txt (testsettings), test.wad (testwad) and an

@@ -288,6 +288,77 @@ TEST_F(EndToEnd, DeliveredSettingsDrawFreedoomMap01) {
   for (int i = 0; i < 16; ++i) EXPECT_EQ(png.pixel(i, i), 0xFF000000u) << "the margin stays background";
 }
 
+// Archives at the WAD prompt: an empty one and one with a damaged central
+// directory are refused like WADs; a map entry that is encrypted or fails its
+// CRC is reported when drawn and the run goes on.
+TEST_F(EndToEnd, ArchivesListTheirMapsAndReportBadEntries) {
+  testkit::wadbuilder square;  // a PK3 map's marker may carry any name
+  square.addmap("E1M1", testkit::squaremap());
+  testkit::wadbuilder info;
+  info.addlump("MAPINFO", "map MAP01 \"Test\"\n");
+  const auto archive = [&](const testkit::zipentry& map02) {
+    return testkit::buildzip({{"maps/MAP01.wad", square.bytes(), true, ""},
+                              map02,
+                              {"readme.txt", "not a WAD", true, ""},
+                              {"extra/Info.WAD", info.bytes(), true, ""}});
+  };
+  writefile(tool / "encrypted.pk3", archive({"maps/map02.wad", square.bytes(), true, "secret"}));
+  std::string damaged = archive({"maps/map02.wad", square.bytes(), false, ""});
+  damaged[testkit::dataoffset(damaged, 1) + 20] ^= 1;
+  writefile(tool / "damaged.pk3", damaged);
+  std::string broken = damaged;
+  broken[testkit::centralheader(broken, 2) + 3] = 9;
+  writefile(tool / "broken.zip", broken);
+  writefile(tool / "empty.zip", testkit::emptyzip());
+
+  const processresult r =
+      run("empty.zip\nbroken.zip\nencrypted.pk3\nALL\n\n\n\n\n\n\ndamaged.pk3\nALL\n\n\n\n\n\n\n");
+  EXPECT_EQ(r.status, 0);
+  const std::string outputs =
+      "Outputting maps...\nFailed to load map lumps for \"MAP02\". Image not outputted.\n" + mapinfofails +
+      "\nFinished outputting!\n\n";
+  defaults second;
+  second.wad = "encrypted.pk3";
+  EXPECT_EQ(r.out, crlf(banner + "\n" + leaveblank("Input WAD path?", "test.wad") +
+                        "No maps found in WAD. Try again?\n" + leaveblank("Input WAD path?", "test.wad") +
+                        "Error parsing WAD file. Try again?\n" + dialogue(defaults()) + outputs +
+                        dialogue(second) + outputs + leaveblank("Input WAD path?", "damaged.pk3")));
+  ASSERT_EQ(written(), std::vector<std::string>{"MAP01.png"});
+  testkit::expectredsquare(tool / "out" / "MAP01.png");
+}
+
+// A PK3 of freedoom2 maps and a .zip holding freedoom2.wad beside a text file
+// list the WAD's maps and draw its pictures byte for byte.
+TEST_F(EndToEnd, FreedoomArchivesDrawTheWadsPictures) {
+  const std::string iwad = testkit::freedoom2path();
+  if (iwad.empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  writefile(tool / "few.pk3", testkit::buildzip(testkit::mapwadentries(iwad, {"MAP01", "MAP11", "MAP32"})));
+  writefile(tool / "freedoom2.zip", testkit::buildzip({{"freedoom2.txt", "Freedoom: Phase 2", true, ""},
+                                                       {"freedoom2.wad", readfile(iwad), true, ""}}));
+  const processresult r = run(iwad + "\nALL\n\n\n\n\n\nout/wad-%.png\n" +
+                              "few.pk3\nALL\n\n\n\n\n\nout/pk3-%.png\n"
+                              "freedoom2.zip\nALL\n\n\n\n\n\nout/zip-%.png\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.find("Failed"), std::string::npos) << r.out;
+  const auto mapname = [](int i) { return (i < 10 ? "MAP0" : "MAP") + std::to_string(i); };
+  std::string list = "Maps in WAD:\n";
+  for (int i = 1; i <= 32; ++i) list += (i % 4 == 1 && i > 1 ? "<LF> " : " ") + mapname(i);
+  list = crlf(list + "\n");
+  const std::size_t first = r.out.find(list);
+  ASSERT_NE(first, std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(list, first + 1), std::string::npos) << "the .zip lists the WAD's maps";
+  EXPECT_NE(r.out.find(crlf("Maps in WAD:\n MAP01 MAP11 MAP32\n")), std::string::npos);
+  EXPECT_EQ(written().size(), 32u + 3u + 32u);
+  for (int i = 1; i <= 32; ++i) {
+    const std::string png = mapname(i) + ".png";
+    const std::string want = readfile(tool / "out" / ("wad-" + png));
+    EXPECT_EQ(readfile(tool / "out" / ("zip-" + png)), want) << png;
+    if (i == 1 || i == 11 || i == 32) {
+      EXPECT_EQ(readfile(tool / "out" / ("pk3-" + png)), want) << png;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tracewell
 

@@ -180,5 +180,36 @@ TEST_F(OutputRun, LongPatternsAndStarsInMapNamesExpandAsBefore) {
   EXPECT_TRUE(std::regex_match(names[0], std::regex(R"(M[0-9]{3}(\.[0-9]{2}){5}\.png)"))) << names[0];
 }
 
+// Every freedoom2 map from a PK3 of maps/MAPxx.wad, through the dialogue and
+// the output run: the same list, and PNG files byte for byte those of the WAD.
+TEST_F(OutputRun, EveryFreedoomMapFromAPk3IsTheWadsPicture) {
+  const std::string iwad = testkit::freedoom2path();
+  if (iwad.empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  testkit::writefile(dir / "freedoom2.pk3", testkit::buildzip(testkit::mapwadentries(iwad)));
+  const std::shared_ptr<console> c = load();
+  std::vector<std::string> outs;
+  for (const std::string& input : {iwad + "\nALL\n\n\n\n\n\nout/wad-%.png\n",
+                                   std::string("freedoom2.pk3\nALL\n\n\n\n\n\nout/pk3-%.png\n")}) {
+    outs.push_back(runscripted(input, [&] {
+                     c->requestinputs();
+                     c->do_();
+                   }).out);
+  }
+  const auto listed = [](const std::string& out) {
+    const std::size_t at = out.find("Maps in WAD:");
+    return out.substr(at, out.find("Input map?") - at);
+  };
+  EXPECT_EQ(listed(outs[1]), listed(outs[0]));
+  for (const std::string& out : outs) EXPECT_EQ(out.find("Failed"), std::string::npos) << out;
+  const std::vector<std::string> files = written();
+  ASSERT_EQ(files.size(), 2 * c->maps.size());
+  for (const text& name : c->maps) {
+    const std::string png = tobytes(name) + ".png";
+    EXPECT_EQ(testkit::readfile(dir / "out" / ("pk3-" + png)),
+              testkit::readfile(dir / "out" / ("wad-" + png)))
+        << png;
+  }
+}
+
 }  // namespace
 }  // namespace tracewell

@@ -1,0 +1,79 @@
+// Opening what the WAD prompt names: a WAD or a ZIP archive told apart by content, and each way to fail.
+#include "wad/mapsource.h"
+
+#include <gtest/gtest.h>
+
+#include "testlib/harness.h"
+#include "testlib/wadbuilder.h"
+#include "testlib/zipbuilder.h"
+
+namespace tracewell {
+namespace {
+
+using testkit::wadbuilder;
+
+TEST(MapSource, ContentDecidesAndEachFailureIsTold) {
+  wadbuilder twomaps;
+  twomaps.addmap("MAP01", testkit::squaremap());
+  twomaps.addmap("MAP02", testkit::squaremap());
+  wadbuilder inside;  // a PK3 map's marker may carry any name
+  inside.addmap("E1M1", testkit::squaremap());
+  std::string brokendirectory = testkit::buildzip({{"maps/MAP01.wad", inside.bytes(), true, ""}});
+  brokendirectory[testkit::centralheader(brokendirectory, 0) + 2] = 'X';
+
+  enum outcome { wadfile, zipfile, unopenable, unparsable, streamfailure };
+  struct {
+    const char* file;
+    std::optional<std::string> content;  // nullopt: a folder
+    outcome want;
+    std::list<text> names;
+  } cases[] = {
+      {"wad.zip", twomaps.bytes(), wadfile, {u"MAP01", u"MAP02"}},
+      {"zip.wad",
+       testkit::buildzip(
+           {{"maps/map07.wad", inside.bytes(), false, ""}, {"a.wad", twomaps.bytes(), true, ""}}),
+       zipfile,
+       {u"MAP07", u"MAP01", u"MAP02"}},
+      {"empty.zip", testkit::emptyzip(), zipfile, {}},
+      {"broken.zip", brokendirectory, unparsable, {}},
+      {"junk.zip", std::string("PK\3\4junk"), unparsable, {}},
+      {"junk.wad", std::string("JUNKJUNKJUNK"), unparsable, {}},
+      {"short.wad", std::string("PK"), streamfailure, {}},  // as any file shorter than a WAD's identification
+      {"folder.wad", std::nullopt, unopenable, {}},
+      {"missing.wad", std::string(), unopenable, {}},
+  };
+  testkit::tempdir dir;
+  for (const auto& k : cases) {
+    const auto path = dir / k.file;
+    if (!k.content) std::filesystem::create_directory(path);
+    if (k.content && std::string(k.file) != "missing.wad") testkit::writefile(path, *k.content);
+    const result<sourceopening> r = openmapsource(u(path.string()));
+    if (k.want == streamfailure) {
+      ASSERT_FALSE(r.ok()) << k.file;
+      EXPECT_EQ(r.error(), failure::readstream());
+      continue;
+    }
+    ASSERT_TRUE(r.ok()) << k.file;
+    const sourceopening& o = r.value();
+    EXPECT_EQ(o.failure, k.want == unopenable   ? sourcefailure::unopenable
+                         : k.want == unparsable ? sourcefailure::unparsable
+                                                : sourcefailure::none)
+        << k.file;
+    if (k.want == unopenable || k.want == unparsable) {
+      EXPECT_FALSE(o.source) << k.file;
+      continue;
+    }
+    ASSERT_TRUE(o.source) << k.file;
+    EXPECT_EQ(o.source->getmapnames(), k.names) << k.file;
+    EXPECT_EQ(o.source->wadfile() != nullptr, k.want == wadfile) << k.file;
+    for (const text& name : k.names) {
+      // Whatever the marker is called, the group is a whole map; lookup ignores case.
+      const lumpgroup group = o.source->getmapgroup(lower(name));
+      ASSERT_EQ(group.size(), static_cast<std::size_t>(wad::maplumps)) << k.file << " " << tobytes(name);
+      EXPECT_EQ(group[1]->trimmedname(), u"THINGS");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tracewell
