@@ -1,6 +1,7 @@
 // The console driver's record: every answer of the dialogue, the open WAD and the colour schemes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -35,6 +36,7 @@ class console {
   std::int32_t format = 0;                                // tag of formatname in `mapformats`
   std::shared_ptr<tracewell::scheme> scheme;              // scheme chosen in this cycle
   text settingspath;                                      // the settings file read; output never replaces it
+  std::size_t inflight = 0;  // maps an ALL run keeps in flight; 0: mapsinflight(width, height)
 
   // Prints the banner lines.
   void welcome() const;
@@ -49,6 +51,9 @@ class console {
   // cannot be loaded, an image too large to allocate and a file that cannot be
   // written each print one line; the caller goes on with the next map.
   void domap(const text& name);
+  // The ALL run with up to `mapsatonce` maps drawn and encoded side by side;
+  // console lines, files and stops as the one-after-another run of domap gives.
+  void doparallel(std::size_t mapsatonce);
 
   // The dialogue of one cycle: WAD, map, format, size, scheme, output pattern.
   // A nonempty `startpath` is opened first in place of asking; when it fails,
