@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps build run test clean dev-deps test-sanitize lint format format-check fuzz bench
+.PHONY: all deps build run test clean dev-deps test-sanitize test-tsan lint format format-check fuzz bench
 
 all: build
 
@@ -28,6 +28,7 @@ clean:
 # Hardening: the sanitizer suite, static analysis, formatting and fuzzing (clang 14, clang-tidy,
 # cppcheck, clang-format).
 SANITIZE_BUILD ?= build-sanitize
+TSAN_BUILD ?= build-tsan
 LINT_BUILD ?= build-lint
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
@@ -45,6 +46,15 @@ test-sanitize: deps dev-deps
 	ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+# The output run, the end-to-end tests and the pieces that run maps side by side, built with
+# ThreadSanitizer; the first data race fails the run.
+TSAN_TESTS ?= OutputRun|ParallelRun|EndToEnd|OrderedPool
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRACEWELL_TSAN=ON
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tracewell tests_app tests_support
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
 
 # clang-tidy (checks and reasons in .clang-tidy) and cppcheck over src/; any finding fails.
 # cppcheck leaves out two style ids that are matters of taste here: useStlAlgorithm (plain

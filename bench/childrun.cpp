@@ -61,16 +61,14 @@ childresult runchild(const std::string& exe, const std::string& input, const std
   writeall(pipefd[1], input);
   close(pipefd[1]);
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  rusage usage{};
+  while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
   }
   result.wallms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  rusage usage{};
-  if (getrusage(RUSAGE_CHILDREN, &usage) == 0) {
-    result.peakrss = std::int64_t{usage.ru_maxrss} * 1024;
-    const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + t.tv_usec / 1e3; };
-    result.cpums = ms(usage.ru_utime) + ms(usage.ru_stime);
-  }
+  result.peakrss = std::int64_t{usage.ru_maxrss} * 1024;
+  const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + t.tv_usec / 1e3; };
+  result.cpums = ms(usage.ru_utime) + ms(usage.ru_stime);
   std::ifstream log(logpath, std::ios::binary);
   std::ostringstream text;
   text << log.rdbuf();

@@ -15,6 +15,7 @@ struct mapcost {
   double drawms = 0;          // render: classify, fit, create and clear the buffer, draw
   double writems = 0;         // WritePNG to a file, then releasing the buffer
   double floorms = 0;         // floorencode of the same final buffer
+  double floorwallms = 0;     // the same encode in wall time, whichever clock the others use
   std::int64_t pngbytes = 0;  // size of the written file
   bool samebytes = false;     // the file equals the floor's encoding byte for byte
 
@@ -28,8 +29,9 @@ struct realwork {
   std::vector<mapcost> maps;
   std::string error;  // set when the WAD could not be read; then `maps` is empty
 
-  double total() const;  // wadms and every map's total
-  double floor() const;  // every map's floor
+  double total() const;      // wadms and every map's total
+  double floor() const;      // every map's floor
+  double floorwall() const;  // every map's floor in wall time: one core, one image after another
 };
 
 // Opens `wadpath` as the tool does, reads it in the Doom layout, and for each

@@ -1,6 +1,7 @@
 // The console driver's record: every answer of the dialogue, the open WAD and the colour schemes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -10,11 +11,13 @@
 #include "app/scheme.h"
 #include "support/bytestream.h"
 #include "support/text.h"
+#include "wad/wad.h"
 
 namespace tracewell {
 
 class dictnode;
 class mapsource;
+struct map;
 struct wad;
 
 // Why the tool refuses an answer. The dialogue adds " Try again?" and asks
@@ -51,6 +54,7 @@ class console {
   text settingspath;                                      // the settings file read; output never replaces it
   voice mode = voice::dialogue;                           // how the output run prints
   bool missedmaps = false;                                // a map asked for in this process was not written
+  std::size_t inflight = 0;  // maps an ALL run keeps in flight; 0: mapsinflight(width, height)
 
   // Prints the banner lines.
   void welcome() const;
@@ -72,6 +76,17 @@ class console {
   // and null is returned; otherwise the refusal text (see `refusal`). A
   // stream failure while reading the WAD ends the process.
   const char16_t* openwad(const text& path);
+  // The ALL run with up to `mapsatonce` maps drawn and encoded side by side;
+  // console lines, files and stops as the one-after-another run of domap gives.
+  void doparallel(std::size_t mapsatonce);
+  // The lump group of a listed map, from the opened source (or the WAD alone).
+  lumpgroup mapgroup(const text& name) const;
+  // The map `name` read from its group in this cycle's format.
+  result<std::shared_ptr<map>> loadmap(const text& name) const;
+  // Shows the progress line for the map `name`, the `done`-th of `maps`.
+  void showturn(const text& name, std::size_t done) const;
+  // The command line's line for a PNG file written; nothing in the dialogue.
+  void written(const text& path) const;
 
   // The dialogue of one cycle: WAD, map, format, size, scheme, output pattern.
   // A nonempty `startpath` is opened first in place of asking; when it fails,

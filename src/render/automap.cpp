@@ -125,31 +125,51 @@ int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int6
   return 0;
 }
 
+result<preparedmap> preparemap(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
+                               std::int32_t background, const std::vector<std::int32_t>& colors,
+                               const std::vector<std::int32_t>& order, std::int32_t actionspecial) {
+  preparedmap p;
+  result<renderslots> sorted = getrenderlines(m, p.leastx, p.leasty, p.greatestx, p.greatesty, actionspecial);
+  if (!sorted.ok()) return sorted.error();
+  p.slots = std::move(sorted).value();
+  p.width = width;
+  p.height = height;
+  p.margin = margin;
+  p.background = background;
+  const std::size_t categories = std::min<std::size_t>(order.empty() ? linecolors : order.size(), linecolors);
+  for (std::size_t i = 0; i < categories; ++i) {
+    p.passes[i] = order.empty() ? defaultorders[i] : order[i];
+    p.colors[i] = i < colors.size() ? colors[i] : defaultcolors[i];
+  }
+  return p;
+}
+
+void drawprepared(const preparedmap& p, TPixmap& buffer) {
+  buffer.ClearPixels(p.background);
+  for (std::int32_t pass = 1; pass <= 9; ++pass) {
+    for (std::size_t i = 0; i < p.slots.size(); ++i) {
+      if (!p.slots[i] || p.passes[i] != pass) continue;
+      renderlines(*p.slots[i], buffer, p.leastx, p.leasty, p.greatestx, p.greatesty, p.width, p.height,
+                  p.margin, p.colors[i]);
+    }
+  }
+}
+
 result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::int32_t height,
                                         std::int32_t margin, std::int32_t background,
                                         const std::vector<std::int32_t>& colors,
                                         const std::vector<std::int32_t>& order, std::int32_t actionspecial) {
+  // The buffer comes first: an image too large to make is reported before any check of the map.
   std::unique_ptr<TPixmap> buffer = TPixmap::Create(width, height, TPixmap::RGBA, 4);
   if (!buffer) return std::unique_ptr<TPixmap>();
-  buffer->ClearPixels(background);
-  std::int64_t leastx = 0, leasty = 0, greatestx = 0, greatesty = 0;
-  std::optional<result<renderslots>> sorted;
+  std::optional<result<preparedmap>> prepared;
   try {
-    sorted.emplace(getrenderlines(m, leastx, leasty, greatestx, greatesty, actionspecial));
+    prepared.emplace(preparemap(m, width, height, margin, background, colors, order, actionspecial));
   } catch (const std::bad_alloc&) {
     return std::unique_ptr<TPixmap>();  // the lines do not fit in memory beside the image
   }
-  if (!sorted->ok()) return sorted->error();
-  const renderslots& slots = sorted->value();
-  const std::size_t categories = std::min<std::size_t>(order.empty() ? linecolors : order.size(), linecolors);
-  for (std::int32_t pass = 1; pass <= 9; ++pass) {
-    for (std::size_t i = 0; i < categories; ++i) {
-      const std::int32_t o = order.empty() ? defaultorders[i] : order[i];
-      if (!slots[i] || o != pass) continue;
-      const std::int32_t color = i < colors.size() ? colors[i] : defaultcolors[i];
-      renderlines(*slots[i], *buffer, leastx, leasty, greatestx, greatesty, width, height, margin, color);
-    }
-  }
+  if (!prepared->ok()) return prepared->error();
+  drawprepared(prepared->value(), *buffer);
   return buffer;
 }
 

@@ -67,6 +67,29 @@ int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int6
                 std::int64_t leasty, std::int64_t greatestx, std::int64_t greatesty, std::int32_t width,
                 std::int32_t height, std::int32_t margin, std::int32_t color);
 
+// Everything render needs besides the buffer, worked out from the map and the
+// look: the sorted lines, their bounds, and each category's colour and pass
+// (0: not drawn). Drawing it cannot fail, so the work may go elsewhere.
+struct preparedmap {
+  renderslots slots;
+  std::int64_t leastx = 0, leasty = 0, greatestx = 0, greatesty = 0;
+  std::int32_t width = 0, height = 0, margin = 0;
+  std::int32_t background = 0;
+  std::array<std::int32_t, linecolors> colors{};
+  std::array<std::int32_t, linecolors> passes{};
+};
+
+// Sorts the lines of `m` (getrenderlines) and settles the look as render
+// describes it. Fails as getrenderlines does.
+result<preparedmap> preparemap(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
+                               std::int32_t background, const std::vector<std::int32_t>& colors,
+                               const std::vector<std::int32_t>& order, std::int32_t actionspecial);
+
+// Clears `buffer` to the background and draws the prepared lines pass by
+// pass. REQUIRES: `buffer` is width x height (any other size is drawn as
+// clipped). Touches nothing but `buffer`, so maps may be drawn side by side.
+void drawprepared(const preparedmap& p, TPixmap& buffer);
+
 // The automap of `m` as a new width x height buffer cleared to `background`.
 // Passes 1 to 9 are drawn in turn; in each, categories whose `order` entry
 // equals the pass, in ascending number, in their `colors` entry. An empty

@@ -12,6 +12,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -103,11 +104,19 @@ bool writeimage(const TPixmap& pixmap, pngsink& sink, int level) {
   return ok && sink.drain() && std::fflush(sink.file) == 0;
 }
 
+// The umask can only be read by setting it; images written side by side must
+// not see each other's zero in between.
+std::mutex umaskmutex;
+
 // New files get the usual permissions (0666 less the umask), not mkstemp's 0600.
 // A file system without permission bits may refuse; the file is fine anyway.
 void setusualmode(int fd) {
-  const mode_t mask = umask(0);
-  umask(mask);
+  mode_t mask = 0;
+  {
+    const std::lock_guard lock(umaskmutex);
+    mask = umask(0);
+    umask(mask);
+  }
   (void)fchmod(fd, 0666 & ~mask);
 }
 

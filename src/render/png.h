@@ -25,7 +25,7 @@ namespace tracewell {
 //
 // Returns 1 on success; 0 when the file cannot be made, the buffer has no
 // pixels, the encoder fails or the file system refuses bytes, leaving no file
-// behind. Prints nothing.
+// behind. Prints nothing. Several threads may write images at once.
 int WritePNG(const TPixmap& pixmap, const text& path, int level, const std::vector<fileid>& keep = {});
 
 }  // namespace tracewell

@@ -1,0 +1,69 @@
+// The output file of one map: the pattern filled in, and the files an image must never replace.
+#include "app/outputname.h"
+
+#include "app/console.h"
+#include "support/terminal.h"
+#include "support/timestamp.h"
+
+namespace tracewell {
+
+namespace {
+// Output is printed in parts of about this many code units.
+constexpr std::size_t printpart = std::size_t{1} << 15;
+}  // namespace
+
+mapfile makemapfile(const text& pattern, const text& name) {
+  mapfile f;
+  f.stamp = timestamp::now().todottedstring();
+  f.filledname = replaceall(filenamesafe(name), u"*", f.stamp);
+  eachpiece(pattern, f.filledname, f.stamp, [&f](std::u16string_view piece) { f.length += piece.size(); });
+  if (!f.toolong()) {
+    f.path.reserve(f.length);
+    eachpiece(pattern, f.filledname, f.stamp, [&f](std::u16string_view piece) { f.path += piece; });
+  }
+  return f;
+}
+
+text loadfailedline(const text& name) {
+  return u"Failed to load map lumps for \"" + printable(name) + u"\". Image not outputted.";
+}
+
+text toolargeline(std::int32_t width, std::int32_t height, const text& name) {
+  return u"Image size " + inttotext(width) + u" x " + inttotext(height) + u" is too large for \"" +
+         printable(name) + u"\". Image not outputted.";
+}
+
+text writefailedline(const text& path) {
+  return u"Failed to write PNG file \"" + path + u"\".";
+}
+
+void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v) {
+  clearprogress();
+  terminal& t = currentterminal();
+  const auto emit = [&t, v](const text& part) {
+    if (v == voice::dialogue) {
+      t.write(toutf8(part));
+    } else {
+      t.writeerror(toutf8(part));
+    }
+  };
+  text part = u"Failed to write PNG file \"";
+  eachpiece(pattern, name, stamp, [&part, &emit](std::u16string_view piece) {
+    part += piece;
+    if (part.size() >= printpart) {
+      emit(part);
+      part.clear();
+    }
+  });
+  emit(part + (v == voice::dialogue ? u"\".\r\n" : u"\".\n"));
+}
+
+std::vector<fileid> inputfiles(const console& c) {
+  std::vector<fileid> ids;
+  for (const text& path : {c.inputpath, c.settingspath}) {
+    if (const auto id = identify(path)) ids.push_back(*id);
+  }
+  return ids;
+}
+
+}  // namespace tracewell

@@ -1,0 +1,18 @@
+// An ALL run with several maps in flight: each drawn and encoded on a worker, all output in map order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tracewell {
+
+// Pixel buffers in flight together stay within this many bytes.
+inline constexpr std::int64_t inflightbytes = std::int64_t{1} << 30;
+
+// How many maps of width x height an ALL run keeps in flight: one per core
+// (at least one), fewer where their buffers would pass inflightbytes, and no
+// more than the temporary files that can be guarded at once. 1 means one map
+// after another, the plain run.
+std::size_t mapsinflight(std::int32_t width, std::int32_t height);
+
+}  // namespace tracewell

@@ -1,0 +1,97 @@
+// An ALL run with several maps in flight prints, writes and stops exactly as the run of one map after
+// another.
+#include "app/parallelrun.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <thread>
+
+#include "app/console.h"
+#include "apptest.h"
+#include "wad/wad.h"
+
+namespace tracewell {
+namespace {
+
+namespace fs = std::filesystem;
+using testkit::runscripted;
+
+// What one run left: the console, the exit status and every file in out/.
+struct outcome {
+  testkit::session s;
+  std::map<std::string, std::string> files;
+};
+
+class ParallelRun : public testkit::toolfolder {
+ protected:
+  outcome run(const char* wadfile, std::size_t inflight, std::int32_t width) {
+    fs::remove_all(dir / "out");
+    fs::create_directories(dir / "out" / "MAP04.png");  // a folder where a picture should go
+    const auto c = load();
+    c->wstream = bytestream::openread(fromutf8(wadfile));
+    c->w = testkit::readwad(c->wstream);
+    c->maps = c->w->getmapnames();
+    c->mapname = u"ALL";
+    c->format = wad::DOOM;
+    c->scheme = c->getscheme(u"Red");
+    c->outputpath = u"out/%.png";
+    c->width = width;
+    c->height = width > 100000 ? width : 96;
+    c->inflight = inflight;
+    outcome o;
+    o.s = runscripted("\n", [&] { c->do_(); });
+    for (const auto& e : fs::directory_iterator(dir / "out")) {
+      if (e.is_regular_file()) o.files[e.path().filename()] = testkit::readfile(e.path());
+    }
+    return o;
+  }
+};
+
+// Rooms of growing size, a name with no map behind it, a picture that cannot
+// be written and, in one WAD, a map whose lines name a vertex it lacks: a
+// fatal stop in the middle of the run.
+TEST_F(ParallelRun, SameLinesFilesAndStopsAsOneMapAfterAnother) {
+  for (const bool broken : {false, true}) {
+    testkit::wadbuilder b;
+    for (int i = 1; i <= 9; ++i) {
+      const std::string name = "MAP0" + std::to_string(i);
+      if (i == 3) {
+        b.addlump(name);
+        continue;
+      }
+      testkit::mapdata m = testkit::squaremap(wad::DOOM, 64 * i);
+      if (broken && i == 6) m.linedefs[2].endvertex = 99;
+      b.addmap(name, m);
+    }
+    b.write(dir / "many.wad");
+    // 128 x 96 pictures, or 200000 x 200000 ones that no buffer can hold.
+    for (const std::int32_t width : {128, 200000}) {
+      const outcome serial = run("many.wad", 1, width);
+      EXPECT_EQ(serial.files.size(), width == 128 ? (broken ? 3u : 7u) : 0u) << serial.s.out;
+      for (const std::size_t n : {2u, 3u, 8u}) {
+        const outcome side = run("many.wad", n, width);
+        EXPECT_EQ(side.s.out, serial.s.out) << n << " " << broken << " " << width;
+        EXPECT_EQ(side.s.err, serial.s.err);
+        EXPECT_EQ(side.s.exitstatus, serial.s.exitstatus);
+        EXPECT_TRUE(side.files == serial.files) << n << " " << broken << " " << width;
+      }
+    }
+  }
+}
+
+// At most a gibibyte of buffers in flight, at most one map per core.
+TEST(MapsInFlight, CoresWithinTheBufferBudget) {
+  const std::size_t cores = std::max(std::thread::hardware_concurrency(), 1u);
+  struct {
+    std::int32_t width, height;
+    std::size_t budget;  // 2^30 / (width x height x 4)
+  } cases[] = {{16384, 16384, 1}, {16384, 8192, 2}, {8192, 8192, 4}, {4096, 4096, 16},
+               {70000, 70000, 1}, {0, 96, 64},      {-5, -5, 64}};
+  for (const auto& k : cases) {
+    EXPECT_EQ(mapsinflight(k.width, k.height), std::min(cores, k.budget)) << k.width << " x " << k.height;
+  }
+}
+
+}  // namespace
+}  // namespace tracewell
