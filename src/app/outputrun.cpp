@@ -85,7 +85,7 @@ void console::domap(const text& name) {
     path.reserve(length);
     eachpiece(outputpath, filledname, stamp, [&path](std::u16string_view piece) { path += piece; });
   }
-  const result<std::shared_ptr<map>> m = map::Create(w->getmaplumps(name, wad::maplumps), format);
+  const result<std::shared_ptr<map>> m = map::Create(w->getmapgroup(name), format);
   if (!m.ok()) {
     report(m.error());  // a notice; anything else ends the process here
     printline(u"Failed to load map lumps for \"" + name + u"\". Image not outputted.");
