@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "childrun.h"
+#include "maplookup.h"
 #include "pathological.h"
 #include "realwork.h"
 #include "render/automap.h"
@@ -36,14 +37,16 @@ struct options {
   int rounds = 1;     // passes over the real work; each time is the least seen
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
-  // Which figures to measure: real (both sizes), program (needs real), dense, outside, udmf.
-  std::set<std::string> only = {"real", "program", "dense", "outside", "udmf"};
+  // Which figures to measure: real (both sizes), program (needs real), dense, outside, udmf, lookup.
+  std::set<std::string> only = {"real", "program", "dense", "outside", "udmf", "lookup"};
 };
 
 constexpr std::int32_t margin = 16;
 constexpr std::int32_t smallsize = 1024, largesize = 4096, densesize = 8192;
 constexpr std::int32_t faroutside = -10'000'000;
 constexpr double smalltarget = 1.15, largetarget = 1.05, outsidetarget = 1.01, udmftarget = 1;
+constexpr std::size_t lookupmarkers = 20000;  // each listed twice: 40,000 names
+constexpr double lookuptargetms = 100;        // ALL over that many names: well under a second
 constexpr int udmfrounds = 5;  // reading all maps takes milliseconds: the least of a few passes
 constexpr std::int64_t memoryallowance = std::int64_t{32} << 20;
 constexpr std::int32_t translucent = static_cast<std::int32_t>(0x80FFFFFFu);
@@ -69,7 +72,7 @@ bool parse(int argc, char** argv, options& o) {
       if (o.only.count("program") != 0) o.only.insert("real");
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
-      say("                       [--only real,program,dense,outside,udmf]");
+      say("                       [--only real,program,dense,outside,udmf,lookup]");
       return false;
     }
   }
@@ -287,6 +290,9 @@ int run(int argc, char** argv) {
     }
   }
 
+  std::optional<lookupcost> lookup;
+  if (o.only.count("lookup") != 0) lookup = runmaplookup(lookupmarkers);
+
   say("");
   if (!works.empty()) {
     realworksummary(card, works[0], smalltarget);
@@ -304,6 +310,13 @@ int run(int argc, char** argv) {
     } else {
       card.target(figure, udmf->error, false);
     }
+  }
+  if (lookup) {
+    card.target("map lookup, " + std::to_string(lookup->names) + " listed names",
+                "read, list and take every group " + fixed(lookup->ms, 1) + " ms (target < " +
+                    fixed(lookuptargetms, 0) + " ms)" +
+                    (lookup->right ? "" : ", but a lookup gave the wrong entry"),
+                lookup->right && lookup->ms < lookuptargetms);
   }
   for (const outsidecost& c : outsidecosts) {
     // The drawing is what the lines cost; the PNG encoding depends on what the image shows.
