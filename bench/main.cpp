@@ -18,6 +18,7 @@
 
 #include "app/parallelrun.h"
 #include "childrun.h"
+#include "maplookup.h"
 #include "pathological.h"
 #include "realwork.h"
 #include "render/automap.h"
@@ -38,8 +39,8 @@ struct options {
   int rounds = 1;     // passes over the real work; each time is the least seen
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
-  // Which figures to measure: real (both sizes), program (needs real), dense, outside, udmf.
-  std::set<std::string> only = {"real", "program", "dense", "outside", "udmf"};
+  // Which figures to measure: real (both sizes), program (needs real), dense, outside, udmf, lookup.
+  std::set<std::string> only = {"real", "program", "dense", "outside", "udmf", "lookup"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -50,6 +51,8 @@ constexpr double smalltarget = 1.15, largetarget = 1.05, outsidetarget = 1.01, u
 // and one map alone, which takes the plain path, against its floor.
 constexpr double smallparallel = 0.7, largeparallel = 0.6, onemaptarget = 1.10;
 constexpr int onemapruns = 3;
+constexpr std::size_t lookupmarkers = 20000;  // each listed twice: 40,000 names
+constexpr double lookuptargetms = 100;        // ALL over that many names: well under a second
 constexpr int udmfrounds = 5;  // reading all maps takes milliseconds: the least of a few passes
 constexpr std::int64_t memoryallowance = std::int64_t{32} << 20;
 constexpr std::int32_t translucent = static_cast<std::int32_t>(0x80FFFFFFu);
@@ -75,7 +78,7 @@ bool parse(int argc, char** argv, options& o) {
       if (o.only.count("program") != 0) o.only.insert("real");
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
-      say("                       [--only real,program,dense,outside,udmf]");
+      say("                       [--only real,program,dense,outside,udmf,lookup]");
       return false;
     }
   }
@@ -361,6 +364,9 @@ int run(int argc, char** argv) {
     }
   }
 
+  std::optional<lookupcost> lookup;
+  if (o.only.count("lookup") != 0) lookup = runmaplookup(lookupmarkers);
+
   say("");
   if (!works.empty()) {
     realworksummary(card, works[0], smalltarget);
@@ -387,6 +393,13 @@ int run(int argc, char** argv) {
     } else {
       card.target(figure, udmf->error, false);
     }
+  }
+  if (lookup) {
+    card.target("map lookup, " + std::to_string(lookup->names) + " listed names",
+                "read, list and take every group " + fixed(lookup->ms, 1) + " ms (target < " +
+                    fixed(lookuptargetms, 0) + " ms)" +
+                    (lookup->right ? "" : ", but a lookup gave the wrong entry"),
+                lookup->right && lookup->ms < lookuptargetms);
   }
   for (const outsidecost& c : outsidecosts) {
     // The drawing is what the lines cost; the PNG encoding depends on what the image shows.

@@ -1,4 +1,5 @@
-// Fuzz target: arbitrary bytes as a WAD file; read it, decode every map in both layouts, render and save.
+// Fuzz target: arbitrary bytes as a WAD file; read it, decode every map in both layouts (or as UDMF), render
+// and save.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -67,14 +68,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int maps = 0;
     for (const text& name : w->getmapnames()) {
       if (++maps > 8) break;  // later maps take the same paths
-      const lumpgroup group = w->getmaplumps(name, wad::maplumps);
-      if (group.empty() || group.size() > static_cast<std::size_t>(wad::maplumps)) {
+      const lumpgroup group = w->getmapgroup(name);
+      const auto longest =
+          static_cast<std::size_t>(istextmapgroup(group) ? wad::textmaplumps : wad::maplumps);
+      if (group.empty() || group.size() > longest)
         fuzz::broken("a listed map has no lump group, or a too long one");
-      }
+      if (group != w->mapgroupat(*w->findentry(name)))
+        fuzz::broken("a map's group depends on how it is found");
       for (std::int32_t format : {wad::DOOM, wad::HEXEN}) {
-        // A failure ends only this layout's attempt.
-        const auto m = map::Create(group, format);
-        if (m.ok()) drawmap(*m.value());
+        // A failure ends only this layout's attempt; a UDMF map fails with a notice only.
+        const auto m = map::Create(group, format, name);
+        if (m.ok()) {
+          drawmap(*m.value());
+        } else if (istextmapgroup(group) &&
+                   (m.error().what != failure::kind::notice || m.error().lines.size() != 1)) {
+          fuzz::broken("a UDMF map failed otherwise than with its one error line");
+        }
       }
     }
   });

@@ -214,6 +214,23 @@ int main(int argc, char** argv) {
     b.entry(map2 + 2).filepos = -16;
     b.write(wads / "lying-lumps.wad");
   }
+  {
+    // UDMF maps: a room, a syntax error, a TEXTMAP past the end of the file, then a binary map.
+    const std::string room =
+        "namespace = \"doom\";\n"
+        "vertex { x = 0; y = 0; }\nvertex { x = 0; y = 64.5; }\nvertex { x = 64; y = 64; }\n"
+        "sector { heightfloor = 0; heightceiling = 128; }\nsidedef { sector = 0; }\n"
+        "linedef { v1 = 0; v2 = 1; sidefront = 0; blocking = true; }\n"
+        "linedef { v1 = 1; v2 = 2; sidefront = 0; sideback = 0; special = 11; }\n"
+        "linedef { v1 = 2; v2 = 0; sidefront = 0; }\n";
+    wadbuilder b;
+    b.addudmfmap("MAP01", room);
+    b.addudmfmap("MAP02", "vertex { x = 0 }");
+    const std::size_t lying = b.addudmfmap("MAP03", room);
+    b.entry(lying + 1).size = 1 << 30;
+    b.addmap("MAP04", rooms(wad::DOOM));
+    b.write(wads / "udmf.wad");
+  }
   cutfreedoom(wads, 3);
   writearchives(root / "archive", wads);
   return 0;

@@ -67,9 +67,9 @@ const archivemap* findarchivemap(const archivemaplist& maps, const text& name) {
 
 lumpgroup archivemaplumps(const wad& embedded, const archivemap& m) {
   if (m.kind == archivemapkind::marker) {
-    return embedded.getmaplumps(m.name, wad::maplumps);  // TODO(merge): embedded.getmapgroup(m.name)
+    return embedded.getmapgroup(m.name);
   }
-  return embedded.getlumps(0, wad::maplumps);  // TODO(merge): embedded.mapgroupat(0)
+  return embedded.mapgroupat(0);
 }
 
 archivemaplist listarchivemaps(archive& zip, const wadfrombytes& readwad, std::uint64_t limit) {

@@ -4,34 +4,37 @@
 #include <new>
 
 #include "wad/binarymap.h"
+#include "wad/udmf.h"
 
 namespace tracewell {
 
-result<std::shared_ptr<map>> map::Create(const lumpgroup& lumps, std::int32_t format) {
+result<std::shared_ptr<map>> map::Create(const lumpgroup& lumps, std::int32_t format,
+                                         const text& listedname) {
   if (lumps.empty()) return failure::notice({u"no lumps to read map from"});
   std::shared_ptr<map> m;
   status read;
   try {
     m = std::make_shared<map>();
     m->format = format;
-    read = m->readfrom(lumps);
+    read = m->readfrom(lumps, listedname);
   } catch (const std::bad_alloc&) {
     // Lumps whose records do not fit in memory make a map that cannot be read.
     read = failure::notice({u"failed to read map lumps"});
   }
   if (read.ok()) return m;
   failure f = read.error();
-  // An invalid map says so after whatever its decoder said.
-  if (f.what == failure::kind::notice) f.lines.push_back(u"encountered invalid map");
+  // An invalid binary map says so after whatever its decoder said; a UDMF
+  // map's error line says all there is.
+  if (f.what == failure::kind::notice && !istextmapgroup(lumps))
+    f.lines.push_back(u"encountered invalid map");
   return f;
 }
 
-status map::readfrom(const lumpgroup& lumps) {
-  // The one place a map's layout is chosen. A text map (the marker followed
-  // directly by an entry named TEXTMAP) goes to its own decoder here, with
-  // the signature of readbinarymap:
-  //   if (lumps.size() > 1 && lumps[1] && lumps[1]->trimmedname() == u"TEXTMAP") return readtextmap(*this,
-  //   lumps);
+status map::readfrom(const lumpgroup& lumps, const text& listedname) {
+  // The one place a map's layout is chosen.
+  if (istextmapgroup(lumps)) {
+    return readtextmap(*this, lumps, listedname.empty() && lumps[0] ? lumps[0]->trimmedname() : listedname);
+  }
   return readbinarymap(*this, lumps);
 }
 

@@ -113,19 +113,25 @@ struct map {
   // gives the same pixels whatever common scale its coordinates carry.
   std::int32_t fractionbits = 0;
 
-  // The map of a lump group in the given format (never null). An unusable
-  // group is a notice: "no lumps to read map from" for an empty group, else
-  // what readfrom said followed by "encountered invalid map". A stream
-  // failure or a fatal stop of the decoder comes back unchanged. Records too
-  // large for memory are a notice: "failed to read map lumps".
-  static result<std::shared_ptr<map>> Create(const lumpgroup& lumps, std::int32_t format);
+  // The map of a lump group in the given format (never null). `listedname`
+  // is the map's name as the map list shows it, for the error line of a UDMF
+  // map; empty means the marker's trimmed name. An unusable group is a
+  // notice: "no lumps to read map from" for an empty group; for a UDMF group
+  // (istextmapgroup) the one line readfrom gives; else what readfrom said
+  // followed by "encountered invalid map". A stream failure or a fatal stop of
+  // the decoder comes back unchanged. Binary records too large for memory are
+  // a notice: "failed to read map lumps".
+  static result<std::shared_ptr<map>> Create(const lumpgroup& lumps, std::int32_t format,
+                                             const text& listedname = {});
   // Fills this map from the group in this map's format, choosing the layout
+  // decoder: a UDMF group goes to readtextmap (wad/udmf.h), whatever the
+  // format, with `listedname` as for Create; any other group to the binary
   // decoder. An invalid map sets `invalidmap` and is a notice, possibly
   // without lines: "failed to read map lumps" when one of the ten map lumps
   // is missing, nothing when a lump to read has a negative filepos. The
   // binary decoder reads VERTEXES, LINEDEFS, SIDEDEFS and SECTORS in that
   // order, each lump's checks and reads in its turn.
-  status readfrom(const lumpgroup& lumps);
+  status readfrom(const lumpgroup& lumps, const text& listedname = {});
   // The first entry of the group (null slots skipped) whose stored or trimmed
   // name equals `name` exactly (case-sensitive); null when there is none.
   static std::shared_ptr<lump> getlump(const lumpgroup& lumps, const text& name);

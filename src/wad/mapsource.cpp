@@ -14,9 +14,7 @@ class wadfilesource : public mapsource {
  public:
   explicit wadfilesource(std::shared_ptr<wad> w) : w_(std::move(w)) {}
   std::list<text> getmapnames() const override { return w_->getmapnames(); }
-  lumpgroup getmapgroup(const text& name) override {
-    return w_->getmaplumps(name, wad::maplumps);  // TODO(merge): w_->getmapgroup(name)
-  }
+  lumpgroup getmapgroup(const text& name) override { return w_->getmapgroup(name); }
   std::shared_ptr<wad> wadfile() const override { return w_; }
 
  private:

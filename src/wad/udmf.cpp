@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -558,6 +559,34 @@ udmfresult readudmf(std::string_view textmap) {
 text udmferrorline(const text& mapname, const udmferror& error) {
   return u"Error in TEXTMAP of \"" + mapname + u"\" at line " + inttotext(error.line) + u": " + error.detail +
          u".";
+}
+
+status readtextmap(map& m, const lumpgroup& lumps, const text& mapname) {
+  const auto fault = [&](const udmferror& e) -> status {
+    m.invalidmap = 1;
+    return failure::notice({udmferrorline(mapname, e)});
+  };
+  const lump& l = *lumps.at(1);
+  if (l.filepos < 0 || l.size < 0) return fault({1, u"the lump's position or size is negative"});
+  if (!l.stream || std::int64_t{l.filepos} + l.size > l.stream->size()) {
+    return fault({1, u"the lump reaches past the end of the file"});
+  }
+  udmfresult r;
+  try {
+    // The size is bounded by the file, but the file may still be too large to hold.
+    std::string textmap(static_cast<std::size_t>(l.size), '\0');
+    l.stream->seek(l.filepos);
+    l.stream->readbytes(textmap.data(), textmap.size());
+    if (l.stream->failed()) return fault({1, u"the lump cannot be read"});
+    r = readudmf(textmap);
+  } catch (const std::bad_alloc&) {
+    return fault({1, u"the lump is too large to read"});
+  }
+  if (r.error) return fault(*r.error);
+  const std::int32_t format = m.format;
+  m = std::move(*r.m);
+  m.format = format;
+  return {};
 }
 
 }  // namespace tracewell

@@ -48,4 +48,11 @@ udmfresult readudmf(std::string_view textmap);
 // Error in TEXTMAP of "NAME" at line L: DETAIL.
 text udmferrorline(const text& mapname, const udmferror& error);
 
+// Fills `m` from a UDMF map group (see istextmapgroup) as readudmf reads its
+// TEXTMAP lump, keeping m.format. Any fault sets `invalidmap` and is a notice
+// of the one line udmferrorline gives for `mapname`; a TEXTMAP lump with a
+// negative position or size, or one that reaches past the end of its file, is
+// such a fault at line 1. Never a stream failure or a fatal stop.
+status readtextmap(map& m, const lumpgroup& lumps, const text& mapname);
+
 }  // namespace tracewell

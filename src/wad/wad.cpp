@@ -100,13 +100,86 @@ std::list<text> wad::getmapnames() const {
   return names;
 }
 
+namespace {
+
+constexpr std::u16string_view textmapname = u"TEXTMAP";
+constexpr std::u16string_view endmapname = u"ENDMAP";
+
+// The key of an upper-cased name of at most 8 code units.
+std::array<char16_t, 8> keyof(const text& uppername) {
+  std::array<char16_t, 8> key{};
+  std::copy(uppername.begin(), uppername.end(), key.begin());
+  return key;
+}
+
+}  // namespace
+
+bool istextmapgroup(const lumpgroup& lumps) {
+  return lumps.size() > 1 && lumps[1] && lumps[1]->trimmedname() == textmapname;
+}
+
 lumpgroup wad::getmaplumps(const text& name, std::int32_t count) const {
-  const text wanted = upper(name);
-  for (std::size_t i = 0; i < directory.size(); ++i) {
-    const lumpentry& e = directory[i];
-    if (upper(e.storedname()) == wanted || upper(e.trimmedname()) == wanted) return getlumps(i, count);
+  const std::optional<std::size_t> i = findentry(name);
+  return i ? getlumps(*i, count) : lumpgroup{};
+}
+
+lumpgroup wad::mapgroupat(std::size_t index) const {
+  if (index >= directory.size()) return {};
+  const std::size_t rest = directory.size() - index;
+  std::size_t n = std::min(rest, static_cast<std::size_t>(maplumps));
+  if (rest > 1 && directory[index + 1].trimmedname() == textmapname) {
+    n = std::min(rest, static_cast<std::size_t>(textmaplumps));
+    for (std::size_t k = 2; k < n; ++k) {
+      if (directory[index + k].trimmedname() == endmapname) {
+        n = k + 1;
+        break;
+      }
+    }
   }
-  return {};
+  return getlumps(index, static_cast<std::int32_t>(n));
+}
+
+lumpgroup wad::getmapgroup(const text& name) const {
+  const std::optional<std::size_t> i = findentry(name);
+  return i ? mapgroupat(*i) : lumpgroup{};
+}
+
+std::optional<std::size_t> wad::findentry(const text& name) const {
+  const text wanted = upper(name);
+  // A name holding a NUL can equal only a stored name: rare enough to search for.
+  if (wanted.find(u'\0') != text::npos) {
+    for (std::size_t i = 0; i < directory.size(); ++i) {
+      if (upper(directory[i].storedname()) == wanted) return i;
+    }
+    return std::nullopt;
+  }
+  // Without a NUL, a stored name that matches is its own trimmed name (at most
+  // 8 units), so the trimmed names decide.
+  if (wanted.size() > 8) return std::nullopt;
+  if (!built_ || indexed_ != directory.size()) buildindex();
+  const indexedname probe{keyof(wanted), 0};
+  const auto it = std::lower_bound(names_.begin(), names_.end(), probe,
+                                   [](const indexedname& a, const indexedname& b) { return a.key < b.key; });
+  if (it != names_.end() && it->key == probe.key) return it->index;
+  return std::nullopt;
+}
+
+void wad::buildindex() const {
+  names_.clear();
+  names_.reserve(directory.size());
+  for (std::size_t i = 0; i < directory.size(); ++i) {
+    names_.push_back({keyof(upper(directory[i].trimmedname())), static_cast<std::uint32_t>(i)});
+  }
+  // Equal names sort in directory order, so the first of them is the one kept.
+  std::sort(names_.begin(), names_.end(), [](const indexedname& a, const indexedname& b) {
+    return a.key != b.key ? a.key < b.key : a.index < b.index;
+  });
+  names_.erase(std::unique(names_.begin(), names_.end(),
+                           [](const indexedname& a, const indexedname& b) { return a.key == b.key; }),
+               names_.end());
+  names_.shrink_to_fit();
+  indexed_ = directory.size();
+  built_ = true;
 }
 
 lumpgroup wad::getlumps(std::size_t first, std::int32_t count) const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "support/bytestream.h"
@@ -45,6 +46,10 @@ struct lumpentry {
 };
 static_assert(sizeof(lumpentry) == 16);
 
+// True when `lumps` holds a UDMF map: its marker is followed directly by an
+// entry whose trimmed name is TEXTMAP (case-sensitive).
+bool istextmapgroup(const lumpgroup& lumps);
+
 struct wad {
   // Map format tags (mapformat.h), as the dialogue derives them from the user's answer.
   static constexpr std::int32_t DOOM = mapformat::doom;
@@ -52,6 +57,9 @@ struct wad {
   static constexpr std::int32_t ZDOOM = mapformat::zdoom;  // read in the Hexen layout
   // Entries in a map lump group: the marker and the ten map lumps after it.
   static constexpr std::int32_t maplumps = 11;
+  // Most entries in a UDMF map group (marker through ENDMAP). A UDMF map holds
+  // about a dozen lumps; the bound keeps a group without ENDMAP small.
+  static constexpr std::int32_t textmaplumps = 64;
 
   std::int32_t format = 0;             // stored only; the container does not use it
   std::shared_ptr<bytestream> stream;  // shared with the lumps; never closed here
@@ -86,6 +94,33 @@ struct wad {
   // `count` of them (fewer when the directory ends first; none for a count of
   // 0 or less or a `first` past the end). Each call makes new lump objects.
   lumpgroup getlumps(std::size_t first, std::int32_t count) const;
+  // The map group whose marker is directory entry `index`. A UDMF marker (the
+  // next entry's trimmed name is TEXTMAP) gives the entries from the marker
+  // through the first one whose trimmed name is ENDMAP; without one, through
+  // the end of the directory; either way at most `textmaplumps` entries. Any
+  // other entry gives itself and the entries after it, `maplumps` at most.
+  // Empty when `index` is past the directory.
+  lumpgroup mapgroupat(std::size_t index) const;
+  // mapgroupat of the first entry whose stored or trimmed name equals `name`,
+  // ignoring case, as getmaplumps finds it; empty when none does.
+  lumpgroup getmapgroup(const text& name) const;
+  // Index of the first entry whose stored or trimmed name equals `name`,
+  // ignoring case; nullopt when none does. The directory is indexed at the
+  // first lookup (and again whenever its length has changed since), so a
+  // lookup takes logarithmic time; the index takes about 20 bytes an entry.
+  std::optional<std::size_t> findentry(const text& name) const;
+
+ private:
+  // An upper-cased trimmed name of up to 8 code units, NUL-padded, and its entry.
+  struct indexedname {
+    std::array<char16_t, 8> key{};
+    std::uint32_t index = 0;
+  };
+  void buildindex() const;
+
+  mutable std::vector<indexedname> names_;  // sorted by key, first entry of each name only
+  mutable std::size_t indexed_ = 0;         // directory length when the index was built
+  mutable bool built_ = false;
 };
 
 }  // namespace tracewell

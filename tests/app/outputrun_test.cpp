@@ -5,6 +5,8 @@
 
 #include "app/console.h"
 #include "apptest.h"
+#include "testlib/udmfwriter.h"
+#include "wad/map.h"
 #include "wad/wad.h"
 
 namespace tracewell {
@@ -208,6 +210,73 @@ TEST_F(OutputRun, EveryFreedoomMapFromAPk3IsTheWadsPicture) {
     EXPECT_EQ(testkit::readfile(dir / "out" / ("pk3-" + png)),
               testkit::readfile(dir / "out" / ("wad-" + png)))
         << png;
+  }
+}
+
+// A UDMF map is found and drawn by the same run as binary maps: freedoom2's
+// MAP01 written as UDMF gives the very file its binary form gives, and a
+// binary map after it still draws.
+TEST_F(OutputRun, UdmfMapsDrawAsTheirBinaryForm) {
+  const std::string freedoom = testkit::freedoom2path();
+  if (freedoom.empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  const auto draw = [&](const text& wadpath, const text& mapname, const text& pattern) {
+    const auto c = ready(mapname, pattern, wadpath);
+    c->scheme = c->getscheme(u"Plain");
+    c->width = 320;
+    c->height = 200;
+    return runscripted("", [&] { c->do_(); });
+  };
+  const auto binary = testkit::readwad(bytestream::openread(fromutf8(freedoom)));
+  ASSERT_TRUE(binary);
+  const auto map01 = map::Create(binary->getmapgroup(u"MAP01"), wad::DOOM);
+  ASSERT_TRUE(map01.ok());
+  testkit::wadbuilder b;
+  b.addudmfmap("MAP01", testkit::toudmf(*map01.value()));
+  b.addmap("MAP02", testkit::squaremap());
+  b.write(dir / "udmf.wad");
+
+  EXPECT_EQ(draw(fromutf8(freedoom), u"MAP01", u"out/want01.png").out, "Outputting map...\r\n");
+  EXPECT_EQ(draw(u"test.wad", u"MAP01", u"out/want02.png").out, "Outputting map...\r\n");
+  EXPECT_EQ(draw(u"udmf.wad", u"ALL", u"out/%.png").out, "Outputting maps...\r\n");
+  EXPECT_EQ(written(), (std::vector<std::string>{"MAP01.png", "MAP02.png", "want01.png", "want02.png"}));
+  EXPECT_TRUE(testkit::readfile(dir / "out" / "MAP01.png") == testkit::readfile(dir / "out" / "want01.png"));
+  EXPECT_TRUE(testkit::readfile(dir / "out" / "MAP02.png") == testkit::readfile(dir / "out" / "want02.png"));
+}
+
+// A UDMF map that cannot be read prints its error line and the usual failure
+// line, whatever the format answer, and the run goes on with the next map.
+TEST_F(OutputRun, UdmfErrorsPrintTheirLineAndTheRunGoesOn) {
+  const std::string square = "vertex { x = 0; y = 0; }\nvertex { x = 64; y = 0; }\n";
+  struct {
+    std::string textmap;
+    std::optional<std::int32_t> filepos, size;
+    const char* line;
+  } cases[] = {
+      {square + "linedef { v1 = 0; v2 = 1; sidefront = 0; }\n",
+       {},
+       {},
+       "at line 3: linedef 0 names sidedef 0, but there are 0 sidedefs"},
+      {square + "linedef { blocking true; }", {}, {}, "at line 3: expected \"=\" after \"blocking\""},
+      {square, {}, 1 << 20, "at line 1: the lump reaches past the end of the file"},
+      {square, -1, {}, "at line 1: the lump's position or size is negative"},
+  };
+  for (const auto& k : cases) {
+    testkit::wadbuilder b;
+    const std::size_t marker = b.addudmfmap("MAP01", k.textmap);
+    b.entry(marker + 1).filepos = k.filepos;
+    b.entry(marker + 1).size = k.size;
+    b.addmap("MAP02", testkit::squaremap(wad::HEXEN));
+    b.write(dir / "udmf.wad");
+    std::filesystem::remove_all(dir / "out");
+    std::filesystem::create_directory(dir / "out");
+    const auto c = ready(u"ALL", u"out/%.png", u"udmf.wad");
+    c->format = wad::HEXEN;
+    const auto s = runscripted("", [&] { c->do_(); });
+    EXPECT_FALSE(s.exitstatus);
+    EXPECT_EQ(s.out, crlf(std::string("Outputting maps...\nError in TEXTMAP of \"MAP01\" ") + k.line +
+                          ".\nFailed to load map lumps for \"MAP01\". Image not outputted.\n"));
+    EXPECT_EQ(written(), std::vector<std::string>{"MAP02.png"});
+    testkit::expectredsquare(dir / "out" / "MAP02.png");
   }
 }
 

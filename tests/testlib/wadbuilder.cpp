@@ -171,6 +171,13 @@ std::size_t wadbuilder::addmap(std::string name, const mapdata& m, const mapopti
   return marker;
 }
 
+std::size_t wadbuilder::addudmfmap(std::string name, std::string textmap) {
+  const std::size_t marker = addlump(std::move(name));
+  addlump("TEXTMAP", std::move(textmap));
+  addlump("ENDMAP");
+  return marker;
+}
+
 std::optional<std::size_t> wadbuilder::find(const std::string& name, std::size_t from) const {
   for (std::size_t i = from; i < entries_.size(); ++i) {
     if (padded(entries_[i].name, namesize) == padded(name, namesize)) return i;

@@ -119,6 +119,9 @@ class wadbuilder {
   // VERTEXES, SEGS, SSECTORS, NODES, SECTORS, REJECT, BLOCKMAP (and BEHAVIOR
   // for a Hexen-layout map), after `options`. Returns the marker's index.
   std::size_t addmap(std::string name, const mapdata& m, const mapoptions& options = {});
+  // Appends a UDMF map group: the marker `name`, TEXTMAP holding `textmap`,
+  // ENDMAP. Returns the marker's index.
+  std::size_t addudmfmap(std::string name, std::string textmap);
 
   std::vector<wadentry>& entries() { return entries_; }
   wadentry& entry(std::size_t index) { return entries_.at(index); }

@@ -7,6 +7,9 @@
 #include <string>
 #include <utility>
 
+#include "testlib/harness.h"
+#include "testlib/wadbuilder.h"
+
 namespace tracewell {
 namespace {
 
@@ -249,6 +252,35 @@ TEST(Udmf, CoordinatesRoundToTheNearest65536thHalvesAwayFromZero) {
 TEST(Udmf, ErrorLine) {
   EXPECT_EQ(udmferrorline(u"MAP01", udmferror{12, u"expected \"=\" after \"blocking\""}),
             u"Error in TEXTMAP of \"MAP01\" at line 12: expected \"=\" after \"blocking\".");
+}
+
+// Through map::Create: any format answer reads the TEXTMAP and is kept; the
+// error line names the map as listed (the marker's name unless told), alone.
+TEST(Udmf, MapCreateReadsTextMapsWhateverTheFormat) {
+  testkit::tempdir dir;
+  testkit::wadbuilder b;
+  b.addudmfmap(std::string("MAP01\0XY", 8), "vertex { x = 1.5; y = 2; }");
+  b.addudmfmap("MAP02", "vertex { x = 1; }");
+  const auto w = testkit::readwad(b.open(dir.path()));
+  ASSERT_TRUE(w);
+  for (const std::int32_t format : {wad::DOOM, wad::HEXEN, wad::ZDOOM}) {
+    const auto good = map::Create(w->getmapgroup(u"MAP01"), format);
+    ASSERT_TRUE(good.ok()) << format;
+    EXPECT_EQ(good.value()->format, format);
+    EXPECT_EQ(good.value()->vertexes.at(0).x, 3 * 32768);
+  }
+  const auto line = u"at line 1: vertex 0 has no \"y\".";
+  struct {
+    const char16_t* listed;
+    text want;
+  } cases[] = {{u"", u"Error in TEXTMAP of \"MAP02\" " + text(line)},
+               {u"maps/e1.wad", u"Error in TEXTMAP of \"maps/e1.wad\" " + text(line)}};
+  for (const auto& k : cases) {
+    const auto bad = map::Create(w->getmapgroup(u"MAP02"), wad::DOOM, k.listed);
+    ASSERT_FALSE(bad.ok());
+    EXPECT_EQ(bad.error().what, failure::kind::notice);
+    EXPECT_EQ(bad.error().lines, std::vector<text>{k.want}) << tobytes(bad.error().lines.at(0));
+  }
 }
 
 }  // namespace

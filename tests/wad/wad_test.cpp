@@ -165,5 +165,76 @@ TEST(Wad, MapLumpGroupIsFoundIgnoringCaseAndPadding) {
   EXPECT_TRUE(w->getmaplumps(u"MAP0", wad::maplumps).empty());
 }
 
+// A UDMF marker's group runs through ENDMAP (or the end of the directory, or
+// the bound); any other entry's group is the 11 entries that follow.
+TEST(Wad, MapGroupFromTheMarker) {
+  tempdir dir;
+  wadbuilder b;
+  b.addudmfmap("MAP01", "");
+  b.addmap("MAP02", testkit::squaremap());
+  b.addlump("MAP03");
+  b.addlump("TEXTMAP");
+  b.addlump("ZNODES");
+  b.addlump("endmap");  // not ENDMAP: names are compared exactly
+  b.addlump("ENDMAP");
+  b.addlump("MAP05");
+  b.addlump("TEXTMAP");  // no ENDMAP before the bound
+  for (int i = 0; i < 100; ++i) b.addlump("SCRIPTS");
+  b.addlump("ENDMAP");
+  b.addlump("MAP06");
+  b.addlump("TEXTMAP");  // no ENDMAP before the end
+  auto w = testkit::readwad(b.open(dir.path()), wad::DOOM);
+  ASSERT_TRUE(w);
+  struct {
+    const char16_t* name;
+    std::size_t size;
+    const char16_t* last;
+  } cases[] = {
+      {u"MAP01", 3, u"ENDMAP"},   {u"map02", 11, u"BLOCKMAP"}, {u"MAP03", 5, u"ENDMAP"},
+      {u"MAP05", 64, u"SCRIPTS"}, {u"MAP06", 2, u"TEXTMAP"},   {u"TEXTMAP", 11, u"SECTORS"},
+  };
+  for (const auto& k : cases) {
+    const lumpgroup g = w->getmapgroup(k.name);
+    ASSERT_EQ(g.size(), k.size) << toutf8(k.name);
+    EXPECT_EQ(g.front()->filepos, w->directory[*w->findentry(k.name)].filepos);
+    EXPECT_EQ(g.back()->trimmedname(), k.last) << toutf8(k.name);
+    EXPECT_EQ(istextmapgroup(g), k.size != 11) << toutf8(k.name);
+  }
+  EXPECT_TRUE(w->getmapgroup(u"MAP07").empty());
+  EXPECT_TRUE(w->mapgroupat(w->directory.size()).empty());
+  EXPECT_EQ(names(w->mapgroupat(0)), names(w->getmapgroup(u"MAP01")));
+}
+
+// Lookups go through an index: every name of a large directory must still
+// give its first entry, whatever the case asked for.
+TEST(Wad, LookupInALargeDirectoryFindsTheFirstEntry) {
+  tempdir dir;
+  wadbuilder b;
+  constexpr int count = 40000;
+  const auto name = [](int i) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "MAP%05d", i);
+    return std::string(buf);
+  };
+  for (int i = 0; i < count; ++i) b.addlump(name(i));
+  for (int i = 0; i < count; i += 7) b.addlump(name(i));  // later duplicates are never found
+  b.addlump("MAPLONGERNAME");                             // cut to 8: a duplicate of nothing
+  auto w = testkit::readwad(b.open(dir.path()), wad::DOOM);
+  ASSERT_TRUE(w);
+  int wrong = 0;
+  for (int i = 0; i < count; ++i) {
+    const text asked = i % 2 ? u(name(i)) : lower(u(name(i)));
+    const auto found = w->findentry(asked);
+    if ((!found || *found != static_cast<std::size_t>(i)) && ++wrong <= 5) ADD_FAILURE() << name(i);
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(w->findentry(u"MAPLONGE"), w->directory.size() - 1);
+  EXPECT_FALSE(w->findentry(u"MAP40000"));
+  EXPECT_FALSE(w->findentry(u"MAP0000"));
+  // An entry added after the first lookup is found too.
+  w->directory.push_back(lumpentry{0, 0, {'E', 'X', 'T', 'R', 'A'}});
+  EXPECT_EQ(w->findentry(u"extra"), w->directory.size() - 1);
+}
+
 }  // namespace
 }  // namespace tracewell
