@@ -46,7 +46,7 @@ result<std::shared_ptr<map>> console::loadmap(const text& name) const {
   const lumpgroup group = mapgroup(name);
   // An archive entry that cannot be read gives no group: the failure line alone says so.
   if (group.empty() && source && !w) return failure::notice({});
-  return map::Create(group, format, name);
+  return map::Create(group, format, printable(name));
 }
 
 void console::domap(const text& name) {
