@@ -79,6 +79,7 @@ commandline commandline::parse(const std::vector<std::string>& args) {
   std::vector<std::string> owned = args;
   owned.insert(owned.begin(), "tracewell");
   std::vector<char*> argv;
+  argv.reserve(owned.size() + 1);
   for (std::string& a : owned) argv.push_back(a.data());
   argv.push_back(nullptr);
   const int argc = static_cast<int>(owned.size());

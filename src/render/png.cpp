@@ -149,7 +149,12 @@ bool followlinks(std::string& target, struct stat& st, bool& exists) {
     if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return false;
     link.resize(static_cast<std::size_t>(n));
     const std::size_t cut = target.find_last_of('/');
-    target = link.front() == '/' || cut == std::string::npos ? link : target.substr(0, cut + 1) + link;
+    if (link.front() == '/' || cut == std::string::npos) {
+      target = link;
+    } else {
+      target.resize(cut + 1);  // a relative link is taken from the link's own folder
+      target += link;
+    }
   }
   return false;
 }
