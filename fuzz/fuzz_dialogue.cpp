@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/commandline.h"
 #include "app/entry.h"
 #include "app/numbers.h"
 #include "fuzzhooks.h"
@@ -187,6 +188,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       at = space + 1;
     }
     lines = nl == std::string_view::npos ? std::string_view() : input.substr(nl + 1);
+    // Options keep images small as the answers do: past a million pixels the
+    // height becomes 0 (the later of repeated size options wins).
+    const commandline cl = commandline::parse({arguments.begin() + 1, arguments.end()});
+    const std::int64_t area = std::llabs(cl.width.value_or(64)) * std::llabs(cl.height.value_or(48));
+    if (cl.scripted && cl.error.empty() && area > 1000000) {
+      arguments.emplace_back("--height");
+      arguments.emplace_back("0");
+    }
   }
   std::vector<const char*> argv;
   for (const std::string& a : arguments) argv.push_back(a.c_str());
