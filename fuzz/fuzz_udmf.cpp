@@ -15,18 +15,6 @@ using namespace tracewell;
 
 namespace {
 
-const std::vector<std::int32_t> glasscolors = {0x40FFFFFF,
-                                               static_cast<std::int32_t>(0x80BC7C4C),
-                                               0x7FFCFC00,
-                                               0x01000000,
-                                               static_cast<std::int32_t>(0xFE00FF00),
-                                               0x20FF0000,
-                                               0x3000FF00,
-                                               0x400000FF,
-                                               0x50FFFFFF,
-                                               0x00FFFFFF};
-const std::vector<std::int32_t> glassorders = {1, 2, 3, 4, 5, 6, 7, 8, 9, 9};
-
 struct imagesize {
   std::int32_t width, height, margin;
 };
@@ -109,7 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const imagesize& s : sizes) {
       if (!drawn(render(m, s.width, s.height, s.margin, black, {}, {}, 1)))
         fuzz::broken("render gave no buffer");
-      if (!drawn(render(m, s.width, s.height, s.margin, 0x10203040, glasscolors, glassorders, 0))) {
+      if (!drawn(
+              render(m, s.width, s.height, s.margin, 0x10203040, fuzz::glasscolors, fuzz::glassorders, 0))) {
         fuzz::broken("render gave no buffer");
       }
     }

@@ -15,19 +15,6 @@ using namespace tracewell;
 
 namespace {
 
-// A scheme whose colours are all half transparent, so every pass blends.
-const std::vector<std::int32_t> glasscolors = {0x40FFFFFF,
-                                               static_cast<std::int32_t>(0x80BC7C4C),
-                                               0x7FFCFC00,
-                                               0x01000000,
-                                               static_cast<std::int32_t>(0xFE00FF00),
-                                               0x20FF0000,
-                                               0x3000FF00,
-                                               0x400000FF,
-                                               0x50FFFFFF,
-                                               0x00FFFFFF};
-const std::vector<std::int32_t> glassorders = {1, 2, 3, 4, 5, 6, 7, 8, 9, 9};
-
 struct size {
   std::int32_t width, height, margin;
 };
@@ -44,7 +31,8 @@ void drawmap(const map& m) {
     if (!fallback || fallback->width() != s.width || fallback->height() != s.height) {
       fuzz::broken("render did not give the requested size");
     }
-    auto glass = render(m, s.width, s.height, s.margin, 0x10203040, glasscolors, glassorders, 0).value();
+    auto glass =
+        render(m, s.width, s.height, s.margin, 0x10203040, fuzz::glasscolors, fuzz::glassorders, 0).value();
     if (!glass) fuzz::broken("render gave no buffer");
     if (first) {
       const auto png = fuzz::workfolder() / "out.png";

@@ -1,16 +1,32 @@
 // What every fuzz target shares: a silent console, exit requests as exceptions, a file sandbox.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/terminal.h"
 
 namespace tracewell::fuzz {
+
+// A colour scheme whose colours are all half transparent, so every pass of a
+// drawing blends: the drawing targets use it beside the fallback look.
+inline const std::vector<std::int32_t> glasscolors = {0x40FFFFFF,
+                                                      static_cast<std::int32_t>(0x80BC7C4C),
+                                                      0x7FFCFC00,
+                                                      0x01000000,
+                                                      static_cast<std::int32_t>(0xFE00FF00),
+                                                      0x20FF0000,
+                                                      0x3000FF00,
+                                                      0x400000FF,
+                                                      0x50FFFFFF,
+                                                      0x00FFFFFF};
+inline const std::vector<std::int32_t> glassorders = {1, 2, 3, 4, 5, 6, 7, 8, 9, 9};
 
 // The folder this fuzzing process may use: created on first call (under
 // /dev/shm when it exists, so per-input files cost no disk writes) and removed
