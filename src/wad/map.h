@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "support/bytestream.h"
@@ -53,12 +54,13 @@ struct linedef {
 
   std::uint32_t startvertex = 0;  // 16 bits in the binary layouts
   std::uint32_t endvertex = 0;
-  std::uint16_t flags = 0;
-  std::uint16_t special = 0;    // one byte in the Hexen layout
+  std::uint16_t flags = 0;      // UDMF booleans mapped onto the binary bits
+  std::int64_t special = 0;     // as read: u16 Doom, u8 Hexen, any integer in UDMF
   std::uint16_t sectortag = 0;  // Doom layout only
   std::int32_t rightside = 0;   // negative: no sidedef
   std::int32_t leftside = 0;
-  std::array<std::uint8_t, 5> args{};  // Hexen layout only
+  std::array<std::int64_t, 5> args{};  // Hexen layout and UDMF arg0..arg4; zero in the Doom layout
+  std::int64_t locknumber = 0;         // UDMF only; 0 when absent
 
   // flags AND (1 << bit).
   std::int32_t getflag(int bit) const { return flags & (1 << bit); }
@@ -89,13 +91,39 @@ struct sector {
   std::int32_t ceilheight = 0;
   text floortex, ceiltex;  // 8 units as stored
   std::uint16_t light = 0;
-  std::uint16_t sectortype = 0;
+  std::int64_t sectortype = 0;  // the sector special: u16 in the binary layouts, UDMF `special` as read
   std::uint16_t sectortag = 0;
 
   static result<sector> read(bytestream& stream, std::int32_t format);
   static std::int32_t size(std::int32_t format);  // 26
   static result<std::vector<sector>> readlump(const lump& l, std::int32_t format);
 };
+
+// A thing (THINGS record or UDMF thing block), normalised over the three layouts.
+struct thing {
+  // Bits of `skills`: skill s (1..5) is bit s - 1.
+  static constexpr std::uint8_t allskills = 0x1F;
+
+  std::int64_t x = 0;        // in the map's vertex units (map::fractionbits), like a vertex
+  std::int64_t y = 0;        // minus the stored value, like a vertex
+  std::int32_t angle = 0;    // degrees as stored (0 east, counter-clockwise)
+  std::int32_t type = 0;     // the editor number
+  std::uint16_t flags = 0;   // binary layouts as stored; 0 for UDMF
+  std::uint8_t skills = 0;   // which skills it appears in
+  bool single = false;       // appears in single player
+  bool coop = false;         // appears in cooperative play (Hexen and UDMF)
+  bool deathmatch = false;   // appears in deathmatch (Hexen and UDMF)
+  std::int32_t tid = 0;      // Hexen layout only
+  std::int32_t z = 0;        // Hexen layout only
+  std::int64_t special = 0;  // Hexen layout and UDMF
+  std::array<std::int64_t, 5> args{};
+};
+
+// The layout a map was decoded from.
+enum class maplayout { doom, hexen, udmf };
+
+// Which game's meanings a map's specials, lock numbers and thing types have.
+enum class mapmeaning { doom, heretic, strife, hexen, zdoom };
 
 // One map's geometry, decoded from a map lump group. Every layout decoder
 // yields this same record. References between the records (vertex, sidedef
@@ -112,6 +140,12 @@ struct map {
   // 1/65536. The drawing needs no conversion: fitting a map into an image
   // gives the same pixels whatever common scale its coordinates carry.
   std::int32_t fractionbits = 0;
+  maplayout layout = maplayout::doom;
+  mapmeaning meaning = mapmeaning::doom;
+  text udmfnamespace;  // UDMF `namespace` as read; empty for binary maps
+  // The things, read only when asked for; absent when not asked for or they
+  // cannot be read (a map never fails because of its things).
+  std::optional<std::vector<thing>> things;
 
   // The map of a lump group in the given format (never null). `listedname`
   // is the map's name as the map list shows it, for the error line of a UDMF

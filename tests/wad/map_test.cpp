@@ -98,7 +98,7 @@ TEST(Map, DecodesEveryFieldInTheDoomLayout) {
   EXPECT_EQ(a.sectortag, 0xABCD);
   EXPECT_EQ(a.rightside, 0);
   EXPECT_EQ(a.leftside, -1);
-  EXPECT_EQ(a.args, (std::array<std::uint8_t, 5>{}));
+  EXPECT_EQ(a.args, (std::array<std::int64_t, 5>{}));
   EXPECT_EQ(a.getflag(linedef::impassable), 1);
   EXPECT_EQ(a.getflag(linedef::twosided), 4);
   EXPECT_EQ(a.getflag(linedef::blockmonsters), 0);
@@ -137,7 +137,7 @@ TEST(Map, HexenAndZDoomReadTheHexenLinedefLayout) {
     EXPECT_EQ(a.endvertex, 65535u);
     EXPECT_EQ(a.flags, 5);
     EXPECT_EQ(a.special, 0xF2);  // one byte
-    EXPECT_EQ(a.args, (std::array<std::uint8_t, 5>{1, 2, 3, 4, 255}));
+    EXPECT_EQ(a.args, (std::array<std::int64_t, 5>{1, 2, 3, 4, 255}));
     EXPECT_EQ(a.sectortag, 0);
     EXPECT_EQ(a.rightside, 0);
     EXPECT_EQ(a.leftside, -1);
