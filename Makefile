@@ -3,7 +3,9 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps build run test clean dev-deps test-sanitize test-tsan lint format format-check fuzz bench
+PREFIX ?= /usr/local
+
+.PHONY: all deps build run test clean install uninstall deb dev-deps test-sanitize test-tsan lint format format-check fuzz bench
 
 all: build
 
@@ -24,6 +26,24 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+# The program and its settings into PREFIX/lib/tracewell, PREFIX/bin/tracewell a link to it, the
+# manual page and the bash completion; all inside DESTDIR when given. A relative DESTDIR or PREFIX
+# is taken from here (cmake would take it from the build folder).
+absolute = p="$(1)"; case "$$p" in ""|/*) ;; *) p="$$PWD/$$p" ;; esac
+install: build
+	$(call absolute,$(DESTDIR)); d="$$p"; $(call absolute,$(PREFIX)); \
+	  DESTDIR="$$d" cmake --install $(BUILD) --prefix "$$p"
+
+uninstall: $(BUILD)/CMakeCache.txt
+	$(call absolute,$(DESTDIR)); d="$$p"; $(call absolute,$(PREFIX)); \
+	  DESTDIR="$$d" cmake -DPREFIX="$$p" -P $(BUILD)/uninstall.cmake
+
+# The Debian package tracewell_VERSION_ARCH.deb, installing under /usr, made here in the root.
+deb: build
+	rm -f $(BUILD)/tracewell_*.deb
+	cd $(BUILD) && cpack -G DEB
+	cp $(BUILD)/tracewell_*.deb .
 
 # Hardening: the sanitizer suite, static analysis, formatting and fuzzing (clang 14, clang-tidy,
 # cppcheck, clang-format).

@@ -21,10 +21,14 @@ const char* const usagetext =
     "  -M, --margin N        margin in pixels\n"
     "  -c, --scheme NAME     colour scheme from the settings file\n"
     "  -o, --output PATTERN  output path; % becomes the map name, * the date and time\n"
-    "      --settings FILE   settings file to use instead of the one beside the program\n"
+    "      --settings FILE   settings file to use instead of the usual one (below)\n"
     "  -l, --list            print the maps of WAD, one per line, and draw nothing\n"
     "  -h, --help            print this help and exit\n"
-    "  -V, --version         print the version and exit\n";
+    "  -V, --version         print the version and exit\n"
+    "\n"
+    "Without --settings, settings come from $XDG_CONFIG_HOME/tracewell/settings.txt\n"
+    "(XDG_CONFIG_HOME unset or empty: ~/.config) if that file exists, else from\n"
+    "settings.txt beside the program.\n";
 
 namespace {
 

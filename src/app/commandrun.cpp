@@ -1,4 +1,5 @@
 // The command line's run: every answer from options or the settings, no dialogue.
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,23 @@ text besidesettings(const text& settingspath, const text& path) {
   return folder + u"/" + path;
 }
 
+// The settings file of a run: --settings, else the user's own file when there
+// is one, else the delivered one beside the program. A relative
+// XDG_CONFIG_HOME is ignored, as the XDG base directory rules ask.
+text settingsfile(const commandline& cl, const text& programfolder) {
+  if (cl.settings) return *cl.settings;
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  std::string user;
+  if (config != nullptr && config[0] == '/')
+    user = config;
+  else if (home != nullptr && home[0] != '\0')
+    user = std::string(home) + "/.config";
+  if (!user.empty() && identify(fromutf8(user + "/tracewell/settings.txt")))
+    return fromutf8(user + "/tracewell/settings.txt");
+  return (programfolder.empty() ? text() : programfolder + u"/") + u"settings.txt";
+}
+
 }  // namespace
 
 void runcommandline(const commandline& cl, const text& programfolder) {
@@ -44,8 +62,7 @@ void runcommandline(const commandline& cl, const text& programfolder) {
     exitprocess(0);
   }
 
-  const text settingspath =
-      cl.settings ? *cl.settings : (programfolder.empty() ? text() : programfolder + u"/") + u"settings.txt";
+  const text settingspath = settingsfile(cl, programfolder);
   result<std::shared_ptr<console>> loaded = console::load(settingspath);
   if (!loaded.ok()) report(loaded.error(), voice::commandline);  // ends the process
   console& c = *loaded.value();

@@ -1,0 +1,40 @@
+# Bash completion for tracewell. The options and which of them take a value are read from the
+# program's own --help, the map names after --map from "tracewell WAD --list".
+
+_tracewell() {
+  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
+  local program=${COMP_WORDS[0]} line word i
+  local -a options=() valued=()
+  # "  -m, --map NAME   ..." names two options taking a value, "  -a, --all   ..." two without.
+  while IFS= read -r line; do
+    [[ $line =~ ^\ +(-[A-Za-z],\ )?(--[a-z-]+)(\ [A-Z][A-Za-z]*)?\ \  ]] || continue
+    word=${BASH_REMATCH[1]%, }
+    options+=(${word:+"$word"} "${BASH_REMATCH[2]}")
+    [[ -n ${BASH_REMATCH[3]} ]] && valued+=(${word:+"$word"} "${BASH_REMATCH[2]}")
+  done < <("$program" --help 2>/dev/null)
+
+  if [[ " ${valued[*]} " == *" $prev "* ]]; then
+    if [[ $prev == -m || $prev == --map ]]; then
+      # The WAD: the first word on the line that is neither an option nor an option's value.
+      local wad=
+      for ((i = 1; i < COMP_CWORD; i++)); do
+        word=${COMP_WORDS[i]}
+        if [[ " ${valued[*]} " == *" $word "* ]]; then ((i++)); continue; fi
+        [[ $word == -* ]] && continue
+        wad=${word/#\~\//$HOME/}
+        break
+      done
+      if [[ -n $wad && -f $wad ]]; then
+        COMPREPLY=($(compgen -W "ALL $("$program" "$wad" --list 2>/dev/null)" -- "$cur"))
+        return
+      fi
+    fi
+  elif [[ $cur == -* ]]; then
+    COMPREPLY=($(compgen -W "${options[*]}" -- "$cur"))
+    return
+  fi
+  compopt -o filenames 2>/dev/null
+  COMPREPLY=($(compgen -f -- "$cur"))
+}
+
+complete -F _tracewell tracewell
