@@ -2,8 +2,14 @@
 # program's own --help, the map names after --map from "tracewell WAD --list".
 
 _tracewell() {
-  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
-  local program=${COMP_WORDS[0]} line word i
+  local cur prev words cword split line word i
+  # bash-completion's own reading splits "--map=MAP0" into an option and its value.
+  if declare -F _init_completion >/dev/null; then
+    _init_completion -s || return
+  else
+    words=("${COMP_WORDS[@]}") cword=$COMP_CWORD cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
+  fi
+  local program=${words[0]/#\~\//$HOME/}
   local -a options=() valued=()
   # "  -m, --map NAME   ..." names two options taking a value, "  -a, --all   ..." two without.
   while IFS= read -r line; do
@@ -17,8 +23,8 @@ _tracewell() {
     if [[ $prev == -m || $prev == --map ]]; then
       # The WAD: the first word on the line that is neither an option nor an option's value.
       local wad=
-      for ((i = 1; i < COMP_CWORD; i++)); do
-        word=${COMP_WORDS[i]}
+      for ((i = 1; i < cword; i++)); do
+        word=${words[i]}
         if [[ " ${valued[*]} " == *" $word "* ]]; then ((i++)); continue; fi
         [[ $word == -* ]] && continue
         wad=${word/#\~\//$HOME/}
