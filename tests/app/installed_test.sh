@@ -26,7 +26,7 @@ status=0 && err=$(XDG_CONFIG_HOME="$tmp/config" "$tw" "$wad" -a 2>&1) || status=
 [ $status = 1 ] && [ "$err" = "Couldn't parse settings file \"$tmp/config/tracewell/settings.txt\"." ] || fail "$err"
 
 # The manual page renders and names every option of --help.
-page=$(LC_ALL=C MANWIDTH=200 man -l "$root/share/man/man1/tracewell.1" 2>&1)
+page=$(LC_ALL=C MANWIDTH=200 MAN_DISABLE_SECCOMP=1 man -l "$root/share/man/man1/tracewell.1" 2>&1)
 for section in NAME SYNOPSIS DESCRIPTION OPTIONS FILES 'EXIT STATUS' EXAMPLES; do
   grep -qx "$section" <<<"$page" || fail "no $section in the manual page"
 done
