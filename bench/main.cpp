@@ -20,6 +20,7 @@
 #include "childrun.h"
 #include "maplookup.h"
 #include "pathological.h"
+#include "poster.h"
 #include "realwork.h"
 #include "render/automap.h"
 #include "render/pixmap.h"
@@ -39,8 +40,8 @@ struct options {
   int rounds = 1;     // passes over the real work; each time is the least seen
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
-  // Which figures to measure: real (both sizes), program (needs real), dense, outside, udmf, lookup.
-  std::set<std::string> only = {"real", "program", "dense", "outside", "udmf", "lookup"};
+  // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup.
+  std::set<std::string> only = {"real", "program", "poster", "dense", "outside", "udmf", "lookup"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -50,6 +51,8 @@ constexpr double smalltarget = 1.15, largetarget = 1.05, outsidetarget = 1.01, u
 // The whole program's ALL runs against the single-core floor (wall time, maps side by side on 2 cores),
 // and one map alone, which takes the plain path, against its floor.
 constexpr double smallparallel = 0.7, largeparallel = 0.6, onemaptarget = 1.10;
+// The Poster look (wide smooth lines) on every map at 4096 x 4096, against the floor of its own images.
+constexpr double posterparallel = 0.6;
 constexpr int onemapruns = 3;
 constexpr std::size_t lookupmarkers = 20000;  // each listed twice: 40,000 names
 constexpr double lookuptargetms = 100;        // ALL over that many names: well under a second
@@ -78,7 +81,7 @@ bool parse(int argc, char** argv, options& o) {
       if (o.only.count("program") != 0) o.only.insert("real");
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
-      say("                       [--only real,program,dense,outside,udmf,lookup]");
+      say("                       [--only real,program,poster,dense,outside,udmf,lookup]");
       return false;
     }
   }
@@ -158,9 +161,9 @@ struct wholecost {
 
 // The dialogue's answers for `mapname` at `size` x `size` into `folder`, then end of input.
 std::string script(const options& o, const std::string& mapname, std::int32_t size,
-                   const std::filesystem::path& folder) {
+                   const std::filesystem::path& folder, const std::string& scheme = "Automap") {
   return o.wadpath + "\n" + mapname + "\nDoom\n" + std::to_string(size) + "\n" + std::to_string(size) + "\n" +
-         std::to_string(margin) + "\nAutomap\n" + (folder / "%.png").string() + "\n";
+         std::to_string(margin) + "\n" + scheme + "\n" + (folder / "%.png").string() + "\n";
 }
 
 std::filesystem::path tooldir(const std::filesystem::path& root, std::int32_t size) {
@@ -291,6 +294,18 @@ int run(int argc, char** argv) {
     if (o.only.count("program") != 0) toolruns[size] = runwholeprogram(o, size, work);
   }
 
+  // The Poster run, too, before the benchmark grows.
+  std::optional<childresult> posterrun;
+  std::size_t posterfiles = 0;
+  if (o.only.count("poster") != 0) {
+    const auto folder = work / "poster";
+    std::filesystem::create_directories(folder);
+    posterrun = runchild(o.exe, script(o, "ALL", largesize, folder, "Poster"), work.string());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      posterfiles += entry.is_regular_file();
+    std::filesystem::remove_all(folder);
+  }
+
   std::vector<realwork> works;
   for (const std::int32_t size : {smallsize, largesize}) {
     if (o.only.count("real") == 0) break;
@@ -310,6 +325,32 @@ int run(int argc, char** argv) {
     if (o.only.count("program") == 0 || !w.error.empty() || w.maps.empty()) continue;
     wholes.push_back(wholeprogram(o, w, work, toolruns[w.size]));
     if (w.size == largesize) single = onemap(o, w, work, onemapruns);
+  }
+
+  std::optional<postercost> poster;
+  if (posterrun) {
+    say("");
+    poster = runposter(o.wadpath, largesize, margin, o.rounds);
+    if (poster->error.empty()) {
+      say("Poster: " + o.exe + " with scripted input, ALL maps at " + dims(largesize, largesize) +
+          ", scheme Poster (the Automap look, line_width 3, antialias 1), against the floor of the same "
+          "images;");
+      say("then drawing alone (" + clockname() + ", buffers cleared and prepared maps drawn, least of " +
+          std::to_string(o.rounds) + ")");
+      table t({"figure", "value"});
+      t.add({"exit status", posterrun->started ? std::to_string(posterrun->status) : "not started"});
+      t.add({"PNG files written", std::to_string(posterfiles) + " of " + std::to_string(poster->maps)});
+      t.add({"wall time", fixed(posterrun->wallms, 1) + " ms"});
+      t.add({"floor of the Poster images, wall time (one core)", fixed(poster->floorwallms, 1) + " ms"});
+      t.add({"wall time / floor wall time", fixed(posterrun->wallms / poster->floorwallms, 3)});
+      t.add({"clearing " + std::to_string(poster->maps) + " buffers", fixed(poster->clearms, 1) + " ms"});
+      t.add({"lines at width 1", fixed(poster->plainlines(), 1) + " ms"});
+      t.add({"lines at width 3, anti-aliased", fixed(poster->posterlines(), 1) + " ms"});
+      t.add({"width 3 anti-aliased / width 1", fixed(poster->posterlines() / poster->plainlines(), 2)});
+      t.print();
+    } else {
+      say(poster->error);
+    }
   }
 
   std::vector<densecost> densecosts;
@@ -381,6 +422,27 @@ int run(int argc, char** argv) {
                     " / its floor " + fixed(single->floor, 1) + " ms = " + fixed(ratio, 3) + " (target <= " +
                     fixed(onemaptarget, 2) + ")" + (single->finished ? "" : "; the run failed or differs"),
                 single->finished && ratio <= onemaptarget);
+  }
+  if (poster) {
+    const std::string figure = "Poster, ALL at " + dims(largesize, largesize) + ", " +
+                               std::to_string(mapsinflight(largesize, largesize)) + " in flight, " +
+                               std::to_string(std::thread::hardware_concurrency()) + " cores";
+    if (poster->error.empty()) {
+      const bool finished = posterrun->started && posterrun->status == 0 &&
+                            posterrun->output.find("Finished outputting!") != std::string::npos &&
+                            posterfiles == poster->maps;
+      const double ratio = posterrun->wallms / poster->floorwallms;
+      card.target(figure + ", time",
+                  "wall " + fixed(posterrun->wallms, 1) + " ms / single-core floor " +
+                      fixed(poster->floorwallms, 1) + " ms = " + fixed(ratio, 3) + " (target <= " +
+                      fixed(posterparallel, 2) + ")" + (finished ? "" : "; the run did not finish cleanly"),
+                  finished && ratio <= posterparallel);
+      card.info("drawing alone, width 3 anti-aliased / width 1",
+                fixed(poster->posterlines(), 1) + " ms / " + fixed(poster->plainlines(), 1) +
+                    " ms = " + fixed(poster->posterlines() / poster->plainlines(), 2));
+    } else {
+      card.target(figure, poster->error, false);
+    }
   }
   if (udmf) {
     const std::string figure = "UDMF reading, " + std::to_string(udmf->maps) + " maps";

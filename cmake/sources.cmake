@@ -28,7 +28,8 @@ set(tracewell_render_sources
   src/render/automap.cpp
   src/render/draw.cpp
   src/render/pixmap.cpp
-  src/render/png.cpp)
+  src/render/png.cpp
+  src/render/wideline.cpp)
 
 set(tracewell_app_sources
   src/app/commandline.cpp

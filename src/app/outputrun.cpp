@@ -61,8 +61,9 @@ void console::domap(const text& name) {
     if (asked) missedmaps = true;
     return;
   }
-  const result<std::unique_ptr<TPixmap>> drawn = render(*m.value(), width, height, margin, scheme->background,
-                                                        scheme->colors, scheme->order, scheme->actionspecial);
+  const result<std::unique_ptr<TPixmap>> drawn =
+      render(*m.value(), width, height, margin, scheme->background, scheme->colors, scheme->order,
+             scheme->actionspecial, scheme->style);
   if (!drawn.ok()) {
     report(drawn.error(), mode);
     return;

@@ -16,6 +16,8 @@ std::shared_ptr<scheme> scheme::read(dictnode& node) {
     s->colors[i] = tonumber(node.getvalue(text(c.prefix) + u"color"));
     s->order[i] = tonumber(node.getvalue(text(c.prefix) + u"order"));
   }
+  s->style =
+      linestyle::fromsettings(tonumber(node.getvalue(u"line_width")), tonumber(node.getvalue(u"antialias")));
   return s;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/linecategory.h"
+#include "render/wideline.h"
 #include "support/text.h"
 
 namespace tracewell {
@@ -19,6 +20,7 @@ struct scheme {
   std::vector<std::int32_t> colors = std::vector<std::int32_t>(linecolors, 0);  // ARGB per category
   std::vector<std::int32_t> order =
       std::vector<std::int32_t>(linecolors, 0);  // pass 1..9 per category; else not drawn
+  linestyle style;                               // width and anti-aliasing of every line
 
   // The scheme described by one "color_scheme" settings node. Never fails:
   // a missing key reads as "" and so as 0, which leaves that category undrawn

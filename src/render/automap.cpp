@@ -5,7 +5,6 @@
 #include <new>
 #include <optional>
 
-#include "render/draw.h"
 #include "render/widemath.h"
 
 namespace tracewell {
@@ -117,18 +116,20 @@ std::int64_t mapfit::row(std::int64_t y) const {
 
 int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int64_t leastx,
                 std::int64_t leasty, std::int64_t greatestx, std::int64_t greatesty, std::int32_t width,
-                std::int32_t height, std::int32_t margin, std::int32_t color) {
+                std::int32_t height, std::int32_t margin, std::int32_t color, const linestyle& style) {
   const mapfit fit = mapfit::make(leastx, leasty, greatestx, greatesty, width, height, margin);
   for (const renderline& l : lines) {
-    drawline(buffer, fit.column(l.x0), fit.row(l.y0), fit.column(l.x1), fit.row(l.y1), color);
+    drawstyledline(buffer, fit.column(l.x0), fit.row(l.y0), fit.column(l.x1), fit.row(l.y1), color, style);
   }
   return 0;
 }
 
 result<preparedmap> preparemap(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
                                std::int32_t background, const std::vector<std::int32_t>& colors,
-                               const std::vector<std::int32_t>& order, std::int32_t actionspecial) {
+                               const std::vector<std::int32_t>& order, std::int32_t actionspecial,
+                               const linestyle& style) {
   preparedmap p;
+  p.style = style;
   result<renderslots> sorted = getrenderlines(m, p.leastx, p.leasty, p.greatestx, p.greatesty, actionspecial);
   if (!sorted.ok()) return sorted.error();
   p.slots = std::move(sorted).value();
@@ -150,7 +151,7 @@ void drawprepared(const preparedmap& p, TPixmap& buffer) {
     for (std::size_t i = 0; i < p.slots.size(); ++i) {
       if (!p.slots[i] || p.passes[i] != pass) continue;
       renderlines(*p.slots[i], buffer, p.leastx, p.leasty, p.greatestx, p.greatesty, p.width, p.height,
-                  p.margin, p.colors[i]);
+                  p.margin, p.colors[i], p.style);
     }
   }
 }
@@ -158,13 +159,14 @@ void drawprepared(const preparedmap& p, TPixmap& buffer) {
 result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::int32_t height,
                                         std::int32_t margin, std::int32_t background,
                                         const std::vector<std::int32_t>& colors,
-                                        const std::vector<std::int32_t>& order, std::int32_t actionspecial) {
+                                        const std::vector<std::int32_t>& order, std::int32_t actionspecial,
+                                        const linestyle& style) {
   // The buffer comes first: an image too large to make is reported before any check of the map.
   std::unique_ptr<TPixmap> buffer = TPixmap::Create(width, height, TPixmap::RGBA, 4);
   if (!buffer) return std::unique_ptr<TPixmap>();
   std::optional<result<preparedmap>> prepared;
   try {
-    prepared.emplace(preparemap(m, width, height, margin, background, colors, order, actionspecial));
+    prepared.emplace(preparemap(m, width, height, margin, background, colors, order, actionspecial, style));
   } catch (const std::bad_alloc&) {
     return std::unique_ptr<TPixmap>();  // the lines do not fit in memory beside the image
   }

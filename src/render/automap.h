@@ -9,6 +9,7 @@
 
 #include "render/linecategory.h"
 #include "render/pixmap.h"
+#include "render/wideline.h"
 #include "support/failure.h"
 #include "wad/map.h"
 
@@ -61,11 +62,11 @@ struct mapfit {
   std::int64_t row(std::int64_t y) const;
 };
 
-// Draws every line of `lines`, start to end, into `buffer` in `color`, placed
-// by mapfit::make with the given bounds and sizes. Returns 0.
+// Draws every line of `lines`, start to end, into `buffer` in `color` and
+// `style`, placed by mapfit::make with the given bounds and sizes. Returns 0.
 int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int64_t leastx,
                 std::int64_t leasty, std::int64_t greatestx, std::int64_t greatesty, std::int32_t width,
-                std::int32_t height, std::int32_t margin, std::int32_t color);
+                std::int32_t height, std::int32_t margin, std::int32_t color, const linestyle& style = {});
 
 // Everything render needs besides the buffer, worked out from the map and the
 // look: the sorted lines, their bounds, and each category's colour and pass
@@ -77,13 +78,15 @@ struct preparedmap {
   std::int32_t background = 0;
   std::array<std::int32_t, linecolors> colors{};
   std::array<std::int32_t, linecolors> passes{};
+  linestyle style;  // of every line
 };
 
 // Sorts the lines of `m` (getrenderlines) and settles the look as render
 // describes it. Fails as getrenderlines does.
 result<preparedmap> preparemap(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
                                std::int32_t background, const std::vector<std::int32_t>& colors,
-                               const std::vector<std::int32_t>& order, std::int32_t actionspecial);
+                               const std::vector<std::int32_t>& order, std::int32_t actionspecial,
+                               const linestyle& style = {});
 
 // Clears `buffer` to the background and draws the prepared lines pass by
 // pass. REQUIRES: `buffer` is width x height (any other size is drawn as
@@ -97,10 +100,12 @@ void drawprepared(const preparedmap& p, TPixmap& buffer);
 // the tenth are ignored and a missing colour entry takes the default colour.
 // Every linedef widens the bounds, drawn or not. Null only when the buffer
 // cannot be created (TPixmap::Create), and then nothing else is done, or when
-// memory runs out sorting the lines. Fails as getrenderlines does.
+// memory runs out sorting the lines. Fails as getrenderlines does. Every
+// line is drawn in `style`.
 result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::int32_t height,
                                         std::int32_t margin, std::int32_t background,
                                         const std::vector<std::int32_t>& colors,
-                                        const std::vector<std::int32_t>& order, std::int32_t actionspecial);
+                                        const std::vector<std::int32_t>& order, std::int32_t actionspecial,
+                                        const linestyle& style = {});
 
 }  // namespace tracewell

@@ -79,6 +79,38 @@ TEST(SettingsBinding, ReadsEveryKeyAndKeepsSchemesLastFirst) {
   EXPECT_EQ(c->getscheme(u"ONE").get(), &last);
 }
 
+TEST(SettingsBinding, LineStyleKeysAreConvertedThenClamped) {
+  struct {
+    const char* keys;
+    std::int32_t width;
+    bool antialias;
+  } const cases[] = {
+      {"", 1, false},
+      {"line_width: 0; antialias: 0;", 1, false},
+      {"line_width: -3; antialias: 2;", 1, false},
+      {"line_width: 2; antialias: 1;", 2, true},
+      {"line_width: 16px; antialias: \" +1\";", 16, true},
+      {"line_width: 17; antialias: $1;", 16, true},
+      {"line_width: 2147483648; antialias: 4294967297;", 1, true},  // wraps to -2^31 and 1
+      {"line_width: $FFFFFFFF; antialias: -1;", 1, false},
+      {"line_width: %11; antialias: on;", 3, false},
+  };
+  std::string text = "#s[";
+  for (const auto& k : cases) text += std::string(" #color_scheme[ ") + k.keys + " ]";
+  tempdir dir;
+  writefile(dir / "s.txt", text + " ]");
+  std::shared_ptr<console> c;
+  runscripted("", [&] { c = console::readpath(fromutf8((dir / "s.txt").string())); });
+  ASSERT_TRUE(c);
+  ASSERT_EQ(c->schemes.size(), std::size(cases));
+  auto it = c->schemes.rbegin();
+  for (const auto& k : cases) {
+    const scheme& s = **it++;
+    EXPECT_EQ(s.style.width, k.width) << k.keys;
+    EXPECT_EQ(s.style.antialias, k.antialias) << k.keys;
+  }
+}
+
 TEST(SettingsBinding, OnlySchemesGiveEmptyDefaults) {
   tempdir dir;
   writefile(dir / "s.txt", "#s[ #color_scheme[] ]");

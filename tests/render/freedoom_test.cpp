@@ -15,13 +15,17 @@
 namespace tracewell {
 namespace {
 
-std::shared_ptr<map> loadmap01() {
+std::shared_ptr<map> loadmap(const text& name) {
   const std::string path = testkit::freedoom2path();
   if (path.empty()) return nullptr;
   auto w = testkit::readwad(bytestream::openread(fromutf8(path)));
   if (!w) return nullptr;
-  auto made = map::Create(w->getmaplumps(u"MAP01", wad::maplumps), wad::DOOM);
+  auto made = map::Create(w->getmaplumps(name, wad::maplumps), wad::DOOM);
   return made.ok() ? std::move(made).value() : nullptr;
+}
+
+std::shared_ptr<map> loadmap01() {
+  return loadmap(u"MAP01");
 }
 
 // Renders MAP01 the way the tool does by default.
@@ -70,38 +74,44 @@ TEST(Freedoom2, Map01LooksLikeAnAutomap) {
 
 // Translucent lines, no margin and an image of other proportions than the map: every
 // point is where the point-by-point walk puts it, the ones past the edge left out.
-TEST(Freedoom2, Map01TranslucentMatchesThePlainWalk) {
+// On every map, and with the line style of a scheme that sets width 1 and no smoothing.
+TEST(Freedoom2, EveryMapTranslucentMatchesThePlainWalk) {
   if (testkit::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
-  const auto m = loadmap01();
-  ASSERT_TRUE(m);
-  const std::vector<std::int32_t> colours = {testkit::argb(0x40FFFFFF),
-                                             testkit::argb(0xB0FF8000),
-                                             testkit::argb(0x80FFFF00),
-                                             testkit::argb(0xB0FF8000),
-                                             testkit::argb(0xC000FF00),
-                                             -1,
-                                             -1,
-                                             -1,
-                                             -1,
-                                             testkit::argb(0xFF00E0FF)};
-  const std::vector<std::int32_t> order = {1, 2, 2, 2, 9, 3, 3, 3, 3, 9};
-  for (auto [width, height] : {std::pair{300, 200}, {200, 300}, {257, 257}}) {
-    auto p = render(*m, width, height, 0, testkit::argb(0xFF1C3F7A), colours, order, 1).value();
-    ASSERT_NE(p, nullptr);
-    auto want = TPixmap::Create(width, height);
-    want->ClearPixels(testkit::argb(0xFF1C3F7A));
-    std::int64_t lx = 0, ly = 0, gx = 0, gy = 0;
-    const renderslots slots = getrenderlines(*m, lx, ly, gx, gy, 1).value();
-    const mapfit f = mapfit::make(lx, ly, gx, gy, width, height, 0);
-    for (std::int32_t pass : {1, 2, 3, 9}) {
-      for (std::size_t i = 0; i < slots.size(); ++i) {
-        if (!slots[i] || order[i] != pass) continue;
-        for (const renderline& l : *slots[i]) {
-          testkit::plainline(*want, f.column(l.x0), f.row(l.y0), f.column(l.x1), f.row(l.y1), colours[i]);
+  for (int number = 1; number <= 32; ++number) {
+    const text name = u"MAP" + fromutf8(std::string(number < 10 ? "0" : "") + std::to_string(number));
+    const auto m = loadmap(name);
+    ASSERT_TRUE(m) << toutf8(name);
+    const std::vector<std::int32_t> colours = {testkit::argb(0x40FFFFFF),
+                                               testkit::argb(0xB0FF8000),
+                                               testkit::argb(0x80FFFF00),
+                                               testkit::argb(0xB0FF8000),
+                                               testkit::argb(0xC000FF00),
+                                               -1,
+                                               -1,
+                                               -1,
+                                               -1,
+                                               testkit::argb(0xFF00E0FF)};
+    const std::vector<std::int32_t> order = {1, 2, 2, 2, 9, 3, 3, 3, 3, 9};
+    for (auto [width, height] : {std::pair{300, 200}, {200, 300}, {257, 257}}) {
+      auto p = render(*m, width, height, 0, testkit::argb(0xFF1C3F7A), colours, order, 1,
+                      linestyle::fromsettings(1, 0))
+                   .value();
+      ASSERT_NE(p, nullptr);
+      auto want = TPixmap::Create(width, height);
+      want->ClearPixels(testkit::argb(0xFF1C3F7A));
+      std::int64_t lx = 0, ly = 0, gx = 0, gy = 0;
+      const renderslots slots = getrenderlines(*m, lx, ly, gx, gy, 1).value();
+      const mapfit f = mapfit::make(lx, ly, gx, gy, width, height, 0);
+      for (std::int32_t pass : {1, 2, 3, 9}) {
+        for (std::size_t i = 0; i < slots.size(); ++i) {
+          if (!slots[i] || order[i] != pass) continue;
+          for (const renderline& l : *slots[i]) {
+            testkit::plainline(*want, f.column(l.x0), f.row(l.y0), f.column(l.x1), f.row(l.y1), colours[i]);
+          }
         }
       }
+      EXPECT_TRUE(testkit::samepixels(*p, *want)) << toutf8(name) << " " << width << "x" << height;
     }
-    EXPECT_TRUE(testkit::samepixels(*p, *want)) << width << "x" << height;
   }
 }
 
