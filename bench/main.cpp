@@ -343,6 +343,9 @@ int run(int argc, char** argv) {
       t.add({"wall time", fixed(posterrun->wallms, 1) + " ms"});
       t.add({"floor of the Poster images, wall time (one core)", fixed(poster->floorwallms, 1) + " ms"});
       t.add({"wall time / floor wall time", fixed(posterrun->wallms / poster->floorwallms, 3)});
+      t.add({"processor time, all threads / floor " + clockname(),
+             fixed(posterrun->cpums, 1) + " ms / " + fixed(poster->floorms, 1) +
+                 " ms = " + fixed(posterrun->cpums / poster->floorms, 3)});
       t.add({"clearing " + std::to_string(poster->maps) + " buffers", fixed(poster->clearms, 1) + " ms"});
       t.add({"lines at width 1", fixed(poster->plainlines(), 1) + " ms"});
       t.add({"lines at width 3, anti-aliased", fixed(poster->posterlines(), 1) + " ms"});

@@ -61,7 +61,9 @@ postercost runposter(const std::string& wadpath, std::int32_t size, std::int32_t
     p.style = poster;
     cost.posterms += least(rounds, [&] { drawprepared(p, *image); });
     const auto start = std::chrono::steady_clock::now();
+    stopwatch clock;
     floorencode(*image, pnglevel, encoded);
+    cost.floorms += clock.lap();
     cost.floorwallms +=
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   }

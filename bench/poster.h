@@ -12,6 +12,7 @@ struct postercost {
   std::int32_t size = 0;
   std::size_t maps = 0;
   double floorwallms = 0;  // libpng alone on the Poster images, one after another, wall time
+  double floorms = 0;      // the same on the stopwatch's clock
   double clearms = 0;      // clearing the buffers to the background
   double plainms = 0;      // drawing the prepared maps with one-pixel lines, clearing included
   double posterms = 0;     // the same at width 3 with anti-aliasing
