@@ -68,11 +68,11 @@ frame makeframe(TPixmap& buffer, std::int64_t x0, std::int64_t y0, std::int64_t 
 
 // Visits every pixel of the buffer that may hold an inside sample, once,
 // calling plot with its address and its number of inside samples (0 to 16).
-// In 8x coordinates every sample is an integer point, and with r the sample
+// In 8x coordinates every sample is an integer point. With q the sample
 // less 8A and c = (cu, cv) the direction, the sample is inside exactly when
-// |cross(c, r)| <= R and -R <= dot(c, r) <= T, where R = floor(4 w |c|) and
-// T = 8 |c|^2 + R (the end B lies at dot 8 |c|^2): both sides are integers,
-// so the floor of the root decides as the root would. W must hold the
+// |cross(c, q)| <= r and -r <= dot(c, q) <= t, where r = floor(4 w |c|) and
+// t = 8 |c|^2 + r (B lies at dot 8 |c|^2): the products are integers, so the
+// floor of the root decides as the root itself would. W must hold the
 // products of an extent and a coordinate in eighths.
 template <typename W, typename Plot>
 void cover(const frame& f, std::int64_t width, Plot plot) {
