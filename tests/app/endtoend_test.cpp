@@ -51,12 +51,8 @@ const std::string mapinfofails =
 class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::create_directories(tool / "out");
+    testkit::maketoolfolder(tool, TRACEWELL_EXE);
     fs::create_directories(elsewhere);
-    fs::copy_file(TRACEWELL_EXE, tool / "tracewell");
-    fs::permissions(tool / "tracewell", fs::perms::owner_all, fs::perm_options::add);
-    writefile(tool / "settings.txt", testkit::testsettings);
-    testkit::testwad().write(tool / "test.wad");
   }
 
   processresult run(const std::string& input, const std::vector<std::string>& args = {}) const {

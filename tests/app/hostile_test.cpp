@@ -44,14 +44,10 @@ TEST(Hostile, SizesThatDoNotFitInMemoryEndInTheToolsOwnLines) {
   GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
 #endif
   testkit::tempdir dir;
-  fs::copy_file(TRACEWELL_EXE, dir / "tracewell");
-  fs::permissions(dir / "tracewell", fs::perms::owner_all, fs::perm_options::add);
-  writefile(dir / "settings.txt", testkit::testsettings);
-  fs::create_directory(dir / "out");
+  testkit::maketoolfolder(dir.path(), TRACEWELL_EXE);
   writesparsewad(dir / "wide.wad", 1 << 22);  // 64 MiB of directory: fits when held compactly
   writesparsewad(dir / "huge.wad", 1 << 26);  // 1 GiB of directory: cannot fit
   writehugelumpwad(dir / "bigmap.wad");
-  testkit::testwad().write(dir / "test.wad");
 
   const std::string mapprompt = "Input map? (Input \"ALL\" to output all maps.)\n> ";
   struct {

@@ -3,7 +3,10 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <stdexcept>
+
+#include "testlib/wadbuilder.h"
 
 namespace tracewell::testkit {
 
@@ -62,6 +65,24 @@ std::string emptyzip() {
   std::string end("PK\5\6", 4);
   end.resize(22, '\0');
   return end;
+}
+
+std::vector<zipentry> mapwadentries(const std::string& path, const std::vector<std::string>& names) {
+  const std::shared_ptr<wad> iwad = readwad(bytestream::openread(u(path)));
+  std::vector<zipentry> entries;
+  if (!iwad) return entries;
+  for (const text& name : iwad->getmapnames()) {
+    if (!names.empty() && std::find(names.begin(), names.end(), tobytes(name)) == names.end()) continue;
+    wadbuilder b;
+    for (const auto& l : iwad->getmaplumps(name, wad::maplumps)) {
+      std::string data(static_cast<std::size_t>(l->size), '\0');
+      l->stream->seek(l->filepos);
+      l->stream->readbytes(data.data(), data.size());
+      b.addlump(tobytes(l->trimmedname()), data);
+    }
+    entries.push_back({"maps/" + tobytes(name) + ".wad", b.bytes(), entries.size() % 2 == 0, ""});
+  }
+  return entries;
 }
 
 std::size_t centralheader(const std::string& zip, std::size_t index) {

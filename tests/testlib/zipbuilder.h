@@ -22,6 +22,11 @@ std::string buildzip(const std::vector<zipentry>& entries);
 // An archive without entries: the end record alone.
 std::string emptyzip();
 
+// PK3 entries maps/NAME.wad, one per map of the WAD at `path` (every one when
+// `names` is empty): its marker and the ten lumps after it, stored and
+// deflated by turns.
+std::vector<zipentry> mapwadentries(const std::string& path, const std::vector<std::string>& names = {});
+
 // Field offsets of the ZIP records (little-endian), for damage helpers.
 namespace ziplayout {
 inline constexpr std::size_t flags = 8;  // central header; the local header's is 2 less

@@ -159,13 +159,7 @@ TEST(ArchiveMaps, FreedoomInArchivesMatchesTheWad) {
   const auto iwad = testkit::readwad(bytestream::openread(u(path)), wad::DOOM);
   ASSERT_TRUE(iwad);
   const std::list<text> names = iwad->getmapnames();
-  std::vector<zipentry> pk3;
-  for (const text& name : names) {
-    wadbuilder b;
-    for (const auto& l : iwad->getmaplumps(name, wad::maplumps))
-      b.addlump(tobytes(l->trimmedname()), lumpdata(*l));
-    pk3.push_back({"maps/" + tobytes(name) + ".wad", b.bytes(), pk3.size() % 2 == 0, ""});
-  }
+  const std::vector<zipentry> pk3 = testkit::mapwadentries(path);
   const std::vector<zipentry> zip = {{"freedoom2.txt", "Freedoom", true, ""},
                                      {"freedoom2.wad", testkit::readfile(path), true, ""}};
   for (const auto& entries : {pk3, zip}) {
