@@ -16,12 +16,6 @@ using testkit::crlf;
 using testkit::leaveblank;
 using testkit::runscripted;
 
-const std::string banner =
-    "Tracewell v1.0\nOutput PNG images of maps in WADs in the same visual style as DOOM's automap.\n";
-const std::string wadprompt = "Input WAD path?\n(Leave blank for \"test.wad\")\n> ";
-const std::string maplist = "Maps in WAD:\n MAP01 MAP02 MAPINFO\n";
-const std::string mapprompt = "Input map? (Input \"ALL\" to output all maps.)\n> ";
-
 class BadAnswers : public testkit::toolfolder {
  protected:
   // The tool from its start, with `input` on standard input, until the input ends.
@@ -55,19 +49,13 @@ TEST_F(BadAnswers, NulBytesAndInvalidUtf8OnStandardInput) {
       "\n";
   const auto s = session(input);
   EXPECT_EQ(s.exitstatus, 0);  // the input ends at the next WAD prompt
-  const std::string formatprompt = leaveblank("Input WAD format? (Options: Doom, Hexen, ZDoom) ", "Doom");
-  const std::string schemeprompt = leaveblank("Input automap color scheme?", "Red");
-  EXPECT_EQ(
-      s.out,
-      crlf(
-          banner + "\n" + wadprompt + "Error opening WAD file. Try again?\n" + wadprompt + maplist +
-          mapprompt + "Invalid map name. Try again?\n" + mapprompt + "Invalid map name. Try again?\n" +
-          mapprompt + formatprompt + "Invalid map format. Try again?\n" + formatprompt +
-          leaveblank("Input automap image width?", "64") + leaveblank("Input automap image height?", "48") +
-          leaveblank("Input automap image margins?", "4") + "Available color schemes:\nPlain<LF>Red\n" +
-          schemeprompt + "Invalid color scheme. Try again?\n" + schemeprompt +
-          leaveblank("Input automap PNG path? (Note: * replaced by date/time. % by map name.)", "out/%.png") +
-          "\nOutputting map...\n\nFinished outputting!\n\n" + wadprompt));
+  testkit::dialoguetext d;
+  d.wadrefusals = {"Error opening WAD file. Try again?"};
+  d.maprefusals = 2;
+  d.formatrefusals = 1;
+  d.schemerefusals = 1;
+  EXPECT_EQ(s.out, crlf(testkit::banner + "\n" + d.str() + "\nOutputting map...\n\nFinished outputting!\n\n" +
+                        leaveblank("Input WAD path?", "test.wad")));
   EXPECT_EQ(written(), std::vector<std::string>{"MAP01.png"});
 }
 

@@ -97,34 +97,14 @@ TEST_F(DialogueRun, RefusesEachBadAnswerAndAsksAgain) {
       "\n";                                                        // the output pattern
   const auto s = runscripted(input, [&] { c->requestinputs(); });
   EXPECT_FALSE(s.exitstatus);
-  const std::string wadprompt = "Input WAD path?\n(Leave blank for \"test.wad\")\n> ";
-  const std::string mapprompt = "Input map? (Input \"ALL\" to output all maps.)\n> ";
-  // The format prompt ends in a space.
-  const std::string formatprompt =
-      "Input WAD format? (Options: Doom, Hexen, ZDoom) \n(Leave blank for \"Doom\")\n> ";
-  const std::string schemeprompt = "Input automap color scheme?\n(Leave blank for \"Red\")\n> ";
-  EXPECT_EQ(s.out, crlf(wadprompt + "Error opening WAD file. Try again?\n" +         //
-                        wadprompt + "Error opening WAD file. Try again?\n" +         //
-                        wadprompt + "Error opening WAD file. Try again?\n" +         // a folder
-                        wadprompt + "Error parsing WAD file. Try again?\n" +         //
-                        wadprompt + "No maps found in WAD. Try again?\n" +           //
-                        wadprompt + "Maps in WAD:\n MAP01 MAP02 MAPINFO\n" +         //
-                        mapprompt + "Invalid map name. Try again?\n" +               //
-                        mapprompt + "Invalid map name. Try again?\n" +               //
-                        mapprompt + "Invalid map name. Try again?\n" +               //
-                        mapprompt +                                                  //
-                        formatprompt + "Invalid map format. Try again?\n" +          //
-                        formatprompt + "Invalid map format. Try again?\n" +          //
-                        formatprompt +                                               //
-                        "Input automap image width?\n(Leave blank for \"64\")\n> "   //
-                        "Input automap image height?\n(Leave blank for \"48\")\n> "  //
-                        "Input automap image margins?\n(Leave blank for \"4\")\n> "  //
-                        "Available color schemes:\nPlain<LF>Red\n" +                 //
-                        schemeprompt +
-                        "Invalid color scheme. Try again?\n" +  //
-                        schemeprompt +                          //
-                        "Input automap PNG path? (Note: * replaced by date/time. % by map name.)\n"
-                        "(Leave blank for \"out/%.png\")\n> "));
+  testkit::dialoguetext d;
+  d.wadrefusals = {"Error opening WAD file. Try again?", "Error opening WAD file. Try again?",
+                   "Error opening WAD file. Try again?",  // a folder
+                   "Error parsing WAD file. Try again?", "No maps found in WAD. Try again?"};
+  d.maprefusals = 3;
+  d.formatrefusals = 2;
+  d.schemerefusals = 1;
+  EXPECT_EQ(s.out, crlf(d.str()));
   EXPECT_EQ(c->inputpath, u"test.wad");
   EXPECT_EQ(c->maps, (std::list<text>{u"MAP01", u"MAP02", u"MAPINFO"}));
   EXPECT_EQ(c->mapname, u"MAP01");

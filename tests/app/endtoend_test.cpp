@@ -19,28 +19,8 @@ using testkit::processresult;
 using testkit::readfile;
 using testkit::writefile;
 
-const std::string banner =
-    "Tracewell v1.0\nOutput PNG images of maps in WADs in the same visual style as DOOM's automap.\n";
-
-// The defaults that one clean pass through the dialogue shows.
-struct defaults {
-  std::string wad = "test.wad", format = "Doom", width = "64", height = "48", margin = "4", scheme = "Red",
-              output = "out/%.png";
-};
-
-// The dialogue's output when every answer is accepted at the first try.
-std::string dialogue(const defaults& d, const std::string& opening = "") {
-  return (opening.empty() ? leaveblank("Input WAD path?", d.wad) : opening) +
-         "Maps in WAD:\n MAP01 MAP02 MAPINFO\n"
-         "Input map? (Input \"ALL\" to output all maps.)\n> " +
-         leaveblank("Input WAD format? (Options: Doom, Hexen, ZDoom) ", d.format) +
-         leaveblank("Input automap image width?", d.width) +
-         leaveblank("Input automap image height?", d.height) +
-         leaveblank("Input automap image margins?", d.margin) + "Available color schemes:\nPlain<LF>Red\n" +
-         leaveblank("Input automap color scheme?", d.scheme) +
-         leaveblank("Input automap PNG path? (Note: * replaced by date/time. % by map name.)", d.output) +
-         "\n";
-}
+using testkit::banner;
+using testkit::dialoguetext;
 
 const std::string mapinfofails =
     "failed to read map lumps\nencountered invalid map\n"
@@ -74,16 +54,16 @@ TEST_F(EndToEnd, CyclesForOneMapAndForAllOfferThePreviousAnswers) {
   const processresult r = run(input);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
-  const defaults first;  // from the settings, then the same answers again
-  defaults third;
+  const dialoguetext first;  // from the settings, then the same answers again
+  dialoguetext third;
   third.width = "32";
   third.scheme = "plain";
   third.output = "out/second-%.png";
-  EXPECT_EQ(r.out, crlf(banner + "\n" +                                                      //
-                        dialogue(first) + "Outputting map...\n\nFinished outputting!\n\n" +  //
-                        dialogue(first) + "Outputting maps...\n" + mapinfofails +            //
-                        "\nFinished outputting!\n\n" +                                       //
-                        dialogue(third) + "Outputting map...\n\nFinished outputting!\n\n" +  //
+  EXPECT_EQ(r.out, crlf(banner + "\n" +                                                    //
+                        first.str() + "\nOutputting map...\n\nFinished outputting!\n\n" +  //
+                        first.str() + "\nOutputting maps...\n" + mapinfofails +            //
+                        "\nFinished outputting!\n\n" +                                     //
+                        third.str() + "\nOutputting map...\n\nFinished outputting!\n\n" +  //
                         leaveblank("Input WAD path?", "test.wad")));
   ASSERT_EQ(written(), (std::vector<std::string>{"MAP01.png", "second-MAP01.png", "second-MAP02.png"}));
   testkit::expectredsquare(tool / "out" / "MAP01.png");
@@ -101,9 +81,9 @@ TEST_F(EndToEnd, CommandLineWadOpensOnceAndFurtherArgumentsAreIgnored) {
   testkit::testwad().write(tool / "other.wad");
   const processresult r = run("map02\n\n\n\n\n\n\n", {"other.wad", "test.wad", "ignored"});
   EXPECT_EQ(r.status, 0);
-  defaults d;
-  EXPECT_EQ(r.out, crlf(banner + "\n" + dialogue(d, "Opening WAD \"other.wad\".\n") +
-                        "Outputting map...\n\nFinished outputting!\n\n" +
+  dialoguetext d;
+  d.opening = "Opening WAD \"other.wad\".\n";
+  EXPECT_EQ(r.out, crlf(banner + "\n" + d.str() + "\n" + "Outputting map...\n\nFinished outputting!\n\n" +
                         leaveblank("Input WAD path?", "other.wad")));
   ASSERT_EQ(written(), std::vector<std::string>{"MAP02.png"});
   testkit::expectredsquare(tool / "out" / "MAP02.png");
@@ -139,8 +119,8 @@ TEST_F(EndToEnd, FatalStopInTheMapEndsAfterEnter) {
   b.write(tool / "bad.wad");
   const processresult r = run("bad.wad\nALL\n\n\n\n\n\n\n\nnever read\n");
   EXPECT_EQ(r.status, 1);
-  defaults d;
-  EXPECT_EQ(r.out, crlf(banner + "\n" + dialogue(d) +
+  dialoguetext d;
+  EXPECT_EQ(r.out, crlf(banner + "\n" + d.str() + "\n" +
                         "Outputting maps...\n"
                         "Encountered invalid vertex ID. Probably using the wrong map format.\n"
                         "Press enter to exit.\n>"));
@@ -162,12 +142,12 @@ TEST_F(EndToEnd, UnwritableAndTooLargeImagesAreReported) {
       run("\nMAP01\n\n\n\n\n\nnofolder/%.png\n"
           "\nMAP01\n\n70000\n70000\n\n\nout/%.png\n");
   EXPECT_EQ(r.status, 2);
-  defaults first;
-  defaults second;
+  dialoguetext first;
+  dialoguetext second;
   second.output = "nofolder/%.png";
-  EXPECT_EQ(r.out, crlf(banner + "\n" + dialogue(first) + "Outputting map...\n" +
+  EXPECT_EQ(r.out, crlf(banner + "\n" + first.str() + "\nOutputting map...\n" +
                         "Failed to write PNG file \"nofolder/MAP01.png\".\n\nFinished outputting!\n\n" +
-                        dialogue(second) + "Outputting map...\n" +
+                        second.str() + "\nOutputting map...\n" +
                         "Image size 70000 x 70000 is too large for \"MAP01\". Image not outputted.\n"
                         "\nFinished outputting!\n\n" +
                         leaveblank("Input WAD path?", "test.wad")));
@@ -317,12 +297,12 @@ TEST_F(EndToEnd, ArchivesListTheirMapsAndReportBadEntries) {
   const std::string outputs =
       "Outputting maps...\nFailed to load map lumps for \"MAP02\". Image not outputted.\n" + mapinfofails +
       "\nFinished outputting!\n\n";
-  defaults second;
+  dialoguetext first;
+  first.wadrefusals = {"No maps found in WAD. Try again?", "Error parsing WAD file. Try again?"};
+  dialoguetext second;
   second.wad = "encrypted.pk3";
-  EXPECT_EQ(r.out, crlf(banner + "\n" + leaveblank("Input WAD path?", "test.wad") +
-                        "No maps found in WAD. Try again?\n" + leaveblank("Input WAD path?", "test.wad") +
-                        "Error parsing WAD file. Try again?\n" + dialogue(defaults()) + outputs +
-                        dialogue(second) + outputs + leaveblank("Input WAD path?", "damaged.pk3")));
+  EXPECT_EQ(r.out, crlf(banner + "\n" + first.str() + "\n" + outputs + second.str() + "\n" + outputs +
+                        leaveblank("Input WAD path?", "damaged.pk3")));
   ASSERT_EQ(written(), std::vector<std::string>{"MAP01.png"});
   testkit::expectredsquare(tool / "out" / "MAP01.png");
 }
