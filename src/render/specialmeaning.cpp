@@ -1,6 +1,8 @@
 // What a line's flags, special, arguments, lock number and sectors mean.
 #include "render/specialmeaning.h"
 
+#include <algorithm>
+
 namespace tracewell {
 
 namespace {
@@ -21,11 +23,45 @@ std::int32_t lockcategory(meaningrule rule, std::int64_t value, mapmeaning game)
   return -1;
 }
 
+// What a game's rows say of sectors and lock numbers, gathered once from the
+// table, so the common line (no special, no lock) costs no walk of it.
+struct gamesummary {
+  std::int64_t secretequals = -1;  // none
+  std::int64_t secretbits = 0;
+  bool locknumber = false;
+  bool lockarguments = false;
+  int equalsrows = 0;
+};
+
+constexpr gamesummary summarize(mapmeaning game) {
+  gamesummary s;
+  for (const specialmeaning& row : specialmeanings) {
+    if ((row.games & gamebit(game)) == 0) continue;
+    if (row.rule == meaningrule::sectorequals) s.secretequals = row.first, ++s.equalsrows;
+    if (row.rule == meaningrule::sectorbits) s.secretbits |= row.first;
+    if (row.rule == meaningrule::locknumber) s.locknumber = true;
+    if (row.rule == meaningrule::lockargument) s.lockarguments = true;
+  }
+  return s;
+}
+
+constexpr std::array<gamesummary, 5> summaries = {summarize(mapmeaning::doom), summarize(mapmeaning::heretic),
+                                                  summarize(mapmeaning::strife), summarize(mapmeaning::hexen),
+                                                  summarize(mapmeaning::zdoom)};
+static_assert(std::all_of(summaries.begin(), summaries.end(),
+                          [](const gamesummary& s) { return s.equalsrows <= 1; }),
+              "one secret sector special per game");
+
+const gamesummary& summaryof(mapmeaning game) {
+  const auto i = static_cast<std::size_t>(game);
+  return i < summaries.size() ? summaries[i] : summaries[0];
+}
+
 // The lock of a line that keeps it in its lock number or an argument; 0 for none.
 std::int64_t lockof(const linedef& l, mapmeaning game) {
-  for (const specialmeaning& row : specialmeanings) {
-    if (holds(row, game, meaningrule::locknumber) && l.locknumber != 0) return l.locknumber;
-  }
+  const gamesummary& s = summaryof(game);
+  if (s.locknumber && l.locknumber != 0) return l.locknumber;
+  if (!s.lockarguments || l.special == 0) return 0;
   for (const specialmeaning& row : specialmeanings) {
     if (holds(row, game, meaningrule::lockargument) && row.first == l.special)
       return l.args[static_cast<std::size_t>(row.category)];
@@ -36,12 +72,9 @@ std::int64_t lockof(const linedef& l, mapmeaning game) {
 }  // namespace
 
 bool secretsector(std::int64_t special, mapmeaning game) {
-  if (special < 0 || special > greatestspecial) return false;
-  for (const specialmeaning& row : specialmeanings) {
-    if (holds(row, game, meaningrule::sectorequals) && special == row.first) return true;
-    if (holds(row, game, meaningrule::sectorbits) && (special & row.first) != 0) return true;
-  }
-  return false;
+  if (special <= 0 || special > greatestspecial) return false;
+  const gamesummary& s = summaryof(game);
+  return special == s.secretequals || (special & s.secretbits) != 0;
 }
 
 std::uint32_t fallbackset(const linedef& l, const sector* front, const sector* back, mapmeaning game) {
