@@ -111,7 +111,7 @@ constexpr bool consistent() {
 }  // namespace linecategorycheck
 static_assert(linecolors == 2 * impassablecategories, "a passable and an impassable category per kind");
 static_assert(linecategorycheck::consistent(), "line categories out of order");
-static_assert(fallbackcategories <= 32, "one bit per category that falls back");
+static_assert(fallbackcategories < 32, "one bit per category that falls back, and one spare");
 
 // One column of the table, by category number.
 constexpr std::array<std::int32_t, linecolors> linecategorycolumn(std::int32_t linecategory::*field) {

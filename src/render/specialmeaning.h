@@ -146,6 +146,24 @@ inline constexpr auto specialmeanings = [] {
   };
 }();
 
+namespace meaningrows {
+// Every category a row names falls back, and every argument index is one of the five.
+constexpr bool consistent() {
+  for (const specialmeaning& row : specialmeanings) {
+    if (row.first > row.last) return false;
+    const bool categorised = row.rule == meaningrule::special || row.rule == meaningrule::generalizedkey ||
+                             row.rule == meaningrule::lock;
+    if (categorised && (row.category < linecolors || row.category >= linecolors + fallbackcategories))
+      return false;
+    if (row.rule == meaningrule::lockargument &&
+        (row.category < 0 || row.category >= static_cast<std::int32_t>(linedef{}.args.size())))
+      return false;
+  }
+  return true;
+}
+}  // namespace meaningrows
+static_assert(meaningrows::consistent(), "a meaning row outside the categories or the arguments");
+
 // Specials (of lines and sectors) mean something only within this range.
 inline constexpr std::int64_t greatestspecial = 0xFFFF;
 
