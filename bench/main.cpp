@@ -41,7 +41,8 @@ struct options {
   int rounds = 1;     // passes over the real work; each time is the least seen
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
-  // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup, keys.
+  // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
+  // keys.
   std::set<std::string> only = {"real", "program", "poster", "dense", "outside", "udmf", "lookup", "keys"};
 };
 
@@ -57,10 +58,10 @@ constexpr double posterparallel = 0.6;
 constexpr int onemapruns = 3;
 constexpr std::size_t lookupmarkers = 20000;  // each listed twice: 40,000 names
 constexpr double lookuptargetms = 100;        // ALL over that many names: well under a second
-constexpr int udmfrounds = 5;
+constexpr int udmfrounds = 5;  // reading all maps takes milliseconds: the least of a few passes
 // Classifying lines by their meanings is per line, not per pixel: the Keys look costs what Automap does.
 constexpr double keystarget = 1.05;
-constexpr int keysrounds = 3;  // reading all maps takes milliseconds: the least of a few passes
+constexpr int keysrounds = 3;
 constexpr std::int64_t memoryallowance = std::int64_t{32} << 20;
 constexpr std::int32_t translucent = static_cast<std::int32_t>(0x80FFFFFFu);
 

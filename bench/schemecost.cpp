@@ -45,7 +45,7 @@ schemecost runschemecost(const std::string& wadpath, const std::string& settings
         const tracewell::scheme& s = *looks[which];
         stopwatch clock;
         const result<preparedmap> p = preparemap(*made.value(), size, size, margin, s.background, s.colors,
-                                                 s.order, s.actionspecial, s.fallback);
+                                                 s.order, s.actionspecial, s.style, s.fallback);
         if (!p.ok()) {
           cost.error = "a map of " + wadpath + " does not draw";
           return cost;

@@ -32,7 +32,7 @@ void drawmap(const map& m) {
       fuzz::broken("render did not give the requested size");
     }
     auto glass = render(m, s.width, s.height, s.margin, 0x10203040, fuzz::glasscolors, fuzz::glassorders, 0,
-                        fuzz::glasslooks)
+                        {}, fuzz::glasslooks)
                      .value();
     if (!glass) fuzz::broken("render gave no buffer");
     if (first) {
