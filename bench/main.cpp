@@ -25,6 +25,7 @@
 #include "render/automap.h"
 #include "render/pixmap.h"
 #include "report.h"
+#include "schemecost.h"
 #include "stopwatch.h"
 #include "synthmaps.h"
 #include "udmfread.h"
@@ -40,8 +41,9 @@ struct options {
   int rounds = 1;     // passes over the real work; each time is the least seen
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
-  // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup.
-  std::set<std::string> only = {"real", "program", "poster", "dense", "outside", "udmf", "lookup"};
+  // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
+  // keys.
+  std::set<std::string> only = {"real", "program", "poster", "dense", "outside", "udmf", "lookup", "keys"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -57,6 +59,9 @@ constexpr int onemapruns = 3;
 constexpr std::size_t lookupmarkers = 20000;  // each listed twice: 40,000 names
 constexpr double lookuptargetms = 100;        // ALL over that many names: well under a second
 constexpr int udmfrounds = 5;  // reading all maps takes milliseconds: the least of a few passes
+// Classifying lines by their meanings is per line, not per pixel: the Keys look costs what Automap does.
+constexpr double keystarget = 1.05;
+constexpr int keysrounds = 3;
 constexpr std::int64_t memoryallowance = std::int64_t{32} << 20;
 constexpr std::int32_t translucent = static_cast<std::int32_t>(0x80FFFFFFu);
 
@@ -81,7 +86,7 @@ bool parse(int argc, char** argv, options& o) {
       if (o.only.count("program") != 0) o.only.insert("real");
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
-      say("                       [--only real,program,poster,dense,outside,udmf,lookup]");
+      say("                       [--only real,program,poster,dense,outside,udmf,lookup,keys]");
       return false;
     }
   }
@@ -408,6 +413,11 @@ int run(int argc, char** argv) {
     }
   }
 
+  std::optional<schemecost> keys;
+  if (o.only.count("keys") != 0)
+    keys = runschemecost(o.wadpath, TRACEWELL_BENCH_SETTINGS, "Keys", "Automap", largesize, margin,
+                         std::max(o.rounds, keysrounds));
+
   std::optional<lookupcost> lookup;
   if (o.only.count("lookup") != 0) lookup = runmaplookup(lookupmarkers);
 
@@ -457,6 +467,18 @@ int run(int argc, char** argv) {
                   udmf->ratio() < udmftarget);
     } else {
       card.target(figure, udmf->error, false);
+    }
+  }
+  if (keys) {
+    const std::string figure = "ALL drawn with " + keys->scheme + " against " + keys->against + ", " +
+                               std::to_string(keys->maps) + " maps at " + dims(largesize, largesize);
+    if (keys->error.empty()) {
+      card.target(figure,
+                  "prepare and draw " + fixed(keys->schemems, 1) + " ms / " + fixed(keys->againstms, 1) +
+                      " ms = " + fixed(keys->ratio(), 3) + " (target <= " + fixed(keystarget, 2) + ")",
+                  keys->ratio() <= keystarget);
+    } else {
+      card.target(figure, keys->error, false);
     }
   }
   if (lookup) {

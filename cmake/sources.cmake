@@ -29,6 +29,7 @@ set(tracewell_render_sources
   src/render/draw.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
+  src/render/specialmeaning.cpp
   src/render/wideline.cpp)
 
 set(tracewell_app_sources

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "render/linecategory.h"
 #include "support/terminal.h"
 
 namespace tracewell::fuzz {
@@ -27,6 +28,18 @@ inline const std::vector<std::int32_t> glasscolors = {0x40FFFFFF,
                                                       0x50FFFFFF,
                                                       0x00FFFFFF};
 inline const std::vector<std::int32_t> glassorders = {1, 2, 3, 4, 5, 6, 7, 8, 9, 9};
+// Beside it, every category that falls back mentioned: by colour only, by order
+// only and by both in turn, with orders 0 to 9, so every line's meanings are read.
+inline const fallbacklooks glasslooks = [] {
+  fallbacklooks l;
+  for (std::uint32_t i = 0; i < l.colors.size(); ++i) {
+    l.colors[i] = static_cast<std::int32_t>(0x60FF00FFu - i);
+    l.orders[i] = static_cast<std::int32_t>(i % 10);
+    if (i % 3 != 1) l.colorgiven |= 1u << i;
+    if (i % 3 != 0) l.ordergiven |= 1u << i;
+  }
+  return l;
+}();
 
 // The folder this fuzzing process may use: created on first call (under
 // /dev/shm when it exists, so per-input files cost no disk writes) and removed

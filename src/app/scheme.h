@@ -21,10 +21,13 @@ struct scheme {
   std::vector<std::int32_t> order =
       std::vector<std::int32_t>(linecolors, 0);  // pass 1..9 per category; else not drawn
   linestyle style;                               // width and anti-aliasing of every line
+  fallbacklooks fallback;                        // what the scheme says of the categories that fall back
 
   // The scheme described by one "color_scheme" settings node. Never fails:
   // a missing key reads as "" and so as 0, which leaves that category undrawn
-  // (order) or transparent black (colour). Both arrays always hold one entry per line category.
+  // (order) or transparent black (colour). Both arrays always hold one entry
+  // per category of the first ten. A category that falls back is mentioned by
+  // each of its two keys that has a value that is not empty.
   static std::shared_ptr<scheme> read(dictnode& node);
 };
 

@@ -2,9 +2,11 @@
 #include "render/automap.h"
 
 #include <algorithm>
+#include <bit>
 #include <new>
 #include <optional>
 
+#include "render/specialmeaning.h"
 #include "render/widemath.h"
 
 namespace tracewell {
@@ -18,9 +20,8 @@ const sector* sideof(const map& m, std::int32_t side) {
   return s < m.sectors.size() ? &m.sectors[s] : nullptr;
 }
 
-std::int32_t categoryof(const map& m, const linedef& l, std::int32_t actionspecial) {
-  const sector* front = sideof(m, l.rightside);
-  const sector* back = sideof(m, l.leftside);
+std::int32_t categoryof(const linedef& l, const sector* front, const sector* back,
+                        std::int32_t actionspecial) {
   const bool floorchange = front != nullptr && back != nullptr && front->floorheight != back->floorheight;
   const bool ceilchange = front != nullptr && back != nullptr && front->ceilheight != back->ceilheight;
   const bool action = l.special != 0 && actionspecial != 0;
@@ -37,11 +38,17 @@ std::int64_t quotient(int128 n, std::int64_t d) {
   return static_cast<std::int64_t>(n / d);
 }
 
-}  // namespace
+template <typename line>
+void addto(std::optional<std::vector<line>>& slot, const line& l) {
+  if (!slot) slot.emplace();
+  slot->push_back(l);
+}
 
-result<renderslots> getrenderlines(const map& m, std::int64_t& leastx, std::int64_t& leasty,
-                                   std::int64_t& greatestx, std::int64_t& greatesty,
-                                   std::int32_t actionspecial) {
+// getrenderlines, with the lines of the categories that `mentioned` names
+// (fallbackbit) going to `fallback` instead.
+result<renderslots> sortlines(const map& m, std::int64_t& leastx, std::int64_t& leasty,
+                              std::int64_t& greatestx, std::int64_t& greatesty, std::int32_t actionspecial,
+                              std::uint32_t mentioned, fallbackslots& fallback) {
   leastx = leasty = greatestx = greatesty = 0;
   renderslots slots;
   const auto sides = static_cast<std::int64_t>(m.sidedefs.size());
@@ -55,9 +62,16 @@ result<renderslots> getrenderlines(const map& m, std::int64_t& leastx, std::int6
     }
     const vertex& a = m.vertexes[l.startvertex];
     const vertex& b = m.vertexes[l.endvertex];
-    auto& slot = slots[static_cast<std::size_t>(categoryof(m, l, actionspecial))];
-    if (!slot) slot.emplace();
-    slot->push_back({a.x, a.y, b.x, b.y});
+    const renderline line{a.x, a.y, b.x, b.y};
+    const sector* front = sideof(m, l.rightside);
+    const sector* back = sideof(m, l.leftside);
+    const std::int32_t base = categoryof(l, front, back, actionspecial);
+    const std::uint32_t taken = mentioned != 0 ? mentioned & fallbackset(l, front, back, m.meaning) : 0;
+    if (taken != 0) {
+      addto(fallback[static_cast<std::size_t>(std::countr_zero(taken))], fallbackline{line, base});
+    } else {
+      addto(slots[static_cast<std::size_t>(base)], line);
+    }
     if (first) {
       leastx = greatestx = a.x;
       leasty = greatesty = a.y;
@@ -69,6 +83,15 @@ result<renderslots> getrenderlines(const map& m, std::int64_t& leastx, std::int6
     greatesty = std::max({greatesty, a.y, b.y});
   }
   return slots;
+}
+
+}  // namespace
+
+result<renderslots> getrenderlines(const map& m, std::int64_t& leastx, std::int64_t& leasty,
+                                   std::int64_t& greatestx, std::int64_t& greatesty,
+                                   std::int32_t actionspecial) {
+  fallbackslots none;
+  return sortlines(m, leastx, leasty, greatestx, greatesty, actionspecial, 0, none);
 }
 
 mapfit mapfit::make(std::int64_t leastx, std::int64_t leasty, std::int64_t greatestx, std::int64_t greatesty,
@@ -127,16 +150,19 @@ int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int6
 result<preparedmap> preparemap(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
                                std::int32_t background, const std::vector<std::int32_t>& colors,
                                const std::vector<std::int32_t>& order, std::int32_t actionspecial,
-                               const linestyle& style) {
+                               const linestyle& style, const fallbacklooks& looks) {
   preparedmap p;
   p.style = style;
-  result<renderslots> sorted = getrenderlines(m, p.leastx, p.leasty, p.greatestx, p.greatesty, actionspecial);
+  constexpr std::uint32_t every = (std::uint32_t{1} << fallbackcategories) - 1;
+  result<renderslots> sorted = sortlines(m, p.leastx, p.leasty, p.greatestx, p.greatesty, actionspecial,
+                                         looks.mentioned() & every, p.fallback);
   if (!sorted.ok()) return sorted.error();
   p.slots = std::move(sorted).value();
   p.width = width;
   p.height = height;
   p.margin = margin;
   p.background = background;
+  p.looks = looks;
   const std::size_t categories = std::min<std::size_t>(order.empty() ? linecolors : order.size(), linecolors);
   for (std::size_t i = 0; i < categories; ++i) {
     p.passes[i] = order.empty() ? defaultorders[i] : order[i];
@@ -147,11 +173,25 @@ result<preparedmap> preparemap(const map& m, std::int32_t width, std::int32_t he
 
 void drawprepared(const preparedmap& p, TPixmap& buffer) {
   buffer.ClearPixels(p.background);
+  const mapfit fit = mapfit::make(p.leastx, p.leasty, p.greatestx, p.greatesty, p.width, p.height, p.margin);
   for (std::int32_t pass = 1; pass <= 9; ++pass) {
     for (std::size_t i = 0; i < p.slots.size(); ++i) {
       if (!p.slots[i] || p.passes[i] != pass) continue;
       renderlines(*p.slots[i], buffer, p.leastx, p.leasty, p.greatestx, p.greatesty, p.width, p.height,
                   p.margin, p.colors[i], p.style);
+    }
+    for (std::size_t i = 0; i < p.fallback.size(); ++i) {
+      if (!p.fallback[i]) continue;
+      const std::uint32_t bit = std::uint32_t{1} << i;
+      const bool colorgiven = (p.looks.colorgiven & bit) != 0, ordergiven = (p.looks.ordergiven & bit) != 0;
+      if (ordergiven && p.looks.orders[i] != pass) continue;
+      for (const fallbackline& f : *p.fallback[i]) {
+        const auto base = static_cast<std::size_t>(f.base);
+        if (!ordergiven && p.passes[base] != pass) continue;
+        const renderline& l = f.line;
+        drawstyledline(buffer, fit.column(l.x0), fit.row(l.y0), fit.column(l.x1), fit.row(l.y1),
+                       colorgiven ? p.looks.colors[i] : p.colors[base], p.style);
+      }
     }
   }
 }
@@ -160,13 +200,14 @@ result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::i
                                         std::int32_t margin, std::int32_t background,
                                         const std::vector<std::int32_t>& colors,
                                         const std::vector<std::int32_t>& order, std::int32_t actionspecial,
-                                        const linestyle& style) {
+                                        const linestyle& style, const fallbacklooks& looks) {
   // The buffer comes first: an image too large to make is reported before any check of the map.
   std::unique_ptr<TPixmap> buffer = TPixmap::Create(width, height, TPixmap::RGBA, 4);
   if (!buffer) return std::unique_ptr<TPixmap>();
   std::optional<result<preparedmap>> prepared;
   try {
-    prepared.emplace(preparemap(m, width, height, margin, background, colors, order, actionspecial, style));
+    prepared.emplace(
+        preparemap(m, width, height, margin, background, colors, order, actionspecial, style, looks));
   } catch (const std::bad_alloc&) {
     return std::unique_ptr<TPixmap>();  // the lines do not fit in memory beside the image
   }

@@ -29,6 +29,16 @@ struct renderline {
 // lines in linedef order (never an empty list).
 using renderslots = std::array<std::optional<std::vector<renderline>>, linecolors>;
 
+// A line of a category that falls back, with the category among the first ten
+// it would have had: the look it takes what its scheme leaves unsaid from.
+struct fallbackline {
+  renderline line;
+  std::int32_t base = 0;
+};
+
+// One slot per category that falls back (at number - linecolors), as renderslots.
+using fallbackslots = std::array<std::optional<std::vector<fallbackline>>, fallbackcategories>;
+
 // Sorts every linedef of `m` into its category and measures the bounds of all
 // linedef end points (0, 0, 0, 0 without linedefs) into the four outputs.
 // Action lines (special not 0) get categories 4 and 9 only when `actionspecial`
@@ -70,9 +80,12 @@ int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int6
 
 // Everything render needs besides the buffer, worked out from the map and the
 // look: the sorted lines, their bounds, and each category's colour and pass
-// (0: not drawn). Drawing it cannot fail, so the work may go elsewhere.
+// (0: not drawn), and the lines that went to categories that fall back.
+// Drawing it cannot fail, so the work may go elsewhere.
 struct preparedmap {
   renderslots slots;
+  fallbackslots fallback;
+  fallbacklooks looks;
   std::int64_t leastx = 0, leasty = 0, greatestx = 0, greatesty = 0;
   std::int32_t width = 0, height = 0, margin = 0;
   std::int32_t background = 0;
@@ -86,7 +99,7 @@ struct preparedmap {
 result<preparedmap> preparemap(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
                                std::int32_t background, const std::vector<std::int32_t>& colors,
                                const std::vector<std::int32_t>& order, std::int32_t actionspecial,
-                               const linestyle& style = {});
+                               const linestyle& style = {}, const fallbacklooks& looks = {});
 
 // Clears `buffer` to the background and draws the prepared lines pass by
 // pass. REQUIRES: `buffer` is width x height (any other size is drawn as
@@ -102,10 +115,18 @@ void drawprepared(const preparedmap& p, TPixmap& buffer);
 // cannot be created (TPixmap::Create), and then nothing else is done, or when
 // memory runs out sorting the lines. Fails as getrenderlines does. Every
 // line is drawn in `style`.
+//
+// `looks` may mention categories that fall back. A line then goes to the
+// first of them, in number order, that it is in (render/specialmeaning.h) and
+// that `looks` mentions, else stays in its category of the first ten. It takes
+// the given colour and pass, and the colour and pass of its category of the
+// first ten for what is not given. In each pass the first ten categories are
+// drawn first, then those that fall back in number order, each in linedef
+// order. Mentioning none changes nothing.
 result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::int32_t height,
                                         std::int32_t margin, std::int32_t background,
                                         const std::vector<std::int32_t>& colors,
                                         const std::vector<std::int32_t>& order, std::int32_t actionspecial,
-                                        const linestyle& style = {});
+                                        const linestyle& style = {}, const fallbacklooks& looks = {});
 
 }  // namespace tracewell

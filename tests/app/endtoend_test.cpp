@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <map>
 #include <regex>
 
 #include "apptest.h"
@@ -266,6 +267,25 @@ TEST_F(EndToEnd, DeliveredSettingsDrawFreedoomMap01) {
   EXPECT_GT(yellow, 10);
   EXPECT_EQ(red + brown + yellow + black, 1024 * 1024);  // opaque colours, nothing blended
   for (int i = 0; i < 16; ++i) EXPECT_EQ(png.pixel(i, i), 0xFF000000u) << "the margin stays background";
+}
+
+// The delivered Keys scheme shows MAP02's red, blue and yellow key doors, its
+// exit, teleporter and secret area, each in its own colour.
+TEST_F(EndToEnd, DeliveredKeysSchemeColoursMap02) {
+  if (testkit::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  fs::copy_file(fs::path(TRACEWELL_SOURCE_DIR) / "settings.txt", tool / "settings.txt",
+                fs::copy_options::overwrite_existing);
+  const processresult r =
+      run("", {testkit::freedoom2path(), "-m", "MAP02", "-c", "keys", "-o", (tool / "out/%.png").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const testkit::decodedpng png = testkit::decodepng(tool / "out/MAP02.png");
+  ASSERT_TRUE(png.ok);
+  std::map<std::uint32_t, int> seen;
+  for (std::uint32_t y = 0; y < png.height; ++y) {
+    for (std::uint32_t x = 0; x < png.width; ++x) ++seen[png.pixel(x, y)];
+  }
+  for (std::uint32_t colour : {0xFFFF2020u, 0xFF3060FFu, 0xFFFFFF00u, 0xFF00FF00u, 0xFF008000u, 0xFFFF00FFu})
+    EXPECT_GT(seen[colour], 10) << std::hex << colour;
 }
 
 // Archives at the WAD prompt: an empty one and one with a damaged central

@@ -42,7 +42,8 @@ TEST(SettingsBinding, ReadsEveryKeyAndKeepsSchemesLastFirst) {
         impassable_action_color: 4278190080; impassable_action_order: %11;
     ]
     #color_scheme[ ]
-    #color_scheme[ scheme_name: one; background_color: $FF000000; ]
+    #color_scheme[ scheme_name: one; background_color: $FF000000;
+        teleport_color: abc; exit_order: ""; secret_line_order: 0; ]
 ]
 )");
   std::shared_ptr<console> c;
@@ -66,6 +67,10 @@ TEST(SettingsBinding, ReadsEveryKeyAndKeepsSchemesLastFirst) {
   EXPECT_EQ(last.background, -16777216);
   EXPECT_EQ(last.colors, std::vector<std::int32_t>(10, 0));
   EXPECT_EQ(last.order, std::vector<std::int32_t>(10, 0));
+  // A value, even one that reads as 0, mentions a category; an empty one does not.
+  EXPECT_EQ(last.fallback.colorgiven, 1u << (teleportline - linecolors));
+  EXPECT_EQ(last.fallback.ordergiven, 1u << (secretflagline - linecolors));
+  EXPECT_EQ(first.fallback.mentioned(), 0u);
   EXPECT_EQ(empty.name, u"");
   EXPECT_EQ(empty.background, 0);
   EXPECT_EQ(empty.actionspecial, 0);

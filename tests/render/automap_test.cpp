@@ -301,6 +301,42 @@ TEST(Automap, EmptyColoursAndOrdersFallBackEachOnItsOwn) {
   EXPECT_EQ(p->ReadPixel(11, 31), red);
 }
 
+// The line across the cross becomes a hidden teleporter: it takes the first of
+// the two that the look mentions, and what the look leaves out comes from its
+// category 5. Passes: category 1 (down) 2, category 5 (across) 1.
+TEST(Automap, FallbackCategoriesTakeTheFirstMentionedAndFillInTheRest) {
+  map m = crossmap();
+  m.linedefs[0].special = 39;
+  m.linedefs[0].flags |= 1 << linedef::noautomap;
+  const std::vector<std::int32_t> order = {0, 2, 0, 0, 0, 1, 0, 0, 0, 0};
+  constexpr std::int32_t unsaid = -99, aa = argb(0xFF0000AA), bb = argb(0xFF0000BB);
+  const std::int32_t down = markers()[1], across = markers()[5];
+  struct {
+    std::int32_t teleportcolor, teleportorder, hiddencolor, hiddenorder;
+    std::int32_t crossing, across;  // pixel colours
+  } cases[] = {
+      {unsaid, unsaid, unsaid, unsaid, down, across}, {aa, unsaid, unsaid, unsaid, down, aa},
+      {unsaid, 2, unsaid, unsaid, across, across},    {aa, 3, unsaid, unsaid, aa, aa},
+      {unsaid, 0, unsaid, unsaid, down, background},  {aa, unsaid, bb, unsaid, down, bb},
+      {aa, 2, unsaid, 0, down, background},
+  };
+  for (const auto& c : cases) {
+    fallbacklooks looks;
+    const auto say = [&](std::int32_t category, std::int32_t color, std::int32_t pass) {
+      const auto i = static_cast<std::size_t>(category - linecolors);
+      if (color != unsaid) looks.colors[i] = color, looks.colorgiven |= 1u << i;
+      if (pass != unsaid) looks.orders[i] = pass, looks.ordergiven |= 1u << i;
+    };
+    say(teleportline, c.teleportcolor, c.teleportorder);
+    say(hiddenline, c.hiddencolor, c.hiddenorder);
+    say(secretsectorline, 1, 9);  // no line is in it
+    auto p = render(m, 62, 62, 1, background, markers(), order, 0, {}, looks).value();
+    EXPECT_EQ(p->ReadPixel(11, 31), c.crossing);
+    EXPECT_EQ(p->ReadPixel(4, 31), c.across);
+    EXPECT_EQ(p->ReadPixel(11, 23), down);
+  }
+}
+
 TEST(Automap, AMapWithoutLinedefsIsBackgroundOnly) {
   for (std::int32_t margin : {0, 3, 8, 100}) {
     auto p = render(basemap(), 9, 5, margin, 0x12345678, {}, {}, 1).value();

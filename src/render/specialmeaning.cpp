@@ -1,0 +1,105 @@
+// What a line's flags, special, arguments, lock number and sectors mean.
+#include "render/specialmeaning.h"
+
+#include <algorithm>
+
+namespace tracewell {
+
+namespace {
+
+bool holds(const specialmeaning& row, mapmeaning game, meaningrule rule) {
+  return row.rule == rule && (row.games & gamebit(game)) != 0;
+}
+
+bool within(const specialmeaning& row, std::int64_t value) {
+  return value >= row.first && value <= row.last;
+}
+
+// The category of the first lock row naming `value`; -1 when none does.
+std::int32_t lockcategory(meaningrule rule, std::int64_t value, mapmeaning game) {
+  for (const specialmeaning& row : specialmeanings) {
+    if (holds(row, game, rule) && within(row, value)) return row.category;
+  }
+  return -1;
+}
+
+// What a game's rows say of sectors and lock numbers, gathered once from the
+// table, so the common line (no special, no lock) costs no walk of it.
+struct gamesummary {
+  std::int64_t secretequals = -1;  // none
+  std::int64_t secretbits = 0;
+  bool locknumber = false;
+  bool lockarguments = false;
+  int equalsrows = 0;
+};
+
+constexpr gamesummary summarize(mapmeaning game) {
+  gamesummary s;
+  for (const specialmeaning& row : specialmeanings) {
+    if ((row.games & gamebit(game)) == 0) continue;
+    if (row.rule == meaningrule::sectorequals) s.secretequals = row.first, ++s.equalsrows;
+    if (row.rule == meaningrule::sectorbits) s.secretbits |= row.first;
+    if (row.rule == meaningrule::locknumber) s.locknumber = true;
+    if (row.rule == meaningrule::lockargument) s.lockarguments = true;
+  }
+  return s;
+}
+
+constexpr std::array<gamesummary, 5> summaries = {summarize(mapmeaning::doom), summarize(mapmeaning::heretic),
+                                                  summarize(mapmeaning::strife), summarize(mapmeaning::hexen),
+                                                  summarize(mapmeaning::zdoom)};
+static_assert(std::all_of(summaries.begin(), summaries.end(),
+                          [](const gamesummary& s) { return s.equalsrows <= 1; }),
+              "one secret sector special per game");
+
+const gamesummary& summaryof(mapmeaning game) {
+  const auto i = static_cast<std::size_t>(game);
+  return i < summaries.size() ? summaries[i] : summaries[0];
+}
+
+// The lock of a line that keeps it in its lock number or an argument; 0 for none.
+std::int64_t lockof(const linedef& l, mapmeaning game) {
+  const gamesummary& s = summaryof(game);
+  if (s.locknumber && l.locknumber != 0) return l.locknumber;
+  if (!s.lockarguments || l.special == 0) return 0;
+  for (const specialmeaning& row : specialmeanings) {
+    if (holds(row, game, meaningrule::lockargument) && row.first == l.special)
+      return l.args[static_cast<std::size_t>(row.category)];
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool secretsector(std::int64_t special, mapmeaning game) {
+  if (special <= 0 || special > greatestspecial) return false;
+  const gamesummary& s = summaryof(game);
+  return special == s.secretequals || (special & s.secretbits) != 0;
+}
+
+std::uint32_t fallbackset(const linedef& l, const sector* front, const sector* back, mapmeaning game) {
+  std::uint32_t set = 0;
+  if (l.getflag(linedef::noautomap) != 0) set |= fallbackbit(hiddenline);
+  if (l.getflag(linedef::secret) != 0) set |= fallbackbit(secretflagline);
+  if ((front != nullptr && secretsector(front->sectortype, game)) ||
+      (back != nullptr && secretsector(back->sectortype, game)))
+    set |= fallbackbit(secretsectorline);
+  const std::int64_t lock = lockof(l, game);
+  if (lock != 0) {
+    const std::int32_t category = lockcategory(meaningrule::lock, lock, game);
+    if (category >= 0) set |= fallbackbit(category);
+  }
+  if (l.special <= 0 || l.special > greatestspecial) return set;
+  for (const specialmeaning& row : specialmeanings) {
+    if (!within(row, l.special)) continue;
+    if (holds(row, game, meaningrule::special)) set |= fallbackbit(row.category);
+    if (holds(row, game, meaningrule::generalizedlock)) {
+      const std::int64_t key = ((l.special - row.first) & generalizedkeymask) >> generalizedkeyshift;
+      const std::int32_t category = lockcategory(meaningrule::generalizedkey, key, game);
+      if (category >= 0) set |= fallbackbit(category);
+    }
+  }
+  return set;
+}
+
+}  // namespace tracewell
