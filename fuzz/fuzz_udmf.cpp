@@ -89,8 +89,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Written back and read again, the map is the same to the last 1/65536.
   const udmfresult again = readudmf(testkit::toudmf(m));
   if (!again.m || !samemap(m, *again.m)) fuzz::broken("the map written as UDMF reads back differently");
-  // Every reference is in range (checkmap), so every drawing gives a buffer.
-  const auto drawn = [](const result<std::unique_ptr<TPixmap>>& r) { return r.ok() && r.value(); };
   const auto status = fuzz::runquiet("", [&] {
     // Every reference is in range, so the drawing must succeed at every size.
     const auto drawn = [](const result<std::unique_ptr<TPixmap>>& r) { return r.ok() && r.value(); };
