@@ -1,13 +1,13 @@
 // Fuzz target: arbitrary bytes as a ZIP archive held in memory; read every entry, list the maps, draw them.
 #include <cstddef>
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <vector>
 
 #include "fuzzhooks.h"
 #include "render/automap.h"
 #include "wad/archive.h"
-#include "wad/archivemaps.h"
 #include "wad/map.h"
 #include "wad/mapsource.h"
 
@@ -16,52 +16,65 @@ using namespace tracewell;
 namespace {
 
 // Small enough that an input of 64 KiB inflating 1000-fold is refused, not read.
-constexpr std::uint64_t entrylimit = std::uint64_t{1} << 20;
-
-// An entry's bytes read as a WAD in memory, as the program reads them; a stream failure is no WAD.
-std::shared_ptr<wad> readfrommemory(const entrybytes& bytes) {
-  result<std::shared_ptr<wad>> read = wad::read(bytestream::openmemory(bytes), wad::DOOM);
-  return read.ok() ? std::move(read).value() : nullptr;
-}
+constexpr archivelimits smalllimits{std::uint64_t{1} << 20, std::uint64_t{1} << 22, 64};
 
 void checkread(archive& zip, std::size_t index) {
-  const archive::reading r = zip.read(index, entrylimit);
-  if ((r.bytes != nullptr) != (r.failure == archivefailure::none)) fuzz::broken("bytes and failure disagree");
-  if (r.bytes && r.bytes->size() > entrylimit) fuzz::broken("an entry over the limit was read");
+  const result<entrybytes> r = zip.read(index);
+  if (r.ok() && (!r.value() || r.value()->size() > smalllimits.ceiling))
+    fuzz::broken("an entry over the limit was read");
+  if (!r.ok() && r.error().what != failure::kind::notice)
+    fuzz::broken("an entry failed otherwise than as a notice");
+}
+
+bool samegroup(const lumpgroup& a, const lumpgroup& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i]->name != b[i]->name || a[i]->filepos != b[i]->filepos || a[i]->size != b[i]->size) return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   auto bytes = std::make_shared<const std::vector<unsigned char>>(data, data + size);
-  const archive::opening o = archive::openmemory(bytes);
-  if ((o.zip != nullptr) != (o.failure == archivefailure::none)) fuzz::broken("archive and failure disagree");
-  if (!o.zip) return 0;
-  archive& zip = *o.zip;
-  for (std::size_t i = 0; i < zip.names().size() && i < 16; ++i) checkread(zip, i);
-  checkread(zip, zip.names().size());  // no such entry
+  const result<std::shared_ptr<archive>> opened = archive::openmemory(bytes, smalllimits);
+  if (!opened.ok()) return 0;
+  {
+    archive& zip = *archive::openmemory(bytes, smalllimits).value();
+    for (std::size_t i = 0; i < zip.names().size() && i < 16; ++i) checkread(zip, i);
+    checkread(zip, zip.names().size());  // no such entry
+  }
 
-  const archivemaplist maps = listarchivemaps(zip, readfrommemory, entrylimit);
   // The program's way: the map source, which keeps the last embedded WAD it read.
-  const std::shared_ptr<mapsource> source = archivemapsource(o.zip, entrylimit);
-  if (source->getmapnames() != archivemapnames(maps)) fuzz::broken("the source lists other maps");
+  const std::shared_ptr<mapsource> source = archivemapsource(opened.value());
+  const std::list<text> names = source->getmapnames();
   int drawn = 0;
-  for (const archivemap& m : maps) {
+  for (const text& name : names) {
     if (++drawn > 4) break;  // later maps take the same paths
-    if (findarchivemap(maps, m.name) == nullptr) fuzz::broken("a listed map is not found");
-    const lumpgroup group = source->getmapgroup(m.name);
-    if (group.size() > static_cast<std::size_t>(wad::maplumps)) fuzz::broken("a too long lump group");
-    // Read afresh, the entry gives the same group as the kept WAD.
-    const lumpgroup fresh = getarchivemaplumps(zip, maps, m.name, readfrommemory, entrylimit);
-    if (fresh.size() != group.size()) fuzz::broken("the kept WAD gives another group");
-    for (std::size_t i = 0; i < group.size(); ++i) {
-      if (group[i]->name != fresh[i]->name || group[i]->filepos != fresh[i]->filepos ||
-          group[i]->size != fresh[i]->size) {
-        fuzz::broken("the kept WAD gives another lump");
+    const result<lumpgroup> group = source->getmapgroup(name);
+    if (!group.ok()) {
+      if (group.error().what != failure::kind::notice || group.error().subject.empty()) {
+        fuzz::broken("an entry failed without naming itself");
       }
+      continue;
     }
-    const result<std::shared_ptr<map>> decoded = map::Create(group, wad::DOOM);
-    if (!decoded.ok()) continue;
+    if (group.value().empty()) fuzz::broken("a listed map has no group");
+    // Archives give UDMF groups up to ENDMAP, binary groups of the marker and ten lumps.
+    const auto longest =
+        static_cast<std::size_t>(istextmapgroup(group.value()) ? wad::textmaplumps : wad::maplumps);
+    if (group.value().size() > longest) fuzz::broken("a too long lump group");
+    // A source of its own, which reads the entry afresh, gives the same group as the kept WAD.
+    const result<std::shared_ptr<archive>> again = archive::openmemory(bytes, smalllimits);
+    const result<lumpgroup> fresh = archivemapsource(again.value())->getmapgroup(name);
+    if (!fresh.ok() || !samegroup(fresh.value(), group.value()))
+      fuzz::broken("the kept WAD gives another group");
+    const result<std::shared_ptr<map>> decoded = source->loadmap(name, wad::DOOM, name);
+    if (!decoded.ok()) {
+      if (decoded.error().what == failure::kind::readstream)
+        fuzz::broken("an embedded WAD failed as a stream");
+      continue;
+    }
     const result<std::unique_ptr<TPixmap>> image = render(*decoded.value(), 64, 48, 2, black, {}, {}, 1);
     // A bad vertex or sidedef reference is the fatal stop; a buffer this small is always made.
     if (image.ok() && !image.value()) fuzz::broken("render gave no buffer");

@@ -79,8 +79,6 @@ class console {
   // The ALL run with up to `mapsatonce` maps drawn and encoded side by side;
   // console lines, files and stops as the one-after-another run of domap gives.
   void doparallel(std::size_t mapsatonce);
-  // The lump group of a listed map, from the opened source (or the WAD alone).
-  lumpgroup mapgroup(const text& name) const;
   // The map `name` read from its group in this cycle's format.
   result<std::shared_ptr<map>> loadmap(const text& name) const;
   // Shows the progress line for the map `name`, the `done`-th of `maps`.

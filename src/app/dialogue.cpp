@@ -123,20 +123,22 @@ void console::requestinputs(text startpath) {
 
 const char16_t* console::openwad(const text& path) {
   // A WAD file or a ZIP archive of WADs, told apart by content.
-  result<sourceopening> opened = openmapsource(path);
-  if (!opened.ok()) report(opened.error(), mode);  // a stream failure: ends the process
-  const sourceopening o = std::move(opened).value();
-  if (o.failure == sourcefailure::unopenable) return refusal::cannotopen;
-  if (!o.source) return refusal::notawad;
+  result<std::shared_ptr<mapsource>> opened = openmapsource(path);
+  if (!opened.ok()) {
+    const failure& f = opened.error();
+    if (f.what != failure::kind::notice) report(f, mode);  // a stream failure: ends the process
+    return f.why == failure::reason::cannotopen ? refusal::cannotopen : refusal::notawad;
+  }
+  const std::shared_ptr<mapsource> opensource = std::move(opened).value();
   try {
-    maps = o.source->getmapnames();
+    maps = opensource->getmapnames();
   } catch (const std::bad_alloc&) {
     // More names than memory holds: a source this tool cannot use.
     maps.clear();
     return refusal::notawad;
   }
   if (maps.empty()) return refusal::nomaps;
-  source = o.source;
+  source = opensource;
   w = source->wadfile();
   wstream = w ? w->stream : nullptr;
   return nullptr;

@@ -37,16 +37,10 @@ void console::showturn(const text& name, std::size_t done) const {
                inttotext(static_cast<std::int64_t>(maps.size())));
 }
 
-lumpgroup console::mapgroup(const text& name) const {
-  // A console filled without the dialogue has the WAD alone.
-  return source ? source->getmapgroup(name) : w->getmapgroup(name);
-}
-
 result<std::shared_ptr<map>> console::loadmap(const text& name) const {
-  const lumpgroup group = mapgroup(name);
-  // An archive entry that cannot be read gives no group: the failure line alone says so.
-  if (group.empty() && source && !w) return failure::notice({});
-  return map::Create(group, format, printable(name));
+  if (source) return source->loadmap(name, format, printable(name));
+  // A console filled without the dialogue has the WAD alone.
+  return map::Create(w->getmapgroup(name), format, printable(name));
 }
 
 void console::domap(const text& name) {

@@ -3,6 +3,7 @@
 
 #include "support/process.h"
 #include "support/terminal.h"
+#include "wad/archive.h"
 
 namespace tracewell {
 
@@ -14,10 +15,49 @@ void sayline(const text& line, voice v) {
   }
 }
 
+text entryerrorline(const failure& f) {
+  using reason = failure::reason;
+  text why;
+  switch (f.why) {
+    case reason::encrypted:
+      why = u"the entry is encrypted";
+      break;
+    case reason::unsupported: {
+      const char16_t* name = compressionmethodname(f.detail);
+      why = u"compression method " + inttotext(f.detail) + (name ? u" (" + text(name) + u")" : text()) +
+            u" is not supported";
+      break;
+    }
+    case reason::damaged:
+      why = u"the entry is damaged";
+      break;
+    case reason::toolarge:
+      why = u"the entry is larger than 2 GiB";
+      break;
+    case reason::notawad:
+      why = u"the entry is not a WAD";
+      break;
+    case reason::overlaps:
+      why = u"the entry overlaps another entry";
+      break;
+    case reason::overbudget:
+      why = u"the archive inflates past its limit";
+      break;
+    case reason::unspecified:
+    case reason::cannotopen:
+    case reason::notparsable:
+    case reason::noentry:
+      return {};
+  }
+  if (f.subject.empty()) return {};
+  return u"Error in archive entry \"" + printable(f.subject) + u"\": " + why + u".";
+}
+
 void report(const failure& f, voice v) {
   const text first = f.lines.empty() ? text() : f.lines.front();
   switch (f.what) {
     case failure::kind::notice:
+      if (const text entry = entryerrorline(f); !entry.empty()) sayline(entry, v);
       for (const text& line : f.lines) sayline(line, v);
       return;
     case failure::kind::fatal:

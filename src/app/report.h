@@ -14,7 +14,13 @@ enum class voice { dialogue, commandline };
 // Prints one line of the run (a failure or a map reader's notice) as `v` does.
 void sayline(const text& line, voice v);
 
-// The one place a failure is shown. A notice prints its lines and returns, so
+// The line that tells why an archive entry could not be read, from the
+// failure's reason and subject (the entry's name as stored, printed as map
+// names are); empty for a failure that concerns no archive entry.
+text entryerrorline(const failure& f);
+
+// The one place a failure is shown. A notice about an archive entry prints
+// its entryerrorline first. A notice prints its lines and returns, so
 // the caller goes on. Every other kind ends the process: a fatal stop prints
 // its message, "Press enter to exit." and waits for a line at ">" (status 1);
 // a stream failure writes its message to standard error without a line end

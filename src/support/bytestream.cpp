@@ -15,17 +15,25 @@ namespace {
 constexpr std::size_t buffersize = std::size_t{64} * 1024;
 }
 
-std::shared_ptr<bytestream> bytestream::openread(const text& path) {
-  if (!usablepath(path)) return nullptr;
-  // Opened without blocking and checked before any read: a FIFO, socket, device
-  // or folder is refused at once instead of waiting for a writer or for ever.
-  const int fd = ::open(nativepath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+int openregularfile(const text& path) {
+  if (!usablepath(path)) return -1;
+  const int fd = ::open(nativepath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return -1;
   struct stat st {};
   const int flags = fcntl(fd, F_GETFL);
-  std::FILE* f = nullptr;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
-      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || (f = fdopen(fd, "rb")) == nullptr) {
+      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+std::shared_ptr<bytestream> bytestream::openread(const text& path) {
+  const int fd = openregularfile(path);
+  if (fd < 0) return nullptr;
+  std::FILE* f = fdopen(fd, "rb");
+  if (f == nullptr) {
     ::close(fd);
     return nullptr;
   }

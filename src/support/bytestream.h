@@ -11,6 +11,13 @@
 
 namespace tracewell {
 
+// A descriptor for reading the regular file `path` names (see nativepath),
+// close-on-exec, in blocking mode; -1 when it cannot be opened, cannot name a
+// file (see usablepath) or is no regular file. Opened without blocking and
+// checked before any read, so a FIFO, socket, device or folder is refused at
+// once instead of waiting for a writer or for ever.
+int openregularfile(const text& path);
+
 // A file opened for binary reading or writing, or a block of memory read like
 // a file. Reads are buffered, so reading record by record is cheap. A read past
 // the end, a negative seek, a write the file system refuses or any use after

@@ -6,6 +6,7 @@
 // has no std::expected, so result is a small one over std::variant.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -23,13 +24,50 @@ struct failure {
     writestream,  // a byte stream could not be written: the stream message, status 255
   };
 
+  // What could not be done, for a caller that tells failures apart or words
+  // them itself (the app layer words the archive-entry ones); unspecified
+  // where the lines say all there is to say.
+  enum class reason {
+    unspecified,
+    cannotopen,   // no such file, not a regular file, or it cannot be opened
+    notparsable,  // not the format asked for, or its directory is damaged
+    noentry,      // an archive has no entry of that index
+    encrypted,    // the entry needs a password
+    unsupported,  // the entry's compression method (`detail`) cannot be decompressed
+    damaged,      // the entry's data fails to decompress, has the wrong size or fails its CRC
+    toolarge,     // the entry is over the size limit, or memory ran out for it
+    notawad,      // the bytes (a file's, an archive entry's) are no valid WAD
+    overlaps,     // the entry's data overlaps another entry's
+    overbudget,   // inflating the entry would pass what one opening of the archive may inflate
+  };
+
   kind what = kind::notice;
   std::vector<text> lines;  // in the order they are printed
+  reason why = reason::unspecified;
+  text subject;              // what `why` concerns: an archive entry's name as stored
+  std::uint32_t detail = 0;  // a number `why` names: a ZIP compression method
 
-  static failure notice(std::vector<text> lines) { return {kind::notice, std::move(lines)}; }
-  static failure fatal(text message) { return {kind::fatal, {std::move(message)}}; }
-  static failure readstream() { return {kind::readstream, {u"Error reading from stream"}}; }
-  static failure writestream() { return {kind::writestream, {u"Error writing to stream"}}; }
+  static failure notice(std::vector<text> lines) {
+    return {kind::notice, std::move(lines), reason::unspecified, {}, 0};
+  }
+  static failure fatal(text message) {
+    return {kind::fatal, {std::move(message)}, reason::unspecified, {}, 0};
+  }
+  static failure readstream() {
+    return {kind::readstream, {u"Error reading from stream"}, reason::unspecified, {}, 0};
+  }
+  static failure writestream() {
+    return {kind::writestream, {u"Error writing to stream"}, reason::unspecified, {}, 0};
+  }
+  // A notice without lines: the reason alone says what went wrong.
+  static failure because(reason why, text subject = {}, std::uint32_t detail = 0) {
+    return {kind::notice, {}, why, std::move(subject), detail};
+  }
+  // The same failure, concerning `what` (when it names nothing yet).
+  failure about(const text& what) && {
+    if (subject.empty()) subject = what;
+    return std::move(*this);
+  }
 
   bool operator==(const failure&) const = default;
 };

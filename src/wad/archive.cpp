@@ -1,7 +1,6 @@
 // ZIP archives (and PK3s) read through libzip: the entry names, and one entry's bytes in memory.
 #include "wad/archive.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -9,8 +8,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <optional>
 
-#include "support/path.h"
+#include "support/bytestream.h"
 
 namespace tracewell {
 
@@ -36,31 +36,60 @@ struct ziperror {
 
 constexpr std::size_t chunksize = std::size_t{64} * 1024;
 
-archive::opening refused(archivefailure why) {
-  return {nullptr, why};
-}
-
-archive::reading failed(archivefailure why) {
-  return {nullptr, why};
-}
+using reason = failure::reason;
 
 // What a libzip error met while opening or reading an entry means here.
-archivefailure entryfailure(int code) {
+reason entryfailure(int code) {
   switch (code) {
     case ZIP_ER_NOPASSWD:
     case ZIP_ER_WRONGPASSWD:
     case ZIP_ER_ENCRNOTSUPP:
-      return archivefailure::encrypted;
+      return reason::encrypted;
     case ZIP_ER_COMPNOTSUPP:
-      return archivefailure::unsupported;
+      return reason::unsupported;
     case ZIP_ER_MEMORY:
-      return archivefailure::toolarge;
+      return reason::toolarge;
     default:
-      return archivefailure::damaged;
+      return reason::damaged;
   }
 }
 
+failure refused(reason why) {
+  return failure::because(why);
+}
+
+// The ZIP compression methods with a name of their own, from the format's
+// application note.
+struct namedmethod {
+  std::uint32_t first;
+  std::uint32_t last;
+  const char16_t* name;
+};
+constexpr namedmethod namedmethods[] = {
+    {1, 1, u"shrink"},
+    {2, 5, u"reduce"},
+    {6, 6, u"implode"},
+    {9, 9, u"deflate64"},
+    {10, 10, u"PKWARE DCL implode"},
+    {12, 12, u"bzip2"},
+    {14, 14, u"LZMA"},
+    {18, 18, u"IBM TERSE"},
+    {19, 19, u"IBM LZ77"},
+    {93, 93, u"Zstandard"},
+    {95, 95, u"XZ"},
+    {96, 96, u"JPEG"},
+    {97, 97, u"WavPack"},
+    {98, 98, u"PPMd"},
+};
+
 }  // namespace
+
+const char16_t* compressionmethodname(std::uint32_t method) {
+  for (const namedmethod& m : namedmethods) {
+    if (method >= m.first && method <= m.last) return m.name;
+  }
+  return nullptr;
+}
 
 void archive::closer::operator()(zip* z) const {
   // Read-only: nothing to write back, so discard rather than close.
@@ -76,47 +105,52 @@ bool archive::recognise(std::span<const unsigned char> head) {
   return (head[2] == 3 && head[3] == 4) || (head[2] == 5 && head[3] == 6);
 }
 
-archive::archive(key, handle zip, entrybytes memory, std::vector<text> names)
-    : zip_(std::move(zip)), memory_(std::move(memory)), names_(std::move(names)) {}
+archive::archive(key, handle zip, entrybytes memory, std::vector<text> names, archivelimits limits,
+                 std::uint64_t ownsize)
+    : zip_(std::move(zip)),
+      memory_(std::move(memory)),
+      names_(std::move(names)),
+      limits_(limits),
+      allowance_(limits.budget + limits.factor * ownsize) {}
 
-archive::opening archive::openfile(const text& path) {
-  if (!usablepath(path)) return refused(archivefailure::unopenable);
-  // Non-blocking, so that a FIFO cannot stall the open; only a regular file goes on.
-  const int fd = ::open(nativepath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return refused(archivefailure::unopenable);
+result<std::shared_ptr<archive>> archive::openfile(const text& path, archivelimits limits) {
+  const int fd = openregularfile(path);
+  if (fd < 0) return refused(reason::cannotopen);
   std::unique_ptr<std::FILE, fileclose> file(fdopen(fd, "rb"));
   if (!file) {
     ::close(fd);
-    return refused(archivefailure::unopenable);
+    return refused(reason::cannotopen);
   }
   struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return refused(archivefailure::unopenable);
+  if (fstat(fd, &st) != 0) return refused(reason::cannotopen);
   // libzip takes an empty file for a new, empty archive; here it is no archive at all.
-  if (st.st_size == 0) return refused(archivefailure::unreadable);
+  if (st.st_size == 0) return refused(reason::notparsable);
   ziperror error;
   sourcehandle source(zip_source_filep_create(file.get(), 0, -1, &error.error));
-  if (!source) return refused(archivefailure::unreadable);
+  if (!source) return refused(reason::notparsable);
   static_cast<void>(file.release());  // the source closes it now
   handle z(zip_open_from_source(source.get(), ZIP_RDONLY, &error.error));
-  if (!z) return refused(archivefailure::unreadable);
+  if (!z) return refused(reason::notparsable);
   static_cast<void>(source.release());  // the archive frees it now
-  return open(std::move(z), nullptr);
+  return open(std::move(z), nullptr, limits, static_cast<std::uint64_t>(st.st_size));
 }
 
-archive::opening archive::openmemory(entrybytes bytes) {
-  if (!bytes || bytes->empty()) return refused(archivefailure::unreadable);
+result<std::shared_ptr<archive>> archive::openmemory(entrybytes bytes, archivelimits limits) {
+  if (!bytes || bytes->empty()) return refused(reason::notparsable);
   ziperror error;
   sourcehandle source(zip_source_buffer_create(bytes->data(), bytes->size(), 0, &error.error));
-  if (!source) return refused(archivefailure::unreadable);
+  if (!source) return refused(reason::notparsable);
   handle z(zip_open_from_source(source.get(), ZIP_RDONLY, &error.error));
-  if (!z) return refused(archivefailure::unreadable);
+  if (!z) return refused(reason::notparsable);
   static_cast<void>(source.release());  // the archive frees it now
-  return open(std::move(z), std::move(bytes));
+  const std::uint64_t size = bytes->size();
+  return open(std::move(z), std::move(bytes), limits, size);
 }
 
-archive::opening archive::open(handle z, entrybytes memory) {
+result<std::shared_ptr<archive>> archive::open(handle z, entrybytes memory, archivelimits limits,
+                                               std::uint64_t ownsize) {
   const zip_int64_t count = zip_get_num_entries(z.get(), 0);
-  if (count < 0) return refused(archivefailure::unreadable);
+  if (count < 0) return refused(reason::notparsable);
   // A central directory whose names do not fit in memory is one this program cannot use.
   try {
     std::vector<text> names;
@@ -125,54 +159,91 @@ archive::opening archive::open(handle z, entrybytes memory) {
       const char* name = zip_get_name(z.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
       names.push_back(name != nullptr ? frombytes(name) : text());
     }
-    return {std::make_shared<archive>(key(), std::move(z), std::move(memory), std::move(names)),
-            archivefailure::none};
+    return std::make_shared<archive>(key(), std::move(z), std::move(memory), std::move(names), limits,
+                                     ownsize);
   } catch (const std::bad_alloc&) {
-    return refused(archivefailure::unreadable);
+    return refused(reason::notparsable);
   }
 }
 
-archive::reading archive::read(std::size_t index, std::uint64_t limit) {
-  if (index >= names_.size()) return failed(archivefailure::noentry);
+result<entrybytes> archive::read(std::size_t index, std::uint64_t limit, const bytesneeded& need) {
+  if (index >= names_.size()) return refused(reason::noentry);
+  const text& name = names_[index];
+  const auto failed = [&name](reason why, std::uint32_t detail = 0) {
+    return failure::because(why, name, detail);
+  };
   zip_stat_t st;
   zip_stat_init(&st);
   if (zip_stat_index(zip_.get(), index, 0, &st) != 0 || (st.valid & ZIP_STAT_SIZE) == 0) {
-    return failed(archivefailure::damaged);
+    return failed(reason::damaged);
   }
   if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) != 0 && st.encryption_method != ZIP_EM_NONE) {
-    return failed(archivefailure::encrypted);
+    return failed(reason::encrypted);
   }
   if ((st.valid & ZIP_STAT_COMP_METHOD) != 0 && zip_compression_method_supported(st.comp_method, 0) == 0) {
-    return failed(archivefailure::unsupported);
+    return failed(reason::unsupported, st.comp_method);
   }
-  if (st.size > std::min(limit, sizeceiling)) return failed(archivefailure::toolarge);
+  if (st.size > std::min(limit, limits_.ceiling)) return failed(reason::toolarge);
 
   const filehandle file(zip_fopen_index(zip_.get(), index, 0));
-  if (!file) return failed(entryfailure(zip_error_code_zip(zip_get_error(zip_.get()))));
+  if (!file) {
+    const reason why = entryfailure(zip_error_code_zip(zip_get_error(zip_.get())));
+    return failed(why, why == reason::unsupported ? st.comp_method : 0);
+  }
 
-  // Reserved, not filled: a size that lies costs address space, not memory,
-  // until data arrives to fill it.
   auto bytes = std::make_shared<std::vector<unsigned char>>();
-  try {
-    bytes->reserve(static_cast<std::size_t>(st.size));
-  } catch (const std::bad_alloc&) {
-    return failed(archivefailure::toolarge);
+  std::vector<unsigned char> chunk;
+  // Inflates up to `target` bytes in all; false with the failure in `stop` otherwise.
+  std::optional<failure> stop;
+  const auto inflateto = [&](std::uint64_t target) {
+    if (target <= bytes->size()) return true;
+    if (target - bytes->size() > allowance_ - std::min(allowance_, inflated_)) {
+      stop = failed(reason::overbudget);
+      return false;
+    }
+    // Reserved, not filled: a size that lies costs address space, not memory,
+    // until data arrives to fill it.
+    try {
+      bytes->reserve(static_cast<std::size_t>(target));
+      if (chunk.empty()) chunk.resize(chunksize);
+    } catch (const std::bad_alloc&) {
+      stop = failed(reason::toolarge);
+      return false;
+    }
+    while (bytes->size() < target) {
+      const zip_uint64_t want = std::min<zip_uint64_t>(chunk.size(), target - bytes->size());
+      const zip_int64_t got = zip_fread(file.get(), chunk.data(), want);
+      if (got < 0) {
+        stop = failed(entryfailure(zip_error_code_zip(zip_file_get_error(file.get()))));
+        return false;
+      }
+      if (got == 0) {
+        stop = failed(reason::damaged);  // shorter than declared
+        return false;
+      }
+      bytes->insert(bytes->end(), chunk.begin(), chunk.begin() + got);
+      inflated_ += static_cast<std::uint64_t>(got);
+    }
+    return true;
+  };
+
+  std::uint64_t target = need ? std::min<std::uint64_t>(headbytes, st.size) : st.size;
+  for (;;) {
+    if (!inflateto(target)) return *stop;
+    if (!need) break;
+    const std::uint64_t more = std::min<std::uint64_t>(need(*bytes), st.size);
+    if (more <= target) break;
+    target = more;
   }
-  // At least one byte, for the read past the end below.
-  std::vector<unsigned char> chunk(static_cast<std::size_t>(std::min<zip_uint64_t>(chunksize, st.size + 1)));
-  while (bytes->size() < st.size) {
-    const zip_uint64_t want = std::min<zip_uint64_t>(chunk.size(), st.size - bytes->size());
-    const zip_int64_t got = zip_fread(file.get(), chunk.data(), want);
+  if (target == st.size) {
+    // libzip checks the CRC (and the size) when a read reaches the end; data
+    // past the declared size is damage, and is not decompressed beyond one byte.
+    unsigned char past = 0;
+    const zip_int64_t got = zip_fread(file.get(), &past, 1);
     if (got < 0) return failed(entryfailure(zip_error_code_zip(zip_file_get_error(file.get()))));
-    if (got == 0) return failed(archivefailure::damaged);  // shorter than declared
-    bytes->insert(bytes->end(), chunk.begin(), chunk.begin() + got);
+    if (got > 0) return failed(reason::damaged);
   }
-  // libzip checks the CRC (and the size) when a read reaches the end; data
-  // past the declared size is damage, and is not decompressed beyond one byte.
-  const zip_int64_t past = zip_fread(file.get(), chunk.data(), 1);
-  if (past < 0) return failed(entryfailure(zip_error_code_zip(zip_file_get_error(file.get()))));
-  if (past > 0) return failed(archivefailure::damaged);
-  return {std::move(bytes), archivefailure::none};
+  return entrybytes(std::move(bytes));
 }
 
 }  // namespace tracewell

@@ -3,10 +3,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
 
+#include "support/failure.h"
 #include "support/text.h"
 
 struct zip;
@@ -14,46 +16,57 @@ struct zip_file;
 
 namespace tracewell {
 
-// Why an archive or one of its entries gave nothing.
-enum class archivefailure {
-  none,
-  unopenable,   // the file cannot be opened or is not a regular file
-  unreadable,   // not a ZIP archive, or its central directory is damaged
-  noentry,      // no entry has this index
-  encrypted,    // the entry needs a password
-  unsupported,  // the entry's compression method cannot be decompressed
-  toolarge,     // the declared uncompressed size is over the limit (or memory ran out)
-  damaged,      // the data fails to decompress, is shorter or longer than declared, or fails its CRC
-};
-
 // An entry's bytes, shared so that a stream over them can keep them alive.
 using entrybytes = std::shared_ptr<const std::vector<unsigned char>>;
+
+// The name of ZIP compression method `method` ("implode", "bzip2"), or null
+// for a method without one here (stored and deflate among them).
+const char16_t* compressionmethodname(std::uint32_t method);
+
+// How much one opening of an archive may inflate. A bomb (a small archive
+// declaring or inflating to gigabytes) stops at these instead of at memory.
+struct archivelimits {
+  // No entry whose declared uncompressed size is larger is ever read: 2 GiB.
+  std::uint64_t ceiling = std::uint64_t{1} << 31;
+  // Bytes one opening may inflate in total, over all entries and reads:
+  // `budget` plus `factor` times the archive's own size.
+  std::uint64_t budget = std::uint64_t{1} << 30;
+  std::uint64_t factor = 64;
+};
 
 // A ZIP archive opened for reading. Nothing is ever written or extracted:
 // entry names (which may hold "..", absolute paths or any byte) are only
 // names. Not safe for use from two threads at once.
 class archive {
  public:
-  // No entry whose declared uncompressed size is larger is ever read: 2 GiB.
-  static constexpr std::uint64_t sizeceiling = std::uint64_t{1} << 31;
+  static constexpr std::uint64_t sizeceiling = archivelimits{}.ceiling;
+  // The bytes the first read of an entry with a `bytesneeded` inflates.
+  static constexpr std::size_t headbytes = 12;
 
   // True when `head`, a file's first bytes, starts as a ZIP archive does:
   // "PK\3\4" (a local file header) or "PK\5\6" (the end record of an empty one).
   static bool recognise(std::span<const unsigned char> head);
 
-  struct opening;
   // Opens `path` (see nativepath), which must be a regular file, and reads
   // its central directory. The file stays open while the archive lives.
-  static opening openfile(const text& path);
+  // Fails with reason cannotopen or notparsable.
+  static result<std::shared_ptr<archive>> openfile(const text& path, archivelimits limits = {});
   // The same over bytes in memory, kept alive by the archive.
-  static opening openmemory(entrybytes bytes);
+  static result<std::shared_ptr<archive>> openmemory(entrybytes bytes, archivelimits limits = {});
 
-  struct reading;
-  // The whole uncompressed data of entry `index`. The declared size is checked
-  // against min(limit, sizeceiling) before anything is allocated, reading
-  // stops at it, and the CRC is checked. Fails (never throws) for an encrypted
-  // entry, an unsupported compression method or damaged data.
-  reading read(std::size_t index, std::uint64_t limit = sizeceiling);
+  // How many bytes from an entry's start a reader needs, given those inflated
+  // so far (the first headbytes of the entry, or all of a shorter one).
+  using bytesneeded = std::function<std::uint64_t(std::span<const unsigned char> sofar)>;
+
+  // The uncompressed data of entry `index`: all of it, or with `need` only
+  // as much as `need` asks for (asked again each time that much has been
+  // inflated, so that it can ask for more). The declared size is checked
+  // against min(limit, ceiling) before anything is allocated, reading stops
+  // at it, and the CRC is checked when the whole entry is read. Fails (never
+  // throws) with the entry's name as subject and reason encrypted,
+  // unsupported, toolarge, damaged or overbudget; noentry for an index past
+  // the last entry.
+  result<entrybytes> read(std::size_t index, std::uint64_t limit = sizeceiling, const bytesneeded& need = {});
 
   // Entry names in central-directory order, as stored (bytes as code units 0..255).
   const std::vector<text>& names() const { return names_; }
@@ -68,24 +81,19 @@ class archive {
   struct key {
     explicit key() = default;
   };
-  archive(key, handle zip, entrybytes memory, std::vector<text> names);
+  archive(key, handle zip, entrybytes memory, std::vector<text> names, archivelimits limits,
+          std::uint64_t ownsize);
 
  private:
-  static opening open(handle zip, entrybytes memory);
+  static result<std::shared_ptr<archive>> open(handle zip, entrybytes memory, archivelimits limits,
+                                               std::uint64_t ownsize);
 
   handle zip_;
   entrybytes memory_;  // the bytes under an archive opened from memory
   std::vector<text> names_;
-};
-
-struct archive::opening {
-  std::shared_ptr<archive> zip;  // null on failure
-  archivefailure failure = archivefailure::none;
-};
-
-struct archive::reading {
-  entrybytes bytes;  // null on failure
-  archivefailure failure = archivefailure::none;
+  archivelimits limits_;
+  std::uint64_t allowance_;     // what this opening may inflate in all
+  std::uint64_t inflated_ = 0;  // what it has inflated so far
 };
 
 }  // namespace tracewell

@@ -30,13 +30,6 @@ text wholewadname(const text& entry) {
   return name;
 }
 
-// The embedded WAD of entry `index`, or null when it cannot be read or is no WAD.
-std::shared_ptr<wad> readembedded(archive& zip, std::size_t index, const wadfrombytes& readwad,
-                                  std::uint64_t limit) {
-  const archive::reading r = zip.read(index, limit);
-  return r.bytes ? readwad(r.bytes) : nullptr;
-}
-
 }  // namespace
 
 archivemaplist listarchivemaps(const std::vector<text>& entrynames, const embeddedmapnames& mapsof) {
@@ -58,11 +51,15 @@ std::list<text> archivemapnames(const archivemaplist& maps) {
   return names;
 }
 
-const archivemap* findarchivemap(const archivemaplist& maps, const text& name) {
-  const text wanted = upper(name);
-  const auto found = std::find_if(maps.begin(), maps.end(),
-                                  [&wanted](const archivemap& m) { return upper(m.name) == wanted; });
-  return found == maps.end() ? nullptr : &*found;
+archivemapindex::archivemapindex(const archivemaplist& maps) {
+  first_.reserve(maps.size());
+  for (std::size_t i = 0; i < maps.size(); ++i) first_.try_emplace(upper(maps[i].name), i);
+}
+
+std::optional<std::size_t> archivemapindex::find(const text& name) const {
+  const auto found = first_.find(upper(name));
+  if (found == first_.end()) return std::nullopt;
+  return found->second;
 }
 
 lumpgroup archivemaplumps(const wad& embedded, const archivemap& m) {
@@ -72,19 +69,23 @@ lumpgroup archivemaplumps(const wad& embedded, const archivemap& m) {
   return embedded.mapgroupat(0);
 }
 
-archivemaplist listarchivemaps(archive& zip, const wadfrombytes& readwad, std::uint64_t limit) {
-  return listarchivemaps(zip.names(), [&](std::size_t index) {
-    const std::shared_ptr<wad> w = readembedded(zip, index, readwad, limit);
-    return w ? w->getmapnames() : std::list<text>();
+archivemaplist listarchivemaps(archive& zip) {
+  return listarchivemaps(zip.names(), [&zip](std::size_t index) {
+    const result<std::shared_ptr<wad>> w = readembeddedwad(zip, index);
+    return w.ok() ? w.value()->getmapnames() : std::list<text>();
   });
 }
 
-lumpgroup getarchivemaplumps(archive& zip, const archivemaplist& maps, const text& name,
-                             const wadfrombytes& readwad, std::uint64_t limit) {
-  const archivemap* m = findarchivemap(maps, name);
-  if (m == nullptr) return {};
-  const std::shared_ptr<wad> w = readembedded(zip, m->entry, readwad, limit);
-  return w ? archivemaplumps(*w, *m) : lumpgroup();
+result<std::shared_ptr<wad>> readembeddedwad(archive& zip, std::size_t index) {
+  result<entrybytes> bytes = zip.read(index, archive::sizeceiling, wadextent);
+  if (!bytes.ok()) return bytes.error();
+  const text& entry = zip.names()[index];
+  result<std::shared_ptr<wad>> read = wad::read(bytestream::openmemory(std::move(bytes).value()), 0);
+  if (read.ok()) return read;
+  // The bytes are whole and in memory: a stream failure in them is damage to this entry alone.
+  if (read.error().what == failure::kind::readstream)
+    return failure::because(failure::reason::damaged, entry);
+  return failure(read.error()).about(entry);
 }
 
 }  // namespace tracewell

@@ -6,8 +6,11 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
+#include "support/failure.h"
 #include "support/text.h"
 #include "wad/archive.h"
 #include "wad/wad.h"
@@ -16,7 +19,7 @@ namespace tracewell {
 
 enum class archivemapkind {
   // An entry maps/NAME.wad: the map is that WAD's first directory entry and
-  // the ten after it, whatever the marker inside is called.
+  // the group after it (wad::mapgroupat), whatever the marker inside is called.
   wholewad,
   // A map marker inside an embedded WAD: the group is looked up by name.
   marker,
@@ -46,31 +49,34 @@ using embeddedmapnames = std::function<std::list<text>(std::size_t index)>;
 // `mapsof` is called once per such entry, in order, and never kept.
 archivemaplist listarchivemaps(const std::vector<text>& entrynames, const embeddedmapnames& mapsof);
 
+// listarchivemaps over an open archive: every embedded WAD is read through
+// readembeddedwad, one at a time; one that cannot be read gives no maps.
+archivemaplist listarchivemaps(archive& zip);
+
 // The listed names in order, duplicates kept, as the dialogue shows them.
 std::list<text> archivemapnames(const archivemaplist& maps);
 
-// The first listed map whose name equals `name` ignoring case; null when none.
-const archivemap* findarchivemap(const archivemaplist& maps, const text& name);
+// The listed maps by name ignoring case, so that finding each of many maps
+// costs no scan of the list.
+class archivemapindex {
+ public:
+  explicit archivemapindex(const archivemaplist& maps);
+  // The position in the list of the first map named `name` ignoring case.
+  std::optional<std::size_t> find(const text& name) const;
 
-// The lump group of `m` in `embedded`, the WAD read from entry m.entry: its
-// first wad::maplumps directory entries for a wholewad map (fewer when the
-// directory is shorter), else embedded.getmaplumps(m.name, wad::maplumps).
+ private:
+  std::unordered_map<text, std::size_t> first_;  // upper-cased name -> first position
+};
+
+// The lump group of `m` in `embedded`, the WAD read from entry m.entry:
+// embedded.mapgroupat(0) for a wholewad map, else embedded.getmapgroup(m.name).
 lumpgroup archivemaplumps(const wad& embedded, const archivemap& m);
 
-// How the caller reads a WAD from an entry's bytes in memory: the WAD, or
-// null when the bytes are not a valid WAD. The WAD's stream keeps the bytes.
-using wadfrombytes = std::function<std::shared_ptr<wad>(const entrybytes& bytes)>;
-
-// listarchivemaps over an open archive: every embedded WAD is read (entries
-// over `limit` are skipped like damaged ones), one at a time, through `readwad`.
-archivemaplist listarchivemaps(archive& zip, const wadfrombytes& readwad,
-                               std::uint64_t limit = archive::sizeceiling);
-
-// The lump group of the first listed map named `name` (ignoring case), its
-// entry read afresh through `readwad`. Empty when no map has that name, or its
-// entry cannot be read (see archive::read), is not a valid WAD or holds no
-// such group. The group holds the entry's bytes until it is dropped.
-lumpgroup getarchivemaplumps(archive& zip, const archivemaplist& maps, const text& name,
-                             const wadfrombytes& readwad, std::uint64_t limit = archive::sizeceiling);
+// The WAD embedded in entry `index`, inflated only as far as wadextent asks:
+// an entry whose first bytes are no WAD header costs those bytes alone. Fails
+// with the entry's name as subject: archive::read's reasons, notawad, or
+// damaged when the WAD's header or directory runs past the entry's end. The
+// WAD's stream keeps the bytes.
+result<std::shared_ptr<wad>> readembeddedwad(archive& zip, std::size_t index);
 
 }  // namespace tracewell

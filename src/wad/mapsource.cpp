@@ -14,77 +14,87 @@ class wadfilesource : public mapsource {
  public:
   explicit wadfilesource(std::shared_ptr<wad> w) : w_(std::move(w)) {}
   std::list<text> getmapnames() const override { return w_->getmapnames(); }
-  lumpgroup getmapgroup(const text& name) override { return w_->getmapgroup(name); }
+  result<lumpgroup> getmapgroup(const text& name) override { return w_->getmapgroup(name); }
+  result<std::shared_ptr<map>> loadmap(const text& name, std::int32_t format,
+                                       const text& listedname) override {
+    return map::Create(w_->getmapgroup(name), format, listedname);
+  }
   std::shared_ptr<wad> wadfile() const override { return w_; }
 
  private:
   std::shared_ptr<wad> w_;
 };
 
-// An embedded WAD read from its entry's bytes, or null when they are no valid
-// WAD (a stream failure inside them included: it concerns this entry only).
-std::shared_ptr<wad> readembedded(const entrybytes& bytes) {
-  result<std::shared_ptr<wad>> read = wad::read(bytestream::openmemory(bytes), 0);
-  return read.ok() ? std::move(read).value() : nullptr;
-}
-
 class archivesource : public mapsource {
  public:
-  archivesource(std::shared_ptr<archive> zip, std::uint64_t limit)
-      : zip_(std::move(zip)), limit_(limit), maps_(listarchivemaps(*zip_, readembedded, limit_)) {}
+  explicit archivesource(std::shared_ptr<archive> zip)
+      : zip_(std::move(zip)), maps_(listarchivemaps(*zip_)), index_(maps_) {}
   std::list<text> getmapnames() const override { return archivemapnames(maps_); }
-  lumpgroup getmapgroup(const text& name) override {
-    const archivemap* m = findarchivemap(maps_, name);
-    if (m == nullptr) return {};
+
+  result<lumpgroup> getmapgroup(const text& name) override {
+    const std::optional<std::size_t> found = index_.find(name);
+    if (!found) return lumpgroup();
+    const archivemap& m = maps_[*found];
     // The WAD of the last entry read is kept, so that the many maps of one
     // embedded WAD cost one decompression, not one each; it goes before
     // another entry is read, so only one is ever in memory.
-    if (heldentry_ != m->entry) {
-      held_ = nullptr;
-      heldentry_ = m->entry;
-      const archive::reading r = zip_->read(m->entry, limit_);
-      if (r.bytes) held_ = readembedded(r.bytes);
+    if (heldentry_ != m.entry) {
+      held_ = failure::because(failure::reason::unspecified);
+      heldentry_ = m.entry;
+      held_ = readembeddedwad(*zip_, m.entry);
     }
-    return held_ ? archivemaplumps(*held_, *m) : lumpgroup();
+    if (!held_.ok()) return held_.error();
+    return archivemaplumps(*held_.value(), m);
+  }
+
+  result<std::shared_ptr<map>> loadmap(const text& name, std::int32_t format,
+                                       const text& listedname) override {
+    const result<lumpgroup> group = getmapgroup(name);
+    if (!group.ok()) return group.error();
+    // An entry that gives no group: the failure line alone says so.
+    if (group.value().empty()) return failure::notice({});
+    result<std::shared_ptr<map>> m = map::Create(group.value(), format, listedname);
+    if (m.ok() || m.error().what != failure::kind::readstream) return m;
+    // The held WAD's stream stays failed; the next map of this entry reads it afresh.
+    const text entry = zip_->names()[maps_[*index_.find(name)].entry];
+    heldentry_.reset();
+    held_ = failure::because(failure::reason::unspecified);
+    return failure::because(failure::reason::damaged, entry);
   }
 
  private:
   std::shared_ptr<archive> zip_;
-  std::uint64_t limit_;
   archivemaplist maps_;
+  archivemapindex index_;
   std::optional<std::size_t> heldentry_;  // the entry last read, even when it gave no WAD
-  std::shared_ptr<wad> held_;             // its WAD, or null
+  result<std::shared_ptr<wad>> held_ = failure::because(failure::reason::unspecified);  // its WAD, or why not
 };
 
-sourceopening refused(sourcefailure why) {
-  return {nullptr, why};
+failure refused(failure::reason why) {
+  return failure::because(why);
 }
 
 }  // namespace
 
-std::shared_ptr<mapsource> archivemapsource(std::shared_ptr<archive> zip, std::uint64_t limit) {
-  return std::make_shared<archivesource>(std::move(zip), limit);
+std::shared_ptr<mapsource> archivemapsource(std::shared_ptr<archive> zip) {
+  return std::make_shared<archivesource>(std::move(zip));
 }
 
-result<sourceopening> openmapsource(const text& path) {
+result<std::shared_ptr<mapsource>> openmapsource(const text& path, archivelimits limits) {
   std::shared_ptr<bytestream> stream = bytestream::openread(path);
-  if (!stream) return refused(sourcefailure::unopenable);
+  if (!stream) return refused(failure::reason::cannotopen);
   std::array<unsigned char, 4> head{};
   const std::size_t got = stream->readsome(head.data(), head.size());
   if (archive::recognise(std::span<const unsigned char>(head.data(), got))) {
     stream = nullptr;  // libzip opens the file itself
-    const archive::opening o = archive::openfile(path);
-    if (!o.zip) {
-      return refused(o.failure == archivefailure::unopenable ? sourcefailure::unopenable
-                                                             : sourcefailure::unparsable);
-    }
-    return sourceopening{archivemapsource(o.zip), sourcefailure::none};
+    result<std::shared_ptr<archive>> zip = archive::openfile(path, limits);
+    if (!zip.ok()) return zip.error();
+    return archivemapsource(std::move(zip).value());
   }
   // Everything else goes to the WAD reader as it always did; it starts from the top again.
   result<std::shared_ptr<wad>> read = wad::read(stream, 0);
   if (!read.ok()) return read.error();
-  if (!read.value()) return refused(sourcefailure::unparsable);
-  return sourceopening{std::make_shared<wadfilesource>(std::move(read).value()), sourcefailure::none};
+  return std::shared_ptr<mapsource>(std::make_shared<wadfilesource>(std::move(read).value()));
 }
 
 }  // namespace tracewell

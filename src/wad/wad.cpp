@@ -23,6 +23,27 @@ text lumpentry::trimmedname() const {
   return frombytes(std::string_view(name.data(), std::find(name.begin(), name.end(), '\0') - name.begin()));
 }
 
+std::uint64_t wadextent(std::span<const unsigned char> sofar) {
+  if (sofar.size() < header::bytes) return header::bytes;
+  const std::string_view identification(reinterpret_cast<const char*>(sofar.data()),
+                                        header::identification.width);
+  if (identification != iwad && identification != pwad) return sofar.size();
+  const std::int32_t numlumps = gets32(sofar.data(), header::numlumps);
+  const std::int32_t offset = gets32(sofar.data(), header::infotableoffset);
+  if (numlumps < 0 || offset < 0) return sofar.size();
+  const std::uint64_t directoryend =
+      static_cast<std::uint64_t>(offset) + static_cast<std::uint64_t>(numlumps) * direntry::bytes;
+  if (sofar.size() < directoryend) return directoryend;
+  std::uint64_t end = directoryend;
+  for (std::uint64_t at = static_cast<std::uint64_t>(offset); at < directoryend; at += direntry::bytes) {
+    const std::int32_t filepos = gets32(sofar.data() + at, direntry::filepos);
+    const std::int32_t size = gets32(sofar.data() + at, direntry::size);
+    if (filepos >= 0 && size > 0)
+      end = std::max(end, static_cast<std::uint64_t>(filepos) + static_cast<std::uint64_t>(size));
+  }
+  return end;
+}
+
 result<std::shared_ptr<wad>> wad::read(const std::shared_ptr<bytestream>& stream, std::int32_t format) {
   std::shared_ptr<wad> w;
   try {
@@ -30,9 +51,9 @@ result<std::shared_ptr<wad>> wad::read(const std::shared_ptr<bytestream>& stream
     w->format = format;
     if (status read = w->readfrom(stream); !read.ok()) return read.error();
   } catch (const std::bad_alloc&) {
-    return std::shared_ptr<wad>();
+    return failure::because(failure::reason::notawad);
   }
-  if (w->invalidwad) return std::shared_ptr<wad>();
+  if (w->invalidwad) return failure::because(failure::reason::notawad);
   return w;
 }
 

@@ -6,6 +6,7 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "support/bytestream.h"
@@ -50,6 +51,14 @@ static_assert(sizeof(lumpentry) == 16);
 // entry whose trimmed name is TEXTMAP (case-sensitive).
 bool istextmapgroup(const lumpgroup& lumps);
 
+// How many bytes from its start a WAD in memory needs, judged from `sofar`,
+// its first bytes (at least the 12 of a header, or all of a shorter WAD): the
+// header's when fewer are there; no more than `sofar` when they are no WAD
+// header; else through the end of the directory, and once the directory is
+// there, through the end of its furthest lump. A reader inflating a WAD asks
+// this until it has enough, so a file that is no WAD costs its header alone.
+std::uint64_t wadextent(std::span<const unsigned char> sofar);
+
 struct wad {
   // Map format tags (mapformat.h), as the dialogue derives them from the user's answer.
   static constexpr std::int32_t DOOM = mapformat::doom;
@@ -69,13 +78,13 @@ struct wad {
   std::vector<lumpentry> directory;  // in file order
   std::int32_t invalidwad = 0;       // 1 when the header or directory is unusable
 
-  // The WAD read from `stream` (a file or a block of memory), or null when it
-  // is not a valid WAD: a null stream, an identification other than
+  // The WAD read from `stream` (a file or a block of memory), or a notice
+  // with reason notawad when it is not a valid WAD: a null stream, an identification other than
   // "IWAD"/"PWAD" (case-sensitive), a negative directory offset, or a file
   // that ends exactly where a directory entry should begin. A file that ends
   // inside the header or inside an entry, or a directory offset past the end,
   // is failure::readstream. Memory that runs out while reading also gives
-  // null: such a directory is not one this program can use.
+  // notawad: such a directory is not one this program can use.
   static result<std::shared_ptr<wad>> read(const std::shared_ptr<bytestream>& stream, std::int32_t format);
   // Fills this wad from `stream` as read describes; an invalid WAD shows only
   // in `invalidwad`. Room is reserved only for the entries the file can

@@ -290,7 +290,7 @@ TEST_F(EndToEnd, DeliveredKeysSchemeColoursMap02) {
 
 // Archives at the WAD prompt: an empty one and one with a damaged central
 // directory are refused like WADs; a map entry that is encrypted or fails its
-// CRC is reported when drawn and the run goes on.
+// CRC is reported, with why, when drawn and the run goes on.
 TEST_F(EndToEnd, ArchivesListTheirMapsAndReportBadEntries) {
   testkit::wadbuilder square;  // a PK3 map's marker may carry any name
   square.addmap("E1M1", testkit::squaremap());
@@ -314,15 +314,17 @@ TEST_F(EndToEnd, ArchivesListTheirMapsAndReportBadEntries) {
   const processresult r =
       run("empty.zip\nbroken.zip\nencrypted.pk3\nALL\n\n\n\n\n\n\ndamaged.pk3\nALL\n\n\n\n\n\n\n");
   EXPECT_EQ(r.status, 0);
-  const std::string outputs =
-      "Outputting maps...\nFailed to load map lumps for \"MAP02\". Image not outputted.\n" + mapinfofails +
-      "\nFinished outputting!\n\n";
+  const auto outputs = [](const std::string& why) {
+    return "Outputting maps...\nError in archive entry \"maps/map02.wad\": " + why +
+           ".\nFailed to load map lumps for \"MAP02\". Image not outputted.\n" + mapinfofails +
+           "\nFinished outputting!\n\n";
+  };
   dialoguetext first;
   first.wadrefusals = {"No maps found in WAD. Try again?", "Error parsing WAD file. Try again?"};
   dialoguetext second;
   second.wad = "encrypted.pk3";
-  EXPECT_EQ(r.out, crlf(banner + "\n" + first.str() + "\n" + outputs + second.str() + "\n" + outputs +
-                        leaveblank("Input WAD path?", "damaged.pk3")));
+  EXPECT_EQ(r.out, crlf(banner + "\n" + first.str() + "\n" + outputs("the entry is encrypted") + second.str() +
+                        "\n" + outputs("the entry is damaged") + leaveblank("Input WAD path?", "damaged.pk3")));
   ASSERT_EQ(written(), std::vector<std::string>{"MAP01.png"});
   testkit::expectredsquare(tool / "out" / "MAP01.png");
 }

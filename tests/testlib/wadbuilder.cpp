@@ -254,6 +254,7 @@ void puts32(std::string& bytes, std::size_t offset, std::int32_t value) {
 std::shared_ptr<wad> readwad(const std::shared_ptr<bytestream>& stream, std::int32_t format) {
   result<std::shared_ptr<wad>> read = wad::read(stream, format);
   if (read.ok()) return std::move(read).value();
+  if (read.error().why == failure::reason::notawad) return nullptr;
   ADD_FAILURE() << "wad::read failed: " << toutf8(read.error().lines.front());
   return nullptr;
 }

@@ -19,8 +19,16 @@ entrybytes shared(const std::string& s) {
   return std::make_shared<const std::vector<unsigned char>>(s.begin(), s.end());
 }
 
-std::string asstring(const entrybytes& b) {
-  return b ? std::string(b->begin(), b->end()) : std::string("<none>");
+std::string asstring(const result<entrybytes>& b) {
+  return b.ok() && b.value() ? std::string(b.value()->begin(), b.value()->end()) : std::string("<none>");
+}
+
+// Why an opening or a reading failed; none when it did not.
+using reason = failure::reason;
+constexpr reason none = reason::unspecified;
+template <typename T>
+reason why(const result<T>& r) {
+  return r.ok() ? none : r.error().why;
 }
 
 std::string noise(std::size_t n) {
@@ -56,17 +64,18 @@ TEST(Archive, EntriesReadBackAsWrittenFromFileAndMemory) {
   testkit::tempdir dir;
   testkit::writefile(dir / "a.pk3", bytes);
   for (int frommemory = 0; frommemory < 2; ++frommemory) {
-    archive::opening o =
+    result<std::shared_ptr<archive>> o =
         frommemory ? archive::openmemory(shared(bytes)) : archive::openfile(u((dir / "a.pk3").string()));
-    ASSERT_TRUE(o.zip) << frommemory;
-    ASSERT_EQ(o.zip->names().size(), entries.size());
+    ASSERT_TRUE(o.ok()) << frommemory;
+    archive& zip = *o.value();
+    ASSERT_EQ(zip.names().size(), entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
-      EXPECT_EQ(o.zip->names()[i], frombytes(entries[i].name));
-      const archive::reading r = o.zip->read(i);
-      EXPECT_EQ(r.failure, archivefailure::none) << entries[i].name;
-      EXPECT_EQ(asstring(r.bytes), entries[i].data) << entries[i].name;
+      EXPECT_EQ(zip.names()[i], frombytes(entries[i].name));
+      const result<entrybytes> r = zip.read(i);
+      EXPECT_EQ(why(r), none) << entries[i].name;
+      EXPECT_EQ(asstring(r), entries[i].data) << entries[i].name;
     }
-    EXPECT_EQ(o.zip->read(entries.size()).failure, archivefailure::noentry);
+    EXPECT_EQ(why(zip.read(entries.size())), reason::noentry);
   }
   EXPECT_FALSE(std::filesystem::exists(dir / "etc")) << "nothing is extracted";
 }
@@ -77,29 +86,28 @@ TEST(Archive, OpeningFailsAsAValue) {
   const struct {
     std::string name;
     std::string bytes;
-    archivefailure failure;
+    reason failure;
   } cases[] = {
-      {"not a zip", std::string("PWAD\0\0\0\0\x0c\0\0\0", 12), archivefailure::unreadable},
-      {"empty file", "", archivefailure::unreadable},
-      {"end record cut off", good.substr(0, good.size() - 22), archivefailure::unreadable},
-      {"only the local header", good.substr(0, 30), archivefailure::unreadable},
-      {"empty archive", testkit::emptyzip(), archivefailure::none},
+      {"not a zip", std::string("PWAD\0\0\0\0\x0c\0\0\0", 12), reason::notparsable},
+      {"empty file", "", reason::notparsable},
+      {"end record cut off", good.substr(0, good.size() - 22), reason::notparsable},
+      {"only the local header", good.substr(0, 30), reason::notparsable},
+      {"empty archive", testkit::emptyzip(), none},
   };
   for (const auto& c : cases) {
     testkit::writefile(dir / "t.zip", c.bytes);
-    const archive::opening f = archive::openfile(u((dir / "t.zip").string()));
-    const archive::opening m = archive::openmemory(shared(c.bytes));
-    EXPECT_EQ(f.failure, c.failure) << c.name;
-    EXPECT_EQ(m.failure, c.failure) << c.name;
-    EXPECT_EQ(f.zip != nullptr, c.failure == archivefailure::none) << c.name;
-    if (f.zip) {
-      EXPECT_TRUE(f.zip->names().empty());
+    const result<std::shared_ptr<archive>> f = archive::openfile(u((dir / "t.zip").string()));
+    const result<std::shared_ptr<archive>> m = archive::openmemory(shared(c.bytes));
+    EXPECT_EQ(why(f), c.failure) << c.name;
+    EXPECT_EQ(why(m), c.failure) << c.name;
+    if (f.ok()) {
+      EXPECT_TRUE(f.value()->names().empty());
     }
   }
-  EXPECT_EQ(archive::openfile(u(dir.path().string())).failure, archivefailure::unopenable);
-  EXPECT_EQ(archive::openfile(u((dir / "missing.zip").string())).failure, archivefailure::unopenable);
-  EXPECT_EQ(archive::openfile(text(u"a\0b", 3)).failure, archivefailure::unopenable);
-  EXPECT_EQ(archive::openmemory(nullptr).failure, archivefailure::unreadable);
+  EXPECT_EQ(why(archive::openfile(u(dir.path().string()))), reason::cannotopen);
+  EXPECT_EQ(why(archive::openfile(u((dir / "missing.zip").string()))), reason::cannotopen);
+  EXPECT_EQ(why(archive::openfile(text(u"a\0b", 3))), reason::cannotopen);
+  EXPECT_EQ(why(archive::openmemory(nullptr)), reason::notparsable);
 }
 
 TEST(Archive, DamagedEncryptedUnsupportedAndOversizedEntriesFailAsValues) {
@@ -110,7 +118,7 @@ TEST(Archive, DamagedEncryptedUnsupportedAndOversizedEntriesFailAsValues) {
     std::string name;
     std::size_t entry;
     std::function<void(std::string&)> apply;
-    archivefailure failure;
+    reason failure;
     std::uint64_t limit = archive::sizeceiling;
   };
   auto flipdata = [](std::size_t entry, std::size_t at) {
@@ -120,37 +128,36 @@ TEST(Archive, DamagedEncryptedUnsupportedAndOversizedEntriesFailAsValues) {
     return [entry, declared](std::string& z) { testkit::patchentry(z, entry, ziplayout::size, declared, 4); };
   };
   const damage cases[] = {
-      {"intact deflated", 0, [](std::string&) {}, archivefailure::none},
-      {"intact stored at the limit", 1, [](std::string&) {}, archivefailure::none, size},
-      {"over the limit", 1, [](std::string&) {}, archivefailure::toolarge, size - 1},
-      {"over 2 GiB declared", 0, declare(0, 0x80000001u), archivefailure::toolarge},
-      {"stored byte changed (CRC)", 1, flipdata(1, 100), archivefailure::damaged},
-      {"deflated stream broken", 0, flipdata(0, 3), archivefailure::damaged},
-      {"declares less than it holds", 0, declare(0, size - 10), archivefailure::damaged},
-      {"declares more than it holds", 0, declare(0, size + 10), archivefailure::damaged},
-      {"bomb: declares 256 MiB", 0, declare(0, 0x10000000u), archivefailure::damaged},
+      {"intact deflated", 0, [](std::string&) {}, none},
+      {"intact stored at the limit", 1, [](std::string&) {}, none, size},
+      {"over the limit", 1, [](std::string&) {}, reason::toolarge, size - 1},
+      {"over 2 GiB declared", 0, declare(0, 0x80000001u), reason::toolarge},
+      {"stored byte changed (CRC)", 1, flipdata(1, 100), reason::damaged},
+      {"deflated stream broken", 0, flipdata(0, 3), reason::damaged},
+      {"declares less than it holds", 0, declare(0, size - 10), reason::damaged},
+      {"declares more than it holds", 0, declare(0, size + 10), reason::damaged},
+      {"bomb: declares 256 MiB", 0, declare(0, 0x10000000u), reason::damaged},
       {"implode method", 1, [](std::string& z) { testkit::patchentry(z, 1, ziplayout::method, 6, 2); },
-       archivefailure::unsupported},
+       reason::unsupported},
       {"traditional encryption flag", 1,
-       [](std::string& z) { testkit::patchentry(z, 1, ziplayout::flags, 1, 2); }, archivefailure::encrypted},
-      {"AES-256", 2, [](std::string&) {}, archivefailure::encrypted},
+       [](std::string& z) { testkit::patchentry(z, 1, ziplayout::flags, 1, 2); }, reason::encrypted},
+      {"AES-256", 2, [](std::string&) {}, reason::encrypted},
   };
   const std::string intact =
       buildzip({{"d.wad", data, true, ""}, {"s.wad", data, false, ""}, {"e.wad", data, true, "secret"}});
   for (const damage& c : cases) {
     std::string z = intact;
     c.apply(z);
-    archive::opening o = archive::openmemory(shared(z));
-    ASSERT_TRUE(o.zip) << c.name;
-    const archive::reading r = o.zip->read(c.entry, c.limit);
-    EXPECT_EQ(r.failure, c.failure) << c.name;
-    EXPECT_EQ(r.bytes != nullptr, c.failure == archivefailure::none) << c.name;
-    if (r.bytes) {
-      EXPECT_EQ(asstring(r.bytes), data) << c.name;
+    result<std::shared_ptr<archive>> o = archive::openmemory(shared(z));
+    ASSERT_TRUE(o.ok()) << c.name;
+    const result<entrybytes> r = o.value()->read(c.entry, c.limit);
+    EXPECT_EQ(why(r), c.failure) << c.name;
+    if (r.ok()) {
+      EXPECT_EQ(asstring(r), data) << c.name;
     }
     // The other entries are not affected.
     if (c.entry != 0) {
-      EXPECT_EQ(asstring(o.zip->read(0).bytes), data) << c.name;
+      EXPECT_EQ(asstring(o.value()->read(0)), data) << c.name;
     }
   }
 }

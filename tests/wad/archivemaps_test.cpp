@@ -6,6 +6,7 @@
 #include "testlib/harness.h"
 #include "testlib/wadbuilder.h"
 #include "testlib/zipbuilder.h"
+#include "wad/mapsource.h"
 
 namespace tracewell {
 namespace {
@@ -37,16 +38,18 @@ std::string lumpdata(const lump& l) {
   return s;
 }
 
-// Reads each entry as a WAD in memory, counting the entries read.
-struct filewads {
-  int calls = 0;
-  wadfrombytes reader() {
-    return [this](const entrybytes& bytes) {
-      ++calls;
-      return testkit::readwad(bytestream::openmemory(bytes), wad::DOOM);
-    };
-  }
-};
+std::shared_ptr<archive> openzip(const std::string& bytes) {
+  result<std::shared_ptr<archive>> o =
+      archive::openmemory(std::make_shared<std::vector<unsigned char>>(bytes.begin(), bytes.end()));
+  EXPECT_TRUE(o.ok());
+  return o.ok() ? o.value() : nullptr;
+}
+
+// The group the program's map source gives for `name`; empty when it gives none or fails.
+lumpgroup groupof(mapsource& source, const text& name) {
+  result<lumpgroup> group = source.getmapgroup(name);
+  return group.ok() ? std::move(group).value() : lumpgroup();
+}
 
 constexpr auto whole = archivemapkind::wholewad;
 constexpr auto marker = archivemapkind::marker;
@@ -87,9 +90,10 @@ TEST(ArchiveMaps, ListingRule) {
             (std::list<text>{u"MAP01", u"MAP02", u"MAP", u"MAP09", u"MAP08", u"MAP01", u"MAP12345"}));
 
   // Lookup ignores case; the first listed match wins.
-  EXPECT_EQ(findarchivemap(maps, u"map01"), &maps[0]);
-  EXPECT_EQ(findarchivemap(maps, u"Map08"), &maps[4]);
-  EXPECT_EQ(findarchivemap(maps, u"MAP07"), nullptr);
+  const archivemapindex index(maps);
+  EXPECT_EQ(index.find(u"map01"), 0u);
+  EXPECT_EQ(index.find(u"Map08"), 4u);
+  EXPECT_EQ(index.find(u"MAP07"), std::nullopt);
 }
 
 TEST(ArchiveMaps, EmbeddedWadsAreListedAndDrawnFromTheirEntries) {
@@ -114,19 +118,16 @@ TEST(ArchiveMaps, EmbeddedWadsAreListedAndDrawnFromTheirEntries) {
   };
   std::string zip = buildzip(entries);
   zip[testkit::dataoffset(zip, 6) + 20] ^= 1;  // MAP99 fails its CRC
-  archive::opening o =
-      archive::openmemory(std::make_shared<std::vector<unsigned char>>(zip.begin(), zip.end()));
-  ASSERT_TRUE(o.zip);
-
-  filewads wads;
-  const archivemaplist maps = listarchivemaps(*o.zip, wads.reader());
+  const std::shared_ptr<archive> opened = openzip(zip);
+  ASSERT_TRUE(opened);
+  const archivemaplist maps = listarchivemaps(*opened);
   const std::vector<listed> expected = {{"MAP07", 1, whole},
                                         {"MAP02", 2, marker},
                                         {"MAP01", 2, marker},
                                         {"MAP01", 5, whole},
                                         {"MAP99", 6, whole}};
   EXPECT_EQ(plain(maps), expected);
-  EXPECT_EQ(wads.calls, 2) << "only pack.WAD and broken.wad are read while listing";
+  const std::shared_ptr<mapsource> source = archivemapsource(opened);
 
   const std::string smallvertexes = testkit::encode(small.vertexes);
   const struct {
@@ -139,7 +140,7 @@ TEST(ArchiveMaps, EmbeddedWadsAreListedAndDrawnFromTheirEntries) {
                {u"MAP99", "", ""},
                {u"MAP03", "", ""}};
   for (const auto& c : cases) {
-    const lumpgroup group = getarchivemaplumps(*o.zip, maps, c.lookup, wads.reader());
+    const lumpgroup group = groupof(*source, c.lookup);
     if (c.marker.empty()) {
       EXPECT_TRUE(group.empty()) << tobytes(c.lookup);
       continue;
@@ -164,18 +165,16 @@ TEST(ArchiveMaps, FreedoomInArchivesMatchesTheWad) {
                                      {"freedoom2.wad", testkit::readfile(path), true, ""}};
   for (const auto& entries : {pk3, zip}) {
     const std::string bytes = buildzip(entries);
-    archive::opening o =
-        archive::openmemory(std::make_shared<std::vector<unsigned char>>(bytes.begin(), bytes.end()));
-    ASSERT_TRUE(o.zip);
-    filewads wads;
-    const archivemaplist maps = listarchivemaps(*o.zip, wads.reader());
-    ASSERT_EQ(archivemapnames(maps), names);
-    // Each lookup in the .zip decompresses all of freedoom2.wad: a few maps stand for all.
+    const std::shared_ptr<archive> opened = openzip(bytes);
+    ASSERT_TRUE(opened);
+    const std::shared_ptr<mapsource> source = archivemapsource(opened);
+    ASSERT_EQ(source->getmapnames(), names);
+    // One embedded WAD is held for all its maps; a few maps of the .zip stand for all.
     std::vector<text> lookups(names.begin(), names.end());
     if (entries.size() == zip.size()) lookups = {names.front(), *std::next(names.begin(), 15), names.back()};
     for (const text& name : lookups) {
       const lumpgroup expected = iwad->getmaplumps(name, wad::maplumps);
-      const lumpgroup got = getarchivemaplumps(*o.zip, maps, name, wads.reader());
+      const lumpgroup got = groupof(*source, name);
       ASSERT_EQ(got.size(), expected.size()) << tobytes(name);
       for (std::size_t i = 0; i < got.size(); ++i) {
         EXPECT_EQ(got[i]->trimmedname(), expected[i]->trimmedname());

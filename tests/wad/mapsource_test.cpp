@@ -47,28 +47,27 @@ TEST(MapSource, ContentDecidesAndEachFailureIsTold) {
     const auto path = dir / k.file;
     if (!k.content) std::filesystem::create_directory(path);
     if (k.content && std::string(k.file) != "missing.wad") testkit::writefile(path, *k.content);
-    const result<sourceopening> r = openmapsource(u(path.string()));
+    const result<std::shared_ptr<mapsource>> r = openmapsource(u(path.string()));
     if (k.want == streamfailure) {
       ASSERT_FALSE(r.ok()) << k.file;
       EXPECT_EQ(r.error(), failure::readstream());
       continue;
     }
-    ASSERT_TRUE(r.ok()) << k.file;
-    const sourceopening& o = r.value();
-    EXPECT_EQ(o.failure, k.want == unopenable   ? sourcefailure::unopenable
-                         : k.want == unparsable ? sourcefailure::unparsable
-                                                : sourcefailure::none)
-        << k.file;
     if (k.want == unopenable || k.want == unparsable) {
-      EXPECT_FALSE(o.source) << k.file;
+      ASSERT_FALSE(r.ok()) << k.file;
+      EXPECT_EQ(r.error().what, failure::kind::notice) << k.file;
+      EXPECT_EQ(r.error().why == failure::reason::cannotopen, k.want == unopenable) << k.file;
       continue;
     }
-    ASSERT_TRUE(o.source) << k.file;
-    EXPECT_EQ(o.source->getmapnames(), k.names) << k.file;
-    EXPECT_EQ(o.source->wadfile() != nullptr, k.want == wadfile) << k.file;
+    ASSERT_TRUE(r.ok()) << k.file;
+    const std::shared_ptr<mapsource>& source = r.value();
+    EXPECT_EQ(source->getmapnames(), k.names) << k.file;
+    EXPECT_EQ(source->wadfile() != nullptr, k.want == wadfile) << k.file;
     for (const text& name : k.names) {
       // Whatever the marker is called, the group is a whole map; lookup ignores case.
-      const lumpgroup group = o.source->getmapgroup(lower(name));
+      const result<lumpgroup> found = source->getmapgroup(lower(name));
+      ASSERT_TRUE(found.ok()) << k.file;
+      const lumpgroup& group = found.value();
       ASSERT_EQ(group.size(), static_cast<std::size_t>(wad::maplumps)) << k.file << " " << tobytes(name);
       EXPECT_EQ(group[1]->trimmedname(), u"THINGS");
     }
