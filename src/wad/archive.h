@@ -68,6 +68,9 @@ class archive {
   // the last entry.
   result<entrybytes> read(std::size_t index, std::uint64_t limit = sizeceiling, const bytesneeded& need = {});
 
+  // Bytes inflated by this opening so far, over all reads.
+  std::uint64_t inflated() const { return inflated_; }
+
   // Entry names in central-directory order, as stored (bytes as code units 0..255).
   const std::vector<text>& names() const { return names_; }
 

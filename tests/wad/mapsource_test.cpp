@@ -74,5 +74,44 @@ TEST(MapSource, ContentDecidesAndEachFailureIsTold) {
   }
 }
 
+std::shared_ptr<archive> openzip(const std::string& bytes, archivelimits limits = {}) {
+  result<std::shared_ptr<archive>> o =
+      archive::openmemory(std::make_shared<std::vector<unsigned char>>(bytes.begin(), bytes.end()), limits);
+  EXPECT_TRUE(o.ok());
+  return o.ok() ? o.value() : nullptr;
+}
+
+// The last embedded WAD read stays held: its maps cost one inflation, another entry's map costs one more.
+TEST(MapSource, HeldEntryIsInflatedOnce) {
+  wadbuilder a;
+  a.addmap("MAP01", testkit::squaremap());
+  a.addmap("MAP02", testkit::squaremap());
+  wadbuilder b;
+  b.addmap("MAP03", testkit::squaremap());
+  const std::string zip = testkit::buildzip({{"a.wad", a.bytes(), true, ""}, {"b.wad", b.bytes(), true, ""}});
+  const struct {
+    const char* name;
+    std::vector<const char16_t*> lookups;
+    std::uint64_t inflateda;  // times each entry is inflated by the lookups
+    std::uint64_t inflatedb;
+  } cases[] = {
+      {"same WAD twice", {u"MAP01", u"MAP02", u"map01"}, 1, 0},
+      {"two WADs alternating", {u"MAP01", u"MAP03", u"MAP02", u"MAP03"}, 2, 2},
+  };
+  for (const auto& c : cases) {
+    const std::shared_ptr<archive> opened = openzip(zip);
+    ASSERT_TRUE(opened);
+    const std::shared_ptr<mapsource> source = archivemapsource(opened);
+    const std::uint64_t listing = opened->inflated();
+    EXPECT_EQ(listing, a.bytes().size() + b.bytes().size()) << c.name;
+    for (const char16_t* name : c.lookups) {
+      const result<lumpgroup> group = source->getmapgroup(name);
+      ASSERT_TRUE(group.ok() && !group.value().empty()) << c.name;
+    }
+    EXPECT_EQ(opened->inflated() - listing, c.inflateda * a.bytes().size() + c.inflatedb * b.bytes().size())
+        << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace tracewell

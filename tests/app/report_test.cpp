@@ -1,0 +1,72 @@
+// The line that says why an archive entry could not be read, from real archives through the map source.
+#include "app/report.h"
+
+#include <gtest/gtest.h>
+
+#include "testlib/harness.h"
+#include "testlib/wadbuilder.h"
+#include "testlib/zipbuilder.h"
+#include "wad/mapsource.h"
+
+namespace tracewell {
+namespace {
+
+namespace ziplayout = testkit::ziplayout;
+
+TEST(Report, ArchiveEntryErrorLines) {
+  testkit::wadbuilder square;
+  square.addmap("MAP01", testkit::squaremap());
+  const auto method = [](std::uint32_t m) {
+    return [m](std::string& z) { testkit::patchentry(z, 0, ziplayout::method, m, 2); };
+  };
+  const struct {
+    const char* name;
+    testkit::zipentry entry;
+    std::function<void(std::string&)> damage;
+    std::string line;
+  } cases[] = {
+      {"encrypted",
+       {"maps/MAP01.wad", square.bytes(), true, "secret"},
+       nullptr,
+       R"(Error in archive entry "maps/MAP01.wad": the entry is encrypted.)"},
+      {"named method",
+       {"maps/MAP01.wad", square.bytes(), false, ""},
+       method(6),
+       R"(Error in archive entry "maps/MAP01.wad": compression method 6 (implode) is not supported.)"},
+      {"named method libzip lacks",
+       {"maps/MAP01.wad", square.bytes(), false, ""},
+       method(93),
+       R"(Error in archive entry "maps/MAP01.wad": compression method 93 (Zstandard) is not supported.)"},
+      {"unnamed method",
+       {"maps/MAP01.wad", square.bytes(), false, ""},
+       method(7),
+       R"(Error in archive entry "maps/MAP01.wad": compression method 7 is not supported.)"},
+      {"CRC",
+       {"maps/MAP01.wad", square.bytes(), false, ""},
+       [](std::string& z) { z[testkit::dataoffset(z, 0) + 20] ^= 1; },
+       R"(Error in archive entry "maps/MAP01.wad": the entry is damaged.)"},
+      {"not a WAD, control character in the name",
+       {"maps/map\x1b.wad", "hello", true, ""},
+       nullptr,
+       R"(Error in archive entry "maps/map?.wad": the entry is not a WAD.)"},
+  };
+  for (const auto& c : cases) {
+    std::string zip = testkit::buildzip({c.entry});
+    if (c.damage) c.damage(zip);
+    const auto opened =
+        archive::openmemory(std::make_shared<std::vector<unsigned char>>(zip.begin(), zip.end()));
+    ASSERT_TRUE(opened.ok()) << c.name;
+    const std::shared_ptr<mapsource> source = archivemapsource(opened.value());
+    const std::list<text> names = source->getmapnames();
+    ASSERT_EQ(names.size(), 1u) << c.name;
+    const result<std::shared_ptr<map>> m = source->loadmap(names.front(), wad::DOOM, names.front());
+    ASSERT_FALSE(m.ok()) << c.name;
+    EXPECT_EQ(m.error().what, failure::kind::notice) << c.name;
+    EXPECT_EQ(toutf8(entryerrorline(m.error())), c.line) << c.name;
+  }
+  // A failure about no archive entry has no such line.
+  EXPECT_TRUE(entryerrorline(failure::notice({u"failed to read map lumps"})).empty());
+}
+
+}  // namespace
+}  // namespace tracewell
