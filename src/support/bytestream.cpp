@@ -83,6 +83,12 @@ bytestream::~bytestream() {
   std::fclose(file_);
 }
 
+const unsigned char* bytestream::inmemory(std::int64_t pos, std::size_t n) const {
+  if (!memory_ || failed_ || pos < 0 || pos > size_ || n > static_cast<std::uint64_t>(size_ - pos))
+    return nullptr;
+  return memory_->data() + pos;
+}
+
 void bytestream::seek(std::int64_t pos) {
   if (writing_ || pos < 0) {
     failed_ = true;

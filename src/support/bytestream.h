@@ -69,6 +69,11 @@ class bytestream {
   // Reads up to n bytes; returns how many there were (no failure at the end).
   std::size_t readsome(void* dst, std::size_t n);
 
+  // The bytes [pos, pos + n) where they lie, when this stream reads a block
+  // of memory that holds them all; null otherwise (a file, or out of range).
+  // They live as long as the block.
+  const unsigned char* inmemory(std::int64_t pos, std::size_t n) const;
+
   void writeu8(std::uint8_t v);
   void writes32(std::int32_t v);
   void writebytes(const void* src, std::size_t n);

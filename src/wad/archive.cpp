@@ -6,11 +6,14 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <functional>
 #include <new>
 #include <optional>
 
 #include "support/bytestream.h"
+#include "wad/format.h"
 
 namespace tracewell {
 
@@ -82,6 +85,100 @@ constexpr namedmethod namedmethods[] = {
     {98, 98, u"PPMd"},
 };
 
+using readat = std::function<bool(std::uint64_t offset, std::size_t n, unsigned char* out)>;
+
+// Which entries' data overlap another entry's, in central-directory order,
+// read from the records themselves (libzip 1.7 does not tell where an
+// entry's data lies). Each entry's data is taken to span its local header
+// and compressed data; the spans of a well-made archive never meet, while a
+// bomb that lets many entries share one stream of data makes them meet. All
+// false when the records cannot be read or count other than `count` entries:
+// libzip has opened the archive, so that is only a layout not understood here.
+std::vector<bool> overlappingentries(const readat& read, std::uint64_t size, std::size_t count) {
+  using namespace wadformat;
+  const std::vector<bool> none(count, false);
+  const std::uint64_t tail = std::min<std::uint64_t>(size, zipendrecord::bytes + 0xFFFF);
+  std::vector<unsigned char> end(static_cast<std::size_t>(tail));
+  if (tail < zipendrecord::bytes || !read(size - tail, end.size(), end.data())) return none;
+  std::size_t at = end.size() - zipendrecord::bytes + 1;
+  do {
+    if (at-- == 0) return none;
+  } while (getbytes(end.data() + at, zipendrecord::magic) != zipendrecord::signature);
+  const unsigned char* record = end.data() + at;
+  std::uint64_t entries = getunsigned(record, zipendrecord::entries);
+  std::uint64_t directorysize = getunsigned(record, zipendrecord::directorysize);
+  std::uint64_t directoryoffset = getunsigned(record, zipendrecord::directoryoffset);
+  const std::uint64_t endat = size - tail + at;
+  if (endat >= zip64locator::bytes) {
+    std::array<unsigned char, zip64locator::bytes> locator{};
+    std::array<unsigned char, zip64endrecord::bytes> end64{};
+    if (read(endat - zip64locator::bytes, locator.size(), locator.data()) &&
+        getbytes(locator.data(), zip64locator::magic) == zip64locator::signature &&
+        read(getunsigned(locator.data(), zip64locator::endrecordoffset), end64.size(), end64.data()) &&
+        getbytes(end64.data(), zip64endrecord::magic) == zip64endrecord::signature) {
+      entries = getunsigned(end64.data(), zip64endrecord::entries);
+      directorysize = getunsigned(end64.data(), zip64endrecord::directorysize);
+      directoryoffset = getunsigned(end64.data(), zip64endrecord::directoryoffset);
+    }
+  }
+  if (entries != count || directorysize > size || directoryoffset > size - directorysize) return none;
+  std::vector<unsigned char> directory(static_cast<std::size_t>(directorysize));
+  if (!read(directoryoffset, directory.size(), directory.data())) return none;
+
+  struct span {
+    std::uint64_t first;
+    std::uint64_t end;
+    std::size_t entry;
+  };
+  std::vector<span> spans;
+  spans.reserve(count);
+  constexpr std::uint64_t escaped = 0xFFFFFFFF;
+  for (std::size_t pos = 0; spans.size() < count;) {
+    if (directory.size() - pos < zipcentralheader::bytes) return none;
+    const unsigned char* h = directory.data() + pos;
+    if (getbytes(h, zipcentralheader::magic) != zipcentralheader::signature) return none;
+    std::uint64_t uncompressed = getunsigned(h, zipcentralheader::size);
+    std::uint64_t compressed = getunsigned(h, zipcentralheader::compressedsize);
+    std::uint64_t local = getunsigned(h, zipcentralheader::localheaderoffset);
+    const std::size_t namelength = getunsigned(h, zipcentralheader::namelength);
+    const std::size_t extralength = getunsigned(h, zipcentralheader::extralength);
+    const std::size_t next = pos + zipcentralheader::bytes + namelength + extralength +
+                             getunsigned(h, zipcentralheader::commentlength);
+    if (next > directory.size()) return none;
+    // The ZIP64 block holds, in order, the values whose 32-bit fields are escaped.
+    const unsigned char* extra = h + zipcentralheader::bytes + namelength;
+    for (std::size_t e = 0; e + 4 <= extralength;) {
+      const std::size_t id = getunsigned(extra + e, {0, 2});
+      const std::size_t length = getunsigned(extra + e, {2, 2});
+      if (e + 4 + length > extralength) break;
+      if (id == zipcentralheader::zip64extra) {
+        std::size_t v = e + 4;
+        for (std::uint64_t* value : {&uncompressed, &compressed, &local}) {
+          if (*value != escaped) continue;
+          if (v + 8 > e + 4 + length) break;
+          *value = getunsigned(extra + v, {0, 8});
+          v += 8;
+        }
+      }
+      e += 4 + length;
+    }
+    const std::uint64_t end = local + ziplocalheader::bytes + std::min(compressed, size);
+    spans.push_back({local, end, spans.size()});
+    pos = next;
+  }
+  std::sort(spans.begin(), spans.end(), [](const span& a, const span& b) { return a.first < b.first; });
+  std::vector<bool> overlaps(count, false);
+  const span* furthest = nullptr;  // of the spans so far, the one reaching furthest
+  for (const span& s : spans) {
+    if (furthest != nullptr && s.first < furthest->end) {
+      overlaps[s.entry] = true;
+      overlaps[furthest->entry] = true;
+    }
+    if (furthest == nullptr || s.end > furthest->end) furthest = &s;
+  }
+  return overlaps;
+}
+
 }  // namespace
 
 const char16_t* compressionmethodname(std::uint32_t method) {
@@ -132,7 +229,18 @@ result<std::shared_ptr<archive>> archive::openfile(const text& path, archivelimi
   handle z(zip_open_from_source(source.get(), ZIP_RDONLY, &error.error));
   if (!z) return refused(reason::notparsable);
   static_cast<void>(source.release());  // the archive frees it now
-  return open(std::move(z), nullptr, limits, static_cast<std::uint64_t>(st.st_size));
+  // pread leaves the file position, which libzip owns, where it is.
+  const auto raw = [fd](std::uint64_t offset, std::size_t n, unsigned char* out) {
+    while (n > 0) {
+      const ssize_t got = ::pread(fd, out, n, static_cast<off_t>(offset));
+      if (got <= 0) return false;
+      out += got;
+      n -= static_cast<std::size_t>(got);
+      offset += static_cast<std::uint64_t>(got);
+    }
+    return true;
+  };
+  return open(std::move(z), nullptr, limits, static_cast<std::uint64_t>(st.st_size), raw);
 }
 
 result<std::shared_ptr<archive>> archive::openmemory(entrybytes bytes, archivelimits limits) {
@@ -144,11 +252,16 @@ result<std::shared_ptr<archive>> archive::openmemory(entrybytes bytes, archiveli
   if (!z) return refused(reason::notparsable);
   static_cast<void>(source.release());  // the archive frees it now
   const std::uint64_t size = bytes->size();
-  return open(std::move(z), std::move(bytes), limits, size);
+  const auto raw = [&bytes = *bytes](std::uint64_t offset, std::size_t n, unsigned char* out) {
+    if (offset > bytes.size() || n > bytes.size() - offset) return false;
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), n, out);
+    return true;
+  };
+  return open(std::move(z), bytes, limits, size, raw);
 }
 
 result<std::shared_ptr<archive>> archive::open(handle z, entrybytes memory, archivelimits limits,
-                                               std::uint64_t ownsize) {
+                                               std::uint64_t ownsize, const readat& raw) {
   const zip_int64_t count = zip_get_num_entries(z.get(), 0);
   if (count < 0) return refused(reason::notparsable);
   // A central directory whose names do not fit in memory is one this program cannot use.
@@ -159,8 +272,10 @@ result<std::shared_ptr<archive>> archive::open(handle z, entrybytes memory, arch
       const char* name = zip_get_name(z.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
       names.push_back(name != nullptr ? frombytes(name) : text());
     }
-    return std::make_shared<archive>(key(), std::move(z), std::move(memory), std::move(names), limits,
-                                     ownsize);
+    auto opened =
+        std::make_shared<archive>(key(), std::move(z), std::move(memory), std::move(names), limits, ownsize);
+    opened->overlaps_ = overlappingentries(raw, ownsize, opened->names_.size());
+    return opened;
   } catch (const std::bad_alloc&) {
     return refused(reason::notparsable);
   }
@@ -172,6 +287,7 @@ result<entrybytes> archive::read(std::size_t index, std::uint64_t limit, const b
   const auto failed = [&name](reason why, std::uint32_t detail = 0) {
     return failure::because(why, name, detail);
   };
+  if (overlaps_[index]) return failed(reason::overlaps);
   zip_stat_t st;
   zip_stat_init(&st);
   if (zip_stat_index(zip_.get(), index, 0, &st) != 0 || (st.valid & ZIP_STAT_SIZE) == 0) {

@@ -64,8 +64,9 @@ class archive {
   // against min(limit, ceiling) before anything is allocated, reading stops
   // at it, and the CRC is checked when the whole entry is read. Fails (never
   // throws) with the entry's name as subject and reason encrypted,
-  // unsupported, toolarge, damaged or overbudget; noentry for an index past
-  // the last entry.
+  // unsupported, toolarge, damaged, overbudget or overlaps (an entry whose
+  // data overlaps another's, as in a bomb that shares one stream among many
+  // entries, is never inflated); noentry for an index past the last entry.
   result<entrybytes> read(std::size_t index, std::uint64_t limit = sizeceiling, const bytesneeded& need = {});
 
   // Bytes inflated by this opening so far, over all reads.
@@ -88,8 +89,10 @@ class archive {
           std::uint64_t ownsize);
 
  private:
+  // Reads `n` bytes at `offset` of the archive's own bytes; false when they are not all there.
+  using readat = std::function<bool(std::uint64_t offset, std::size_t n, unsigned char* out)>;
   static result<std::shared_ptr<archive>> open(handle zip, entrybytes memory, archivelimits limits,
-                                               std::uint64_t ownsize);
+                                               std::uint64_t ownsize, const readat& raw);
 
   handle zip_;
   entrybytes memory_;  // the bytes under an archive opened from memory
@@ -97,6 +100,7 @@ class archive {
   archivelimits limits_;
   std::uint64_t allowance_;     // what this opening may inflate in all
   std::uint64_t inflated_ = 0;  // what it has inflated so far
+  std::vector<bool> overlaps_;  // by entry: its data overlaps another entry's, so it is never inflated
 };
 
 }  // namespace tracewell

@@ -573,12 +573,18 @@ status readtextmap(map& m, const lumpgroup& lumps, const text& mapname) {
   }
   udmfresult r;
   try {
-    // The size is bounded by the file, but the file may still be too large to hold.
-    std::string textmap(static_cast<std::size_t>(l.size), '\0');
-    l.stream->seek(l.filepos);
-    l.stream->readbytes(textmap.data(), textmap.size());
-    if (l.stream->failed()) return fault({1, u"the lump cannot be read"});
-    r = readudmf(textmap);
+    // A WAD in memory (an archive entry) is parsed where it lies: a copy would double a large TEXTMAP.
+    if (const unsigned char* inplace = l.stream->inmemory(l.filepos, static_cast<std::size_t>(l.size))) {
+      r = readudmf(
+          std::string_view(reinterpret_cast<const char*>(inplace), static_cast<std::size_t>(l.size)));
+    } else {
+      // The size is bounded by the file, but the file may still be too large to hold.
+      std::string textmap(static_cast<std::size_t>(l.size), '\0');
+      l.stream->seek(l.filepos);
+      l.stream->readbytes(textmap.data(), textmap.size());
+      if (l.stream->failed()) return fault({1, u"the lump cannot be read"});
+      r = readudmf(textmap);
+    }
   } catch (const std::bad_alloc&) {
     return fault({1, u"the lump is too large to read"});
   }
