@@ -113,5 +113,77 @@ TEST(MapSource, HeldEntryIsInflatedOnce) {
   }
 }
 
+// Bombs at a scaled size: what is inflated stops at a WAD header that is not one,
+// at the budget of one opening, and never starts for entries sharing data.
+TEST(MapSource, ArchiveLimits) {
+  wadbuilder padded;
+  padded.addlump("PAD", std::string(4000, 'p'));
+  padded.addmap("MAP01", testkit::squaremap());
+  const std::string wad = padded.bytes();
+  std::string pastend = wad;  // MAP01's VERTEXES reaches past the WAD's end
+  const auto directory =
+      static_cast<std::size_t>(static_cast<unsigned char>(wad[8]) | static_cast<unsigned char>(wad[9]) << 8 |
+                               static_cast<unsigned char>(wad[10]) << 16);
+  testkit::puts32(pastend, directory + 5 * 16 + 4, 1 << 20);
+  std::string shared = testkit::buildzip({{"maps/MAP01.wad", wad, true, ""}, {"b.wad", wad, true, ""}});
+  testkit::puts32(shared, testkit::centralheader(shared, 1) + testkit::ziplayout::localheaderoffset,
+                  static_cast<std::int32_t>(testkit::localheader(shared, 0)));
+  using reason = failure::reason;
+  const struct {
+    const char* name;
+    std::string zip;
+    archivelimits limits;
+    std::list<text> listed;
+    std::uint64_t listinginflates;
+    reason drawing;  // unspecified: MAP01 draws
+  } cases[] = {
+      {"no WAD header: its first bytes only",
+       testkit::buildzip({{"x.wad", std::string(1 << 22, '\0'), true, ""}}),
+       {},
+       {},
+       archive::headbytes,
+       reason::unspecified},
+      {"budget for listing and drawing",
+       testkit::buildzip({{"a.wad", wad, true, ""}}),
+       {1u << 30, 2 * wad.size(), 0},
+       {u"MAP01"},
+       wad.size(),
+       reason::unspecified},
+      {"budget for listing only",
+       testkit::buildzip({{"a.wad", wad, true, ""}}),
+       {1u << 30, 2 * wad.size() - 1, 0},
+       {u"MAP01"},
+       wad.size(),
+       reason::overbudget},
+      {"the archive's size counts",
+       testkit::buildzip({{"a.wad", wad, true, ""}}),
+       {1u << 30, 0, 1 << 20},
+       {u"MAP01"},
+       wad.size(),
+       reason::unspecified},
+      {"entries sharing data", shared, {}, {u"MAP01"}, 0, reason::overlaps},
+      {"lump past the embedded WAD's end",
+       testkit::buildzip({{"a.wad", pastend, true, ""}}),
+       {},
+       {u"MAP01"},
+       wad.size(),
+       reason::damaged},
+  };
+  for (const auto& c : cases) {
+    const std::shared_ptr<archive> opened = openzip(c.zip, c.limits);
+    ASSERT_TRUE(opened) << c.name;
+    const std::shared_ptr<mapsource> source = archivemapsource(opened);
+    EXPECT_EQ(source->getmapnames(), c.listed) << c.name;
+    EXPECT_EQ(opened->inflated(), c.listinginflates) << c.name;
+    if (c.listed.empty()) continue;
+    const result<std::shared_ptr<map>> m = source->loadmap(u"MAP01", wad::DOOM, u"MAP01");
+    EXPECT_EQ(m.ok() ? reason::unspecified : m.error().why, c.drawing) << c.name;
+    if (!m.ok()) {
+      EXPECT_EQ(m.error().what, failure::kind::notice) << c.name;
+      EXPECT_FALSE(m.error().subject.empty()) << c.name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tracewell
