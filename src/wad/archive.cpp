@@ -281,6 +281,16 @@ result<std::shared_ptr<archive>> archive::open(handle z, entrybytes memory, arch
   }
 }
 
+std::uint64_t archive::declaredsize(std::size_t index) const {
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (index >= names_.size() || zip_stat_index(zip_.get(), index, 0, &st) != 0 ||
+      (st.valid & ZIP_STAT_SIZE) == 0) {
+    return 0;
+  }
+  return st.size;
+}
+
 result<entrybytes> archive::read(std::size_t index, std::uint64_t limit, const bytesneeded& need) {
   if (index >= names_.size()) return refused(reason::noentry);
   const text& name = names_[index];

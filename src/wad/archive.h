@@ -27,6 +27,7 @@ const char16_t* compressionmethodname(std::uint32_t method);
 // declaring or inflating to gigabytes) stops at these instead of at memory.
 struct archivelimits {
   // No entry whose declared uncompressed size is larger is ever read: 2 GiB.
+  // Entries read are kept in memory while together they take no more.
   std::uint64_t ceiling = std::uint64_t{1} << 31;
   // Bytes one opening may inflate in total, over all entries and reads:
   // `budget` plus `factor` times the archive's own size.
@@ -69,6 +70,9 @@ class archive {
   // entries, is never inflated); noentry for an index past the last entry.
   result<entrybytes> read(std::size_t index, std::uint64_t limit = sizeceiling, const bytesneeded& need = {});
 
+  // The uncompressed size entry `index` declares; 0 when it declares none or there is no such entry.
+  std::uint64_t declaredsize(std::size_t index) const;
+  const archivelimits& limits() const { return limits_; }
   // Bytes inflated by this opening so far, over all reads.
   std::uint64_t inflated() const { return inflated_; }
 

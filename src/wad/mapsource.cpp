@@ -1,6 +1,7 @@
 // Where the maps named at the WAD prompt come from: a WAD file, or a ZIP archive (PK3) holding WADs.
 #include "wad/mapsource.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -35,16 +36,9 @@ class archivesource : public mapsource {
     const std::optional<std::size_t> found = index_.find(name);
     if (!found) return lumpgroup();
     const archivemap& m = maps_[*found];
-    // The WAD of the last entry read is kept, so that the many maps of one
-    // embedded WAD cost one decompression, not one each; it goes before
-    // another entry is read, so only one is ever in memory.
-    if (heldentry_ != m.entry) {
-      held_ = failure::because(failure::reason::unspecified);
-      heldentry_ = m.entry;
-      held_ = readembeddedwad(*zip_, m.entry);
-    }
-    if (!held_.ok()) return held_.error();
-    return archivemaplumps(*held_.value(), m);
+    const result<std::shared_ptr<wad>>& w = hold(m.entry);
+    if (!w.ok()) return w.error();
+    return archivemaplumps(*w.value(), m);
   }
 
   result<std::shared_ptr<map>> loadmap(const text& name, std::int32_t format,
@@ -56,18 +50,51 @@ class archivesource : public mapsource {
     result<std::shared_ptr<map>> m = map::Create(group.value(), format, listedname);
     if (m.ok() || m.error().what != failure::kind::readstream) return m;
     // The held WAD's stream stays failed; the next map of this entry reads it afresh.
-    const text entry = zip_->names()[maps_[*index_.find(name)].entry];
-    heldentry_.reset();
-    held_ = failure::because(failure::reason::unspecified);
-    return failure::because(failure::reason::damaged, entry);
+    const std::size_t entry = maps_[*index_.find(name)].entry;
+    held_.remove_if([entry](const heldwad& h) { return h.entry == entry; });
+    return failure::because(failure::reason::damaged, zip_->names()[entry]);
   }
 
  private:
+  struct heldwad {
+    std::size_t entry;
+    result<std::shared_ptr<wad>> read;  // the WAD, or why the entry gives none
+    std::uint64_t bytes;                // what it holds in memory
+  };
+
+  // The WAD of `entry`, read once and kept while the entries kept take no
+  // more than the archive's ceiling together, so that the maps of a few
+  // embedded WADs cost one decompression each however they alternate; the
+  // least recently used go first.
+  const result<std::shared_ptr<wad>>& hold(std::size_t entry) {
+    const auto found =
+        std::find_if(held_.begin(), held_.end(), [entry](const heldwad& h) { return h.entry == entry; });
+    if (found != held_.end()) {
+      held_.splice(held_.begin(), held_, found);
+      return held_.front().read;
+    }
+    // What is to go goes before the next entry is read, so the bound holds while it is.
+    std::uint64_t total = 0;
+    for (const heldwad& h : held_) total += h.bytes;
+    const std::uint64_t declared = zip_->declaredsize(entry);
+    while (!held_.empty() && total + declared > zip_->limits().ceiling) {
+      total -= held_.back().bytes;
+      held_.pop_back();
+    }
+    result<std::shared_ptr<wad>> read = readembeddedwad(*zip_, entry);
+    const std::uint64_t bytes = read.ok() ? static_cast<std::uint64_t>(read.value()->stream->size()) : 0;
+    held_.push_front({entry, std::move(read), bytes});
+    while (held_.size() > 1 && total + bytes > zip_->limits().ceiling) {
+      total -= held_.back().bytes;
+      held_.pop_back();
+    }
+    return held_.front().read;
+  }
+
   std::shared_ptr<archive> zip_;
   archivemaplist maps_;
   archivemapindex index_;
-  std::optional<std::size_t> heldentry_;  // the entry last read, even when it gave no WAD
-  result<std::shared_ptr<wad>> held_ = failure::because(failure::reason::unspecified);  // its WAD, or why not
+  std::list<heldwad> held_;  // most recently used first
 };
 
 failure refused(failure::reason why) {
