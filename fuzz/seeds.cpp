@@ -108,7 +108,8 @@ void cutfreedoom(const std::filesystem::path& out, std::size_t count) {
 }
 
 // Archives of the WAD seeds: a PK3 with maps/MAPxx.wad entries, a .zip holding
-// WADs in folders, one with entries that cannot be read, an empty one.
+// WADs in folders, one with entries that cannot be read, one whose entries share
+// their data, an empty one.
 void writearchives(const std::filesystem::path& out, const std::filesystem::path& wads) {
   std::filesystem::create_directories(out);
   auto write = [&out](const std::string& name, const std::string& bytes) {
@@ -131,6 +132,15 @@ void writearchives(const std::filesystem::path& out, const std::filesystem::path
                                     {"maps/MAP03.wad", "PWAD", false, ""},
                                     {"maps/MAP04.wad", roomswad, true, ""}}));
   write("empty.zip", emptyzip());
+  // Entries whose central records point at one local header, as a bomb lays them out.
+  std::string overlapping = buildzip({{"maps/MAP01.wad", square.bytes(), true, ""},
+                                      {"maps/MAP02.wad", square.bytes(), true, ""},
+                                      {"copy.wad", square.bytes(), true, ""}});
+  for (std::size_t i = 1; i < 3; ++i) {
+    puts32(overlapping, centralheader(overlapping, i) + ziplayout::localheaderoffset,
+           static_cast<std::int32_t>(localheader(overlapping, 0)));
+  }
+  write("overlapping.zip", overlapping);
   for (const auto& entry : std::filesystem::directory_iterator(wads)) {
     const std::string name = entry.path().filename().string();
     if (name.rfind("freedoom2-", 0) == 0) {

@@ -323,8 +323,9 @@ TEST_F(EndToEnd, ArchivesListTheirMapsAndReportBadEntries) {
   first.wadrefusals = {"No maps found in WAD. Try again?", "Error parsing WAD file. Try again?"};
   dialoguetext second;
   second.wad = "encrypted.pk3";
-  EXPECT_EQ(r.out, crlf(banner + "\n" + first.str() + "\n" + outputs("the entry is encrypted") + second.str() +
-                        "\n" + outputs("the entry is damaged") + leaveblank("Input WAD path?", "damaged.pk3")));
+  EXPECT_EQ(r.out,
+            crlf(banner + "\n" + first.str() + "\n" + outputs("the entry is encrypted") + second.str() +
+                 "\n" + outputs("the entry is damaged") + leaveblank("Input WAD path?", "damaged.pk3")));
   ASSERT_EQ(written(), std::vector<std::string>{"MAP01.png"});
   testkit::expectredsquare(tool / "out" / "MAP01.png");
 }
