@@ -71,7 +71,8 @@ bool writeimage(const TPixmap& pixmap, std::FILE* file, int level) {
 
 outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level) {
   if (!out.status().ok()) return out.status();
-  if (pixmap.width() < 1 || pixmap.height() < 1 || !writeimage(pixmap, out.stream(), std::clamp(level, 0, 9))) {
+  if (pixmap.width() < 1 || pixmap.height() < 1 ||
+      !writeimage(pixmap, out.stream(), std::clamp(level, 0, 9))) {
     // A byte the file refused is the file's failure; anything else is the encoder's.
     if (std::ferror(out.stream()) == 0) out.abandon();
   }

@@ -16,7 +16,8 @@ namespace tracewell {
 // are replaced and how is said there. Fails (nocontent) when the buffer has no
 // pixels or the encoder gives up, or with the file's own problem, leaving no
 // file behind. Prints nothing. Several threads may write images at once.
-outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level, const std::vector<fileid>& keep = {});
+outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level,
+                      const std::vector<fileid>& keep = {});
 
 // The same image into a file opened already, which this finishes but does not
 // commit: a run that writes on several threads renames in its own order.

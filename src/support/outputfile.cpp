@@ -79,11 +79,11 @@ bool followlinks(std::string& target, struct stat& st, bool& exists) {
 
 struct outputfile::state {
   outputproblem problem = outputproblem::none;
-  std::string target;            // where the bytes finally go
-  std::string temp;              // the new file beside it; empty when writing the target in place
+  std::string target;  // where the bytes finally go
+  std::string temp;    // the new file beside it; empty when writing the target in place
   std::unique_ptr<tempfileguard> guard;
-  std::FILE* file = nullptr;     // open until finished
-  std::vector<char> buffer;      // the stream's buffer, alive while the stream is
+  std::FILE* file = nullptr;  // open until finished
+  std::vector<char> buffer;   // the stream's buffer, alive while the stream is
   bool committed = false;
 
   void fail(outputproblem why) {

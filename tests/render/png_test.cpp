@@ -1,4 +1,5 @@
-// PNG writer: round trips through libpng's decoder, chunk layout, and nothing written when there is nothing to encode.
+// PNG writer: round trips through libpng's decoder, chunk layout, and nothing written when there is nothing
+// to encode.
 #include "render/png.h"
 
 #include <gtest/gtest.h>

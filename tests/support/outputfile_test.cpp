@@ -1,4 +1,5 @@
-// Output files: which targets are replaced and how, why others are refused, and failures that must not damage files.
+// Output files: which targets are replaced and how, why others are refused, and failures that must not damage
+// files.
 #include "support/outputfile.h"
 
 #include <gtest/gtest.h>
