@@ -170,8 +170,9 @@ std::string toutf8(const text& s) {
 }
 
 namespace {
+// C0, DEL and C1: a terminal acts on each (0x9B alone starts an escape sequence, as ESC [ does).
 bool iscontrol(char16_t c) {
-  return c < 0x20 || c == 0x7F;
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
 }  // namespace
 

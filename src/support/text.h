@@ -28,7 +28,7 @@ text inttotext(std::int64_t value);
 text trim(const text& s);
 
 // Names read from files are data: `printable` shows each control character
-// (below 0x20, and 0x7F) as '?', so a name cannot drive the terminal;
+// (below 0x20, and 0x7F to 0x9F) as '?', so a name cannot drive the terminal;
 // `filenamesafe` turns them and '/' and '\' into '_', so a name put into a
 // path cannot leave its folder or name another.
 text printable(const text& name);

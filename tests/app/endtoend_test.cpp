@@ -439,14 +439,19 @@ TEST_F(EndToEnd, MapNamesAreShownAndUsedAsData) {
   testkit::wadbuilder b;
   b.addmap("MAP\x1b[2J", testkit::squaremap());
   b.addmap("MAP/../x", testkit::squaremap());
+  b.addmap(
+      "MAP\x9b"
+      "2J",
+      testkit::squaremap());  // the one-byte form of ESC [
   b.write(elsewhere / "names.wad");
   const processresult r = run("", {"names.wad", "--list"});
-  EXPECT_EQ(r.out, "MAP?[2J\nMAP/../x\n");
+  EXPECT_EQ(r.out, "MAP?[2J\nMAP/../x\nMAP?2J\n");
   const processresult drawn = run("", {"names.wad", "-a", "-o", "%.png"});
-  EXPECT_EQ(drawn.out, "MAP_[2J.png\nMAP_.._x.png\n");
+  EXPECT_EQ(drawn.out, "MAP_[2J.png\nMAP_.._x.png\nMAP_2J.png\n");
   EXPECT_EQ(drawn.status, 0);
   const processresult dialogue = run((elsewhere / "names.wad").string() + "\n");
-  EXPECT_NE(dialogue.out.find("Maps in WAD:\r\n MAP?[2J MAP/../x\r\n"), std::string::npos) << dialogue.out;
+  EXPECT_NE(dialogue.out.find("Maps in WAD:\r\n MAP?[2J MAP/../x MAP?2J\r\n"), std::string::npos)
+      << dialogue.out;
 }
 
 }  // namespace
