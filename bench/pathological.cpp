@@ -58,7 +58,7 @@ outsidecost runoutside(std::int32_t width, std::int32_t height, std::int32_t ins
           render(lattice(), width, height, inside ? insidemargin : outsidemargin, black, colours, orders, 0)
               .value();
       const double drawms = clock.lap();
-      if (image) WritePNG(*image, path, pnglevel);
+      if (image) (void)WritePNG(*image, path, pnglevel);
       image.reset();
       const double writems = clock.lap();
       double& keptdraw = inside ? cost.insidedrawms : cost.outsidedrawms;

@@ -98,7 +98,7 @@ realwork runrealwork(const std::string& wadpath, std::int32_t size, std::int32_t
         floorwallms = floorencodewall(*image, encoded);
         floorms = clock.lap();
       }
-      const bool saved = WritePNG(*image, fromutf8(path), pnglevel) == 1;
+      const bool saved = WritePNG(*image, fromutf8(path), pnglevel).ok();
       double writems = clock.lap();
       if (writefirst) {
         floorwallms = floorencodewall(*image, encoded);

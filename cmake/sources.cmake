@@ -5,6 +5,7 @@ set(tracewell_support_sources
   src/support/bintree.cpp
   src/support/bytestream.cpp
   src/support/debuglog.cpp
+  src/support/outputfile.cpp
   src/support/path.cpp
   src/support/process.cpp
   src/support/tempfile.cpp

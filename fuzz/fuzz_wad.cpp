@@ -37,7 +37,7 @@ void drawmap(const map& m) {
     if (!glass) fuzz::broken("render gave no buffer");
     if (first) {
       const auto png = fuzz::workfolder() / "out.png";
-      if (WritePNG(*glass, u(png.string()), 5) != 1) fuzz::broken("WritePNG failed on a valid buffer");
+      if (!WritePNG(*glass, u(png.string()), 5).ok()) fuzz::broken("WritePNG failed on a valid buffer");
       first = false;
     }
   }

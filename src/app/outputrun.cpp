@@ -72,7 +72,7 @@ void console::domap(const text& name) {
   if (file.toolong()) {
     printfailedwrite(outputpath, file.filledname, file.stamp, mode);
     missedmaps = true;
-  } else if (WritePNG(*image, file.path, pnglevel, inputfiles(*this)) == 0) {
+  } else if (!WritePNG(*image, file.path, pnglevel, inputfiles(*this)).ok()) {
     say(writefailedline(file.path));
     missedmaps = true;
   } else {

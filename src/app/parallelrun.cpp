@@ -106,7 +106,7 @@ void console::doparallel(std::size_t mapsatonce) {
       pool.submit(
           [image = std::move(image), lines = std::move(lines), path = file.path, keep = inputfiles(*this)] {
             drawprepared(*lines, *image);
-            return mapwritten{path, WritePNG(*image, path, pnglevel, keep) == 1};
+            return mapwritten{path, WritePNG(*image, path, pnglevel, keep).ok()};
           },
           deliver);
     }

@@ -3,6 +3,7 @@
 #include "app/numbers.h"
 #include "app/report.h"
 #include "settings/dictnode.h"
+#include "support/path.h"
 
 namespace tracewell {
 
@@ -31,8 +32,8 @@ std::shared_ptr<console> console::read(dictnode& root) {
   c->height = tonumber(root.getvalue(u"default_height"));
   c->margin = tonumber(root.getvalue(u"default_margin"));
   c->schemename = root.getvalue(u"default_scheme");
-  c->inputpath = root.getvalue(u"default_input_path");
-  c->outputpath = root.getvalue(u"default_output_path");
+  c->inputpath = pathfrombytes(root.getvalue(u"default_input_path"));
+  c->outputpath = pathfrombytes(root.getvalue(u"default_output_path"));
   // The settings tree returns the last scheme of the file first; keep that order,
   // so a later scheme wins over an earlier one of the same name.
   for (const auto& node : root.getchildren(u"color_scheme"))

@@ -37,7 +37,9 @@ constexpr std::int64_t lookahead = 64;
 // in a large image every few pixels lie in a new cache line, in a pattern the
 // processor's own prefetch cannot follow, so a second walker, lookahead
 // pixels in front, asks for them early. Plots that only store do not wait
-// for the memory and gain nothing from it.
+// for the memory and gain nothing from it. make bench, 65535 translucent
+// lines at 8192 x 8192 on a 2-core EPYC, render time against one PNG
+// encode: 0.50 with the lookahead, 0.97 without (three runs each, alternated).
 template <bool prefetch, typename Plot>
 void walk(std::uint8_t* p, std::int64_t n, std::int64_t err, std::int64_t dx, std::int64_t dy,
           std::int64_t stepx, std::int64_t stepy, Plot plot) {

@@ -21,7 +21,10 @@ std::int64_t rowbytes(std::int32_t width, std::int32_t align) {
 // fault where there would be 512, and lines walking down the rows of a large
 // image stay within the address translation cache. The storage is that much
 // larger, but the part before the boundary is never touched, so it costs
-// address space, not memory. Smaller buffers gain nothing from it.
+// address space, not memory. Smaller buffers gain nothing from it. make
+// bench, 65535 lines at 8192 x 8192 on a 2-core EPYC, render time against one
+// PNG encode: opaque 0.96 with large pages, 1.41 without; translucent 0.50
+// and 0.80 (three runs each, alternated).
 constexpr std::int64_t largepage = std::int64_t{2} << 20;
 
 // Words of storage for `capacity` bytes of pixels, with room to align them.

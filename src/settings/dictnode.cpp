@@ -38,7 +38,8 @@ text cutend(const text& t, std::int32_t mark) {
 // An include path is relative to the folder of the including file, if it has one.
 text includepath(const text& from, const text& value) {
   const std::size_t cut = from.find_last_of(u"/\\");
-  return cut == text::npos ? value : from.substr(0, cut) + u"/" + value;
+  const text named = pathfrombytes(value);
+  return cut == text::npos ? named : from.substr(0, cut) + u"/" + named;
 }
 
 std::int32_t position(const bytestream& stream) {

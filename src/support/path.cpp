@@ -6,11 +6,15 @@
 namespace tracewell {
 
 std::string nativepath(const text& path) {
-  std::string out = toutf8(path);
+  std::string out = tosystembytes(path);
   for (char& c : out) {
     if (c == '\\') c = '/';
   }
   return out;
+}
+
+text pathfrombytes(const text& bytes) {
+  return fromutf8(tobytes(bytes));
 }
 
 bool usablepath(const text& path) {

@@ -9,9 +9,15 @@
 
 namespace tracewell {
 
-// The path as the file system takes it: UTF-8, with '\' turned into '/'.
+// The path as the file system takes it: UTF-8, with '\' turned into '/', and
+// each byte that fromutf8 could not decode given back as itself, so that a
+// path the console or the system gave reaches the file system byte for byte.
 // Drive-letter paths are passed through otherwise unchanged.
 std::string nativepath(const text& path);
+
+// A path read from a file as code units 0..255 (see frombytes), taken as the
+// console's paths are (see fromutf8), so that its bytes reach the file system unchanged.
+text pathfrombytes(const text& bytes);
 
 // False when `path` holds a NUL character. No file name can, and the system
 // would take the path as ending there, so such a path must be refused (not

@@ -14,7 +14,23 @@ namespace tracewell {
 
 namespace {
 
-constexpr int guarded[3] = {SIGINT, SIGTERM, SIGHUP};
+// The signals whose default action ends the process and that a handler can
+// catch, besides the real-time ones. SIGXFSZ is left out: it is ignored
+// instead, so that a file-size limit fails the write that reaches it.
+constexpr int fatalsignals[] = {
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT,   SIGBUS,  SIGFPE,  SIGUSR1, SIGSEGV,
+    SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGPOLL, SIGPWR,  SIGSYS,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+};
+
+// Calls `f` with every signal a guard takes over.
+template <typename F>
+void foreachguarded(F f) {
+  for (const int sig : fatalsignals) f(sig);
+  for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) f(sig);
+}
 
 // One kept name. The handler may run on any thread while others make or
 // release files, so each slot says by a lock-free atomic who owns its name.
@@ -37,8 +53,8 @@ keptname kept[tempfileguard::maxfiles];
 // The signal actions: installed by the first live guard, restored by the last.
 std::mutex actionsmutex;
 int liveguards = 0;
-bool installed[3] = {};
-struct sigaction previous[3];
+bool installed[NSIG] = {};
+struct sigaction previous[NSIG];
 
 // Only async-signal-safe calls: unlink, signal and raise. A name being made
 // is waited for: its owner runs on another thread (it blocks these signals on
@@ -59,8 +75,28 @@ extern "C" void removeandreraise(int sig) {
 sigset_t guardedset() {
   sigset_t set;
   sigemptyset(&set);
-  for (const int sig : guarded) sigaddset(&set, sig);
+  foreachguarded([&](int sig) { sigaddset(&set, sig); });
   return set;
+}
+
+// Sets `sig` to `handler` when the process leaves it at its default action;
+// one the process ignores or handles itself stays as it is.
+void takeover(int sig, void (*handler)(int), const sigset_t& mask) {
+  struct sigaction old {};
+  installed[sig] = false;
+  if (sigaction(sig, nullptr, &old) != 0) return;
+  if ((old.sa_flags & SA_SIGINFO) != 0 || old.sa_handler != SIG_DFL) return;
+  struct sigaction action {};
+  action.sa_handler = handler;
+  action.sa_mask = mask;
+  if (sigaction(sig, &action, nullptr) == 0) {
+    previous[sig] = old;
+    installed[sig] = true;
+  }
+}
+
+void giveback(int sig) {
+  if (installed[sig]) sigaction(sig, &previous[sig], nullptr);
 }
 
 }  // namespace
@@ -68,28 +104,17 @@ sigset_t guardedset() {
 tempfileguard::tempfileguard() {
   const std::lock_guard lock(actionsmutex);
   if (liveguards++ > 0) return;
-  struct sigaction action {};
-  action.sa_handler = removeandreraise;
-  action.sa_mask = guardedset();
-  for (int i = 0; i < 3; ++i) {
-    struct sigaction old {};
-    installed[i] = false;
-    if (sigaction(guarded[i], nullptr, &old) != 0) continue;
-    const bool defaultaction = (old.sa_flags & SA_SIGINFO) == 0 && old.sa_handler == SIG_DFL;
-    if (defaultaction && sigaction(guarded[i], &action, nullptr) == 0) {
-      previous[i] = old;
-      installed[i] = true;
-    }
-  }
+  const sigset_t mask = guardedset();
+  foreachguarded([&](int sig) { takeover(sig, removeandreraise, mask); });
+  takeover(SIGXFSZ, SIG_IGN, mask);
 }
 
 tempfileguard::~tempfileguard() {
   release();
   const std::lock_guard lock(actionsmutex);
   if (--liveguards > 0) return;
-  for (int i = 0; i < 3; ++i) {
-    if (installed[i]) sigaction(guarded[i], &previous[i], nullptr);
-  }
+  foreachguarded(giveback);
+  giveback(SIGXFSZ);
 }
 
 int tempfileguard::create(std::string& pattern) {

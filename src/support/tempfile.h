@@ -6,13 +6,15 @@
 
 namespace tracewell {
 
-// While any guard is alive, SIGINT, SIGTERM and SIGHUP first remove every
-// temporary file made through create and not yet released, and then end the
-// process as they would have without guards. Signals that the process ignores
-// or handles itself when the first guard is made are left alone. Guards may
-// live on several threads at once, up to `maxfiles` of them holding a file.
-// A guard keeps only the file's name; its owner renames or removes the file
-// and then calls release.
+// While any guard is alive, every signal whose default action ends the
+// process (all that can be caught, crashes such as SIGSEGV included) first
+// removes every temporary file made through create and not yet released, and
+// then ends the process as it would have without guards; SIGXFSZ is ignored,
+// so that a file-size limit makes the write fail (EFBIG) instead. Signals that
+// the process ignores or handles itself when the first guard is made are left
+// alone. Guards may live on several threads at once, up to `maxfiles` of them
+// holding a file. A guard keeps only the file's name; its owner renames or
+// removes the file and then calls release.
 class tempfileguard {
  public:
   // Files held at once by all guards together.

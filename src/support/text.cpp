@@ -43,6 +43,9 @@ bool isspaceunit(char16_t c) {
   return c <= 32;
 }
 
+// fromutf8 keeps a byte b that is no part of valid UTF-8 as the unpaired surrogate escapedbyte + b.
+constexpr char16_t escapedbyte = 0xDC00;
+
 }  // namespace
 
 text u(std::string_view ascii) {
@@ -123,7 +126,7 @@ text fromutf8(std::string_view utf8) {
       ok = false;
     }
     if (!ok) {
-      out += u'\uFFFD';
+      out += static_cast<char16_t>(escapedbyte + b);  // b is 0x80 or more: ASCII is always valid
       ++i;
       continue;
     }
@@ -139,7 +142,10 @@ text fromutf8(std::string_view utf8) {
   return out;
 }
 
-std::string toutf8(const text& s) {
+namespace {
+
+// UTF-8 of `s`; with `keepbytes`, a byte that fromutf8 escaped goes back as itself.
+std::string encodeutf8(const text& s, bool keepbytes) {
   std::string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size(); ++i) {
@@ -147,6 +153,9 @@ std::string toutf8(const text& s) {
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
+    } else if (keepbytes && cp >= escapedbyte + 0x80 && cp <= escapedbyte + 0xFF) {
+      out += static_cast<char>(cp - escapedbyte);
+      continue;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
@@ -169,9 +178,20 @@ std::string toutf8(const text& s) {
   return out;
 }
 
+}  // namespace
+
+std::string toutf8(const text& s) {
+  return encodeutf8(s, false);
+}
+
+std::string tosystembytes(const text& s) {
+  return encodeutf8(s, true);
+}
+
 namespace {
+// C0, DEL and C1: a terminal acts on each (0x9B alone starts an escape sequence, as ESC [ does).
 bool iscontrol(char16_t c) {
-  return c < 0x20 || c == 0x7F;
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
 }  // namespace
 

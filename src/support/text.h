@@ -28,7 +28,7 @@ text inttotext(std::int64_t value);
 text trim(const text& s);
 
 // Names read from files are data: `printable` shows each control character
-// (below 0x20, and 0x7F) as '?', so a name cannot drive the terminal;
+// (below 0x20, and 0x7F to 0x9F) as '?', so a name cannot drive the terminal;
 // `filenamesafe` turns them and '/' and '\' into '_', so a name put into a
 // path cannot leave its folder or name another.
 text printable(const text& name);
@@ -38,9 +38,12 @@ text filenamesafe(const text& name);
 text frombytes(std::string_view bytes);
 std::string tobytes(const text& s);
 
-// UTF-8 <-> UTF-16. Invalid UTF-8 decodes to U+FFFD per bad byte; unpaired
-// surrogates encode as U+FFFD. Never fails.
+// UTF-8 <-> UTF-16. Each byte b of invalid UTF-8 decodes to the unpaired
+// surrogate U+DC00 + b (b is 0x80 to 0xFF), so that a name the system gave
+// keeps its bytes; toutf8 shows every unpaired surrogate as U+FFFD, and
+// tosystembytes gives such a byte back as itself. Never fails.
 text fromutf8(std::string_view utf8);
 std::string toutf8(const text& s);
+std::string tosystembytes(const text& s);
 
 }  // namespace tracewell

@@ -201,6 +201,21 @@ TEST_F(EndToEnd, SignalsDuringAWriteLeaveNoTemporaryFile) {
   }
 }
 
+// Paths reach the file system byte for byte, valid UTF-8 or not; printed, a bad byte shows as U+FFFD.
+TEST_F(EndToEnd, PathsKeepTheirBytes) {
+  testkit::testwad().write(elsewhere / "caf\xe9.wad");
+  const processresult r = run("", {"caf\xe9.wad", "-m", "MAP01", "-o", "out\xe9.png"});
+  EXPECT_EQ(r.out, "out\xEF\xBF\xBD.png\n");
+  EXPECT_TRUE(fs::exists(elsewhere / "out\xe9.png"));
+  // The settings file's bytes and the dialogue's answers too.
+  std::string settings = testkit::testsettings;
+  settings.replace(settings.find("out/%.png"), 9, "out/caf\xc3\xa9-%.png");
+  writefile(tool / "settings.txt", settings);
+  testkit::testwad().write(tool / "t\xe9.wad");
+  EXPECT_EQ(run("t\xe9.wad\nMAP01\n\n\n\n\n\n\n").status, 0);
+  EXPECT_EQ(written(), std::vector<std::string>{"caf\xc3\xa9-MAP01.png"});
+}
+
 TEST_F(EndToEnd, TheToolNeverWritesOverItsOwnInputs) {
   fs::create_symlink("test.wad", tool / "alias.wad");
   const std::string wad = readfile(tool / "test.wad"), settings = readfile(tool / "settings.txt");
@@ -442,14 +457,19 @@ TEST_F(EndToEnd, MapNamesAreShownAndUsedAsData) {
   testkit::wadbuilder b;
   b.addmap("MAP\x1b[2J", testkit::squaremap());
   b.addmap("MAP/../x", testkit::squaremap());
+  b.addmap(
+      "MAP\x9b"
+      "2J",
+      testkit::squaremap());  // the one-byte form of ESC [
   b.write(elsewhere / "names.wad");
   const processresult r = run("", {"names.wad", "--list"});
-  EXPECT_EQ(r.out, "MAP?[2J\nMAP/../x\n");
+  EXPECT_EQ(r.out, "MAP?[2J\nMAP/../x\nMAP?2J\n");
   const processresult drawn = run("", {"names.wad", "-a", "-o", "%.png"});
-  EXPECT_EQ(drawn.out, "MAP_[2J.png\nMAP_.._x.png\n");
+  EXPECT_EQ(drawn.out, "MAP_[2J.png\nMAP_.._x.png\nMAP_2J.png\n");
   EXPECT_EQ(drawn.status, 0);
   const processresult dialogue = run((elsewhere / "names.wad").string() + "\n");
-  EXPECT_NE(dialogue.out.find("Maps in WAD:\r\n MAP?[2J MAP/../x\r\n"), std::string::npos) << dialogue.out;
+  EXPECT_NE(dialogue.out.find("Maps in WAD:\r\n MAP?[2J MAP/../x MAP?2J\r\n"), std::string::npos)
+      << dialogue.out;
 }
 
 }  // namespace

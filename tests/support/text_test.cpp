@@ -25,15 +25,26 @@ TEST(Text, CaseMappingCoversLettersBeyondAscii) {
   EXPECT_EQ(upper(u"\xD83D\xDE00"), u"\xD83D\xDE00");  // surrogates untouched
 }
 
-TEST(Text, Utf8RoundTripsAndReplacesInvalidBytes) {
+// Invalid UTF-8 prints as U+FFFD per bad byte, yet every byte string comes back whole for the file system.
+TEST(Text, Utf8RoundTripsAndKeepsInvalidBytesForTheSystem) {
   const std::string s = "Tracewell \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x98\x80";
   EXPECT_EQ(toutf8(fromutf8(s)), s);
-  EXPECT_EQ(fromutf8("a\xFF"
-                     "b"),
-            u"a\uFFFD"
-            "b");
-  EXPECT_EQ(fromutf8("\xC3"), u"\uFFFD");
-  EXPECT_EQ(fromutf8("\xC0\x80"), u"\uFFFD\uFFFD");  // overlong NUL
+  struct {
+    std::string bytes, shown;
+  } cases[] = {
+      {"a\xFF!", "a\uFFFD!"},
+      {"\xC3", "\uFFFD"},
+      {"\xC0\x80", "\uFFFD\uFFFD"},                        // overlong NUL
+      {"\xED\xB3\xA9", "\uFFFD\uFFFD\uFFFD"},              // an encoded surrogate, as an escape would be
+      {"\xF0\x9F\x98\x80\xE9", "\xF0\x9F\x98\x80\uFFFD"},  // an escape right after a pair
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(toutf8(fromutf8(c.bytes)), c.shown) << c.bytes;
+    EXPECT_EQ(tosystembytes(fromutf8(c.bytes)), c.bytes) << c.bytes;
+  }
+  std::string every;
+  for (int b = 0; b < 256; ++b) every += static_cast<char>(b);
+  EXPECT_EQ(tosystembytes(fromutf8(every + every)), every + every);
 }
 
 TEST(Text, BytesMapToCodeUnits) {

@@ -1,0 +1,243 @@
+// Output files that replace their target only once complete, whatever writes them.
+#include "support/outputfile.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <mutex>
+#include <string>
+
+#include "support/tempfile.h"
+
+namespace tracewell {
+
+namespace {
+
+// Bytes gathered before they go to the file, so that it sees few large writes.
+constexpr std::size_t streambuffersize = std::size_t{1} << 20;
+
+// The umask can only be read by setting it; files made side by side must
+// not see each other's zero in between.
+std::mutex umaskmutex;
+
+// New files get the usual permissions (0666 less the umask), not mkstemp's 0600.
+// A file system without permission bits may refuse; the file is fine anyway.
+void setusualmode(int fd) {
+  mode_t mask = 0;
+  {
+    const std::lock_guard lock(umaskmutex);
+    mask = umask(0);
+    umask(mask);
+  }
+  (void)fchmod(fd, 0666 & ~mask);
+}
+
+// A replaced file keeps its permission bits, and for root its owner and group
+// (an ordinary user cannot give a file away). A file that root cannot give back
+// to its owner is not written: the owner would lose it.
+bool keepattributes(int fd, const struct stat& old) {
+  if (geteuid() == 0 && fchown(fd, old.st_uid, old.st_gid) != 0) return false;
+  (void)fchmod(fd, old.st_mode & 0777);
+  return true;
+}
+
+// Links are followed this many times at most, as the system itself does.
+constexpr int maxlinkhops = 40;
+
+// Follows the symbolic links at `target` to the file they finally name; `st`
+// describes it when `exists`. False when a link cannot be read, they run too
+// long (or in a circle), or the path cannot be looked at for another reason
+// than naming nothing. A relative link is taken from the folder of the link.
+bool followlinks(std::string& target, struct stat& st, bool& exists) {
+  for (int hop = 0; hop <= maxlinkhops; ++hop) {
+    if (lstat(target.c_str(), &st) != 0) {
+      exists = false;
+      return errno == ENOENT;
+    }
+    exists = true;
+    if (!S_ISLNK(st.st_mode)) return true;
+    std::string link(PATH_MAX, '\0');
+    const ssize_t n = readlink(target.c_str(), link.data(), link.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return false;
+    link.resize(static_cast<std::size_t>(n));
+    const std::size_t cut = target.find_last_of('/');
+    if (link.front() == '/' || cut == std::string::npos) {
+      target = link;
+    } else {
+      target.resize(cut + 1);  // a relative link is taken from the link's own folder
+      target += link;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+struct outputfile::state {
+  outputproblem problem = outputproblem::none;
+  std::string target;  // where the bytes finally go
+  std::string temp;    // the new file beside it; empty when writing the target in place
+  std::unique_ptr<tempfileguard> guard;
+  std::FILE* file = nullptr;  // open until finished
+  std::vector<char> buffer;   // the stream's buffer, alive while the stream is
+  bool committed = false;
+
+  void fail(outputproblem why) {
+    if (problem == outputproblem::none) problem = why;
+  }
+
+  // Closes the stream; false when it had failed or could not write out its buffer.
+  bool close() {
+    if (file == nullptr) return true;
+    const bool ok = std::ferror(file) == 0;
+    const bool closed = std::fclose(file) == 0;
+    file = nullptr;
+    return ok && closed;
+  }
+
+  // The new file goes; the target stays as it was.
+  void discard() {
+    close();
+    if (!temp.empty()) {
+      std::remove(temp.c_str());
+      guard->release();
+      temp.clear();
+    }
+  }
+
+  // Buffers the stream opened on `fd`, or closes `fd` and fails.
+  void attach(int fd) {
+    file = fdopen(fd, "wb");
+    if (file == nullptr) {
+      ::close(fd);
+      fail(outputproblem::cannotcreate);
+      return;
+    }
+    buffer.resize(streambuffersize);
+    std::setvbuf(file, buffer.data(), _IOFBF, buffer.size());
+  }
+};
+
+outputfile::outputfile(std::unique_ptr<state> s) : state_(std::move(s)) {}
+outputfile::outputfile(outputfile&&) noexcept = default;
+outputfile& outputfile::operator=(outputfile&& other) noexcept {
+  if (this != &other) {
+    if (state_) state_->discard();
+    state_ = std::move(other.state_);
+  }
+  return *this;
+}
+
+outputfile::~outputfile() {
+  if (state_ && !state_->committed) state_->discard();
+}
+
+outputfile outputfile::open(const text& path, const std::vector<fileid>& keep) {
+  outputfile out(std::make_unique<state>());
+  state& st = *out.state_;
+  if (path.empty() || !usablepath(path)) {
+    st.fail(outputproblem::badpath);
+    return out;
+  }
+  st.target = nativepath(path);
+  struct stat found {};
+  bool exists = false;
+  if (!followlinks(st.target, found, exists)) {
+    st.fail(outputproblem::brokenlink);
+    return out;
+  }
+  if (exists) {
+    const fileid id{static_cast<std::uint64_t>(found.st_dev), static_cast<std::uint64_t>(found.st_ino)};
+    if (std::find(keep.begin(), keep.end(), id) != keep.end()) {
+      st.fail(outputproblem::owninput);
+      return out;
+    }
+    if (S_ISCHR(found.st_mode)) {
+      // A device node takes the bytes as they come; there is nothing to replace.
+      const int fd = ::open(st.target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+      if (fd < 0) {
+        st.fail(outputproblem::notwritable);
+      } else {
+        st.attach(fd);
+      }
+      return out;
+    }
+    if (!S_ISREG(found.st_mode)) {
+      st.fail(outputproblem::notregular);
+      return out;
+    }
+    if (access(st.target.c_str(), W_OK) != 0) {
+      st.fail(outputproblem::notwritable);
+      return out;
+    }
+  }
+  // The new file goes beside the target, so the final rename stays within one file system.
+  st.temp = st.target.substr(0, st.target.find_last_of('/') + 1) + ".tracewell-XXXXXX";
+  st.guard = std::make_unique<tempfileguard>();
+  const int fd = st.guard->create(st.temp);
+  if (fd < 0) {
+    st.temp.clear();
+    st.fail(outputproblem::cannotcreate);
+    return out;
+  }
+  if (!exists) {
+    setusualmode(fd);
+  } else if (!keepattributes(fd, found)) {
+    ::close(fd);
+    st.fail(outputproblem::cannotkeepowner);
+    st.discard();
+    return out;
+  }
+  st.attach(fd);
+  if (st.file == nullptr) st.discard();
+  return out;
+}
+
+outputstatus outputfile::status() const {
+  return {state_->problem};
+}
+
+std::FILE* outputfile::stream() {
+  return state_->problem == outputproblem::none ? state_->file : nullptr;
+}
+
+void outputfile::write(const void* data, std::size_t size) {
+  std::FILE* f = stream();
+  if (f == nullptr) return;
+  if (size > 0 && std::fwrite(data, 1, size, f) != size) state_->fail(outputproblem::writefailed);
+}
+
+void outputfile::abandon() {
+  state_->fail(outputproblem::nocontent);
+  state_->discard();
+}
+
+outputstatus outputfile::finish() {
+  state& st = *state_;
+  if (st.file != nullptr && !st.close()) st.fail(outputproblem::writefailed);
+  st.buffer = {};
+  if (st.problem != outputproblem::none) st.discard();
+  return {st.problem};
+}
+
+outputstatus outputfile::commit() {
+  state& st = *state_;
+  if (!finish().ok() || st.committed) return {st.problem};
+  if (!st.temp.empty()) {
+    if (std::rename(st.temp.c_str(), st.target.c_str()) != 0) {
+      st.fail(outputproblem::renamefailed);
+      st.discard();
+      return {st.problem};
+    }
+    st.guard->release();
+    st.temp.clear();
+  }
+  st.committed = true;
+  return {};
+}
+
+}  // namespace tracewell
