@@ -212,7 +212,7 @@ void drawprepared(const preparedmap& p, TPixmap& buffer) {
       }
     }
   }
-  if (!p.things.empty()) drawmarkers(p.things, fit, markerradius(fit, p.fractionbits), buffer);
+  if (!p.things.empty()) drawmarkers(p.things, fit, markerradius(fit, p.fractionbits), p.style, buffer);
 }
 
 result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::int32_t height,

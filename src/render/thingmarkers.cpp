@@ -6,7 +6,6 @@
 #include <numbers>
 
 #include "render/automap.h"
-#include "render/draw.h"
 #include "render/widemath.h"
 
 namespace tracewell {
@@ -17,8 +16,8 @@ namespace {
 constexpr std::int64_t greatestradius = std::int64_t{1} << 20;
 
 // The one place markers meet the line drawing, so they follow the map lines' style.
-void drawmarkerline(TPixmap& buffer, const pixelline& l, std::int32_t color) {
-  drawline(buffer, l.x0, l.y0, l.x1, l.y1, color);
+void drawmarkerline(TPixmap& buffer, const pixelline& l, std::int32_t color, const linestyle& style) {
+  drawstyledline(buffer, l.x0, l.y0, l.x1, l.y1, color, style);
 }
 
 }  // namespace
@@ -94,7 +93,7 @@ markershape markerat(std::int64_t px, std::int64_t py, std::int64_t r, std::int3
 }
 
 void drawmarkers(const std::vector<thingmarker>& markers, const mapfit& fit, std::int64_t r,
-                 TPixmap& buffer) {
+                 const linestyle& style, TPixmap& buffer) {
   const int128 right = int128{buffer.width()} - 1 + r;
   const int128 bottom = int128{buffer.height()} - 1 + r;
   for (const thingmarker& t : markers) {
@@ -103,7 +102,7 @@ void drawmarkers(const std::vector<thingmarker>& markers, const mapfit& fit, std
     if (px < -r || py < -r || px > right || py > bottom) continue;
     const markershape s =
         markerat(static_cast<std::int64_t>(px), static_cast<std::int64_t>(py), r, t.angle, t.cross);
-    for (std::size_t i = 0; i < s.count; ++i) drawmarkerline(buffer, s.lines[i], t.color);
+    for (std::size_t i = 0; i < s.count; ++i) drawmarkerline(buffer, s.lines[i], t.color, style);
   }
 }
 

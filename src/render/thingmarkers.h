@@ -9,6 +9,7 @@
 
 #include "render/pixmap.h"
 #include "render/thingkind.h"
+#include "render/wideline.h"
 #include "wad/map.h"
 
 namespace tracewell {
@@ -62,9 +63,10 @@ struct markershape {
 // by `angle` degrees counter-clockwise on the map, whose rows grow downward.
 markershape markerat(std::int64_t px, std::int64_t py, std::int64_t r, std::int32_t angle, bool cross);
 
-// Draws `markers` placed by `fit`, each line as a map line is drawn. Markers
-// whose pixel lies more than `r` outside the buffer cannot touch it and are
-// skipped.
-void drawmarkers(const std::vector<thingmarker>& markers, const mapfit& fit, std::int64_t r, TPixmap& buffer);
+// Draws `markers` placed by `fit`, each line as a map line in `style`.
+// Markers whose pixel lies more than `r` outside the buffer cannot touch it
+// and are skipped.
+void drawmarkers(const std::vector<thingmarker>& markers, const mapfit& fit, std::int64_t r,
+                 const linestyle& style, TPixmap& buffer);
 
 }  // namespace tracewell
