@@ -31,6 +31,7 @@ set(tracewell_render_sources
   src/render/pixmap.cpp
   src/render/png.cpp
   src/render/specialmeaning.cpp
+  src/render/thingmarkers.cpp
   src/render/wideline.cpp)
 
 set(tracewell_app_sources

@@ -57,7 +57,7 @@ void console::domap(const text& name) {
   }
   const result<std::unique_ptr<TPixmap>> drawn =
       render(*m.value(), width, height, margin, scheme->background, scheme->colors, scheme->order,
-             scheme->actionspecial, scheme->style, scheme->fallback);
+             scheme->actionspecial, scheme->style, scheme->fallback, scheme->things);
   if (!drawn.ok()) {
     report(drawn.error(), mode);
     return;

@@ -80,7 +80,8 @@ void console::doparallel(std::size_t mapsatonce) {
       if (image) {
         try {
           prepared.emplace(preparemap(*m.value(), width, height, margin, scheme->background, scheme->colors,
-                                      scheme->order, scheme->actionspecial, scheme->style, scheme->fallback));
+                                      scheme->order, scheme->actionspecial, scheme->style, scheme->fallback,
+                                      scheme->things));
         } catch (const std::bad_alloc&) {
           image = nullptr;  // the lines do not fit in memory beside the image
         }

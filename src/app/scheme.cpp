@@ -1,4 +1,4 @@
-// A colour scheme: background, and a colour and drawing pass per line category.
+// A colour scheme: background, a colour and drawing pass per line category, and the thing markers.
 #include "app/scheme.h"
 
 #include "app/numbers.h"
@@ -33,6 +33,14 @@ std::shared_ptr<scheme> scheme::read(dictnode& node) {
   }
   s->style =
       linestyle::fromsettings(tonumber(node.getvalue(u"line_width")), tonumber(node.getvalue(u"antialias")));
+  // A thing colour counts only when written, so older schemes keep their images.
+  for (const thingkindinfo& k : thingkinds) {
+    const text key(k.colorkey);
+    if (node.hasvalue(key) != 0)
+      s->things.colors[static_cast<std::size_t>(k.kind)] = tonumber(node.getvalue(key));
+  }
+  s->things.skill = tonumber(node.getvalue(u"thing_skill"));
+  s->things.multiplayer = tonumber(node.getvalue(u"thing_multiplayer"));
   return s;
 }
 

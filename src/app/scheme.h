@@ -1,4 +1,4 @@
-// A colour scheme: background, and a colour and drawing pass per line category.
+// A colour scheme: background, a colour and drawing pass per line category, and the thing markers.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/linecategory.h"
+#include "render/thingmarkers.h"
 #include "render/wideline.h"
 #include "support/text.h"
 
@@ -22,6 +23,7 @@ struct scheme {
       std::vector<std::int32_t>(linecolors, 0);  // pass 1..9 per category; else not drawn
   linestyle style;                               // width and anti-aliasing of every line
   fallbacklooks fallback;                        // what the scheme says of the categories that fall back
+  thinglook things;                              // no colour: no thing is read or drawn
 
   // The scheme described by one "color_scheme" settings node. Never fails:
   // a missing key reads as "" and so as 0, which leaves that category undrawn

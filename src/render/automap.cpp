@@ -108,9 +108,13 @@ mapfit mapfit::make(std::int64_t leastx, std::int64_t leasty, std::int64_t great
   if (f.dx > f.dy) {
     f.w = innerw;
     f.h = quotient(int128{f.dy} * innerw, f.dx);
+    f.scalepixels = innerw;
+    f.scaleunits = f.dx;
   } else if (f.dy > 0) {
     f.h = innerh;
     f.w = quotient(int128{f.dx} * innerh, f.dy);
+    f.scalepixels = innerh;
+    f.scaleunits = f.dy;
   }
   // When the image's proportions differ more than the map's, that side can
   // outgrow the inner area; then the other side gives the scale instead.
@@ -118,9 +122,13 @@ mapfit mapfit::make(std::int64_t leastx, std::int64_t leasty, std::int64_t great
     if (f.dx > f.dy && f.h > innerh) {
       f.h = innerh;
       f.w = quotient(int128{f.dx} * innerh, f.dy);
+      f.scalepixels = innerh;
+      f.scaleunits = f.dy;
     } else if (f.dx <= f.dy && f.w > innerw) {
       f.w = innerw;
       f.h = quotient(int128{f.dy} * innerw, f.dx);
+      f.scalepixels = innerw;
+      f.scaleunits = f.dx;
     }
   }
   f.offx = (std::int64_t{width} - f.w) / 2;
@@ -130,11 +138,19 @@ mapfit mapfit::make(std::int64_t leastx, std::int64_t leasty, std::int64_t great
 
 // The offset sits inside the truncation: (x - least) / extent * size + offset as one exact fraction.
 std::int64_t mapfit::column(std::int64_t x) const {
-  return dx > 0 ? quotient(int128{x - leastx} * w + int128{offx} * dx, dx) : offx;
+  return static_cast<std::int64_t>(widecolumn(x));
 }
 
 std::int64_t mapfit::row(std::int64_t y) const {
-  return dy > 0 ? quotient(int128{y - leasty} * h + int128{offy} * dy, dy) : offy;
+  return static_cast<std::int64_t>(widerow(y));
+}
+
+int128 mapfit::widecolumn(std::int64_t x) const {
+  return dx > 0 ? (int128{x - leastx} * w + int128{offx} * dx) / dx : offx;
+}
+
+int128 mapfit::widerow(std::int64_t y) const {
+  return dy > 0 ? (int128{y - leasty} * h + int128{offy} * dy) / dy : offy;
 }
 
 int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int64_t leastx,
@@ -150,7 +166,7 @@ int renderlines(const std::vector<renderline>& lines, TPixmap& buffer, std::int6
 result<preparedmap> preparemap(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
                                std::int32_t background, const std::vector<std::int32_t>& colors,
                                const std::vector<std::int32_t>& order, std::int32_t actionspecial,
-                               const linestyle& style, const fallbacklooks& looks) {
+                               const linestyle& style, const fallbacklooks& looks, const thinglook& things) {
   preparedmap p;
   p.style = style;
   constexpr std::uint32_t every = (std::uint32_t{1} << fallbackcategories) - 1;
@@ -168,6 +184,8 @@ result<preparedmap> preparemap(const map& m, std::int32_t width, std::int32_t he
     p.passes[i] = order.empty() ? defaultorders[i] : order[i];
     p.colors[i] = i < colors.size() ? colors[i] : defaultcolors[i];
   }
+  p.things = thingmarkers(m, things);
+  p.fractionbits = m.fractionbits;
   return p;
 }
 
@@ -194,20 +212,22 @@ void drawprepared(const preparedmap& p, TPixmap& buffer) {
       }
     }
   }
+  if (!p.things.empty()) drawmarkers(p.things, fit, markerradius(fit, p.fractionbits), p.style, buffer);
 }
 
 result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::int32_t height,
                                         std::int32_t margin, std::int32_t background,
                                         const std::vector<std::int32_t>& colors,
                                         const std::vector<std::int32_t>& order, std::int32_t actionspecial,
-                                        const linestyle& style, const fallbacklooks& looks) {
+                                        const linestyle& style, const fallbacklooks& looks,
+                                        const thinglook& things) {
   // The buffer comes first: an image too large to make is reported before any check of the map.
   std::unique_ptr<TPixmap> buffer = TPixmap::Create(width, height, TPixmap::RGBA, 4);
   if (!buffer) return std::unique_ptr<TPixmap>();
   std::optional<result<preparedmap>> prepared;
   try {
     prepared.emplace(
-        preparemap(m, width, height, margin, background, colors, order, actionspecial, style, looks));
+        preparemap(m, width, height, margin, background, colors, order, actionspecial, style, looks, things));
   } catch (const std::bad_alloc&) {
     return std::unique_ptr<TPixmap>();  // the lines do not fit in memory beside the image
   }

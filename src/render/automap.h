@@ -9,7 +9,9 @@
 
 #include "render/linecategory.h"
 #include "render/pixmap.h"
+#include "render/thingmarkers.h"
 #include "render/wideline.h"
+#include "render/widemath.h"
 #include "support/failure.h"
 #include "wad/map.h"
 
@@ -63,6 +65,9 @@ struct mapfit {
   std::int64_t dx = 0, dy = 0;  // extents of the bounds
   std::int64_t w = 0, h = 0;    // size of the drawing, less one, in pixels
   std::int64_t offx = 0, offy = 0;
+  // The scale: scalepixels pixels per scaleunits vertex units, from the side
+  // that fixes it (0 / 0 when both extents are 0).
+  std::int64_t scalepixels = 0, scaleunits = 0;
 
   static mapfit make(std::int64_t leastx, std::int64_t leasty, std::int64_t greatestx, std::int64_t greatesty,
                      std::int32_t width, std::int32_t height, std::int32_t margin);
@@ -70,6 +75,9 @@ struct mapfit {
   // a point within the bounds they stay within +-2^35, whatever the sizes.
   std::int64_t column(std::int64_t x) const;
   std::int64_t row(std::int64_t y) const;
+  // The same for any coordinate within +-2^47, far outside the bounds too.
+  int128 widecolumn(std::int64_t x) const;
+  int128 widerow(std::int64_t y) const;
 };
 
 // Draws every line of `lines`, start to end, into `buffer` in `color` and
@@ -91,18 +99,21 @@ struct preparedmap {
   std::int32_t background = 0;
   std::array<std::int32_t, linecolors> colors{};
   std::array<std::int32_t, linecolors> passes{};
-  linestyle style;  // of every line
+  linestyle style;                  // of every line
+  std::vector<thingmarker> things;  // drawn after every line pass, in this order
+  std::int32_t fractionbits = 0;
 };
 
-// Sorts the lines of `m` (getrenderlines) and settles the look as render
-// describes it. Fails as getrenderlines does.
+// Sorts the lines of `m` (getrenderlines), picks the thing markers and
+// settles the look as render describes it. Fails as getrenderlines does.
 result<preparedmap> preparemap(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
                                std::int32_t background, const std::vector<std::int32_t>& colors,
                                const std::vector<std::int32_t>& order, std::int32_t actionspecial,
-                               const linestyle& style = {}, const fallbacklooks& looks = {});
+                               const linestyle& style = {}, const fallbacklooks& looks = {},
+                               const thinglook& things = {});
 
-// Clears `buffer` to the background and draws the prepared lines pass by
-// pass. REQUIRES: `buffer` is width x height (any other size is drawn as
+// Clears `buffer` to the background, draws the prepared lines pass by pass,
+// then the thing markers. REQUIRES: `buffer` is width x height (any other size is drawn as
 // clipped). Touches nothing but `buffer`, so maps may be drawn side by side.
 void drawprepared(const preparedmap& p, TPixmap& buffer);
 
@@ -123,10 +134,14 @@ void drawprepared(const preparedmap& p, TPixmap& buffer);
 // first ten for what is not given. In each pass the first ten categories are
 // drawn first, then those that fall back in number order, each in linedef
 // order. Mentioning none changes nothing.
+//
+// After the last pass come the markers of the things `things` draws
+// (thingmarkers), at markerradius, when the map's things were read.
 result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::int32_t height,
                                         std::int32_t margin, std::int32_t background,
                                         const std::vector<std::int32_t>& colors,
                                         const std::vector<std::int32_t>& order, std::int32_t actionspecial,
-                                        const linestyle& style = {}, const fallbacklooks& looks = {});
+                                        const linestyle& style = {}, const fallbacklooks& looks = {},
+                                        const thinglook& things = {});
 
 }  // namespace tracewell

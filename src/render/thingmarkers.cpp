@@ -1,0 +1,109 @@
+// Thing markers: which things a scheme shows, and the crosses and triangles that mark them.
+#include "render/thingmarkers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "render/automap.h"
+#include "render/widemath.h"
+
+namespace tracewell {
+
+namespace {
+
+// Radii beyond this would only draw lines far outside any image.
+constexpr std::int64_t greatestradius = std::int64_t{1} << 20;
+
+// The one place markers meet the line drawing, so they follow the map lines' style.
+void drawmarkerline(TPixmap& buffer, const pixelline& l, std::int32_t color, const linestyle& style) {
+  drawstyledline(buffer, l.x0, l.y0, l.x1, l.y1, color, style);
+}
+
+}  // namespace
+
+bool thinglook::any() const {
+  return std::any_of(colors.begin(), colors.end(), [](const auto& c) { return c.has_value(); });
+}
+
+bool thingshown(const thing& t, thingkind k, const thinglook& look) {
+  if (k == thingkind::start || k == thingkind::dmstart) return true;
+  const std::int32_t skill = look.skill == 0 ? 4 : std::clamp(look.skill, 1, 5);
+  const bool inskill = ((t.skills >> (skill - 1)) & 1) != 0;
+  return inskill && (t.single || look.multiplayer != 0);
+}
+
+std::vector<thingmarker> thingmarkers(const map& m, const thinglook& look) {
+  std::vector<thingmarker> out;
+  if (m.linedefs.empty() || !m.things || !look.any()) return out;
+  // Layer numbers first, so one stable sort puts the layers in order and keeps THINGS order in each.
+  std::vector<std::int32_t> layers;
+  for (const thing& t : *m.things) {
+    const thingkind k = thingkindof(m.meaning, t.type);
+    const thingkindinfo& info = infoof(k);
+    const std::optional<std::int32_t>& color = look.colors[static_cast<std::size_t>(k)];
+    if (!color || !thingshown(t, k, look)) continue;
+    out.push_back({t.x, t.y, t.angle, *color, info.cross});
+    layers.push_back(info.layer);
+  }
+  // A counting sort: linear in the number of things.
+  std::array<std::size_t, thinglayers + 1> starts{};
+  for (const std::int32_t layer : layers) ++starts[static_cast<std::size_t>(layer) + 1];
+  for (std::size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
+  std::vector<thingmarker> sorted(out.size());
+  for (std::size_t i = 0; i < out.size(); ++i) sorted[starts[static_cast<std::size_t>(layers[i])]++] = out[i];
+  return sorted;
+}
+
+std::int64_t markerradius(const mapfit& fit, std::int32_t fractionbits) {
+  if (fit.scalepixels <= 0 || fit.scaleunits <= 0) return 3;
+  // round(16 map units * pixels / units), halves away from zero; exact in 128 bits.
+  const int128 n = (int128{16} << fractionbits) * fit.scalepixels;
+  const int128 r = (2 * n + fit.scaleunits) / (2 * int128{fit.scaleunits});
+  return static_cast<std::int64_t>(std::clamp<int128>(r, 3, greatestradius));
+}
+
+markershape markerat(std::int64_t px, std::int64_t py, std::int64_t r, std::int32_t angle, bool cross) {
+  markershape s;
+  if (cross) {
+    s.lines[0] = {px - r, py, px + r, py};
+    s.lines[1] = {px, py - r, px, py + r};
+    s.count = 2;
+    return s;
+  }
+  const double a = angle * (std::numbers::pi / 180);
+  const double c = std::cos(a);
+  const double n = std::sin(a);
+  const double rd = static_cast<double>(r);
+  const std::array<std::array<double, 2>, 3> offsets = {
+      {{rd, 0}, {-rd / 2.0, 0.7 * rd}, {-rd / 2.0, -0.7 * rd}}};
+  std::array<std::array<std::int64_t, 2>, 3> corner{};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const double dx = offsets[i][0];
+    const double dy = offsets[i][1];
+    corner[i] = {px + std::llround(dx * c - dy * n), py - std::llround(dx * n + dy * c)};
+  }
+  for (std::size_t i = 0; i < 3; ++i) {
+    const auto& from = corner[i];
+    const auto& to = corner[(i + 1) % 3];
+    s.lines[i] = {from[0], from[1], to[0], to[1]};
+  }
+  s.count = 3;
+  return s;
+}
+
+void drawmarkers(const std::vector<thingmarker>& markers, const mapfit& fit, std::int64_t r,
+                 const linestyle& style, TPixmap& buffer) {
+  const int128 right = int128{buffer.width()} - 1 + r;
+  const int128 bottom = int128{buffer.height()} - 1 + r;
+  for (const thingmarker& t : markers) {
+    const int128 px = fit.widecolumn(t.x);
+    const int128 py = fit.widerow(t.y);
+    if (px < -r || py < -r || px > right || py > bottom) continue;
+    const markershape s =
+        markerat(static_cast<std::int64_t>(px), static_cast<std::int64_t>(py), r, t.angle, t.cross);
+    for (std::size_t i = 0; i < s.count; ++i) drawmarkerline(buffer, s.lines[i], t.color, style);
+  }
+}
+
+}  // namespace tracewell

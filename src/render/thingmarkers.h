@@ -1,0 +1,72 @@
+// Thing markers: which things a scheme shows, and the crosses and triangles that mark them.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "render/pixmap.h"
+#include "render/thingkind.h"
+#include "render/wideline.h"
+#include "wad/map.h"
+
+namespace tracewell {
+
+struct mapfit;
+
+// Which things a scheme draws, and in which colours.
+struct thinglook {
+  std::array<std::optional<std::int32_t>, thingkinds.size()> colors;  // ARGB by kind; absent: not drawn
+  std::int32_t skill = 0;        // as set: 0 stands for 4, others are clamped to 1..5
+  std::int32_t multiplayer = 0;  // nonzero: things that appear only in multiplayer are drawn too
+
+  // Some kind has a colour, so the map's things are needed.
+  bool any() const;
+};
+
+// Whether `t`, of kind `k`, belongs to what `look` draws, its colour aside:
+// player and deathmatch starts always; others when they appear in the chosen
+// skill and in single player, or in any game when multiplayer is on.
+bool thingshown(const thing& t, thingkind k, const thinglook& look);
+
+// One thing to mark, at its map position in vertex units.
+struct thingmarker {
+  std::int64_t x = 0;
+  std::int64_t y = 0;
+  std::int32_t angle = 0;  // degrees, 0 east, counter-clockwise
+  std::int32_t color = 0;
+  bool cross = false;
+};
+
+// The markers of `m` that `look` draws, in drawing order: layer by layer,
+// within a layer in THINGS order. Empty when `m` has no linedefs (nothing
+// fixes the scale) or its things were not read.
+std::vector<thingmarker> thingmarkers(const map& m, const thinglook& look);
+
+// The marker radius in pixels: 16 map units at the fitted scale, rounded half
+// away from zero, within 3..2^20. `fractionbits` as in map::fractionbits.
+std::int64_t markerradius(const mapfit& fit, std::int32_t fractionbits);
+
+struct pixelline {
+  std::int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+
+// The lines of one marker at pixel (px, py), in drawing order.
+struct markershape {
+  std::array<pixelline, 3> lines{};
+  std::size_t count = 0;
+};
+
+// A cross of arms `r` (horizontal first), or a triangle of radius `r` turned
+// by `angle` degrees counter-clockwise on the map, whose rows grow downward.
+markershape markerat(std::int64_t px, std::int64_t py, std::int64_t r, std::int32_t angle, bool cross);
+
+// Draws `markers` placed by `fit`, each line as a map line in `style`.
+// Markers whose pixel lies more than `r` outside the buffer cannot touch it
+// and are skipped.
+void drawmarkers(const std::vector<thingmarker>& markers, const mapfit& fit, std::int64_t r,
+                 const linestyle& style, TPixmap& buffer);
+
+}  // namespace tracewell
