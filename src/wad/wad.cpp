@@ -5,7 +5,7 @@
 #include <new>
 #include <string_view>
 
-#include "wad/format.h"
+#include "wad/lumplayout.h"
 
 namespace tracewell {
 

@@ -13,6 +13,7 @@ using testkit::mapdata;
 using testkit::rawlinedef;
 using testkit::tempdir;
 using testkit::wadbuilder;
+using testkit::wadentry;
 
 const failure eofstop = failure::fatal(u"Unexpected EOF. Probably using the wrong map format.");
 const failure invalid = failure::notice({u"encountered invalid map"});
@@ -267,6 +268,74 @@ TEST(Map, NegativePositionOfARecordLumpMakesTheMapInvalid) {
   b.entry("THINGS").filepos = -1;
   b.entry("REJECT").filepos = INT32_MAX;
   EXPECT_TRUE(create(openmap(dir, b.bytes()).group, wad::DOOM));
+}
+
+// Things are read only when asked for, whole records in the map's layout,
+// normalised to skills and modes; a THINGS lump outside the file leaves them
+// absent and the map as it is.
+TEST(Map, ThingsNeverFailAMap) {
+  const auto record = [](std::initializer_list<std::int32_t> fields) {
+    std::string bytes;
+    for (const std::int32_t f : fields) testkit::putu16(bytes, bytes.size(), static_cast<std::uint16_t>(f));
+    return bytes;
+  };
+  struct thingcase {
+    const char* what;
+    std::int32_t format;
+    std::string data;
+    std::optional<std::int32_t> filepos, size;
+    const char* want;  // nullptr: no things
+  };
+  const thingcase cases[] = {
+      {"Doom records, a partial one left",
+       wad::DOOM,
+       record({1, 2, 90, 3001, 0x7}) + record({-1, -2, 0, 9, 0x12}) + "abcde",
+       {},
+       {},
+       "3001@1,-2/90 s31 1;9@-1,2/0 s4 m;"},
+      {"a Hexen record",
+       wad::HEXEN,
+       record({5, 10, 20, 30, 45, 3001, 0x0301, 0x0150, 0x0302, 0x0504}),
+       {},
+       {},
+       "3001@10,-20/45 s3 1c t5 z30 x80 a1,2,3,4,5,;"},
+      {"a negative position", wad::DOOM, record({1, 2, 90, 3001, 0x7}), -1, {}, nullptr},
+      {"a negative size", wad::DOOM, record({1, 2, 90, 3001, 0x7}), {}, -10, nullptr},
+      {"past the end of the file", wad::DOOM, record({1, 2, 90, 3001, 0x7}), {}, 1 << 20, nullptr},
+  };
+  tempdir dir;
+  for (const thingcase& c : cases) {
+    SCOPED_TRACE(c.what);
+    wadbuilder b;
+    b.addmap("MAP01", testkit::squaremap(c.format));
+    wadentry& things = b.entry("THINGS");
+    things.data = c.data;
+    things.filepos = c.filepos;
+    things.size = c.size;
+    const openedmap o = openmap(dir, b.bytes());
+    ASSERT_TRUE(o.w);
+    const auto without = map::Create(o.group, c.format);
+    ASSERT_TRUE(without.ok());
+    EXPECT_FALSE(without.value()->things);
+    const auto with = map::Create(o.group, c.format, {}, true);
+    ASSERT_TRUE(with.ok());
+    EXPECT_EQ(with.value()->linedefs.size(), without.value()->linedefs.size());
+    ASSERT_EQ(with.value()->things.has_value(), c.want != nullptr);
+    if (!c.want) continue;
+    std::string got;
+    for (const thing& t : *with.value()->things) {
+      got += std::to_string(t.type) + "@" + std::to_string(t.x) + "," + std::to_string(t.y) + "/" +
+             std::to_string(t.angle) + " s" + std::to_string(t.skills) + (t.single ? " 1" : " m") +
+             (t.coop ? "c" : "") + (t.deathmatch ? "d" : "");
+      if (c.format == wad::HEXEN) {
+        got += " t" + std::to_string(t.tid) + " z" + std::to_string(t.z) + " x" + std::to_string(t.special) +
+               " a";
+        for (const std::int64_t a : t.args) got += std::to_string(a) + ",";
+      }
+      got += ";";
+    }
+    EXPECT_EQ(got, c.want);
+  }
 }
 
 // Each record lump is checked in its turn (VERTEXES, LINEDEFS, SIDEDEFS,
