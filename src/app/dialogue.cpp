@@ -20,7 +20,9 @@ const text answerprompt = u"> ";
 // "Input WAD format? (Options: Doom, Hexen, ZDoom) ", from the table of formats.
 text formatprompt() {
   text options;
-  for (const mapformat& f : mapformats) options += (options.empty() ? u"" : u", ") + text(f.word);
+  for (const mapformat& f : mapformats) {
+    if (f.offered) options += (options.empty() ? u"" : u", ") + text(f.word);
+  }
   return u"Input WAD format? (Options: " + options + u") ";
 }
 

@@ -241,10 +241,12 @@ result<std::vector<sector>> sector::readlump(const lump& l, std::int32_t format)
   return readrecords<sector>(l, format, false, decodesector);
 }
 
-status readbinarymap(map& m, const lumpgroup& lumps, bool withthings) {
+status readbinarymap(map& m, const lumpgroup& lumps, bool withthings, bool fivelumps) {
   m.layout = hexenlayout(m.format) ? maplayout::hexen : maplayout::doom;
-  // All ten must be there, although only four are read.
+  // All ten must be there, although only five are ever read.
   for (const std::string_view name : maplumpnames) {
+    if (fivelumps && std::find(readlumpnames.begin(), readlumpnames.end(), name) == readlumpnames.end())
+      continue;
     if (!map::getlump(lumps, u(name))) {
       m.invalidmap = 1;
       return failure::notice({u"failed to read map lumps"});

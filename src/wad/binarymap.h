@@ -18,6 +18,8 @@ namespace tracewell {
 // records of its THINGS lump; a THINGS lump whose position or size is
 // negative, that reaches past the end of its file or cannot be read leaves
 // m.things empty (nullopt) and the map as it is.
-status readbinarymap(map& m, const lumpgroup& lumps, bool withthings = false);
+// With `fivelumps` only the five lumps that are read (THINGS, LINEDEFS,
+// SIDEDEFS, VERTEXES, SECTORS) must be present.
+status readbinarymap(map& m, const lumpgroup& lumps, bool withthings = false, bool fivelumps = false);
 
 }  // namespace tracewell

@@ -139,6 +139,9 @@ static_assert(largestrecord >= hexenlinedef::bytes && largestrecord >= sectorrec
 inline constexpr std::array<std::string_view, 10> maplumpnames = {
     "THINGS",   "LINEDEFS", "SIDEDEFS", "VERTEXES", "SEGS",
     "SSECTORS", "NODES",    "SECTORS",  "REJECT",   "BLOCKMAP"};
+// The five of them a map is read from.
+inline constexpr std::array<std::string_view, 5> readlumpnames = {"THINGS", "LINEDEFS", "SIDEDEFS",
+                                                                  "VERTEXES", "SECTORS"};
 
 // ZIP records, for what libzip 1.7 does not tell: where each entry's data lies.
 // Sizes and offsets of 0xFFFFFFFF (counts of 0xFFFF) are in the ZIP64 records.

@@ -157,8 +157,19 @@ struct map {
   // a notice: "failed to read map lumps". `withthings` asks for the things
   // too (see readfrom); without it they are never read, so damaged things
   // cannot change how a map reads.
+  //
+  // Under the Auto format (wad::AUTO) each group is read in its own layout:
+  // UDMF as always, the Hexen layout with ZDoom meanings when the group holds
+  // a BEHAVIOR lump (wad::mapgroupat), else the Doom layout; `format` is then
+  // the format it was read in. A map that cannot be read so never stops the
+  // program: what would be a fatal stop, here or when the map is drawn
+  // (unknown vertices or sidedefs), is a notice of the same message without
+  // " Probably using the wrong map format.". `detection` is how the map was
+  // found: under content a binary map needs only the five lumps it is read
+  // from (THINGS, LINEDEFS, SIDEDEFS, VERTEXES, SECTORS).
   static result<std::shared_ptr<map>> Create(const lumpgroup& lumps, std::int32_t format,
-                                             const text& listedname = {}, bool withthings = false);
+                                             const text& listedname = {}, bool withthings = false,
+                                             mapdetection detection = mapdetection::names);
   // Fills this map from the group in this map's format, choosing the layout
   // decoder: a UDMF group goes to readtextmap (wad/udmf.h), whatever the
   // format, with `listedname` as for Create; any other group to the binary
@@ -174,7 +185,8 @@ struct map {
   // that have x, y and type. Things never make a map fail: a THINGS lump that
   // lies outside its file leaves `things` nullopt, a faulty thing block is
   // left out.
-  status readfrom(const lumpgroup& lumps, const text& listedname = {}, bool withthings = false);
+  status readfrom(const lumpgroup& lumps, const text& listedname = {}, bool withthings = false,
+                  mapdetection detection = mapdetection::names);
   // The first entry of the group (null slots skipped) whose stored or trimmed
   // name equals `name` exactly (case-sensitive); null when there is none.
   static std::shared_ptr<lump> getlump(const lumpgroup& lumps, const text& name);
