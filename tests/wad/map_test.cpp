@@ -10,6 +10,7 @@ namespace tracewell {
 namespace {
 
 using testkit::mapdata;
+using testkit::mapoptions;
 using testkit::rawlinedef;
 using testkit::tempdir;
 using testkit::wadbuilder;
@@ -421,6 +422,68 @@ TEST(Map, RecordsCutByTheEndOfTheFileAreReadFailures) {
     EXPECT_EQ(createfailure(o.group, c.format), failure::readstream())
         << c.lump << " " << c.fromend << " " << c.size;
   }
+}
+
+// Under Auto each group is read in its own layout, and a map that cannot be
+// read is a notice without the hint at the format word.
+TEST(Map, AutoReadsEachMapInItsOwnLayout) {
+  testkit::mapdata badvertex = testkit::squaremap();
+  badvertex.linedefs[1].endvertex = 99;
+  testkit::mapdata badside = testkit::squaremap(wad::HEXEN);
+  badside.linedefs[0].rightside = 7;
+  wadbuilder b;
+  b.addmap("E1M1", testkit::squaremap());
+  b.addmap("MAP01", testkit::squaremap(wad::HEXEN));
+  b.addudmfmap("MAP02", "namespace = \"hexen\"; vertex { x = 0; y = 0; }");
+  b.addmap("E1M2", badvertex);
+  b.addmap("E1M3", badside);
+  b.addmap("E1M4", testkit::squaremap(), mapoptions::without("REJECT"));
+  tempdir dir;
+  const auto w = testkit::readwad(b.open(dir.path()));
+  ASSERT_TRUE(w);
+  struct autocase {
+    const char16_t* name;
+    mapdetection detection;
+    maplayout layout;
+    mapmeaning meaning;
+    std::vector<text> failure;  // empty: read
+  };
+  const autocase cases[] = {
+      {u"E1M1", mapdetection::content, maplayout::doom, mapmeaning::doom, {}},
+      {u"MAP01", mapdetection::content, maplayout::hexen, mapmeaning::zdoom, {}},
+      {u"MAP02", mapdetection::names, maplayout::udmf, mapmeaning::hexen, {}},
+      {u"E1M2",
+       mapdetection::content,
+       maplayout::doom,
+       mapmeaning::doom,
+       {u"Encountered invalid vertex ID."}},
+      {u"E1M3",
+       mapdetection::content,
+       maplayout::hexen,
+       mapmeaning::zdoom,
+       {u"Encountered invalid sidedef ID."}},
+      {u"E1M4", mapdetection::content, maplayout::doom, mapmeaning::doom, {}},
+      {u"E1M4",
+       mapdetection::names,
+       maplayout::doom,
+       mapmeaning::doom,
+       {u"failed to read map lumps", u"encountered invalid map"}},
+  };
+  for (const autocase& c : cases) {
+    SCOPED_TRACE(tobytes(c.name));
+    const auto made =
+        map::Create(w->getmapgroup(c.name, mapdetection::content), wad::AUTO, {}, false, c.detection);
+    ASSERT_EQ(made.ok(), c.failure.empty());
+    if (!made.ok()) {
+      EXPECT_EQ(made.error(), failure::notice(c.failure));
+      continue;
+    }
+    EXPECT_EQ(made.value()->layout, c.layout);
+    EXPECT_EQ(made.value()->meaning, c.meaning);
+  }
+  // The Doom layout's stop where the file ends is a notice too.
+  const auto o = openmap(dir, shortlump("LINEDEFS", wad::DOOM, 28, 42));
+  EXPECT_EQ(createfailure(o.group, wad::AUTO), failure::notice({u"Unexpected EOF."}));
 }
 
 }  // namespace
