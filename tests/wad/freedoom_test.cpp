@@ -1,6 +1,7 @@
 // Real data: every map of Debian's freedoom2.wad is listed and decodes consistently.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "testlib/udmfwriter.h"
 #include "testlib/wadbuilder.h"
 #include "wad/map.h"
+#include "wad/mapsource.h"
 
 namespace tracewell {
 namespace {
@@ -118,6 +120,24 @@ TEST(Freedoom2, EveryMapMeansTheSameInEveryLayout) {
     }
   }
   EXPECT_EQ(binary.size(), 32u);
+}
+
+// Found by their lumps, the 36 ExMy maps of freedoom1.wad each read under Auto.
+TEST(Freedoom1, ContentFindsEveryMapAndAutoReadsIt) {
+  const std::string path = "/usr/share/games/doom/freedoom1.wad";
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << "freedoom1.wad is not installed";
+  const auto opened = openmapsource(fromutf8(path), mapdetection::content);
+  ASSERT_TRUE(opened.ok() && opened.value().source);
+  mapsource& source = *opened.value().source;
+  const std::list<text> names = source.getmapnames();
+  EXPECT_EQ(names.size(), 36u);
+  EXPECT_EQ(names.front(), u"E1M1");
+  for (const text& name : names) {
+    const auto made = map::Create(source.getmapgroup(name), wad::AUTO, name, false, mapdetection::content);
+    ASSERT_TRUE(made.ok()) << tobytes(name);
+    EXPECT_EQ(made.value()->layout, maplayout::doom);
+  }
+  EXPECT_TRUE(testkit::readwad(bytestream::openread(fromutf8(path)))->getmapnames().empty());
 }
 
 }  // namespace
