@@ -746,8 +746,8 @@ status readtextmap(map& m, const lumpgroup& lumps, const text& mapname, bool wit
   try {
     // A WAD in memory (an archive entry) is parsed where it lies: a copy would double a large TEXTMAP.
     if (const unsigned char* inplace = l.stream->inmemory(l.filepos, static_cast<std::size_t>(l.size))) {
-      r = readudmf(
-          std::string_view(reinterpret_cast<const char*>(inplace), static_cast<std::size_t>(l.size)), withthings);
+      r = readudmf(std::string_view(reinterpret_cast<const char*>(inplace), static_cast<std::size_t>(l.size)),
+                   withthings);
     } else {
       // The size is bounded by the file, but the file may still be too large to hold.
       std::string textmap(static_cast<std::size_t>(l.size), '\0');

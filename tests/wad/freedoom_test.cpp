@@ -126,14 +126,14 @@ TEST(Freedoom2, EveryMapMeansTheSameInEveryLayout) {
 TEST(Freedoom1, ContentFindsEveryMapAndAutoReadsIt) {
   const std::string path = "/usr/share/games/doom/freedoom1.wad";
   if (!std::filesystem::exists(path)) GTEST_SKIP() << "freedoom1.wad is not installed";
-  const auto opened = openmapsource(fromutf8(path), mapdetection::content);
-  ASSERT_TRUE(opened.ok() && opened.value().source);
-  mapsource& source = *opened.value().source;
+  const auto opened = openmapsource(fromutf8(path), {}, mapdetection::content);
+  ASSERT_TRUE(opened.ok() && opened.value());
+  mapsource& source = *opened.value();
   const std::list<text> names = source.getmapnames();
   EXPECT_EQ(names.size(), 36u);
   EXPECT_EQ(names.front(), u"E1M1");
   for (const text& name : names) {
-    const auto made = map::Create(source.getmapgroup(name), wad::AUTO, name, false, mapdetection::content);
+    const auto made = source.loadmap(name, wad::AUTO, name);
     ASSERT_TRUE(made.ok()) << tobytes(name);
     EXPECT_EQ(made.value()->layout, maplayout::doom);
   }
