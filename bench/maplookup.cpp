@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "stopwatch.h"
-#include "wad/format.h"
+#include "wad/lumplayout.h"
 #include "wad/wad.h"
 
 namespace tracewell::bench {

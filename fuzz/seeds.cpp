@@ -11,7 +11,7 @@
 
 #include "testlib/wadbuilder.h"
 #include "testlib/zipbuilder.h"
-#include "wad/format.h"
+#include "wad/lumplayout.h"
 
 namespace {
 

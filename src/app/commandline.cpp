@@ -14,7 +14,9 @@ const char* const usagetext =
     "tracewell [WAD] [OPTIONS]\n"
     "  -m, --map NAME        draw this map; repeat for more; ALL draws every map\n"
     "  -a, --all             draw every map (same as --map ALL)\n"
-    "  -f, --format FORMAT   Doom, Hexen or ZDoom\n"
+    "  -f, --format FORMAT   Doom, Hexen, ZDoom or Auto (each map in its own layout)\n"
+    "      --detect RULE     names: maps are entries named MAP...; content: any\n"
+    "                        entry followed by map lumps (E1M1 too)\n"
     "  -s, --size WxH        image width and height in pixels\n"
     "      --width N         image width\n"
     "      --height N        image height\n"
@@ -33,13 +35,14 @@ const char* const usagetext =
 namespace {
 
 // Values of the long-only options, beyond every character code.
-enum : int { optwidth = 256, optheight, optsettings };
+enum : int { optwidth = 256, optheight, optsettings, optdetect };
 
 constexpr const char* shortoptions = ":m:af:s:M:c:o:lhV";
 const option longoptions[] = {
     {"map", required_argument, nullptr, 'm'},
     {"all", no_argument, nullptr, 'a'},
     {"format", required_argument, nullptr, 'f'},
+    {"detect", required_argument, nullptr, optdetect},
     {"size", required_argument, nullptr, 's'},
     {"width", required_argument, nullptr, optwidth},
     {"height", required_argument, nullptr, optheight},
@@ -104,6 +107,16 @@ commandline commandline::parse(const std::vector<std::string>& args) {
         break;
       case 'f':
         cl.format = value;
+        break;
+      case optdetect:
+        if (lower(value) == u"names") {
+          cl.detection = mapdetection::names;
+        } else if (lower(value) == u"content") {
+          cl.detection = mapdetection::content;
+        } else {
+          cl.error = u"invalid value '" + value + u"' for --detect";
+          return cl;
+        }
         break;
       case 's': {
         const std::size_t x = value.find_first_of(u"xX");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/text.h"
+#include "wad/wad.h"
 
 namespace tracewell {
 
@@ -19,6 +20,7 @@ struct commandline {
   std::optional<text> wad;
   std::vector<text> maps;  // as given, in order; "ALL" (any case) stands for every map
   std::optional<text> format;
+  std::optional<mapdetection> detection;  // --detect names|content, over the settings
   std::optional<std::int32_t> width;
   std::optional<std::int32_t> height;
   std::optional<std::int32_t> margin;

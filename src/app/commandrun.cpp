@@ -67,6 +67,7 @@ void runcommandline(const commandline& cl, const text& programfolder) {
   if (!loaded.ok()) report(loaded.error(), voice::commandline);  // ends the process
   console& c = *loaded.value();
   c.mode = voice::commandline;
+  if (cl.detection) c.detection = *cl.detection;
 
   // Checked in the dialogue's order: WAD, maps, format, scheme.
   const text wadpath = cl.wad ? *cl.wad : besidesettings(settingspath, c.inputpath);

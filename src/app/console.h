@@ -50,6 +50,7 @@ class console {
   std::list<std::shared_ptr<tracewell::scheme>> schemes;  // last one in the settings file first
   std::list<text> maps;                                   // map names of source, in its order
   std::int32_t format = 0;                                // tag of formatname in `mapformats`
+  mapdetection detection = mapdetection::names;           // settings key map_detection
   std::shared_ptr<tracewell::scheme> scheme;              // scheme chosen in this cycle
   text settingspath;                                      // the settings file read; output never replaces it
   voice mode = voice::dialogue;                           // how the output run prints

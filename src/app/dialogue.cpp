@@ -20,7 +20,9 @@ const text answerprompt = u"> ";
 // "Input WAD format? (Options: Doom, Hexen, ZDoom) ", from the table of formats.
 text formatprompt() {
   text options;
-  for (const mapformat& f : mapformats) options += (options.empty() ? u"" : u", ") + text(f.word);
+  for (const mapformat& f : mapformats) {
+    if (f.offered) options += (options.empty() ? u"" : u", ") + text(f.word);
+  }
   return u"Input WAD format? (Options: " + options + u") ";
 }
 
@@ -123,7 +125,7 @@ void console::requestinputs(text startpath) {
 
 const char16_t* console::openwad(const text& path) {
   // A WAD file or a ZIP archive of WADs, told apart by content.
-  result<std::shared_ptr<mapsource>> opened = openmapsource(path);
+  result<std::shared_ptr<mapsource>> opened = openmapsource(path, {}, detection);
   if (!opened.ok()) {
     const failure& f = opened.error();
     if (f.what != failure::kind::notice) report(f, mode);  // a stream failure: ends the process

@@ -40,7 +40,7 @@ void console::showturn(const text& name, std::size_t done) const {
 result<std::shared_ptr<map>> console::loadmap(const text& name) const {
   if (source) return source->loadmap(name, format, printable(name));
   // A console filled without the dialogue has the WAD alone.
-  return map::Create(w->getmapgroup(name), format, printable(name));
+  return map::Create(w->getmapgroup(name, detection), format, printable(name), false, detection);
 }
 
 void console::domap(const text& name) {

@@ -28,6 +28,8 @@ result<std::shared_ptr<console>> console::load(const text& path) {
 std::shared_ptr<console> console::read(dictnode& root) {
   auto c = std::make_shared<console>();
   c->formatname = root.getvalue(u"default_map_format");
+  // Only "content" finds maps by their lumps; absent or anything else keeps the names rule.
+  if (lower(root.getvalue(u"map_detection")) == u"content") c->detection = mapdetection::content;
   c->width = tonumber(root.getvalue(u"default_width"));
   c->height = tonumber(root.getvalue(u"default_height"));
   c->margin = tonumber(root.getvalue(u"default_margin"));

@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "support/bytestream.h"
-#include "wad/format.h"
+#include "wad/lumplayout.h"
 
 namespace tracewell {
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "wad/format.h"
+#include "wad/lumplayout.h"
 
 namespace tracewell {
 

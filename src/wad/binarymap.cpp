@@ -1,10 +1,11 @@
-// The binary map decoder: the Doom and Hexen record layouts of the VERTEXES, LINEDEFS, SIDEDEFS and SECTORS
-// lumps.
+// The binary map decoder: the Doom and Hexen record layouts of the VERTEXES, LINEDEFS, SIDEDEFS, SECTORS and
+// THINGS lumps.
 #include "wad/binarymap.h"
 
 #include <algorithm>
+#include <new>
 
-#include "wad/format.h"
+#include "wad/lumplayout.h"
 
 namespace tracewell {
 
@@ -13,6 +14,7 @@ namespace {
 using namespace wadformat;
 
 static_assert(std::tuple_size_v<decltype(linedef::args)> == hexenlinedef::argcount);
+static_assert(std::tuple_size_v<decltype(thing::args)> == hexenthing::argcount);
 
 bool hexenlayout(std::int32_t format) {
   return format == wad::HEXEN || format == wad::ZDOOM;
@@ -78,6 +80,69 @@ sector decodesector(const unsigned char* p) {
   s.sectortype = getu16(p, sectortype);
   s.sectortag = getu16(p, sectortag);
   return s;
+}
+
+// The skill bits both binary layouts share: 0x1 easy (skills 1 and 2), 0x2
+// medium (3), 0x4 hard (4 and 5).
+std::uint8_t binaryskills(std::uint16_t flags) {
+  return static_cast<std::uint8_t>(((flags & 0x1) != 0 ? 0x03 : 0) | ((flags & 0x2) != 0 ? 0x04 : 0) |
+                                   ((flags & 0x4) != 0 ? 0x18 : 0));
+}
+
+thing decodedoomthing(const unsigned char* p) {
+  using namespace doomthing;
+  thing t;
+  t.x = gets16(p, x);
+  t.y = -gets16(p, y);
+  t.angle = gets16(p, angle);
+  t.type = getu16(p, type);
+  t.flags = getu16(p, flags);
+  t.skills = binaryskills(t.flags);
+  t.single = (t.flags & 0x10) == 0;  // 0x10: multiplayer only
+  return t;
+}
+
+thing decodehexenthing(const unsigned char* p) {
+  using namespace hexenthing;
+  thing t;
+  t.tid = gets16(p, tid);
+  t.x = gets16(p, x);
+  t.y = -gets16(p, y);
+  t.z = gets16(p, z);
+  t.angle = gets16(p, angle);
+  t.type = getu16(p, type);
+  t.flags = getu16(p, flags);
+  t.special = p[special.offset];
+  std::copy_n(p + args.offset, args.width, t.args.begin());
+  t.skills = binaryskills(t.flags);
+  t.single = (t.flags & 0x100) != 0;
+  t.coop = (t.flags & 0x200) != 0;
+  t.deathmatch = (t.flags & 0x400) != 0;
+  return t;
+}
+
+// The whole records of a THINGS lump, or nothing when the lump lies outside
+// its file or cannot be read: things never make a map fail.
+std::optional<std::vector<thing>> readthings(const lump& l, std::int32_t format) {
+  if (!l.stream || l.filepos < 0 || l.size < 0 || std::int64_t{l.filepos} + l.size > l.stream->size()) {
+    return std::nullopt;
+  }
+  const bool hexen = hexenlayout(format);
+  const std::int64_t recsize = hexen ? hexenthing::bytes : doomthing::bytes;
+  const std::int64_t count = l.size / recsize;
+  try {
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(count * recsize));
+    l.stream->seek(l.filepos);
+    if (l.stream->readsome(bytes.data(), bytes.size()) != bytes.size()) return std::nullopt;
+    std::vector<thing> things;
+    things.reserve(static_cast<std::size_t>(count));
+    for (std::size_t at = 0; at < bytes.size(); at += static_cast<std::size_t>(recsize)) {
+      things.push_back(hexen ? decodehexenthing(bytes.data() + at) : decodedoomthing(bytes.data() + at));
+    }
+    return things;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
 }
 
 // One record at the stream's position.
@@ -176,9 +241,12 @@ result<std::vector<sector>> sector::readlump(const lump& l, std::int32_t format)
   return readrecords<sector>(l, format, false, decodesector);
 }
 
-status readbinarymap(map& m, const lumpgroup& lumps) {
-  // All ten must be there, although only four are read.
+status readbinarymap(map& m, const lumpgroup& lumps, bool withthings, bool fivelumps) {
+  m.layout = hexenlayout(m.format) ? maplayout::hexen : maplayout::doom;
+  // All ten must be there, although only five are ever read.
   for (const std::string_view name : maplumpnames) {
+    if (fivelumps && std::find(readlumpnames.begin(), readlumpnames.end(), name) == readlumpnames.end())
+      continue;
     if (!map::getlump(lumps, u(name))) {
       m.invalidmap = 1;
       return failure::notice({u"failed to read map lumps"});
@@ -187,7 +255,12 @@ status readbinarymap(map& m, const lumpgroup& lumps) {
   if (status s = readinto(m.vertexes, m, *map::getlump(lumps, u"VERTEXES")); !s.ok()) return s;
   if (status s = readinto(m.linedefs, m, *map::getlump(lumps, u"LINEDEFS")); !s.ok()) return s;
   if (status s = readinto(m.sidedefs, m, *map::getlump(lumps, u"SIDEDEFS")); !s.ok()) return s;
-  return readinto(m.sectors, m, *map::getlump(lumps, u"SECTORS"));
+  if (status s = readinto(m.sectors, m, *map::getlump(lumps, u"SECTORS")); !s.ok()) return s;
+  // Last, so that whatever the things hold, the map reads as it would without them.
+  if (const auto things = map::getlump(lumps, u"THINGS"); withthings && things) {
+    m.things = readthings(*things, m.format);
+  }
+  return {};
 }
 
 }  // namespace tracewell

@@ -8,34 +8,93 @@
 
 namespace tracewell {
 
-result<std::shared_ptr<map>> map::Create(const lumpgroup& lumps, std::int32_t format,
-                                         const text& listedname) {
+namespace {
+
+// What a binary map's specials and things mean: the game its format word names.
+mapmeaning binarymeaning(std::int32_t format) {
+  switch (format) {
+    case wad::HEXEN:
+      return mapmeaning::hexen;
+    case wad::ZDOOM:
+      return mapmeaning::zdoom;
+    default:
+      return mapmeaning::doom;
+  }
+}
+
+// What the Auto format reads a binary group as: the Hexen layout with ZDoom
+// meanings when a BEHAVIOR lump is in the group (the wad's group ends it
+// before the next map), else the Doom layout.
+std::int32_t autoformat(const lumpgroup& lumps) {
+  return map::getlump(lumps, u"BEHAVIOR") ? wad::ZDOOM : wad::DOOM;
+}
+
+constexpr std::u16string_view wrongformat = u" Probably using the wrong map format.";
+
+// Under Auto a map that cannot be read in its own layout is a notice, never a
+// stop: the message without the hint at the format word, which was not the user's.
+failure nostop(failure f) {
+  if (f.what != failure::kind::fatal) return f;
+  text line = f.lines.empty() ? text() : f.lines[0];
+  if (line.size() >= wrongformat.size() &&
+      line.compare(line.size() - wrongformat.size(), wrongformat.size(), wrongformat) == 0) {
+    line.resize(line.size() - wrongformat.size());
+  }
+  return failure::notice({line});
+}
+
+// The references the drawing follows, checked as it checks them (in line
+// order, vertices before sides), so that an Auto map that would stop the
+// drawing fails here as a notice.
+status checkreferences(const map& m) {
+  const auto sides = static_cast<std::int64_t>(m.sidedefs.size());
+  for (const linedef& l : m.linedefs) {
+    if (l.startvertex >= m.vertexes.size() || l.endvertex >= m.vertexes.size()) {
+      return failure::notice({u"Encountered invalid vertex ID."});
+    }
+    if (l.rightside >= sides || l.leftside >= sides)
+      return failure::notice({u"Encountered invalid sidedef ID."});
+  }
+  return {};
+}
+
+}  // namespace
+
+result<std::shared_ptr<map>> map::Create(const lumpgroup& lumps, std::int32_t format, const text& listedname,
+                                         bool withthings, mapdetection detection) {
   if (lumps.empty()) return failure::notice({u"no lumps to read map from"});
+  const bool automatic = format == wad::AUTO;
   std::shared_ptr<map> m;
   status read;
   try {
     m = std::make_shared<map>();
-    m->format = format;
-    read = m->readfrom(lumps, listedname);
+    m->format = automatic && !istextmapgroup(lumps) ? autoformat(lumps) : format;
+    read = m->readfrom(lumps, listedname, withthings, detection);
   } catch (const std::bad_alloc&) {
     // Lumps whose records do not fit in memory make a map that cannot be read.
     read = failure::notice({u"failed to read map lumps"});
   }
-  if (read.ok()) return m;
+  if (read.ok()) {
+    if (status checked = automatic ? checkreferences(*m) : status{}; !checked.ok()) return checked.error();
+    return m;
+  }
   failure f = read.error();
   // An invalid binary map says so after whatever its decoder said; a UDMF
   // map's error line says all there is.
   if (f.what == failure::kind::notice && !istextmapgroup(lumps))
     f.lines.push_back(u"encountered invalid map");
-  return f;
+  return automatic ? nostop(std::move(f)) : f;
 }
 
-status map::readfrom(const lumpgroup& lumps, const text& listedname) {
+status map::readfrom(const lumpgroup& lumps, const text& listedname, bool withthings,
+                     mapdetection detection) {
   // The one place a map's layout is chosen.
   if (istextmapgroup(lumps)) {
-    return readtextmap(*this, lumps, listedname.empty() && lumps[0] ? lumps[0]->trimmedname() : listedname);
+    return readtextmap(*this, lumps, listedname.empty() && lumps[0] ? lumps[0]->trimmedname() : listedname,
+                       withthings);
   }
-  return readbinarymap(*this, lumps);
+  meaning = binarymeaning(format);
+  return readbinarymap(*this, lumps, withthings, detection == mapdetection::content);
 }
 
 std::shared_ptr<lump> map::getlump(const lumpgroup& lumps, const text& name) {

@@ -15,7 +15,7 @@
 namespace tracewell {
 
 // Every record type offers the same three readers of its binary layout
-// (wad/format.h; defined with the binary decoder, wad/binarymap.cpp):
+// (wad/lumplayout.h; defined with the binary decoder, wad/binarymap.cpp):
 //  - read(stream, format): one record at the stream's position; a file that
 //    ends inside the record is failure::readstream.
 //  - size(format): the record's size in bytes.
@@ -154,9 +154,22 @@ struct map {
   // (istextmapgroup) the one line readfrom gives; else what readfrom said
   // followed by "encountered invalid map". A stream failure or a fatal stop of
   // the decoder comes back unchanged. Binary records too large for memory are
-  // a notice: "failed to read map lumps".
+  // a notice: "failed to read map lumps". `withthings` asks for the things
+  // too (see readfrom); without it they are never read, so damaged things
+  // cannot change how a map reads.
+  //
+  // Under the Auto format (wad::AUTO) each group is read in its own layout:
+  // UDMF as always, the Hexen layout with ZDoom meanings when the group holds
+  // a BEHAVIOR lump (wad::mapgroupat), else the Doom layout; `format` is then
+  // the format it was read in. A map that cannot be read so never stops the
+  // program: what would be a fatal stop, here or when the map is drawn
+  // (unknown vertices or sidedefs), is a notice of the same message without
+  // " Probably using the wrong map format.". `detection` is how the map was
+  // found: under content a binary map needs only the five lumps it is read
+  // from (THINGS, LINEDEFS, SIDEDEFS, VERTEXES, SECTORS).
   static result<std::shared_ptr<map>> Create(const lumpgroup& lumps, std::int32_t format,
-                                             const text& listedname = {});
+                                             const text& listedname = {}, bool withthings = false,
+                                             mapdetection detection = mapdetection::names);
   // Fills this map from the group in this map's format, choosing the layout
   // decoder: a UDMF group goes to readtextmap (wad/udmf.h), whatever the
   // format, with `listedname` as for Create; any other group to the binary
@@ -164,8 +177,16 @@ struct map {
   // without lines: "failed to read map lumps" when one of the ten map lumps
   // is missing, nothing when a lump to read has a negative filepos. The
   // binary decoder reads VERTEXES, LINEDEFS, SIDEDEFS and SECTORS in that
-  // order, each lump's checks and reads in its turn.
-  status readfrom(const lumpgroup& lumps, const text& listedname = {});
+  // order, each lump's checks and reads in its turn. Sets `layout` and
+  // `meaning`: a binary map means what its format word names (Doom, Hexen,
+  // ZDoom), a UDMF map what its namespace names (wad/udmf.h).
+  // With `withthings` the things are read as well, after everything else: the
+  // whole records of THINGS in the map's layout, or the UDMF `thing` blocks
+  // that have x, y and type. Things never make a map fail: a THINGS lump that
+  // lies outside its file leaves `things` nullopt, a faulty thing block is
+  // left out.
+  status readfrom(const lumpgroup& lumps, const text& listedname = {}, bool withthings = false,
+                  mapdetection detection = mapdetection::names);
   // The first entry of the group (null slots skipped) whose stored or trimmed
   // name equals `name` exactly (case-sensitive); null when there is none.
   static std::shared_ptr<lump> getlump(const lumpgroup& lumps, const text& name);

@@ -13,17 +13,18 @@ namespace {
 
 class wadfilesource : public mapsource {
  public:
-  explicit wadfilesource(std::shared_ptr<wad> w) : w_(std::move(w)) {}
-  std::list<text> getmapnames() const override { return w_->getmapnames(); }
-  result<lumpgroup> getmapgroup(const text& name) override { return w_->getmapgroup(name); }
+  wadfilesource(std::shared_ptr<wad> w, mapdetection how) : w_(std::move(w)), how_(how) {}
+  std::list<text> getmapnames() const override { return w_->getmapnames(how_); }
+  result<lumpgroup> getmapgroup(const text& name) override { return w_->getmapgroup(name, how_); }
   result<std::shared_ptr<map>> loadmap(const text& name, std::int32_t format,
                                        const text& listedname) override {
-    return map::Create(w_->getmapgroup(name), format, listedname);
+    return map::Create(w_->getmapgroup(name, how_), format, listedname, false, how_);
   }
   std::shared_ptr<wad> wadfile() const override { return w_; }
 
  private:
   std::shared_ptr<wad> w_;
+  mapdetection how_;
 };
 
 class archivesource : public mapsource {
@@ -107,7 +108,7 @@ std::shared_ptr<mapsource> archivemapsource(std::shared_ptr<archive> zip) {
   return std::make_shared<archivesource>(std::move(zip));
 }
 
-result<std::shared_ptr<mapsource>> openmapsource(const text& path, archivelimits limits) {
+result<std::shared_ptr<mapsource>> openmapsource(const text& path, archivelimits limits, mapdetection how) {
   std::shared_ptr<bytestream> stream = bytestream::openread(path);
   if (!stream) return refused(failure::reason::cannotopen);
   std::array<unsigned char, 4> head{};
@@ -121,7 +122,7 @@ result<std::shared_ptr<mapsource>> openmapsource(const text& path, archivelimits
   // Everything else goes to the WAD reader as it always did; it starts from the top again.
   result<std::shared_ptr<wad>> read = wad::read(stream, 0);
   if (!read.ok()) return read.error();
-  return std::shared_ptr<mapsource>(std::make_shared<wadfilesource>(std::move(read).value()));
+  return std::shared_ptr<mapsource>(std::make_shared<wadfilesource>(std::move(read).value(), how));
 }
 
 }  // namespace tracewell

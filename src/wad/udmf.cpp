@@ -18,40 +18,6 @@ constexpr int fractionbits = 16;
 constexpr std::int64_t unit = std::int64_t{1} << fractionbits;
 constexpr std::int64_t limit = std::int64_t{1} << 31;  // largest coordinate, in whole units
 
-enum class blockkind { vertex, linedef, sidedef, sector, other };
-
-// The keys that the drawing uses, by block. The first five name other records;
-// their number is their slot in pending::refs.
-enum class field { v1, v2, sidefront, sideback, sector, x, y, special, blocking, heightfloor, heightceiling };
-
-struct keyname {
-  std::string_view name;
-  blockkind block;
-  field f;
-};
-constexpr keyname keys[] = {
-    {"x", blockkind::vertex, field::x},
-    {"y", blockkind::vertex, field::y},
-    {"v1", blockkind::linedef, field::v1},
-    {"v2", blockkind::linedef, field::v2},
-    {"sidefront", blockkind::linedef, field::sidefront},
-    {"sideback", blockkind::linedef, field::sideback},
-    {"special", blockkind::linedef, field::special},
-    {"blocking", blockkind::linedef, field::blocking},
-    {"sector", blockkind::sidedef, field::sector},
-    {"heightfloor", blockkind::sector, field::heightfloor},
-    {"heightceiling", blockkind::sector, field::heightceiling},
-};
-
-struct blockname {
-  std::string_view name;
-  blockkind kind;
-};
-constexpr blockname blocks[] = {{"vertex", blockkind::vertex},
-                                {"linedef", blockkind::linedef},
-                                {"sidedef", blockkind::sidedef},
-                                {"sector", blockkind::sector}};
-
 bool sameword(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char p, char q) {
            const auto lowered = [](char c) {
@@ -229,40 +195,241 @@ struct reference {
   std::int32_t line = 0;
 };
 
-// The block being read: its fields so far.
+enum class blockkind { global, vertex, linedef, sidedef, sector, thing, other };
+
+// Slots of pending::refs: the keys that name other records.
+enum refslot : std::size_t { v1, v2, sidefront, sideback, sectorref };
+
+// The block being read: its record so far.
 struct pending {
   blockkind kind = blockkind::other;
   std::string_view kindname;  // as the table spells it
   std::int32_t line = 0;      // of the name
-  std::int64_t x = 0, y = 0, special = 0, heightfloor = 0, heightceiling = 0;
-  bool hasx = false, hasy = false, blocking = false;
-  // v1, v2, sidefront, sideback, sector.
-  std::array<reference, 5> refs{};
-  std::array<bool, 5> hasref{};
+  std::uint64_t seen = 0;     // bit i: row i of `keys` was given a usable value
+  bool dropped = false;       // a thing block with a faulty key, left out
+  vertex v;
+  linedef l;
+  sector s;
+  thing t;
+  std::string_view text;  // a text value (the namespace), without its quotes
+  std::array<reference, 5> refs{{{}, {}, {}, {-1, 0}, {}}};  // sideback -1: no side
 };
+
+// A value as the row's kind reads it.
+struct given {
+  std::int64_t number = 0;  // integers, coordinates in 1/65536 units, booleans as 0 or 1
+  std::string_view text;
+  std::int32_t line = 0;
+};
+
+// How a value is written.
+enum class valuekind {
+  coordinate,  // an integer or a decimal literal
+  integer,
+  boolean,  // true or false, ignoring case
+  text,     // anything; a quoted string is kept without its quotes
+};
+
+// What a value of the wrong kind does. The keys the drawing has always read
+// fail the map; keys read later never make a map fail that reads without them.
+enum class onfault {
+  fail,    // the map fails; a missing required key too
+  absent,  // the assignment counts as absent (a boolean as false)
+  drop,    // the block is left out; a missing required key too
+};
+
+using putter = void (*)(pending&, const given&);
+
+template <std::size_t slot>
+void putref(pending& b, const given& v) {
+  b.refs[slot] = {v.number, v.line};
+}
+template <std::uint16_t bit>
+void putlineflag(pending& b, const given& v) {
+  b.l.flags = static_cast<std::uint16_t>(v.number != 0 ? b.l.flags | bit : b.l.flags & ~bit);
+}
+template <std::size_t i>
+void putlinearg(pending& b, const given& v) {
+  b.l.args[i] = v.number;
+}
+template <std::size_t i>
+void putthingarg(pending& b, const given& v) {
+  b.t.args[i] = v.number;
+}
+template <int skill>
+void putskill(pending& b, const given& v) {
+  constexpr auto bit = static_cast<std::uint8_t>(1u << (skill - 1));
+  b.t.skills = static_cast<std::uint8_t>(v.number != 0 ? b.t.skills | bit : b.t.skills & ~bit);
+}
+// The nearest 32-bit value. Heights are only compared with each other, so the
+// extremes stand for anything beyond.
+std::int32_t clamp32(std::int64_t n) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(n, std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
+}
+
+// Every key that is read: its block, how its value is written, what a fault
+// does, whether the block needs it, and where the value goes. Rows of a block
+// stand together; a block's required keys are checked in row order. Keys not
+// here are skipped after their syntax is checked.
+struct keyrow {
+  std::string_view name;
+  blockkind block;
+  valuekind kind;
+  onfault fault;
+  bool required;
+  putter put;
+};
+constexpr keyrow keys[] = {
+    {"namespace", blockkind::global, valuekind::text, onfault::absent, false,
+     [](pending& b, const given& v) { b.text = v.text; }},
+
+    {"x", blockkind::vertex, valuekind::coordinate, onfault::fail, true,
+     [](pending& b, const given& v) { b.v.x = v.number; }},
+    {"y", blockkind::vertex, valuekind::coordinate, onfault::fail, true,
+     [](pending& b, const given& v) { b.v.y = -v.number; }},
+
+    {"v1", blockkind::linedef, valuekind::integer, onfault::fail, true, putref<v1>},
+    {"v2", blockkind::linedef, valuekind::integer, onfault::fail, true, putref<v2>},
+    {"sidefront", blockkind::linedef, valuekind::integer, onfault::fail, true, putref<sidefront>},
+    {"sideback", blockkind::linedef, valuekind::integer, onfault::fail, false, putref<sideback>},
+    {"special", blockkind::linedef, valuekind::integer, onfault::fail, false,
+     [](pending& b, const given& v) { b.l.special = v.number; }},
+    {"blocking", blockkind::linedef, valuekind::boolean, onfault::fail, false, putlineflag<0x1>},
+    {"blockmonsters", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x2>},
+    {"twosided", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x4>},
+    {"dontpegtop", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x8>},
+    {"dontpegbottom", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x10>},
+    {"secret", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x20>},
+    {"blocksound", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x40>},
+    {"dontdraw", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x80>},
+    {"mapped", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x100>},
+    {"passuse", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x200>},
+    {"arg0", blockkind::linedef, valuekind::integer, onfault::absent, false, putlinearg<0>},
+    {"arg1", blockkind::linedef, valuekind::integer, onfault::absent, false, putlinearg<1>},
+    {"arg2", blockkind::linedef, valuekind::integer, onfault::absent, false, putlinearg<2>},
+    {"arg3", blockkind::linedef, valuekind::integer, onfault::absent, false, putlinearg<3>},
+    {"arg4", blockkind::linedef, valuekind::integer, onfault::absent, false, putlinearg<4>},
+    {"locknumber", blockkind::linedef, valuekind::integer, onfault::absent, false,
+     [](pending& b, const given& v) { b.l.locknumber = v.number; }},
+
+    {"sector", blockkind::sidedef, valuekind::integer, onfault::fail, true, putref<sectorref>},
+
+    {"heightfloor", blockkind::sector, valuekind::integer, onfault::fail, false,
+     [](pending& b, const given& v) { b.s.floorheight = clamp32(v.number); }},
+    {"heightceiling", blockkind::sector, valuekind::integer, onfault::fail, false,
+     [](pending& b, const given& v) { b.s.ceilheight = clamp32(v.number); }},
+    {"special", blockkind::sector, valuekind::integer, onfault::absent, false,
+     [](pending& b, const given& v) { b.s.sectortype = v.number; }},
+
+    {"x", blockkind::thing, valuekind::coordinate, onfault::drop, true,
+     [](pending& b, const given& v) { b.t.x = v.number; }},
+    {"y", blockkind::thing, valuekind::coordinate, onfault::drop, true,
+     [](pending& b, const given& v) { b.t.y = -v.number; }},
+    {"type", blockkind::thing, valuekind::integer, onfault::drop, true,
+     [](pending& b, const given& v) { b.t.type = clamp32(v.number); }},
+    {"angle", blockkind::thing, valuekind::integer, onfault::absent, false,
+     [](pending& b, const given& v) { b.t.angle = clamp32(v.number); }},
+    {"skill1", blockkind::thing, valuekind::boolean, onfault::absent, false, putskill<1>},
+    {"skill2", blockkind::thing, valuekind::boolean, onfault::absent, false, putskill<2>},
+    {"skill3", blockkind::thing, valuekind::boolean, onfault::absent, false, putskill<3>},
+    {"skill4", blockkind::thing, valuekind::boolean, onfault::absent, false, putskill<4>},
+    {"skill5", blockkind::thing, valuekind::boolean, onfault::absent, false, putskill<5>},
+    {"single", blockkind::thing, valuekind::boolean, onfault::absent, false,
+     [](pending& b, const given& v) { b.t.single = v.number != 0; }},
+    {"coop", blockkind::thing, valuekind::boolean, onfault::absent, false,
+     [](pending& b, const given& v) { b.t.coop = v.number != 0; }},
+    {"dm", blockkind::thing, valuekind::boolean, onfault::absent, false,
+     [](pending& b, const given& v) { b.t.deathmatch = v.number != 0; }},
+    {"special", blockkind::thing, valuekind::integer, onfault::absent, false,
+     [](pending& b, const given& v) { b.t.special = v.number; }},
+    {"arg0", blockkind::thing, valuekind::integer, onfault::absent, false, putthingarg<0>},
+    {"arg1", blockkind::thing, valuekind::integer, onfault::absent, false, putthingarg<1>},
+    {"arg2", blockkind::thing, valuekind::integer, onfault::absent, false, putthingarg<2>},
+    {"arg3", blockkind::thing, valuekind::integer, onfault::absent, false, putthingarg<3>},
+    {"arg4", blockkind::thing, valuekind::integer, onfault::absent, false, putthingarg<4>},
+};
+constexpr std::size_t keycount = std::size(keys);
+static_assert(keycount <= 64, "pending::seen has a bit per row");
+
+// The rows of one block: [first, last).
+struct rowrange {
+  std::size_t first = 0, last = 0;
+};
+constexpr rowrange rowsof(blockkind block) {
+  rowrange r{keycount, keycount};
+  for (std::size_t i = 0; i < keycount; ++i) {
+    if (keys[i].block != block) continue;
+    if (r.first == keycount) r.first = i;
+    r.last = i + 1;
+  }
+  return r;
+}
+constexpr bool grouped() {
+  for (std::size_t i = 0; i < keycount; ++i) {
+    const rowrange r = rowsof(keys[i].block);
+    for (std::size_t j = r.first; j < r.last; ++j) {
+      if (keys[j].block != keys[i].block) return false;
+    }
+  }
+  return true;
+}
+static_assert(grouped(), "rows of a block stand together");
+
+struct blockname {
+  std::string_view name;
+  blockkind kind;
+};
+constexpr blockname blocks[] = {{"vertex", blockkind::vertex},
+                                {"linedef", blockkind::linedef},
+                                {"sidedef", blockkind::sidedef},
+                                {"sector", blockkind::sector},
+                                {"thing", blockkind::thing}};
+
+// What each namespace's specials and things mean; any other namespace: ZDoom's.
+struct namespacemeaning {
+  std::string_view name;
+  mapmeaning meaning;
+};
+constexpr namespacemeaning namespaces[] = {
+    {"doom", mapmeaning::doom},       {"chex", mapmeaning::doom},     {"zdoomtranslated", mapmeaning::doom},
+    {"heretic", mapmeaning::heretic}, {"strife", mapmeaning::strife}, {"hexen", mapmeaning::hexen},
+};
+
+mapmeaning meaningof(std::string_view ns) {
+  for (const namespacemeaning& n : namespaces) {
+    if (sameword(n.name, ns)) return n.meaning;
+  }
+  return mapmeaning::zdoom;
+}
 
 class reader {
  public:
-  explicit reader(std::string_view textmap)
-      : p_(textmap.data()), end_(textmap.data() + textmap.size()), m_(std::make_shared<map>()) {
+  reader(std::string_view textmap, bool withthings)
+      : p_(textmap.data()),
+        end_(textmap.data() + textmap.size()),
+        m_(std::make_shared<map>()),
+        withthings_(withthings) {
     m_->fractionbits = fractionbits;
+    m_->layout = maplayout::udmf;
+    if (withthings_) m_->things.emplace();
+    global_.kind = blockkind::global;
   }
 
   udmfresult read() {
     if (!readall() || !linkrecords()) return {nullptr, std::move(error_)};
+    m_->udmfnamespace = frombytes(global_.text);
+    m_->meaning = meaningof(global_.text);
     return {std::move(m_), std::nullopt};
   }
 
  private:
-  static constexpr auto v1 = static_cast<std::size_t>(field::v1), v2 = static_cast<std::size_t>(field::v2),
-                        sidefront = static_cast<std::size_t>(field::sidefront),
-                        sideback = static_cast<std::size_t>(field::sideback),
-                        sectorref = static_cast<std::size_t>(field::sector);
-
   const char* p_;
   const char* end_;
   std::int32_t line_ = 1;
   std::shared_ptr<map> m_;
+  bool withthings_;
+  pending global_;                                  // the assignments outside any block
   std::vector<std::array<reference, 4>> linerefs_;  // v1, v2, sidefront, sideback per linedef
   std::vector<reference> siderefs_;                 // sector per sidedef
   std::optional<udmferror> error_;
@@ -362,71 +529,68 @@ class reader {
     return true;
   }
 
-  bool wrongvalue(std::string_view key, std::string_view kind, std::string_view v, bool isquoted,
-                  std::int32_t line) {
-    return fail(line, quoted(shown(key)) + " needs " + std::string(kind) + ", found " +
-                          (isquoted ? std::string("a quoted string") : quoted(shown(v))));
+  static std::string wrongvalue(std::string_view key, std::string_view kind, std::string_view v,
+                                bool isquoted) {
+    return quoted(shown(key)) + " needs " + std::string(kind) + ", found " +
+           (isquoted ? std::string("a quoted string") : quoted(shown(v)));
   }
 
-  bool integer(std::string_view key, std::string_view v, bool isquoted, std::int32_t line,
-               std::int64_t& out) {
-    if (isquoted) return wrongvalue(key, "an integer", v, true, line);
-    switch (parseinteger(v, out)) {
-      case number::ok:
-        return true;
-      case number::toolarge:
-        return fail(line, "the number " + quoted(shown(v)) + " is too large");
-      case number::wrongkind:
-        break;
+  // A fault of a row's value: the map fails with `detail`, or the block is left out.
+  bool fault(pending& b, const keyrow& k, std::int32_t line, const std::string& detail) {
+    if (k.fault == onfault::drop) {
+      b.dropped = true;
+      return true;
     }
-    return wrongvalue(key, "an integer", v, false, line);
+    return fail(line, detail);
   }
 
   bool store(pending& b, std::string_view key, std::string_view v, bool isquoted, std::int32_t line) {
-    const keyname* k = std::find_if(std::begin(keys), std::end(keys), [&](const keyname& n) {
-      return n.block == b.kind && sameword(n.name, key);
-    });
-    if (k == std::end(keys)) return true;
-    switch (k->f) {
-      case field::x:
-      case field::y: {
-        std::int64_t& target = k->f == field::x ? b.x : b.y;
-        const number n = isquoted ? number::wrongkind : parsecoordinate(v, target);
-        if (n == number::wrongkind) return wrongvalue(key, "a number", v, isquoted, line);
-        if (n == number::toolarge) {
-          const std::size_t index = m_->vertexes.size();
-          return fail(line, "vertex " + std::to_string(index) + " has " + std::string(k->name) + " = " +
-                                shown(v) + ", beyond +-2^31");
+    const rowrange rows = rowsof(b.kind);
+    std::size_t row = rows.first;
+    while (row < rows.last && !sameword(keys[row].name, key)) ++row;
+    if (row >= rows.last) return true;
+    const keyrow& k = keys[row];
+    const bool strict = k.fault != onfault::absent;
+    given got{0, v, line};
+    switch (k.kind) {
+      case valuekind::text:
+        if (isquoted) got.text = v.substr(1, v.size() - 2);
+        break;
+      case valuekind::boolean:
+        got.number = !isquoted && sameword(v, "true") ? 1 : 0;
+        if (strict && got.number == 0 && (isquoted || !sameword(v, "false"))) {
+          return fault(b, k, line, wrongvalue(key, "true or false", v, isquoted));
         }
-        (k->f == field::x ? b.hasx : b.hasy) = true;
-        return true;
-      }
-      case field::blocking:
-        if (!isquoted && sameword(v, "true")) {
-          b.blocking = true;
-        } else if (!isquoted && sameword(v, "false")) {
-          b.blocking = false;
-        } else {
-          return wrongvalue(key, "true or false", v, isquoted, line);
+        break;
+      case valuekind::integer:
+        switch (isquoted ? number::wrongkind : parseinteger(v, got.number)) {
+          case number::ok:
+            break;
+          case number::toolarge:
+            if (!strict) return true;
+            return fault(b, k, line, "the number " + quoted(shown(v)) + " is too large");
+          case number::wrongkind:
+            if (!strict) return true;
+            return fault(b, k, line, wrongvalue(key, "an integer", v, isquoted));
         }
-        return true;
-      case field::special:
-        return integer(key, v, isquoted, line, b.special);
-      case field::heightfloor:
-        return integer(key, v, isquoted, line, b.heightfloor);
-      case field::heightceiling:
-        return integer(key, v, isquoted, line, b.heightceiling);
-      case field::v1:
-      case field::v2:
-      case field::sidefront:
-      case field::sideback:
-      case field::sector: {
-        const auto slot = static_cast<std::size_t>(k->f);
-        b.refs[slot].line = line;
-        b.hasref[slot] = true;
-        return integer(key, v, isquoted, line, b.refs[slot].index);
-      }
+        break;
+      case valuekind::coordinate:
+        switch (isquoted ? number::wrongkind : parsecoordinate(v, got.number)) {
+          case number::ok:
+            break;
+          case number::toolarge:
+            if (!strict) return true;
+            return fault(b, k, line,
+                         "vertex " + std::to_string(m_->vertexes.size()) + " has " + std::string(k.name) +
+                             " = " + shown(v) + ", beyond +-2^31");
+          case number::wrongkind:
+            if (!strict) return true;
+            return fault(b, k, line, wrongvalue(key, "a number", v, isquoted));
+        }
+        break;
     }
+    b.seen |= std::uint64_t{1} << row;
+    k.put(b, got);
     return true;
   }
 
@@ -436,45 +600,51 @@ class reader {
 
   // The block's record, once its closing brace is read.
   bool finish(pending& b) {
+    const rowrange rows = rowsof(b.kind);
+    for (std::size_t row = rows.first; row < rows.last; ++row) {
+      if (!keys[row].required || (b.seen & (std::uint64_t{1} << row)) != 0) continue;
+      if (keys[row].fault == onfault::drop) return true;
+      return missing(b, recordcount(b.kind), keys[row].name);
+    }
     switch (b.kind) {
       case blockkind::vertex:
-        if (!b.hasx) return missing(b, m_->vertexes.size(), "x");
-        if (!b.hasy) return missing(b, m_->vertexes.size(), "y");
-        m_->vertexes.push_back(vertex{b.x, -b.y});
+        m_->vertexes.push_back(b.v);
         break;
-      case blockkind::linedef: {
-        if (!b.hasref[v1]) return missing(b, m_->linedefs.size(), "v1");
-        if (!b.hasref[v2]) return missing(b, m_->linedefs.size(), "v2");
-        if (!b.hasref[sidefront]) return missing(b, m_->linedefs.size(), "sidefront");
-        if (!b.hasref[sideback]) b.refs[sideback].index = -1;
-        linedef l;
-        if (b.blocking) l.flags = static_cast<std::uint16_t>(1u << linedef::impassable);
-        // Only "is there an action" matters to the drawing: any nonzero special stays nonzero.
-        l.special =
-            b.special == 0 ? 0 : static_cast<std::uint16_t>(std::clamp<std::int64_t>(b.special, 1, 65535));
-        m_->linedefs.push_back(l);
+      case blockkind::linedef:
+        m_->linedefs.push_back(b.l);
         linerefs_.push_back({b.refs[v1], b.refs[v2], b.refs[sidefront], b.refs[sideback]});
         break;
-      }
       case blockkind::sidedef:
-        if (!b.hasref[sectorref]) return missing(b, m_->sidedefs.size(), "sector");
         m_->sidedefs.emplace_back();
         siderefs_.push_back(b.refs[sectorref]);
         break;
-      case blockkind::sector: {
-        // Heights are only compared with each other; the extremes of 32 bits stand for anything beyond.
-        constexpr std::int64_t least = std::numeric_limits<std::int32_t>::min();
-        constexpr std::int64_t most = std::numeric_limits<std::int32_t>::max();
-        sector s;
-        s.floorheight = static_cast<std::int32_t>(std::clamp(b.heightfloor, least, most));
-        s.ceilheight = static_cast<std::int32_t>(std::clamp(b.heightceiling, least, most));
-        m_->sectors.push_back(s);
+      case blockkind::sector:
+        m_->sectors.push_back(b.s);
         break;
-      }
+      case blockkind::thing:
+        if (!b.dropped) m_->things->push_back(b.t);
+        break;
+      case blockkind::global:
       case blockkind::other:
         break;
     }
     return true;
+  }
+
+  // Records of a kind read so far: the number the next one gets.
+  std::size_t recordcount(blockkind kind) const {
+    switch (kind) {
+      case blockkind::vertex:
+        return m_->vertexes.size();
+      case blockkind::linedef:
+        return m_->linedefs.size();
+      case blockkind::sidedef:
+        return m_->sidedefs.size();
+      case blockkind::sector:
+        return m_->sectors.size();
+      default:
+        return 0;
+    }
   }
 
   // The whole text: global assignments and blocks.
@@ -487,14 +657,15 @@ class reader {
       if (name.empty()) return fail(line_, "expected a block or a key, found " + found());
       if (!skip()) return false;
       if (p_ != end_ && *p_ == '=') {
-        if (!assignment(name, nullptr)) return false;
+        if (!assignment(name, &global_)) return false;
         continue;
       }
       if (!punct('{')) return fail(line_, "expected \"=\" or \"{\" after " + quoted(shown(name)));
       pending b;
       b.line = nameline;
       for (const blockname& n : blocks) {
-        if (sameword(n.name, name)) {
+        // Thing blocks are read only when asked for; otherwise they are like any other block.
+        if (sameword(n.name, name) && (n.kind != blockkind::thing || withthings_)) {
           b.kind = n.kind;
           b.kindname = n.name;
         }
@@ -552,8 +723,8 @@ class reader {
 
 }  // namespace
 
-udmfresult readudmf(std::string_view textmap) {
-  return reader(textmap).read();
+udmfresult readudmf(std::string_view textmap, bool withthings) {
+  return reader(textmap, withthings).read();
 }
 
 text udmferrorline(const text& mapname, const udmferror& error) {
@@ -561,7 +732,7 @@ text udmferrorline(const text& mapname, const udmferror& error) {
          u".";
 }
 
-status readtextmap(map& m, const lumpgroup& lumps, const text& mapname) {
+status readtextmap(map& m, const lumpgroup& lumps, const text& mapname, bool withthings) {
   const auto fault = [&](const udmferror& e) -> status {
     m.invalidmap = 1;
     return failure::notice({udmferrorline(mapname, e)});
@@ -575,15 +746,15 @@ status readtextmap(map& m, const lumpgroup& lumps, const text& mapname) {
   try {
     // A WAD in memory (an archive entry) is parsed where it lies: a copy would double a large TEXTMAP.
     if (const unsigned char* inplace = l.stream->inmemory(l.filepos, static_cast<std::size_t>(l.size))) {
-      r = readudmf(
-          std::string_view(reinterpret_cast<const char*>(inplace), static_cast<std::size_t>(l.size)));
+      r = readudmf(std::string_view(reinterpret_cast<const char*>(inplace), static_cast<std::size_t>(l.size)),
+                   withthings);
     } else {
       // The size is bounded by the file, but the file may still be too large to hold.
       std::string textmap(static_cast<std::size_t>(l.size), '\0');
       l.stream->seek(l.filepos);
       l.stream->readbytes(textmap.data(), textmap.size());
       if (l.stream->failed()) return fault({1, u"the lump cannot be read"});
-      r = readudmf(textmap);
+      r = readudmf(textmap, withthings);
     }
   } catch (const std::bad_alloc&) {
     return fault({1, u"the lump is too large to read"});

@@ -28,21 +28,35 @@ struct udmfresult {
 // Blocks `vertex` (x, y), `linedef` (v1, v2, sidefront; sideback -1, special 0,
 // blocking false by default), `sidedef` (sector) and `sector` (heightfloor,
 // heightceiling, 0 by default) become the map's records, numbered in block order
-// from 0; `blocking` is the impassable flag. Block names and keys are compared
-// without regard to case; other blocks, keys and global assignments (such as the
-// namespace) are skipped after checking their syntax. Coordinates are rounded to
-// the nearest 1/65536 (halves away from zero) and y is negated; the map's
-// `fractionbits` is 16. `format` is left 0 for the caller to set.
+// from 0. Block names and keys are compared without regard to case; other
+// blocks, keys and global assignments are skipped after checking their syntax.
+// Coordinates are rounded to the nearest 1/65536 (halves away from zero) and y
+// is negated; the map's `fractionbits` is 16 and its layout udmf. `format` is
+// left 0 for the caller to set.
+//
+// Kept besides: the linedef flags (blocking 0x1, blockmonsters 0x2, twosided
+// 0x4, dontpegtop 0x8, dontpegbottom 0x10, secret 0x20, blocksound 0x40,
+// dontdraw 0x80, mapped 0x100, passuse 0x200), special, arg0..arg4 and
+// locknumber as read; the sector special (sector::sectortype); the global
+// `namespace` as read (without quotes) and the meanings it names: doom, chex
+// and zdoomtranslated Doom's, heretic, strife and hexen their own, any other
+// ZDoom's, compared ignoring case. With `withthings`, `thing` blocks become
+// map::things (an empty list when there are none): x and y as vertices,
+// angle, type, skill1..skill5, single, coop, dm, special and arg0..arg4.
 //
 // Faults: a syntax error, a missing x, y, v1, v2, sidefront or sector, a value of
-// the wrong kind for a key that is used, a coordinate beyond +-2^31 and a number
-// beyond 64 bits are reported where they are met. References (v1, v2, sidefront,
-// sideback, sector) are checked once the whole text is read, since blocks may
-// come in any order; of several bad ones the first in the text is reported.
+// the wrong kind for x, y, v1, v2, sidefront, sideback, special, blocking,
+// sector, heightfloor or heightceiling, a coordinate beyond +-2^31 and a number
+// beyond 64 bits for one of them are reported where they are met. Every other
+// key never fails a map: a value of the wrong kind counts as absent, and a
+// boolean is true only when written true. A thing block without a usable x, y
+// or type is left out. References (v1, v2, sidefront, sideback, sector) are
+// checked once the whole text is read, since blocks may come in any order; of
+// several bad ones the first in the text is reported.
 //
 // Memory is proportional to the text; nothing is allocated per token.
 // REQUIRES: textmap.size() < 2^31 (a lump's size).
-udmfresult readudmf(std::string_view textmap);
+udmfresult readudmf(std::string_view textmap, bool withthings = false);
 
 // The line printed for a map whose TEXTMAP fails:
 // Error in TEXTMAP of "NAME" at line L: DETAIL.
@@ -53,6 +67,6 @@ text udmferrorline(const text& mapname, const udmferror& error);
 // of the one line udmferrorline gives for `mapname`; a TEXTMAP lump with a
 // negative position or size, or one that reaches past the end of its file, is
 // such a fault at line 1. Never a stream failure or a fatal stop.
-status readtextmap(map& m, const lumpgroup& lumps, const text& mapname);
+status readtextmap(map& m, const lumpgroup& lumps, const text& mapname, bool withthings = false);
 
 }  // namespace tracewell

@@ -5,7 +5,7 @@
 #include <new>
 #include <string_view>
 
-#include "wad/format.h"
+#include "wad/lumplayout.h"
 
 namespace tracewell {
 
@@ -139,6 +139,60 @@ bool istextmapgroup(const lumpgroup& lumps) {
   return lumps.size() > 1 && lumps[1] && lumps[1]->trimmedname() == textmapname;
 }
 
+namespace {
+
+// The content rule over the entries after a candidate marker: `after` of them
+// are there, and named(k, name) tells whether entry k (1-based) is `name`.
+template <typename Named>
+bool contentmarker(std::size_t after, const Named& named) {
+  if (after == 0) return false;
+  if (named(1, u"TEXTMAP")) return true;
+  if (!named(1, u"THINGS")) return false;
+  const std::size_t last = std::min(after, contentwindow);
+  for (const std::u16string_view lumpname : {u"LINEDEFS", u"SIDEDEFS", u"VERTEXES", u"SECTORS"}) {
+    bool found = false;
+    for (std::size_t k = 2; k <= last && !found; ++k) found = named(k, lumpname);
+    if (!found) return false;
+  }
+  return true;
+}
+
+// A stored name equals `name` up to its first NUL; no text is made.
+bool entrynamed(const lumpentry& e, std::u16string_view name) {
+  std::size_t n = 0;
+  while (n < e.name.size() && e.name[n] != '\0') ++n;
+  if (n != name.size()) return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (static_cast<unsigned char>(e.name[i]) != name[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ismapgroup(const lumpgroup& lumps) {
+  if (lumps.empty()) return false;
+  return contentmarker(lumps.size() - 1, [&](std::size_t k, std::u16string_view name) {
+    return lumps[k] && lumps[k]->trimmedname() == name;
+  });
+}
+
+bool wad::ismapmarker(std::size_t index) const {
+  if (index >= directory.size()) return false;
+  return contentmarker(directory.size() - 1 - index, [&](std::size_t k, std::u16string_view name) {
+    return entrynamed(directory[index + k], name);
+  });
+}
+
+std::list<text> wad::getmapnames(mapdetection how) const {
+  if (how == mapdetection::names) return getmapnames();
+  std::list<text> names;
+  for (std::size_t i = 0; i < directory.size(); ++i) {
+    if (ismapmarker(i)) names.push_back(directory[i].trimmedname());
+  }
+  return names;
+}
+
 lumpgroup wad::getmaplumps(const text& name, std::int32_t count) const {
   const std::optional<std::size_t> i = findentry(name);
   return i ? getlumps(*i, count) : lumpgroup{};
@@ -148,6 +202,11 @@ lumpgroup wad::mapgroupat(std::size_t index) const {
   if (index >= directory.size()) return {};
   const std::size_t rest = directory.size() - index;
   std::size_t n = std::min(rest, static_cast<std::size_t>(maplumps));
+  if (n == static_cast<std::size_t>(maplumps) && rest > n && entrynamed(directory[index + n], u"BEHAVIOR")) {
+    bool later = false;
+    for (std::size_t k = 1; k < n && !later; ++k) later = ismapmarker(index + k);
+    if (!later) ++n;
+  }
   if (rest > 1 && directory[index + 1].trimmedname() == textmapname) {
     n = std::min(rest, static_cast<std::size_t>(textmaplumps));
     for (std::size_t k = 2; k < n; ++k) {
@@ -163,6 +222,29 @@ lumpgroup wad::mapgroupat(std::size_t index) const {
 lumpgroup wad::getmapgroup(const text& name) const {
   const std::optional<std::size_t> i = findentry(name);
   return i ? mapgroupat(*i) : lumpgroup{};
+}
+
+lumpgroup wad::getmapgroup(const text& name, mapdetection how) const {
+  const std::optional<std::size_t> i = findmap(name, how);
+  return i ? mapgroupat(*i) : lumpgroup{};
+}
+
+std::optional<std::size_t> wad::findmap(const text& name, mapdetection how) const {
+  if (how == mapdetection::names) return findentry(name);
+  const text wanted = upper(name);
+  if (wanted.find(u'\0') != text::npos) {
+    for (std::size_t i = 0; i < directory.size(); ++i) {
+      if (upper(directory[i].storedname()) == wanted && ismapmarker(i)) return i;
+    }
+    return std::nullopt;
+  }
+  if (wanted.size() > 8) return std::nullopt;
+  if (!markersbuilt_ || markersindexed_ != directory.size()) buildmarkerindex();
+  const indexedname probe{keyof(wanted), 0};
+  const auto it = std::lower_bound(markers_.begin(), markers_.end(), probe,
+                                   [](const indexedname& a, const indexedname& b) { return a.key < b.key; });
+  if (it != markers_.end() && it->key == probe.key) return it->index;
+  return std::nullopt;
 }
 
 std::optional<std::size_t> wad::findentry(const text& name) const {
@@ -185,22 +267,37 @@ std::optional<std::size_t> wad::findentry(const text& name) const {
   return std::nullopt;
 }
 
+void wad::keepfirsts(std::vector<indexedname>& names) {
+  // Equal names sort in directory order, so the first of them is the one kept.
+  std::sort(names.begin(), names.end(), [](const indexedname& a, const indexedname& b) {
+    return a.key != b.key ? a.key < b.key : a.index < b.index;
+  });
+  names.erase(std::unique(names.begin(), names.end(),
+                          [](const indexedname& a, const indexedname& b) { return a.key == b.key; }),
+              names.end());
+  names.shrink_to_fit();
+}
+
 void wad::buildindex() const {
   names_.clear();
   names_.reserve(directory.size());
   for (std::size_t i = 0; i < directory.size(); ++i) {
     names_.push_back({keyof(upper(directory[i].trimmedname())), static_cast<std::uint32_t>(i)});
   }
-  // Equal names sort in directory order, so the first of them is the one kept.
-  std::sort(names_.begin(), names_.end(), [](const indexedname& a, const indexedname& b) {
-    return a.key != b.key ? a.key < b.key : a.index < b.index;
-  });
-  names_.erase(std::unique(names_.begin(), names_.end(),
-                           [](const indexedname& a, const indexedname& b) { return a.key == b.key; }),
-               names_.end());
-  names_.shrink_to_fit();
+  keepfirsts(names_);
   indexed_ = directory.size();
   built_ = true;
+}
+
+void wad::buildmarkerindex() const {
+  markers_.clear();
+  for (std::size_t i = 0; i < directory.size(); ++i) {
+    if (ismapmarker(i))
+      markers_.push_back({keyof(upper(directory[i].trimmedname())), static_cast<std::uint32_t>(i)});
+  }
+  keepfirsts(markers_);
+  markersindexed_ = directory.size();
+  markersbuilt_ = true;
 }
 
 lumpgroup wad::getlumps(std::size_t first, std::int32_t count) const {

@@ -59,11 +59,26 @@ bool istextmapgroup(const lumpgroup& lumps);
 // this until it has enough, so a file that is no WAD costs its header alone.
 std::uint64_t wadextent(std::span<const unsigned char> sofar);
 
+// How a file's maps are found: by their marker's name (entries whose name
+// starts with "MAP") or by the lumps that follow a marker, whatever its name.
+enum class mapdetection { names, content };
+
+// Entries after a map marker that the content rule looks at.
+inline constexpr std::size_t contentwindow = 10;
+
+// The content rule, on a group whose first entry is the candidate marker: the
+// entry after it is TEXTMAP, or it is THINGS and LINEDEFS, SIDEDEFS, VERTEXES
+// and SECTORS each occur among the ten entries after the marker (trimmed
+// names, case-sensitive; null slots match nothing). wad::ismapmarker is the
+// same rule on a directory.
+bool ismapgroup(const lumpgroup& lumps);
+
 struct wad {
   // Map format tags (mapformat.h), as the dialogue derives them from the user's answer.
   static constexpr std::int32_t DOOM = mapformat::doom;
   static constexpr std::int32_t HEXEN = mapformat::hexen;
   static constexpr std::int32_t ZDOOM = mapformat::zdoom;  // read in the Hexen layout
+  static constexpr std::int32_t AUTO = mapformat::automatic;
   // Entries in a map lump group: the marker and the ten map lumps after it.
   static constexpr std::int32_t maplumps = 11;
   // Most entries in a UDMF map group (marker through ENDMAP). A UDMF map holds
@@ -95,6 +110,22 @@ struct wad {
   // (case-sensitive, so MAPINFO counts and ExMy does not), in directory order,
   // duplicates kept.
   std::list<text> getmapnames() const;
+  // The map names under `how`: getmapnames() for names; for content the
+  // trimmed names of the entries that are map markers by content (ismapmarker),
+  // in directory order, duplicates kept. Linear in the directory's length.
+  std::list<text> getmapnames(mapdetection how) const;
+  // True when directory entry `index` is a map marker by content (see
+  // ismapgroup); false past the directory.
+  bool ismapmarker(std::size_t index) const;
+  // The marker a listed name stands for under `how`: findentry(name) for
+  // names; for content the first entry that is a map marker by content and
+  // whose stored or trimmed name equals `name` ignoring case (an earlier entry
+  // of that name that is no marker, such as a lump, is passed over). The
+  // markers are indexed at the first content lookup, as findentry indexes
+  // names.
+  std::optional<std::size_t> findmap(const text& name, mapdetection how) const;
+  // mapgroupat(findmap(name, how)); empty when there is no such map.
+  lumpgroup getmapgroup(const text& name, mapdetection how) const;
   // The entries from the first one whose stored or trimmed name equals `name`,
   // ignoring case, onward: at most `count` of them (fewer when the directory
   // ends first). Empty when no entry matches or `count` is 0 or less.
@@ -107,7 +138,10 @@ struct wad {
   // next entry's trimmed name is TEXTMAP) gives the entries from the marker
   // through the first one whose trimmed name is ENDMAP; without one, through
   // the end of the directory; either way at most `textmaplumps` entries. Any
-  // other entry gives itself and the entries after it, `maplumps` at most.
+  // other entry gives itself and the entries after it, `maplumps` at most,
+  // and one more when that entry is BEHAVIOR and none of the entries before it
+  // is a map marker by content: the one lump after the ten that tells the
+  // Hexen layout (map::Create under the Auto format), never read.
   // Empty when `index` is past the directory.
   lumpgroup mapgroupat(std::size_t index) const;
   // mapgroupat of the first entry whose stored or trimmed name equals `name`,
@@ -125,11 +159,17 @@ struct wad {
     std::array<char16_t, 8> key{};
     std::uint32_t index = 0;
   };
+  // Sorts by key and keeps the first entry of each name.
+  static void keepfirsts(std::vector<indexedname>& names);
   void buildindex() const;
+  void buildmarkerindex() const;
 
   mutable std::vector<indexedname> names_;  // sorted by key, first entry of each name only
   mutable std::size_t indexed_ = 0;         // directory length when the index was built
   mutable bool built_ = false;
+  mutable std::vector<indexedname> markers_;  // the same for map markers by content
+  mutable std::size_t markersindexed_ = 0;
+  mutable bool markersbuilt_ = false;
 };
 
 }  // namespace tracewell

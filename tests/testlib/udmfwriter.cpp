@@ -1,6 +1,7 @@
 // UDMF text from map records, as a map editor writes it: the reference the UDMF reader is held to.
 #include "testlib/udmfwriter.h"
 
+#include <array>
 #include <cstdint>
 
 namespace tracewell::testkit {
@@ -44,6 +45,17 @@ void field(std::string& out, const char* key, const std::string& value) {
   out += ";\n";
 }
 
+// The UDMF keys of linedef flag bits 0 upward.
+const std::array<const char*, 10> flagkeys = {"blocking",      "blockmonsters", "twosided",   "dontpegtop",
+                                              "dontpegbottom", "secret",        "blocksound", "dontdraw",
+                                              "mapped",        "passuse"};
+
+void arguments(std::string& out, const std::array<std::int64_t, 5>& args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] != 0) field(out, ("arg" + std::to_string(i)).c_str(), std::to_string(args[i]));
+  }
+}
+
 }  // namespace
 
 std::string toudmf(const map& m, int halvings) {
@@ -64,9 +76,11 @@ std::string toudmf(const map& m, int halvings) {
     if (l.leftside >= 0) field(out, "sideback", std::to_string(l.leftside));
     if (l.special != 0) field(out, "special", std::to_string(l.special));
     if (l.sectortag != 0) field(out, "id", std::to_string(l.sectortag));
-    if (l.getflag(linedef::impassable) != 0) field(out, "blocking", "true");
-    if (l.getflag(linedef::twosided) != 0) field(out, "twosided", "true");
-    if (l.getflag(linedef::secret) != 0) field(out, "secret", "true");
+    for (std::size_t bit = 0; bit < flagkeys.size(); ++bit) {
+      if ((l.flags & (1u << bit)) != 0) field(out, flagkeys[bit], "true");
+    }
+    arguments(out, l.args);
+    if (l.locknumber != 0) field(out, "locknumber", std::to_string(l.locknumber));
     out += "}\n";
   }
   for (std::size_t i = 0; i < m.sidedefs.size(); ++i) {
@@ -90,6 +104,24 @@ std::string toudmf(const map& m, int halvings) {
     field(out, "lightlevel", std::to_string(s.light));
     if (s.sectortype != 0) field(out, "special", std::to_string(s.sectortype));
     if (s.sectortag != 0) field(out, "id", std::to_string(s.sectortag));
+    out += "}\n";
+  }
+  for (std::size_t i = 0; m.things && i < m.things->size(); ++i) {
+    const thing& t = (*m.things)[i];
+    out += "\nthing // " + std::to_string(i) + "\n{\n";
+    field(out, "x", exact(t.x, bits, halvings > 0));
+    field(out, "y", exact(-t.y, bits, halvings > 0));
+    if (t.angle != 0) field(out, "angle", std::to_string(t.angle));
+    field(out, "type", std::to_string(t.type));
+    for (int skill = 1; skill <= 5; ++skill) {
+      if ((t.skills & (1u << (skill - 1))) != 0)
+        field(out, ("skill" + std::to_string(skill)).c_str(), "true");
+    }
+    if (t.single) field(out, "single", "true");
+    if (t.coop) field(out, "coop", "true");
+    if (t.deathmatch) field(out, "dm", "true");
+    if (t.special != 0) field(out, "special", std::to_string(t.special));
+    arguments(out, t.args);
     out += "}\n";
   }
   return out;

@@ -20,7 +20,7 @@ std::string padded(const std::string& s, std::size_t n) {
   return out;
 }
 
-// A record of `size` zero bytes, filled field by field through the layouts of wad/format.h.
+// A record of `size` zero bytes, filled field by field through the layouts of wad/lumplayout.h.
 class recordwriter {
  public:
   explicit recordwriter(std::size_t size) : bytes_(size, '\0') {}

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "support/bytestream.h"
-#include "wad/format.h"
+#include "wad/lumplayout.h"
 #include "wad/wad.h"
 
 namespace tracewell::testkit {

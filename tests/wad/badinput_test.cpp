@@ -6,7 +6,7 @@
 
 #include "testlib/harness.h"
 #include "testlib/wadbuilder.h"
-#include "wad/format.h"
+#include "wad/lumplayout.h"
 #include "wad/map.h"
 #include "wad/wad.h"
 

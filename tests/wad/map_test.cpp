@@ -10,9 +10,11 @@ namespace tracewell {
 namespace {
 
 using testkit::mapdata;
+using testkit::mapoptions;
 using testkit::rawlinedef;
 using testkit::tempdir;
 using testkit::wadbuilder;
+using testkit::wadentry;
 
 const failure eofstop = failure::fatal(u"Unexpected EOF. Probably using the wrong map format.");
 const failure invalid = failure::notice({u"encountered invalid map"});
@@ -269,6 +271,74 @@ TEST(Map, NegativePositionOfARecordLumpMakesTheMapInvalid) {
   EXPECT_TRUE(create(openmap(dir, b.bytes()).group, wad::DOOM));
 }
 
+// Things are read only when asked for, whole records in the map's layout,
+// normalised to skills and modes; a THINGS lump outside the file leaves them
+// absent and the map as it is.
+TEST(Map, ThingsNeverFailAMap) {
+  const auto record = [](std::initializer_list<std::int32_t> fields) {
+    std::string bytes;
+    for (const std::int32_t f : fields) testkit::putu16(bytes, bytes.size(), static_cast<std::uint16_t>(f));
+    return bytes;
+  };
+  struct thingcase {
+    const char* what;
+    std::int32_t format;
+    std::string data;
+    std::optional<std::int32_t> filepos, size;
+    const char* want;  // nullptr: no things
+  };
+  const thingcase cases[] = {
+      {"Doom records, a partial one left",
+       wad::DOOM,
+       record({1, 2, 90, 3001, 0x7}) + record({-1, -2, 0, 9, 0x12}) + "abcde",
+       {},
+       {},
+       "3001@1,-2/90 s31 1;9@-1,2/0 s4 m;"},
+      {"a Hexen record",
+       wad::HEXEN,
+       record({5, 10, 20, 30, 45, 3001, 0x0301, 0x0150, 0x0302, 0x0504}),
+       {},
+       {},
+       "3001@10,-20/45 s3 1c t5 z30 x80 a1,2,3,4,5,;"},
+      {"a negative position", wad::DOOM, record({1, 2, 90, 3001, 0x7}), -1, {}, nullptr},
+      {"a negative size", wad::DOOM, record({1, 2, 90, 3001, 0x7}), {}, -10, nullptr},
+      {"past the end of the file", wad::DOOM, record({1, 2, 90, 3001, 0x7}), {}, 1 << 20, nullptr},
+  };
+  tempdir dir;
+  for (const thingcase& c : cases) {
+    SCOPED_TRACE(c.what);
+    wadbuilder b;
+    b.addmap("MAP01", testkit::squaremap(c.format));
+    wadentry& things = b.entry("THINGS");
+    things.data = c.data;
+    things.filepos = c.filepos;
+    things.size = c.size;
+    const openedmap o = openmap(dir, b.bytes());
+    ASSERT_TRUE(o.w);
+    const auto without = map::Create(o.group, c.format);
+    ASSERT_TRUE(without.ok());
+    EXPECT_FALSE(without.value()->things);
+    const auto with = map::Create(o.group, c.format, {}, true);
+    ASSERT_TRUE(with.ok());
+    EXPECT_EQ(with.value()->linedefs.size(), without.value()->linedefs.size());
+    ASSERT_EQ(with.value()->things.has_value(), c.want != nullptr);
+    if (!c.want) continue;
+    std::string got;
+    for (const thing& t : *with.value()->things) {
+      got += std::to_string(t.type) + "@" + std::to_string(t.x) + "," + std::to_string(t.y) + "/" +
+             std::to_string(t.angle) + " s" + std::to_string(t.skills) + (t.single ? " 1" : " m") +
+             (t.coop ? "c" : "") + (t.deathmatch ? "d" : "");
+      if (c.format == wad::HEXEN) {
+        got += " t" + std::to_string(t.tid) + " z" + std::to_string(t.z) + " x" + std::to_string(t.special) +
+               " a";
+        for (const std::int64_t a : t.args) got += std::to_string(a) + ",";
+      }
+      got += ";";
+    }
+    EXPECT_EQ(got, c.want);
+  }
+}
+
 // Each record lump is checked in its turn (VERTEXES, LINEDEFS, SIDEDEFS,
 // SECTORS): a negative position of a later lump does not hide what reading an
 // earlier one runs into.
@@ -352,6 +422,68 @@ TEST(Map, RecordsCutByTheEndOfTheFileAreReadFailures) {
     EXPECT_EQ(createfailure(o.group, c.format), failure::readstream())
         << c.lump << " " << c.fromend << " " << c.size;
   }
+}
+
+// Under Auto each group is read in its own layout, and a map that cannot be
+// read is a notice without the hint at the format word.
+TEST(Map, AutoReadsEachMapInItsOwnLayout) {
+  testkit::mapdata badvertex = testkit::squaremap();
+  badvertex.linedefs[1].endvertex = 99;
+  testkit::mapdata badside = testkit::squaremap(wad::HEXEN);
+  badside.linedefs[0].rightside = 7;
+  wadbuilder b;
+  b.addmap("E1M1", testkit::squaremap());
+  b.addmap("MAP01", testkit::squaremap(wad::HEXEN));
+  b.addudmfmap("MAP02", "namespace = \"hexen\"; vertex { x = 0; y = 0; }");
+  b.addmap("E1M2", badvertex);
+  b.addmap("E1M3", badside);
+  b.addmap("E1M4", testkit::squaremap(), mapoptions::without("REJECT"));
+  tempdir dir;
+  const auto w = testkit::readwad(b.open(dir.path()));
+  ASSERT_TRUE(w);
+  struct autocase {
+    const char16_t* name;
+    mapdetection detection;
+    maplayout layout;
+    mapmeaning meaning;
+    std::vector<text> failure;  // empty: read
+  };
+  const autocase cases[] = {
+      {u"E1M1", mapdetection::content, maplayout::doom, mapmeaning::doom, {}},
+      {u"MAP01", mapdetection::content, maplayout::hexen, mapmeaning::zdoom, {}},
+      {u"MAP02", mapdetection::names, maplayout::udmf, mapmeaning::hexen, {}},
+      {u"E1M2",
+       mapdetection::content,
+       maplayout::doom,
+       mapmeaning::doom,
+       {u"Encountered invalid vertex ID."}},
+      {u"E1M3",
+       mapdetection::content,
+       maplayout::hexen,
+       mapmeaning::zdoom,
+       {u"Encountered invalid sidedef ID."}},
+      {u"E1M4", mapdetection::content, maplayout::doom, mapmeaning::doom, {}},
+      {u"E1M4",
+       mapdetection::names,
+       maplayout::doom,
+       mapmeaning::doom,
+       {u"failed to read map lumps", u"encountered invalid map"}},
+  };
+  for (const autocase& c : cases) {
+    SCOPED_TRACE(tobytes(c.name));
+    const auto made =
+        map::Create(w->getmapgroup(c.name, mapdetection::content), wad::AUTO, {}, false, c.detection);
+    ASSERT_EQ(made.ok(), c.failure.empty());
+    if (!made.ok()) {
+      EXPECT_EQ(made.error(), failure::notice(c.failure));
+      continue;
+    }
+    EXPECT_EQ(made.value()->layout, c.layout);
+    EXPECT_EQ(made.value()->meaning, c.meaning);
+  }
+  // The Doom layout's stop where the file ends is a notice too.
+  const auto o = openmap(dir, shortlump("LINEDEFS", wad::DOOM, 28, 42));
+  EXPECT_EQ(createfailure(o.group, wad::AUTO), failure::notice({u"Unexpected EOF."}));
 }
 
 }  // namespace

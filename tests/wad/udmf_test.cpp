@@ -123,7 +123,7 @@ TEST(Udmf, SyntaxCases) {
       {"a special beyond 16 bits stays an action",
        "linedef { v1 = 0; v2 = 0; sidefront = 0; special = 65536; }\n"
        "vertex { x = 0; y = 0; } sidedef { sector = 0; } sector { heightfloor = 99999999999; }",
-       "v 0,0 | l 0>0 s0/-1 a65535 | s 0 | h 2147483647/0"},
+       "v 0,0 | l 0>0 s0/-1 a65536 | s 0 | h 2147483647/0"},
       {"nothing but comments", "// nothing\n/* at all */", "v | l | s | h"},
       {"empty", "", "v | l | s | h"},
   };
@@ -280,6 +280,65 @@ TEST(Udmf, MapCreateReadsTextMapsWhateverTheFormat) {
     ASSERT_FALSE(bad.ok());
     EXPECT_EQ(bad.error().what, failure::kind::notice);
     EXPECT_EQ(bad.error().lines, std::vector<text>{k.want}) << tobytes(bad.error().lines.at(0));
+  }
+}
+
+// Keys the drawing does not use never fail a map: a value of the wrong kind
+// counts as absent, a boolean is true only when written true, and a thing
+// block without a usable x, y or type is left out.
+TEST(Udmf, KeysReadLaterNeverFailAMap) {
+  struct keycase {
+    const char* what;
+    std::string ns, line, sector, thingblocks;
+    std::string want;    // flags special arg0 locknumber | sector special | meaning
+    std::string things;  // read when asked for
+  };
+  const keycase cases[] = {
+      {"booleans ignoring case", "doom", "blockmonsters = TRUE; dontdraw = true; passuse = True;", "", "",
+       "642 0 0 0 | 0 | 0", ""},
+      {"a boolean of another kind is false", "doom", "dontdraw = 1; mapped = \"true\"; secret = yes;", "", "",
+       "0 0 0 0 | 0 | 0", ""},
+      {"a later false clears", "doom", "twosided = true; twosided = false;", "", "", "0 0 0 0 | 0 | 0", ""},
+      {"numbers as read; wrong kinds absent", "doom",
+       "special = -7; arg0 = 5; arg0 = \"x\"; arg0 = 99999999999999999999; locknumber = 0x10;",
+       "special = 9;", "", "0 -7 5 16 | 9 | 0", ""},
+      {"wrong kinds absent", "doom", "arg0 = 1.5; locknumber = \"3\";", "special = x;", "", "0 0 0 0 | 0 | 0",
+       ""},
+      {"things", "Heretic", "", "",
+       "thing { x = 1.5; y = 2; type = 3001; angle = 90; skill1 = true; skill5 = TRUE; single = 1; dm = "
+       "true; }",
+       "0 0 0 0 | 0 | 1", "3001@98304,-131072/90s17d"},
+      {"faulty things left out", "ZDoomTranslated", "", "",
+       "thing { x = \"a\"; y = 0; type = 1; } thing { y = 0; type = 1; } thing { x = 0; y = 0; type = 1.5; }"
+       "thing { x = 0; y = 0; type = 2; angle = \"n\"; skill2 = \"true\"; single = TRUE; }",
+       "0 0 0 0 | 0 | 0", "2@0,0/0s01"},
+      {"any other namespace", "gzdoom", "", "", "", "0 0 0 0 | 0 | 4", ""},
+  };
+  for (const keycase& c : cases) {
+    const std::string textmap =
+        "namespace = \"" + c.ns + "\"; vertex { x = 0; y = 0; } linedef { v1 = 0; v2 = 0; sidefront = 0; " +
+        c.line + " } sidedef { sector = 0; } sector { " + c.sector + " } " + c.thingblocks;
+    for (const bool withthings : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (withthings ? " with things" : ""));
+      const udmfresult r = readudmf(textmap, withthings);
+      ASSERT_TRUE(r.m) << tobytes(r.error->detail);
+      const map& m = *r.m;
+      const linedef& l = m.linedefs.at(0);
+      std::string got;
+      add(got, std::to_string(l.flags), " ", std::to_string(l.special), " ", std::to_string(l.args[0]), " ",
+          std::to_string(l.locknumber), " | ", std::to_string(m.sectors.at(0).sectortype), " | ",
+          std::to_string(static_cast<int>(m.meaning)));
+      EXPECT_EQ(got, c.want);
+      EXPECT_EQ(m.udmfnamespace, frombytes(c.ns));
+      ASSERT_EQ(m.things.has_value(), withthings);
+      std::string things;
+      for (const thing& t : m.things.value_or(std::vector<thing>{})) {
+        add(things, std::to_string(t.type), "@", std::to_string(t.x), ",", std::to_string(t.y), "/",
+            std::to_string(t.angle), "s", std::to_string(t.skills), t.single ? "1" : "",
+            t.deathmatch ? "d" : "");
+      }
+      EXPECT_EQ(things, withthings ? c.things : "");
+    }
   }
 }
 

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "testlib/harness.h"
 #include "testlib/wadbuilder.h"
 
@@ -234,6 +237,83 @@ TEST(Wad, LookupInALargeDirectoryFindsTheFirstEntry) {
   // An entry added after the first lookup is found too.
   w->directory.push_back(lumpentry{0, 0, {'E', 'X', 'T', 'R', 'A'}});
   EXPECT_EQ(w->findentry(u"extra"), w->directory.size() - 1);
+}
+
+// Which entries each rule lists, and where a name's group starts under content.
+TEST(Wad, MapsByNameAndByContent) {
+  struct layoutcase {
+    const char* what;
+    std::function<void(wadbuilder&)> build;
+    std::string bynames, bycontent;  // listed names, space-separated
+  };
+  const auto lumps = [](wadbuilder& b, std::initializer_list<const char*> names) {
+    for (const char* n : names) b.addlump(n);
+  };
+  const layoutcase cases[] = {
+      {"E1M1, MAPINFO, MAP01",
+       [&](wadbuilder& b) {
+         b.addmap("E1M1", testkit::squaremap());
+         lumps(b, {"MAPINFO"});
+         b.addmap("MAP01", testkit::squaremap());
+       },
+       "MAPINFO MAP01", "E1M1 MAP01"},
+      {"UDMF E1M4B, a TEXTMAP after a TEXTMAP, MAP00",
+       [&](wadbuilder& b) {
+         b.addudmfmap("E1M4B", "");
+         lumps(b, {"X", "TEXTMAP", "TEXTMAP", "ENDMAP"});
+         b.addmap("MAP00", testkit::squaremap());
+       },
+       "MAP00", "E1M4B X TEXTMAP MAP00"},
+      {"THINGS with only some of the four, two markers in a row",
+       [&](wadbuilder& b) {
+         lumps(b, {"E1M2", "THINGS", "LINEDEFS", "SIDEDEFS", "VERTEXES", "SEGS"});
+         lumps(b, {"MAPA"});
+         b.addmap("MAPB", testkit::squaremap());
+       },
+       "MAPA MAPB", "MAPB"},
+      {"four lumps past the tenth entry",
+       [&](wadbuilder& b) {
+         lumps(b, {"E2M1", "THINGS", "A", "B", "C", "D", "E", "F", "LINEDEFS", "SIDEDEFS", "VERTEXES",
+                   "SECTORS"});
+       },
+       "", ""},
+      {"markers at the end",
+       [&](wadbuilder& b) {
+         lumps(b, {"MAP07", "E1M1", "THINGS"});
+       },
+       "MAP07", ""},
+      {"a lump named like a later map",
+       [&](wadbuilder& b) {
+         lumps(b, {"E1M9"});
+         b.addmap("E1M9", testkit::squaremap());
+       },
+       "", "E1M9"},
+  };
+  tempdir dir;
+  for (const layoutcase& c : cases) {
+    SCOPED_TRACE(c.what);
+    wadbuilder b;
+    c.build(b);
+    const auto w = testkit::readwad(b.open(dir.path()));
+    ASSERT_TRUE(w);
+    for (const auto& [how, want] :
+         {std::pair{mapdetection::names, c.bynames}, {mapdetection::content, c.bycontent}}) {
+      std::string got;
+      for (const text& name : w->getmapnames(how)) {
+        if (!got.empty()) got += ' ';
+        got += tobytes(name);
+      }
+      EXPECT_EQ(got, want);
+    }
+    // Under content every listed name's group starts at a marker, its first by that rule.
+    for (const text& name : w->getmapnames(mapdetection::content)) {
+      const std::optional<std::size_t> at = w->findmap(name, mapdetection::content);
+      ASSERT_TRUE(at && w->ismapmarker(*at));
+      for (std::size_t i = 0; i < *at; ++i)
+        EXPECT_FALSE(w->ismapmarker(i) && upper(w->directory[i].trimmedname()) == upper(name));
+      EXPECT_TRUE(ismapgroup(w->getmapgroup(name, mapdetection::content)));
+    }
+  }
 }
 
 }  // namespace

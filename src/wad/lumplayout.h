@@ -105,14 +105,43 @@ inline constexpr std::size_t bytes = 26;
 static_assert(tiles({floorheight, ceilheight, floortex, ceiltex, light, sectortype, sectortag}, bytes));
 }  // namespace sectorrecord
 
+namespace doomthing {
+inline constexpr field x{0, 2};
+inline constexpr field y{2, 2};
+inline constexpr field angle{4, 2};  // degrees
+inline constexpr field type{6, 2};   // u16: the editor number
+inline constexpr field flags{8, 2};  // u16
+inline constexpr std::size_t bytes = 10;
+static_assert(tiles({x, y, angle, type, flags}, bytes));
+}  // namespace doomthing
+
+namespace hexenthing {
+inline constexpr std::size_t argcount = 5;
+inline constexpr field tid{0, 2};
+inline constexpr field x{2, 2};
+inline constexpr field y{4, 2};
+inline constexpr field z{6, 2};             // height above the floor
+inline constexpr field angle{8, 2};         // degrees
+inline constexpr field type{10, 2};         // u16: the editor number
+inline constexpr field flags{12, 2};        // u16
+inline constexpr field special{14, 1};      // u8
+inline constexpr field args{15, argcount};  // u8 each
+inline constexpr std::size_t bytes = 20;
+static_assert(tiles({tid, x, y, z, angle, type, flags, special, args}, bytes));
+}  // namespace hexenthing
+
 // The largest record, for buffers that hold any one of them.
 inline constexpr std::size_t largestrecord = sidedefrecord::bytes;
-static_assert(largestrecord >= hexenlinedef::bytes && largestrecord >= sectorrecord::bytes);
+static_assert(largestrecord >= hexenlinedef::bytes && largestrecord >= sectorrecord::bytes &&
+              largestrecord >= hexenthing::bytes);
 
 // The ten lumps that follow a map marker, in the order DOOM-engine WADs store them.
 inline constexpr std::array<std::string_view, 10> maplumpnames = {
     "THINGS",   "LINEDEFS", "SIDEDEFS", "VERTEXES", "SEGS",
     "SSECTORS", "NODES",    "SECTORS",  "REJECT",   "BLOCKMAP"};
+// The five of them a map is read from.
+inline constexpr std::array<std::string_view, 5> readlumpnames = {"THINGS", "LINEDEFS", "SIDEDEFS",
+                                                                  "VERTEXES", "SECTORS"};
 
 // ZIP records, for what libzip 1.7 does not tell: where each entry's data lies.
 // Sizes and offsets of 0xFFFFFFFF (counts of 0xFFFF) are in the ZIP64 records.
