@@ -1,5 +1,6 @@
 // The command line's run: every answer from options or the settings, no dialogue.
 #include <cstdlib>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -66,18 +67,18 @@ void runcommandline(const commandline& cl, const text& programfolder) {
   result<std::shared_ptr<console>> loaded = console::load(settingspath);
   if (!loaded.ok()) report(loaded.error(), voice::commandline);  // ends the process
   console& c = *loaded.value();
-  c.mode = voice::commandline;
 
   // Checked in the dialogue's order: WAD, maps, format, scheme.
   const text wadpath = cl.wad ? *cl.wad : besidesettings(settingspath, c.inputpath);
   if (const char16_t* refused = c.openwad(wadpath)) refuse(refused);
+  c.run->mode = voice::commandline;
   c.inputpath = wadpath;
   if (cl.list) {
     for (const text& name : c.maps) printplainline(printable(name));
     exitprocess(0);
   }
 
-  std::vector<text> chosen;
+  std::list<text> chosen;
   bool all = false;
   for (const text& wanted : cl.maps) {
     const text name = upper(wanted);
@@ -110,13 +111,10 @@ void runcommandline(const commandline& cl, const text& programfolder) {
     c.do_();
   } else {
     // Each named map as the dialogue draws a single one, in the order given.
-    for (const text& name : chosen) {
-      c.mapname = name;
-      c.domap(name);
-    }
-    if (c.wstream) c.wstream->close();
+    c.mapname = chosen.back();
+    c.drawmaps(chosen, false);
   }
-  exitprocess(c.missedmaps ? 2 : 0);
+  exitprocess(c.run->missed() ? 2 : 0);
 }
 
 }  // namespace tracewell

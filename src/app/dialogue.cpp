@@ -56,7 +56,7 @@ void console::requestinputs(text startpath) {
     } else {
       std::optional<text> answer = getinput(u"Input WAD path?", inputpath);
       // The end of a scripted session: nothing was asked for yet, so end quietly.
-      if (!answer) exitprocess(missedmaps ? 2 : 0);
+      if (!answer) exitprocess(run && run->missed() ? 2 : 0);
       path = std::move(*answer);
     }
     if (const char16_t* refused = openwad(path)) {
@@ -126,7 +126,7 @@ const char16_t* console::openwad(const text& path) {
   result<std::shared_ptr<mapsource>> opened = openmapsource(path);
   if (!opened.ok()) {
     const failure& f = opened.error();
-    if (f.what != failure::kind::notice) report(f, mode);  // a stream failure: ends the process
+    if (f.what != failure::kind::notice) report(f);  // a stream failure: ends the process
     return f.why == failure::reason::cannotopen ? refusal::cannotopen : refusal::notawad;
   }
   const std::shared_ptr<mapsource> opensource = std::move(opened).value();
@@ -138,8 +138,12 @@ const char16_t* console::openwad(const text& path) {
     return refusal::notawad;
   }
   if (maps.empty()) return refusal::nomaps;
-  source = opensource;
-  w = source->wadfile();
+  if (run) {
+    run->open(opensource);
+  } else {
+    run = std::make_shared<maprun>(opensource);
+  }
+  w = opensource->wadfile();
   wstream = w ? w->stream : nullptr;
   return nullptr;
 }

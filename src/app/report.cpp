@@ -58,6 +58,8 @@ void report(const failure& f, voice v) {
   switch (f.what) {
     case failure::kind::notice:
       if (const text entry = entryerrorline(f); !entry.empty()) sayline(entry, v);
+      [[fallthrough]];
+    case failure::kind::nomemory:
       for (const text& line : f.lines) sayline(line, v);
       return;
     case failure::kind::fatal:

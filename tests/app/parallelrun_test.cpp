@@ -29,16 +29,14 @@ class ParallelRun : public testkit::toolfolder {
     fs::remove_all(dir / "out");
     fs::create_directories(dir / "out" / "MAP04.png");  // a folder where a picture should go
     const auto c = load();
-    c->wstream = bytestream::openread(fromutf8(wadfile));
-    c->w = testkit::readwad(c->wstream);
-    c->maps = c->w->getmapnames();
+    EXPECT_EQ(c->openwad(fromutf8(wadfile)), nullptr);
     c->mapname = u"ALL";
     c->format = wad::DOOM;
     c->scheme = c->getscheme(u"Red");
     c->outputpath = u"out/%.png";
     c->width = width;
     c->height = width > 100000 ? width : 96;
-    c->inflight = inflight;
+    c->run->inflight = inflight;
     outcome o;
     o.s = runscripted("\n", [&] { c->do_(); });
     for (const auto& e : fs::directory_iterator(dir / "out")) {
