@@ -55,7 +55,7 @@ void runcommandline(const commandline& cl, const text& programfolder) {
     exitprocess(1);
   }
   if (cl.help) {
-    currentterminal().write(usagetext);
+    currentterminal().write(usagetext());
     exitprocess(0);
   }
   if (cl.version) {
@@ -91,7 +91,10 @@ void runcommandline(const commandline& cl, const text& programfolder) {
     if (!listed) refuse(refusal::badmap);
     chosen.push_back(name);
   }
-  if (chosen.empty() && !all) refuse(refusal::badmap);
+  if (cl.maps.empty()) {
+    printerrorline(u"tracewell: no map given (use --map NAME or --all)");
+    exitprocess(1);
+  }
 
   if (cl.format) c.formatname = *cl.format;
   c.format = console::getformat(c.formatname);

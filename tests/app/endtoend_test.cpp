@@ -405,7 +405,7 @@ TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
       {{"--map"}, 1, "", "tracewell: option '--map' needs a value" + usage},
       {{"--list"}, 0, "MAP01\nMAP02\nMAPINFO\n", ""},
       {{"-m", "MAP09"}, 1, "", "tracewell: Invalid map name.\n"},
-      {{"-s", "8x8"}, 1, "", "tracewell: Invalid map name.\n"},
+      {{"-s", "8x8"}, 1, "", "tracewell: no map given (use --map NAME or --all)\n"},
       {{"-a", "-f", "quake"}, 1, "", "tracewell: Invalid map format.\n"},
       {{"-a", "-c", "blue"}, 1, "", "tracewell: Invalid color scheme.\n"},
       {{"missing.wad", "-a"}, 1, "", "tracewell: Error opening WAD file.\n"},
