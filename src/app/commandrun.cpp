@@ -70,7 +70,7 @@ void runcommandline(const commandline& cl, const text& programfolder) {
 
   // Checked in the dialogue's order: WAD, maps, format, scheme.
   const text wadpath = cl.wad ? *cl.wad : besidesettings(settingspath, c.inputpath);
-  if (const char16_t* refused = c.openwad(wadpath)) refuse(refused);
+  if (const char16_t* refused = c.openwad(wadpath, voice::commandline)) refuse(refused);
   c.run->mode = voice::commandline;
   c.inputpath = wadpath;
   if (cl.list) {

@@ -76,8 +76,8 @@ class console {
   // Opens `path` as this cycle's WAD or archive: on success run (its
   // source), maps and, for a WAD file, wstream and w are set and null is
   // returned; otherwise the refusal text (see `refusal`). A stream failure
-  // while reading the WAD ends the process.
-  const char16_t* openwad(const text& path);
+  // while reading the WAD ends the process, reported in the voice `v`.
+  const char16_t* openwad(const text& path, voice v = voice::dialogue);
 
   // The dialogue of one cycle: WAD, map, format, size, scheme, output pattern.
   // A nonempty `startpath` is opened first in place of asking; when it fails,

@@ -121,12 +121,12 @@ void console::requestinputs(text startpath) {
       getinput(u"Input automap PNG path? (Note: * replaced by date/time. % by map name.)", outputpath));
 }
 
-const char16_t* console::openwad(const text& path) {
+const char16_t* console::openwad(const text& path, voice v) {
   // A WAD file or a ZIP archive of WADs, told apart by content.
   result<std::shared_ptr<mapsource>> opened = openmapsource(path);
   if (!opened.ok()) {
     const failure& f = opened.error();
-    if (f.what != failure::kind::notice) report(f);  // a stream failure: ends the process
+    if (f.what != failure::kind::notice) report(f, v);  // a stream failure: ends the process
     return f.why == failure::reason::cannotopen ? refusal::cannotopen : refusal::notawad;
   }
   const std::shared_ptr<mapsource> opensource = std::move(opened).value();

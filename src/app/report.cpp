@@ -68,6 +68,12 @@ void report(const failure& f, voice v) {
       exitprocess(1);
     case failure::kind::readstream:
     case failure::kind::writestream:
+      // The command line ends every line it writes; the dialogue keeps its bytes.
+      if (v == voice::commandline) {
+        clearprogress();
+        printerrorline(first);
+        exitprocess(-1);
+      }
       streamfailure(first);
   }
 }

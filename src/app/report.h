@@ -26,7 +26,8 @@ text entryerrorline(const failure& f);
 // its message, "Press enter to exit." and waits for a line at ">" (status 1);
 // a stream failure writes its message to standard error without a line end
 // (status 255). In the command line's voice a fatal stop prints only its
-// message, on standard error, and ends with status 1.
+// message, on standard error, and ends with status 1; a stream failure's
+// message ends in a line feed there.
 void report(const failure& f, voice v = voice::dialogue);
 
 }  // namespace tracewell

@@ -391,6 +391,7 @@ TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
   testkit::wadbuilder b;
   b.addmap("MAP01", bad);
   b.write(elsewhere / "bad.wad");
+  writefile(elsewhere / "short.wad", testkit::truncated(b.bytes(), b.bytes().size() - 5));
   const std::string usage = "\nTry 'tracewell --help'.\n";
   const std::string mapinfo =
       "failed to read map lumps\nencountered invalid map\n"
@@ -406,6 +407,8 @@ TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
       {{"--list"}, 0, "MAP01\nMAP02\nMAPINFO\n", ""},
       {{"-m", "MAP09"}, 1, "", "tracewell: Invalid map name.\n"},
       {{"-s", "8x8"}, 1, "", "tracewell: no map given (use --map NAME or --all)\n"},
+      {{"-a", "--width", "abc"}, 1, "", "tracewell: invalid value 'abc' for --width" + usage},
+      {{"short.wad", "-l"}, 255, "", "Error reading from stream\n"},
       {{"-a", "-f", "quake"}, 1, "", "tracewell: Invalid map format.\n"},
       {{"-a", "-c", "blue"}, 1, "", "tracewell: Invalid color scheme.\n"},
       {{"missing.wad", "-a"}, 1, "", "tracewell: Error opening WAD file.\n"},
