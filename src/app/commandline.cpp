@@ -77,6 +77,21 @@ std::string offending(char* const* argv, int next, int code, bool missingvalue) 
   return longform ? last.substr(0, last.find('=')) : last;
 }
 
+// The long options that `typed` ("--s") abbreviates, each as " '--size'",
+// when there is more than one; "" otherwise.
+text longcandidates(const std::string& typed) {
+  if (typed.rfind("--", 0) != 0) return {};
+  const std::string prefix = typed.substr(2);
+  text found;
+  std::size_t count = 0;
+  for (const optionrow& o : optionrows) {
+    if (std::string(o.name).rfind(prefix, 0) != 0) continue;
+    found += u" '--" + fromutf8(o.name) + u"'";
+    ++count;
+  }
+  return count > 1 ? found : text();
+}
+
 // The option whose value getopt_long just returned, as the user wrote it:
 // the argument holding the value when it is attached ("--width=5", "-s5"),
 // else the one before it.
@@ -99,6 +114,7 @@ std::string usagetext() {
     out += names + o.help + "\n";
   }
   return out +
+         "Long options may be shortened to any prefix that names only one (--out for --output).\n"
          "\n"
          "Without --settings, settings come from $XDG_CONFIG_HOME/tracewell/settings.txt\n"
          "(XDG_CONFIG_HOME unset or empty: ~/.config) if that file exists, else from\n"
@@ -128,7 +144,9 @@ commandline commandline::parse(const std::vector<std::string>& args) {
   argv.push_back(nullptr);
   const int argc = static_cast<int>(owned.size());
 
-  std::string shortoptions = ":";
+  // "-" takes arguments in the order given whatever POSIXLY_CORRECT says;
+  // ":" tells a missing value from an unknown option.
+  std::string shortoptions = "-:";
   std::vector<option> longoptions;
   for (std::size_t i = 0; i < optioncount; ++i) {
     const optionrow& o = optionrows[i];
@@ -145,12 +163,17 @@ commandline commandline::parse(const std::vector<std::string>& args) {
     return n.digits ? std::optional<std::int32_t>(n.value) : std::nullopt;
   };
 
-  opterr = 0;  // the reasons below replace getopt's own messages
-  optind = 0;  // a full restart, also for a second parse in one process
+  std::vector<std::string> arguments;  // the words that are no options, in order
+  opterr = 0;                          // the reasons below replace getopt's own messages
+  optind = 0;                          // a full restart, also for a second parse in one process
   for (;;) {
     int index = -1;
     const int c = getopt_long(argc, argv.data(), shortoptions.c_str(), longoptions.data(), &index);
     if (c == -1) break;
+    if (c == 1) {
+      arguments.emplace_back(optarg);
+      continue;
+    }
     if (c == ':') {
       cl.error = u"option '" + fromutf8(offending(argv.data(), optind, optopt, true)) + u"' needs a value";
       return cl;
@@ -163,7 +186,14 @@ commandline commandline::parse(const std::vector<std::string>& args) {
       const std::string last = optind > 0 ? argv[static_cast<std::size_t>(optind - 1)] : "";
       const bool valued = last.rfind("--", 0) == 0 && last.find('=') != std::string::npos && optopt != 0;
       const text name = fromutf8(offending(argv.data(), optind, valued ? 0 : optopt, false));
-      cl.error = valued ? u"option '" + name + u"' takes no value" : u"unknown option '" + name + u"'";
+      const text candidates = optopt == 0 ? longcandidates(toutf8(name)) : text();
+      if (valued) {
+        cl.error = u"option '" + name + u"' takes no value";
+      } else if (!candidates.empty()) {
+        cl.error = u"option '" + name + u"' is ambiguous; possibilities:" + candidates;
+      } else {
+        cl.error = u"unknown option '" + name + u"'";
+      }
       return cl;
     }
     const text value = optarg != nullptr ? fromutf8(optarg) : text();
@@ -218,12 +248,14 @@ commandline commandline::parse(const std::vector<std::string>& args) {
     }
     if (!cl.error.empty()) return cl;
   }
-  for (int i = optind; i < argc; ++i) {
+  // After "--" every word is an argument.
+  for (int i = optind; i < argc; ++i) arguments.emplace_back(argv[static_cast<std::size_t>(i)]);
+  for (const std::string& a : arguments) {
     if (cl.wad) {
-      cl.error = u"more than one WAD: \"" + fromutf8(argv[static_cast<std::size_t>(i)]) + u"\"";
+      cl.error = u"more than one WAD: \"" + fromutf8(a) + u"\"";
       return cl;
     }
-    cl.wad = fromutf8(argv[static_cast<std::size_t>(i)]);
+    cl.wad = fromutf8(a);
   }
   return cl;
 }
