@@ -3,6 +3,9 @@
 #include "app/maprun.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <string>
+#include <system_error>
 #include <utility>
 
 #include "app/parallelrun.h"
@@ -13,6 +16,18 @@
 #include "wad/mapsource.h"
 
 namespace tracewell {
+
+namespace {
+
+// One spelling for every path that leads to the same file: the folders and
+// any links resolved as far as they exist.
+std::string samefilekey(const text& path) {
+  std::error_code ec;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(nativepath(path), ec);
+  return ec ? nativepath(path) : resolved.string();
+}
+
+}  // namespace
 
 maprun::maprun(std::shared_ptr<mapsource> source) : source_(std::move(source)) {}
 
@@ -53,12 +68,22 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   step.record.fractionbits = read.fractionbits;
 
   // No more buffers than maps in flight.
-  if (pool_) pool_->makeroom([this](mapoutcome& done) { deliver(done); });
-  std::shared_ptr<TPixmap> image = TPixmap::Create(r.width, r.height, TPixmap::RGBA, 4);
-  result<preparedmap> prepared = failure::nomemory(u"the image buffer cannot be allocated");
-  if (image) {
-    prepared = preparemap(read, r.width, r.height, r.margin, r.look->background, r.look->colors,
-                          r.look->order, r.look->actionspecial, r.look->style, r.look->fallback);
+  const auto handover = [this](mapoutcome& done) { deliver(done); };
+  if (pool_) pool_->makeroom(handover);
+  std::shared_ptr<TPixmap> image;
+  result<preparedmap> prepared = failure::nomemory({});
+  const auto make = [&] {
+    image = TPixmap::Create(r.width, r.height, TPixmap::RGBA, 4);
+    prepared = image ? preparemap(read, r.width, r.height, r.margin, r.look->background, r.look->colors,
+                                  r.look->order, r.look->actionspecial, r.look->style, r.look->fallback)
+                     : failure::nomemory(u"the image buffer cannot be allocated");
+  };
+  make();
+  // The maps in flight may hold the memory this one needs: once they are done it may fit.
+  if (!prepared.ok() && prepared.error().what == failure::kind::nomemory && pool_ && pool_->pending() > 0) {
+    image = nullptr;
+    pool_->drain(handover);
+    make();
   }
   if (!prepared.ok()) {
     if (prepared.error().what != failure::kind::nomemory) {
@@ -103,6 +128,11 @@ status maprun::draw(const std::list<text>& names, const drawrequest& r, bool all
     }
     mapstep step = plan(name, r, !all);
     if (step.job) {
+      // Two maps written to one file are written whole one after the other, so
+      // the file ends as the later one leaves it.
+      std::string target = samefilekey(step.record.output);
+      if (std::find(writing_.begin(), writing_.end(), target) != writing_.end()) pool_->drain(handover);
+      writing_.push_back(std::move(target));
       pool_->submit(std::move(step.job), handover);
       continue;
     }
@@ -129,6 +159,7 @@ void maprun::print(const mapstep& step, const drawrequest& r) {
 }
 
 void maprun::deliver(mapoutcome& done) {
+  writing_.pop_front();  // results come back in the order the jobs went in
   if (done.status == mapoutcome::state::written) {
     // The command line lists what it wrote, so its output can feed other tools.
     if (mode == voice::commandline) printplainline(done.output);

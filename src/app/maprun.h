@@ -5,10 +5,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <list>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/outputname.h"
@@ -106,6 +108,7 @@ class maprun {
 
   std::shared_ptr<mapsource> source_;
   std::optional<orderedpool<mapoutcome>> pool_;
+  std::deque<std::string> writing_;  // the files of the jobs in flight, in submission order
   bool missed_ = false;
 };
 

@@ -25,7 +25,7 @@ struct outcome {
 
 class ParallelRun : public testkit::toolfolder {
  protected:
-  outcome run(const char* wadfile, std::size_t inflight, std::int32_t width) {
+  outcome run(const char* wadfile, std::size_t inflight, std::int32_t width, const text& pattern = u"out/%.png") {
     fs::remove_all(dir / "out");
     fs::create_directories(dir / "out" / "MAP04.png");  // a folder where a picture should go
     const auto c = load();
@@ -33,7 +33,7 @@ class ParallelRun : public testkit::toolfolder {
     c->mapname = u"ALL";
     c->format = wad::DOOM;
     c->scheme = c->getscheme(u"Red");
-    c->outputpath = u"out/%.png";
+    c->outputpath = pattern;
     c->width = width;
     c->height = width > 100000 ? width : 96;
     c->run->inflight = inflight;
@@ -75,6 +75,15 @@ TEST_F(ParallelRun, SameLinesFilesAndStopsAsOneMapAfterAnother) {
         EXPECT_TRUE(side.files == serial.files) << n << " " << broken << " " << width;
       }
     }
+    // Every map to one file, also through a link: the file ends as the last map leaves it.
+    fs::create_symlink("out/same.png", dir / "link.png");
+    for (const std::size_t n : {1u, 8u}) {
+      const outcome one = run("many.wad", n, 128, u"out/same.png");
+      for (const text pattern : {u"out/same.png", u"link.png"}) {
+        EXPECT_TRUE(run("many.wad", n, 128, pattern).files == one.files) << n << " " << broken;
+      }
+    }
+    fs::remove(dir / "link.png");
   }
 }
 
