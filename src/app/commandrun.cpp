@@ -1,6 +1,7 @@
 // The command line's run: every answer from options or the settings, no dialogue.
 #include <cstdlib>
 #include <list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,16 @@ text settingsfile(const commandline& cl, const text& programfolder) {
   return (programfolder.empty() ? text() : programfolder + u"/") + u"settings.txt";
 }
 
+// Ends the run with `status`, or with 1 when standard output lost some of
+// what it was given: a script reading it would otherwise take it as whole.
+[[noreturn]] void finish(int status) {
+  if (const std::optional<text> why = currentterminal().outputfailure()) {
+    printerrorline(u"tracewell: standard output: " + *why);
+    exitprocess(1);
+  }
+  exitprocess(status);
+}
+
 }  // namespace
 
 void runcommandline(const commandline& cl, const text& programfolder) {
@@ -56,11 +67,11 @@ void runcommandline(const commandline& cl, const text& programfolder) {
   }
   if (cl.help) {
     currentterminal().write(usagetext());
-    exitprocess(0);
+    finish(0);
   }
   if (cl.version) {
     printplainline(u"Tracewell v1.0");
-    exitprocess(0);
+    finish(0);
   }
 
   const text settingspath = settingsfile(cl, programfolder);
@@ -75,7 +86,7 @@ void runcommandline(const commandline& cl, const text& programfolder) {
   c.inputpath = wadpath;
   if (cl.list) {
     for (const text& name : c.maps) printplainline(printable(name));
-    exitprocess(0);
+    finish(0);
   }
 
   std::list<text> chosen;
@@ -117,7 +128,7 @@ void runcommandline(const commandline& cl, const text& programfolder) {
     c.mapname = chosen.back();
     c.drawmaps(chosen, false);
   }
-  exitprocess(c.run->missed() ? 2 : 0);
+  finish(c.run->missed() ? 2 : 0);
 }
 
 }  // namespace tracewell

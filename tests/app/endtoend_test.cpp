@@ -430,6 +430,20 @@ TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
   testkit::expectredsquare(elsewhere / "MAP01.png");
   EXPECT_TRUE(written().empty());
   EXPECT_EQ(run("", {"--help"}).out.rfind("tracewell [WAD] [OPTIONS]\n", 0), 0u);
+
+  // Standard output that takes nothing: the files are still written, the run says so and fails.
+  const std::string full = "tracewell: standard output: No space left on device\n";
+  const std::string tracewell = (tool / "tracewell").string();
+  for (const auto& [command, err] : {std::pair{" --help", full},
+                                     {" --list", full},
+                                     {" -m MAP02 -m MAP01 -o full-%.png", full},
+                                     {" -a -o full-%.png", mapinfo + full}}) {
+    const processresult r =
+        testkit::runprocess("/bin/sh", {"-c", tracewell + command + " >/dev/full"}, "", elsewhere);
+    EXPECT_EQ(r.status, 1) << command;
+    EXPECT_EQ(r.err, err) << command;
+  }
+  testkit::expectredsquare(elsewhere / "full-MAP02.png");
 }
 
 // Progress is drawn on an interactive standard error only, and erased before every other line.
