@@ -55,7 +55,8 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
       return step;
     }
     step.lines = m.error().lines;
-    if (const text entry = entryerrorline(m.error()); !entry.empty()) step.lines.insert(step.lines.begin(), entry);
+    if (const text entry = entryerrorline(m.error()); !entry.empty())
+      step.lines.insert(step.lines.begin(), entry);
     step.lines.push_back(loadfailedline(name));
     if (asked) missed_ = true;
     return step;
