@@ -41,6 +41,7 @@ set(tracewell_app_sources
   src/app/dialogue.cpp
   src/app/entry.cpp
   src/app/numbers.cpp
+  src/app/maprun.cpp
   src/app/outputname.cpp
   src/app/outputrun.cpp
   src/app/parallelrun.cpp

@@ -4,57 +4,71 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
+#include <string>
 
 #include "app/numbers.h"
 
 namespace tracewell {
 
-const char* const usagetext =
-    "tracewell [WAD] [OPTIONS]\n"
-    "  -m, --map NAME        draw this map; repeat for more; ALL draws every map\n"
-    "  -a, --all             draw every map (same as --map ALL)\n"
-    "  -f, --format FORMAT   Doom, Hexen, ZDoom or Auto (each map in its own layout)\n"
-    "      --detect RULE     names: maps are entries named MAP...; content: any\n"
-    "                        entry followed by map lumps (E1M1 too)\n"
-    "  -s, --size WxH        image width and height in pixels\n"
-    "      --width N         image width\n"
-    "      --height N        image height\n"
-    "  -M, --margin N        margin in pixels\n"
-    "  -c, --scheme NAME     colour scheme from the settings file\n"
-    "  -o, --output PATTERN  output path; % becomes the map name, * the date and time\n"
-    "      --settings FILE   settings file to use instead of the usual one (below)\n"
-    "  -l, --list            print the maps of WAD, one per line, and draw nothing\n"
-    "  -h, --help            print this help and exit\n"
-    "  -V, --version         print the version and exit\n"
-    "\n"
-    "Without --settings, settings come from $XDG_CONFIG_HOME/tracewell/settings.txt\n"
-    "(XDG_CONFIG_HOME unset or empty: ~/.config) if that file exists, else from\n"
-    "settings.txt beside the program.\n";
-
 namespace {
 
-// Values of the long-only options, beyond every character code.
-enum : int { optwidth = 256, optheight, optsettings, optdetect };
-
-constexpr const char* shortoptions = ":m:af:s:M:c:o:lhV";
-const option longoptions[] = {
-    {"map", required_argument, nullptr, 'm'},
-    {"all", no_argument, nullptr, 'a'},
-    {"format", required_argument, nullptr, 'f'},
-    {"detect", required_argument, nullptr, optdetect},
-    {"size", required_argument, nullptr, 's'},
-    {"width", required_argument, nullptr, optwidth},
-    {"height", required_argument, nullptr, optheight},
-    {"margin", required_argument, nullptr, 'M'},
-    {"scheme", required_argument, nullptr, 'c'},
-    {"output", required_argument, nullptr, 'o'},
-    {"settings", required_argument, nullptr, optsettings},
-    {"list", no_argument, nullptr, 'l'},
-    {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, 'V'},
-    {nullptr, 0, nullptr, 0},
+// What an option sets.
+enum class optionid {
+  map,
+  all,
+  format,
+  detect,
+  size,
+  width,
+  height,
+  margin,
+  scheme,
+  output,
+  settings,
+  list,
+  help,
+  version
 };
+
+// One option of the command line: its short form (0 for none), its long
+// form, the name of its value in the usage text (null when it takes none)
+// and its help line. The getopt tables and the usage text derive from it.
+struct optionrow {
+  optionid id;
+  char letter;
+  const char* name;
+  const char* value;
+  const char* help;
+};
+
+constexpr optionrow optionrows[] = {
+    {optionid::map, 'm', "map", "NAME", "draw this map; repeat for more; ALL draws every map"},
+    {optionid::all, 'a', "all", nullptr, "draw every map (same as --map ALL)"},
+    {optionid::format, 'f', "format", "FORMAT", "Doom, Hexen, ZDoom or Auto (each map in its own layout)"},
+    {optionid::detect, 0, "detect", "RULE",
+     "names: entries named MAP...; content: any name with map lumps (E1M1)"},
+    {optionid::size, 's', "size", "WxH", "image width and height in pixels"},
+    {optionid::width, 0, "width", "N", "image width"},
+    {optionid::height, 0, "height", "N", "image height"},
+    {optionid::margin, 'M', "margin", "N", "margin in pixels"},
+    {optionid::scheme, 'c', "scheme", "NAME", "colour scheme from the settings file"},
+    {optionid::output, 'o', "output", "PATTERN", "output path; % becomes the map name, * the date and time"},
+    {optionid::settings, 0, "settings", "FILE", "settings file to use instead of the usual one (below)"},
+    {optionid::list, 'l', "list", nullptr, "print the maps of WAD, one per line, and draw nothing"},
+    {optionid::help, 'h', "help", nullptr, "print this help and exit"},
+    {optionid::version, 'V', "version", nullptr, "print the version and exit"},
+};
+constexpr std::size_t optioncount = std::size(optionrows);
+
+// The code getopt_long gives a row: its letter, or past every character code.
+int optioncode(std::size_t row) {
+  return optionrows[row].letter != 0 ? optionrows[row].letter : 256 + static_cast<int>(row);
+}
+
+// The long form and its value name take this many columns before the help line.
+constexpr std::size_t helpcolumn = 18;
 
 // The option getopt_long refused, as the user wrote it: a long option from
 // its argument (without any "=value"), a short one from its letter.
@@ -66,7 +80,49 @@ std::string offending(char* const* argv, int next, int code, bool missingvalue) 
   return longform ? last.substr(0, last.find('=')) : last;
 }
 
+// The long options that `typed` ("--s") abbreviates, each as " '--size'",
+// when there is more than one; "" otherwise.
+text longcandidates(const std::string& typed) {
+  if (typed.rfind("--", 0) != 0) return {};
+  const std::string prefix = typed.substr(2);
+  text found;
+  std::size_t count = 0;
+  for (const optionrow& o : optionrows) {
+    if (std::string(o.name).rfind(prefix, 0) != 0) continue;
+    found += u" '--" + fromutf8(o.name) + u"'";
+    ++count;
+  }
+  return count > 1 ? found : text();
+}
+
+// The option whose value getopt_long just returned, as the user wrote it:
+// the argument holding the value when it is attached ("--width=5", "-s5"),
+// else the one before it.
+text typedoption(char* const* argv, int next, int code) {
+  const char* last = argv[next - 1];
+  const bool attached = optarg > last && optarg <= last + std::char_traits<char>::length(last);
+  const std::string word = attached || next < 2 ? last : argv[next - 2];
+  if (word.rfind("--", 0) == 0) return fromutf8(word.substr(0, word.find('=')));
+  return fromutf8(std::string("-") + static_cast<char>(code));
+}
+
 }  // namespace
+
+std::string usagetext() {
+  std::string out = "tracewell [WAD] [OPTIONS]\n";
+  for (const optionrow& o : optionrows) {
+    std::string names = std::string("--") + o.name + (o.value ? std::string(" ") + o.value : "");
+    names.resize(std::max(names.size() + 1, helpcolumn), ' ');
+    out += o.letter != 0 ? std::string("  -") + o.letter + ", " : std::string("      ");
+    out += names + o.help + "\n";
+  }
+  return out +
+         "Long options may be shortened to any prefix that names only one (--out for --output).\n"
+         "\n"
+         "Without --settings, settings come from $XDG_CONFIG_HOME/tracewell/settings.txt\n"
+         "(XDG_CONFIG_HOME unset or empty: ~/.config) if that file exists, else from\n"
+         "settings.txt beside the program.\n";
+}
 
 bool isoption(const std::string& arg) {
   if (arg.size() >= 2 && arg[0] == '-' && arg[1] == '-') return true;
@@ -91,89 +147,128 @@ commandline commandline::parse(const std::vector<std::string>& args) {
   argv.push_back(nullptr);
   const int argc = static_cast<int>(owned.size());
 
-  opterr = 0;  // the reasons below replace getopt's own messages
-  optind = 0;  // a full restart, also for a second parse in one process
+  // "-" takes arguments in the order given whatever POSIXLY_CORRECT says;
+  // ":" tells a missing value from an unknown option.
+  std::string shortoptions = "-:";
+  std::vector<option> longoptions;
+  for (std::size_t i = 0; i < optioncount; ++i) {
+    const optionrow& o = optionrows[i];
+    if (o.letter != 0) shortoptions += std::string(1, o.letter) + (o.value ? ":" : "");
+    longoptions.push_back({o.name, o.value ? required_argument : no_argument, nullptr, optioncode(i)});
+  }
+  longoptions.push_back({nullptr, 0, nullptr, 0});
+
+  // A size value from which the number reading takes no digit is refused.
+  const auto side = [&](const text& typed, const text& value,
+                        const text& part) -> std::optional<std::int32_t> {
+    const numberread n = readnumber(part);
+    if (!n.digits) cl.error = u"invalid value '" + value + u"' for " + typed;
+    return n.digits ? std::optional<std::int32_t>(n.value) : std::nullopt;
+  };
+
+  std::vector<std::string> arguments;  // the words that are no options, in order
+  opterr = 0;                          // the reasons below replace getopt's own messages
+  optind = 0;                          // a full restart, also for a second parse in one process
   for (;;) {
     int index = -1;
-    const int c = getopt_long(argc, argv.data(), shortoptions, longoptions, &index);
+    const int c = getopt_long(argc, argv.data(), shortoptions.c_str(), longoptions.data(), &index);
     if (c == -1) break;
+    if (c == 1) {
+      arguments.emplace_back(optarg);
+      continue;
+    }
+    if (c == ':') {
+      cl.error = u"option '" + fromutf8(offending(argv.data(), optind, optopt, true)) + u"' needs a value";
+      return cl;
+    }
+    const auto row = std::find_if(std::begin(optionrows), std::end(optionrows), [c](const optionrow& o) {
+      return optioncode(static_cast<std::size_t>(&o - optionrows)) == c;
+    });
+    if (row == std::end(optionrows)) {
+      // A known option given a value it does not take ("--all=1") is refused as such.
+      const std::string last = optind > 0 ? argv[static_cast<std::size_t>(optind - 1)] : "";
+      const bool valued = last.rfind("--", 0) == 0 && last.find('=') != std::string::npos && optopt != 0;
+      const text name = fromutf8(offending(argv.data(), optind, valued ? 0 : optopt, false));
+      const text candidates = optopt == 0 ? longcandidates(toutf8(name)) : text();
+      if (valued) {
+        cl.error = u"option '" + name + u"' takes no value";
+      } else if (!candidates.empty()) {
+        cl.error = u"option '" + name + u"' is ambiguous; possibilities:" + candidates;
+      } else {
+        cl.error = u"unknown option '" + name + u"'";
+      }
+      return cl;
+    }
     const text value = optarg != nullptr ? fromutf8(optarg) : text();
-    switch (c) {
-      case 'm':
+    const text typed = row->value ? typedoption(argv.data(), optind, c) : text();
+    switch (row->id) {
+      case optionid::map:
         cl.maps.push_back(value);
         break;
-      case 'a':
+      case optionid::all:
         cl.maps.push_back(u"ALL");
         break;
-      case 'f':
+      case optionid::format:
         cl.format = value;
         break;
-      case optdetect:
+      case optionid::detect:
         if (lower(value) == u"names") {
           cl.detection = mapdetection::names;
         } else if (lower(value) == u"content") {
           cl.detection = mapdetection::content;
         } else {
-          cl.error = u"invalid value '" + value + u"' for --detect";
+          cl.error = u"invalid value '" + value + u"' for " + typed;
           return cl;
         }
         break;
-      case 's': {
+      case optionid::size: {
         const std::size_t x = value.find_first_of(u"xX");
         if (x == text::npos) {
           cl.error = u"invalid size \"" + value + u"\" (expected WxH)";
           return cl;
         }
-        cl.width = tonumber(value.substr(0, x));
-        cl.height = tonumber(value.substr(x + 1));
+        cl.width = side(typed, value, value.substr(0, x));
+        if (cl.width) cl.height = side(typed, value, value.substr(x + 1));
         break;
       }
-      case optwidth:
-        cl.width = tonumber(value);
+      case optionid::width:
+        cl.width = side(typed, value, value);
         break;
-      case optheight:
-        cl.height = tonumber(value);
+      case optionid::height:
+        cl.height = side(typed, value, value);
         break;
-      case 'M':
+      case optionid::margin:
         cl.margin = tonumber(value);
         break;
-      case 'c':
+      case optionid::scheme:
         cl.scheme = value;
         break;
-      case 'o':
+      case optionid::output:
         cl.output = value;
         break;
-      case optsettings:
+      case optionid::settings:
         cl.settings = value;
         break;
-      case 'l':
+      case optionid::list:
         cl.list = true;
         break;
-      case 'h':
+      case optionid::help:
         cl.help = true;
         break;
-      case 'V':
+      case optionid::version:
         cl.version = true;
         break;
-      case ':':
-        cl.error = u"option '" + fromutf8(offending(argv.data(), optind, optopt, true)) + u"' needs a value";
-        return cl;
-      default: {
-        // A known option given a value it does not take ("--all=1") is refused as such.
-        const std::string last = optind > 0 ? argv[static_cast<std::size_t>(optind - 1)] : "";
-        const bool valued = last.rfind("--", 0) == 0 && last.find('=') != std::string::npos && optopt != 0;
-        const text name = fromutf8(offending(argv.data(), optind, valued ? 0 : optopt, false));
-        cl.error = valued ? u"option '" + name + u"' takes no value" : u"unknown option '" + name + u"'";
-        return cl;
-      }
     }
+    if (!cl.error.empty()) return cl;
   }
-  for (int i = optind; i < argc; ++i) {
+  // After "--" every word is an argument.
+  for (int i = optind; i < argc; ++i) arguments.emplace_back(argv[static_cast<std::size_t>(i)]);
+  for (const std::string& a : arguments) {
     if (cl.wad) {
-      cl.error = u"more than one WAD: \"" + fromutf8(argv[static_cast<std::size_t>(i)]) + u"\"";
+      cl.error = u"more than one WAD: \"" + fromutf8(a) + u"\"";
       return cl;
     }
-    cl.wad = fromutf8(argv[static_cast<std::size_t>(i)]);
+    cl.wad = fromutf8(a);
   }
   return cl;
 }

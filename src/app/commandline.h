@@ -32,7 +32,7 @@ struct commandline {
   bool version = false;
   // Set when the command line cannot be used: a one-line reason, without the
   // program prefix (an unknown option, a missing value, a malformed size, a
-  // second WAD).
+  // size from which no digit is read, a second WAD).
   text error;
 
   // Reads `args` (the program's arguments, without its own name). Numbers
@@ -45,6 +45,6 @@ struct commandline {
 bool isoption(const std::string& arg);
 
 // The text of --help, each line ending in LF.
-extern const char* const usagetext;
+std::string usagetext();
 
 }  // namespace tracewell

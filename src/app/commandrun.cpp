@@ -1,5 +1,7 @@
 // The command line's run: every answer from options or the settings, no dialogue.
 #include <cstdlib>
+#include <list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,16 @@ text settingsfile(const commandline& cl, const text& programfolder) {
   return (programfolder.empty() ? text() : programfolder + u"/") + u"settings.txt";
 }
 
+// Ends the run with `status`, or with 1 when standard output lost some of
+// what it was given: a script reading it would otherwise take it as whole.
+[[noreturn]] void finish(int status) {
+  if (const std::optional<text> why = currentterminal().outputfailure()) {
+    printerrorline(u"tracewell: standard output: " + *why);
+    exitprocess(1);
+  }
+  exitprocess(status);
+}
+
 }  // namespace
 
 void runcommandline(const commandline& cl, const text& programfolder) {
@@ -54,31 +66,31 @@ void runcommandline(const commandline& cl, const text& programfolder) {
     exitprocess(1);
   }
   if (cl.help) {
-    currentterminal().write(usagetext);
-    exitprocess(0);
+    currentterminal().write(usagetext());
+    finish(0);
   }
   if (cl.version) {
     printplainline(u"Tracewell v1.0");
-    exitprocess(0);
+    finish(0);
   }
 
   const text settingspath = settingsfile(cl, programfolder);
   result<std::shared_ptr<console>> loaded = console::load(settingspath);
   if (!loaded.ok()) report(loaded.error(), voice::commandline);  // ends the process
   console& c = *loaded.value();
-  c.mode = voice::commandline;
   if (cl.detection) c.detection = *cl.detection;
 
   // Checked in the dialogue's order: WAD, maps, format, scheme.
   const text wadpath = cl.wad ? *cl.wad : besidesettings(settingspath, c.inputpath);
-  if (const char16_t* refused = c.openwad(wadpath)) refuse(refused);
+  if (const char16_t* refused = c.openwad(wadpath, voice::commandline)) refuse(refused);
+  c.run->mode = voice::commandline;
   c.inputpath = wadpath;
   if (cl.list) {
     for (const text& name : c.maps) printplainline(printable(name));
-    exitprocess(0);
+    finish(0);
   }
 
-  std::vector<text> chosen;
+  std::list<text> chosen;
   bool all = false;
   for (const text& wanted : cl.maps) {
     const text name = upper(wanted);
@@ -91,7 +103,10 @@ void runcommandline(const commandline& cl, const text& programfolder) {
     if (!listed) refuse(refusal::badmap);
     chosen.push_back(name);
   }
-  if (chosen.empty() && !all) refuse(refusal::badmap);
+  if (cl.maps.empty()) {
+    printerrorline(u"tracewell: no map given (use --map NAME or --all)");
+    exitprocess(1);
+  }
 
   if (cl.format) c.formatname = *cl.format;
   c.format = console::getformat(c.formatname);
@@ -111,13 +126,10 @@ void runcommandline(const commandline& cl, const text& programfolder) {
     c.do_();
   } else {
     // Each named map as the dialogue draws a single one, in the order given.
-    for (const text& name : chosen) {
-      c.mapname = name;
-      c.domap(name);
-    }
-    if (c.wstream) c.wstream->close();
+    c.mapname = chosen.back();
+    c.drawmaps(chosen, false);
   }
-  exitprocess(c.missedmaps ? 2 : 0);
+  finish(c.run->missed() ? 2 : 0);
 }
 
 }  // namespace tracewell

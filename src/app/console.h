@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/maprun.h"
 #include "app/report.h"
 #include "app/scheme.h"
 #include "support/bytestream.h"
@@ -16,8 +17,6 @@
 namespace tracewell {
 
 class dictnode;
-class mapsource;
-struct map;
 struct wad;
 
 // Why the tool refuses an answer. The dialogue adds " Try again?" and asks
@@ -45,17 +44,16 @@ class console {
   text schemename;                      // scheme name last accepted
   text mapname;                         // chosen map in upper case, or "ALL"
   std::shared_ptr<bytestream> wstream;  // WAD file of this cycle; closed after the output run
-  std::shared_ptr<wad> w;               // container read from wstream
-  std::shared_ptr<mapsource> source;    // the WAD file or archive of this cycle; dropped after the output run
+  std::shared_ptr<wad> w;               // container read from wstream; null for an archive
   std::list<std::shared_ptr<tracewell::scheme>> schemes;  // last one in the settings file first
   std::list<text> maps;                                   // map names of source, in its order
   std::int32_t format = 0;                                // tag of formatname in `mapformats`
   mapdetection detection = mapdetection::names;           // settings key map_detection
   std::shared_ptr<tracewell::scheme> scheme;              // scheme chosen in this cycle
   text settingspath;                                      // the settings file read; output never replaces it
-  voice mode = voice::dialogue;                           // how the output run prints
-  bool missedmaps = false;                                // a map asked for in this process was not written
-  std::size_t inflight = 0;  // maps an ALL run keeps in flight; 0: mapsinflight(width, height)
+  // The run over this cycle's source, made by the first openwad; it keeps how
+  // the tool speaks and what it missed from one cycle to the next.
+  std::shared_ptr<maprun> run;
 
   // Prints the banner lines.
   void welcome() const;
@@ -63,36 +61,31 @@ class console {
   void finished() const;
 
   // The output run: renders and saves the chosen map, or every map for "ALL",
-  // then closes wstream. Needs a completed dialogue (w, maps, scheme set).
+  // then closes the source. Needs a completed dialogue (run, maps, scheme set).
   // Named do_ because `do` is a keyword.
   void do_();
   // Loads, renders and saves one map under the output pattern. A map that
   // cannot be loaded, an image too large to allocate and a file that cannot be
   // written each print one line; the caller goes on with the next map.
   void domap(const text& name);
-  // Prints one line of the output run in this console's voice.
-  void say(const text& line) const;
+  // The maps `names` drawn in order as the output run draws them (see
+  // maprun::draw); a fatal stop or a stream failure ends the process.
+  void drawmaps(const std::list<text>& names, bool all);
+  // How the output run of this cycle draws: the answers as a request.
+  drawrequest request() const;
 
-  // Opens `path` as this cycle's WAD: on success wstream, w and maps are set
-  // and null is returned; otherwise the refusal text (see `refusal`). A
-  // stream failure while reading the WAD ends the process.
-  const char16_t* openwad(const text& path);
-  // The ALL run with up to `mapsatonce` maps drawn and encoded side by side;
-  // console lines, files and stops as the one-after-another run of domap gives.
-  void doparallel(std::size_t mapsatonce);
-  // The map `name` read from its group in this cycle's format.
-  result<std::shared_ptr<map>> loadmap(const text& name) const;
-  // Shows the progress line for the map `name`, the `done`-th of `maps`.
-  void showturn(const text& name, std::size_t done) const;
-  // The command line's line for a PNG file written; nothing in the dialogue.
-  void written(const text& path) const;
+  // Opens `path` as this cycle's WAD or archive: on success run (its
+  // source), maps and, for a WAD file, wstream and w are set and null is
+  // returned; otherwise the refusal text (see `refusal`). A stream failure
+  // while reading the WAD ends the process, reported in the voice `v`.
+  const char16_t* openwad(const text& path, voice v = voice::dialogue);
 
   // The dialogue of one cycle: WAD, map, format, size, scheme, output pattern.
   // A nonempty `startpath` is opened first in place of asking; when it fails,
   // the WAD path prompt follows as usual.
   // Bad answers are refused and asked again. End of input ends the process:
   // at the WAD path prompt with nothing printed and status 0, or 2 when a map
-  // asked for in this process was not written (missedmaps); at any other
+  // asked for in this process was not written (maprun::missed); at any other
   // prompt with the line "Unexpected end of input." and status 1.
   void requestinputs(text startpath = text());
   // Prints `prompt` and the default line, reads one answer at "> ". An empty

@@ -58,7 +58,7 @@ void console::requestinputs(text startpath) {
     } else {
       std::optional<text> answer = getinput(u"Input WAD path?", inputpath);
       // The end of a scripted session: nothing was asked for yet, so end quietly.
-      if (!answer) exitprocess(missedmaps ? 2 : 0);
+      if (!answer) exitprocess(run && run->missed() ? 2 : 0);
       path = std::move(*answer);
     }
     if (const char16_t* refused = openwad(path)) {
@@ -123,12 +123,12 @@ void console::requestinputs(text startpath) {
       getinput(u"Input automap PNG path? (Note: * replaced by date/time. % by map name.)", outputpath));
 }
 
-const char16_t* console::openwad(const text& path) {
+const char16_t* console::openwad(const text& path, voice v) {
   // A WAD file or a ZIP archive of WADs, told apart by content.
   result<std::shared_ptr<mapsource>> opened = openmapsource(path, {}, detection);
   if (!opened.ok()) {
     const failure& f = opened.error();
-    if (f.what != failure::kind::notice) report(f, mode);  // a stream failure: ends the process
+    if (f.what != failure::kind::notice) report(f, v);  // a stream failure: ends the process
     return f.why == failure::reason::cannotopen ? refusal::cannotopen : refusal::notawad;
   }
   const std::shared_ptr<mapsource> opensource = std::move(opened).value();
@@ -140,8 +140,12 @@ const char16_t* console::openwad(const text& path) {
     return refusal::notawad;
   }
   if (maps.empty()) return refusal::nomaps;
-  source = opensource;
-  w = source->wadfile();
+  if (run) {
+    run->open(opensource);
+  } else {
+    run = std::make_shared<maprun>(opensource);
+  }
+  w = opensource->wadfile();
   wstream = w ? w->stream : nullptr;
   return nullptr;
 }

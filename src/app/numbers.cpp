@@ -21,6 +21,10 @@ int digitvalue(char16_t c, std::uint32_t base) {
 }  // namespace
 
 std::int32_t tonumber(const text& s) {
+  return readnumber(s).value;
+}
+
+numberread readnumber(const text& s) {
   std::size_t i = 0;
   while (i < s.size() && iswhite(s[i])) ++i;
   bool negative = false;
@@ -35,13 +39,14 @@ std::int32_t tonumber(const text& s) {
   }
   // Unsigned arithmetic gives the wrap-around modulo 2^32 without overflow.
   std::uint32_t value = 0;
+  const std::size_t first = i;
   for (; i < s.size(); ++i) {
     const int d = digitvalue(s[i], base);
     if (d < 0) break;
     value = value * base + static_cast<std::uint32_t>(d);
   }
   if (negative) value = 0u - value;
-  return static_cast<std::int32_t>(value);
+  return {static_cast<std::int32_t>(value), i > first};
 }
 
 }  // namespace tracewell

@@ -15,4 +15,11 @@ namespace tracewell {
 // applied, so "4278190080", "$FF000000" and "-16777216" are all the same colour.
 std::int32_t tonumber(const text& s);
 
+// tonumber's reading of `s`, and whether it took at least one digit.
+struct numberread {
+  std::int32_t value = 0;
+  bool digits = false;
+};
+numberread readnumber(const text& s);
+
 }  // namespace tracewell

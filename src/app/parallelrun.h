@@ -1,4 +1,4 @@
-// An ALL run with several maps in flight: each drawn and encoded on a worker, all output in map order.
+// How many maps a run keeps in flight.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +9,7 @@ namespace tracewell {
 // Pixel buffers in flight together stay within this many bytes.
 inline constexpr std::int64_t inflightbytes = std::int64_t{1} << 30;
 
-// How many maps of width x height an ALL run keeps in flight: one per core
+// How many maps of width x height a run keeps in flight: one per core
 // (at least one), fewer where their buffers would pass inflightbytes, and no
 // more than the temporary files that can be guarded at once. 1 means one map
 // after another, the plain run.

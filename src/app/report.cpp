@@ -58,6 +58,8 @@ void report(const failure& f, voice v) {
   switch (f.what) {
     case failure::kind::notice:
       if (const text entry = entryerrorline(f); !entry.empty()) sayline(entry, v);
+      [[fallthrough]];
+    case failure::kind::nomemory:
       for (const text& line : f.lines) sayline(line, v);
       return;
     case failure::kind::fatal:
@@ -66,6 +68,12 @@ void report(const failure& f, voice v) {
       exitprocess(1);
     case failure::kind::readstream:
     case failure::kind::writestream:
+      // The command line ends every line it writes; the dialogue keeps its bytes.
+      if (v == voice::commandline) {
+        clearprogress();
+        printerrorline(first);
+        exitprocess(-1);
+      }
       streamfailure(first);
   }
 }

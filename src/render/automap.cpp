@@ -170,10 +170,15 @@ result<preparedmap> preparemap(const map& m, std::int32_t width, std::int32_t he
   preparedmap p;
   p.style = style;
   constexpr std::uint32_t every = (std::uint32_t{1} << fallbackcategories) - 1;
-  result<renderslots> sorted = sortlines(m, p.leastx, p.leasty, p.greatestx, p.greatesty, actionspecial,
-                                         looks.mentioned() & every, p.fallback);
-  if (!sorted.ok()) return sorted.error();
-  p.slots = std::move(sorted).value();
+  try {
+    result<renderslots> sorted = sortlines(m, p.leastx, p.leasty, p.greatestx, p.greatesty, actionspecial,
+                                           looks.mentioned() & every, p.fallback);
+    if (!sorted.ok()) return sorted.error();
+    p.slots = std::move(sorted).value();
+    p.things = thingmarkers(m, things);
+  } catch (const std::bad_alloc&) {
+    return failure::nomemory(u"the lines do not fit in memory");
+  }
   p.width = width;
   p.height = height;
   p.margin = margin;
@@ -184,7 +189,6 @@ result<preparedmap> preparemap(const map& m, std::int32_t width, std::int32_t he
     p.passes[i] = order.empty() ? defaultorders[i] : order[i];
     p.colors[i] = i < colors.size() ? colors[i] : defaultcolors[i];
   }
-  p.things = thingmarkers(m, things);
   p.fractionbits = m.fractionbits;
   return p;
 }
@@ -223,16 +227,11 @@ result<std::unique_ptr<TPixmap>> render(const map& m, std::int32_t width, std::i
                                         const thinglook& things) {
   // The buffer comes first: an image too large to make is reported before any check of the map.
   std::unique_ptr<TPixmap> buffer = TPixmap::Create(width, height, TPixmap::RGBA, 4);
-  if (!buffer) return std::unique_ptr<TPixmap>();
-  std::optional<result<preparedmap>> prepared;
-  try {
-    prepared.emplace(
-        preparemap(m, width, height, margin, background, colors, order, actionspecial, style, looks, things));
-  } catch (const std::bad_alloc&) {
-    return std::unique_ptr<TPixmap>();  // the lines do not fit in memory beside the image
-  }
-  if (!prepared->ok()) return prepared->error();
-  drawprepared(prepared->value(), *buffer);
+  if (!buffer) return failure::nomemory(u"the image buffer cannot be allocated");
+  const result<preparedmap> prepared =
+      preparemap(m, width, height, margin, background, colors, order, actionspecial, style, looks, things);
+  if (!prepared.ok()) return prepared.error();
+  drawprepared(prepared.value(), *buffer);
   return buffer;
 }
 

@@ -105,7 +105,8 @@ struct preparedmap {
 };
 
 // Sorts the lines of `m` (getrenderlines), picks the thing markers and
-// settles the look as render describes it. Fails as getrenderlines does.
+// settles the look as render describes it. Fails as getrenderlines does, and
+// with failure::nomemory when the sorted lines do not fit in memory.
 result<preparedmap> preparemap(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
                                std::int32_t background, const std::vector<std::int32_t>& colors,
                                const std::vector<std::int32_t>& order, std::int32_t actionspecial,
@@ -122,10 +123,10 @@ void drawprepared(const preparedmap& p, TPixmap& buffer);
 // equals the pass, in ascending number, in their `colors` entry. An empty
 // `colors` or `order` stands for defaultcolors / defaultorders; entries past
 // the tenth are ignored and a missing colour entry takes the default colour.
-// Every linedef widens the bounds, drawn or not. Null only when the buffer
-// cannot be created (TPixmap::Create), and then nothing else is done, or when
-// memory runs out sorting the lines. Fails as getrenderlines does. Every
-// line is drawn in `style`.
+// Every linedef widens the bounds, drawn or not. Never null: a buffer that
+// cannot be created (TPixmap::Create) is failure::nomemory before anything
+// else is done, as are lines too many for memory. Fails as getrenderlines
+// does. Every line is drawn in `style`.
 //
 // `looks` may mention categories that fall back. A line then goes to the
 // first of them, in number order, that it is in (render/specialmeaning.h) and

@@ -22,6 +22,7 @@ struct failure {
     fatal,        // the fatal stop with one message line
     readstream,   // a byte stream could not be read: the stream message, status 255
     writestream,  // a byte stream could not be written: the stream message, status 255
+    nomemory,     // memory could not be had for the work (a buffer, a list): its reason; the run goes on
   };
 
   // What could not be done, for a caller that tells failures apart or words
@@ -59,6 +60,7 @@ struct failure {
   static failure writestream() {
     return {kind::writestream, {u"Error writing to stream"}, reason::unspecified, {}, 0};
   }
+  static failure nomemory(text why) { return {kind::nomemory, {std::move(why)}, reason::unspecified, {}, 0}; }
   // A notice without lines: the reason alone says what went wrong.
   static failure because(reason why, text subject = {}, std::uint32_t detail = 0) {
     return {kind::notice, {}, why, std::move(subject), detail};

@@ -3,15 +3,18 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <utility>
 
 namespace tracewell {
 
 void stdterminal::write(std::string_view bytes) {
-  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-  std::fflush(stdout);
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+  const bool flushed = std::fflush(stdout) == 0;
+  if (!(written && flushed) && !outputfailure_) outputfailure_ = fromutf8(std::strerror(errno));
 }
 
 std::optional<std::string> stdterminal::readrawline() {

@@ -31,6 +31,9 @@ class terminal {
   virtual void writeerror(std::string_view bytes) = 0;
   // Whether standard error is a terminal a person watches (progress goes there).
   virtual bool errorisinteractive() { return false; }
+  // Why the first write to standard output that failed did (the system's
+  // words); nullopt while every write went through.
+  virtual std::optional<text> outputfailure() const { return std::nullopt; }
 };
 
 // Standard input, output and error. A line longer than longestline, or one
@@ -42,9 +45,11 @@ class stdterminal : public terminal {
   std::optional<std::string> readrawline() override;
   void writeerror(std::string_view bytes) override;
   bool errorisinteractive() override;
+  std::optional<text> outputfailure() const override { return outputfailure_; }
 
  private:
   bool ended_ = false;
+  std::optional<text> outputfailure_;
 };
 
 // The process-wide terminal; stdterminal until replaced. Returns the previous one.

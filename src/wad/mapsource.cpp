@@ -16,9 +16,9 @@ class wadfilesource : public mapsource {
   wadfilesource(std::shared_ptr<wad> w, mapdetection how) : w_(std::move(w)), how_(how) {}
   std::list<text> getmapnames() const override { return w_->getmapnames(how_); }
   result<lumpgroup> getmapgroup(const text& name) override { return w_->getmapgroup(name, how_); }
-  result<std::shared_ptr<map>> loadmap(const text& name, std::int32_t format,
-                                       const text& listedname) override {
-    return map::Create(w_->getmapgroup(name, how_), format, listedname, false, how_);
+  result<std::shared_ptr<map>> loadmap(const text& name, std::int32_t format, const text& listedname,
+                                       bool withthings) override {
+    return map::Create(w_->getmapgroup(name, how_), format, listedname, withthings, how_);
   }
   std::shared_ptr<wad> wadfile() const override { return w_; }
 
@@ -42,13 +42,13 @@ class archivesource : public mapsource {
     return archivemaplumps(*w.value(), m);
   }
 
-  result<std::shared_ptr<map>> loadmap(const text& name, std::int32_t format,
-                                       const text& listedname) override {
+  result<std::shared_ptr<map>> loadmap(const text& name, std::int32_t format, const text& listedname,
+                                       bool withthings) override {
     const result<lumpgroup> group = getmapgroup(name);
     if (!group.ok()) return group.error();
     // An entry that gives no group: the failure line alone says so.
     if (group.value().empty()) return failure::notice({});
-    result<std::shared_ptr<map>> m = map::Create(group.value(), format, listedname);
+    result<std::shared_ptr<map>> m = map::Create(group.value(), format, listedname, withthings);
     if (m.ok() || m.error().what != failure::kind::readstream) return m;
     // The held WAD's stream stays failed; the next map of this entry reads it afresh.
     const std::size_t entry = maps_[*index_.find(name)].entry;

@@ -29,9 +29,9 @@ class mapsource {
   // `listedname` for its error line). In an archive a map without a group is
   // a notice without lines, and a lump reaching past its embedded WAD's end
   // is reason damaged naming the entry, not a stream failure: the WAD is
-  // whole in memory, so only this map is lost.
-  virtual result<std::shared_ptr<map>> loadmap(const text& name, std::int32_t format,
-                                               const text& listedname) = 0;
+  // whole in memory, so only this map is lost. `withthings` reads its things too.
+  virtual result<std::shared_ptr<map>> loadmap(const text& name, std::int32_t format, const text& listedname,
+                                               bool withthings = false) = 0;
   // The WAD when this source is a WAD file; null for an archive.
   virtual std::shared_ptr<wad> wadfile() const { return nullptr; }
 };

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace tracewell {
 namespace {
 
@@ -58,11 +60,41 @@ TEST(CommandLine, RefusalsNameTheOffendingOption) {
       {{"--map"}, u"option '--map' needs a value"},
       {{"-a", "-m"}, u"option '-m' needs a value"},
       {{"--all", "--help=1"}, u"option '--help' takes no value"},
+      {{"--s=1x1", "-a"}, u"option '--s' is ambiguous; possibilities: '--size' '--scheme' '--settings'"},
+      {{"--sc", "Red", "--hei", "9", "--all"}, u""},
       {{"--size", "640"}, u"invalid size \"640\" (expected WxH)"},
+      // No digit read from a side: the option as typed, whatever form its value took.
+      {{"--width", "abc"}, u"invalid value 'abc' for --width"},
+      {{"--wid=", "-a"}, u"invalid value '' for --wid"},
+      {{"-as10x"}, u"invalid value '10x' for -s"},
+      {{"--size", "x10"}, u"invalid value 'x10' for --size"},
+      {{"--height", "-", "-a"}, u"invalid value '-' for --height"},
+      {{"-a", "--width", "800px", "--height", "$1F", "--size", "%101x+7", "--margin", ""}, u""},
       {{"a.wad", "b.wad", "-a"}, u"more than one WAD: \"b.wad\""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(toutf8(commandline::parse(c.args).error), toutf8(c.error)) << ::testing::PrintToString(c.args);
+  }
+}
+
+// Arguments may come before, between and after the options whatever the environment says.
+TEST(CommandLine, ArgumentsAnywhereUnderPosixlyCorrect) {
+  ::setenv("POSIXLY_CORRECT", "1", 1);
+  const commandline cl = commandline::parse({"x.wad", "--list", "-m", "MAP01"});
+  ::unsetenv("POSIXLY_CORRECT");
+  EXPECT_TRUE(cl.error.empty()) << toutf8(cl.error);
+  EXPECT_TRUE(cl.list);
+  EXPECT_EQ(cl.maps, std::vector<text>{u"MAP01"});
+  EXPECT_EQ(commandline::parse({"-a", "--", "-l"}).wad, std::optional<text>(u"-l"));
+}
+
+// The help lines come from the option table: short and long-only forms in one column.
+TEST(CommandLine, UsageLinesLineUp) {
+  const std::string usage = usagetext();
+  for (const char* line :
+       {"\n  -m, --map NAME        draw this map;", "\n      --width N         image width\n",
+        "\n  -a, --all             draw every map", "\n  -V, --version         print the version"}) {
+    EXPECT_NE(usage.find(line), std::string::npos) << line;
   }
 }
 

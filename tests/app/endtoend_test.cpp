@@ -391,6 +391,7 @@ TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
   testkit::wadbuilder b;
   b.addmap("MAP01", bad);
   b.write(elsewhere / "bad.wad");
+  writefile(elsewhere / "short.wad", testkit::truncated(b.bytes(), b.bytes().size() - 5));
   const std::string usage = "\nTry 'tracewell --help'.\n";
   const std::string mapinfo =
       "failed to read map lumps\nencountered invalid map\n"
@@ -405,7 +406,9 @@ TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
       {{"--map"}, 1, "", "tracewell: option '--map' needs a value" + usage},
       {{"--list"}, 0, "MAP01\nMAP02\nMAPINFO\n", ""},
       {{"-m", "MAP09"}, 1, "", "tracewell: Invalid map name.\n"},
-      {{"-s", "8x8"}, 1, "", "tracewell: Invalid map name.\n"},
+      {{"-s", "8x8"}, 1, "", "tracewell: no map given (use --map NAME or --all)\n"},
+      {{"-a", "--width", "abc"}, 1, "", "tracewell: invalid value 'abc' for --width" + usage},
+      {{"short.wad", "-l"}, 255, "", "Error reading from stream\n"},
       {{"-a", "-f", "quake"}, 1, "", "tracewell: Invalid map format.\n"},
       {{"-a", "-c", "blue"}, 1, "", "tracewell: Invalid color scheme.\n"},
       {{"missing.wad", "-a"}, 1, "", "tracewell: Error opening WAD file.\n"},
@@ -427,6 +430,20 @@ TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
   testkit::expectredsquare(elsewhere / "MAP01.png");
   EXPECT_TRUE(written().empty());
   EXPECT_EQ(run("", {"--help"}).out.rfind("tracewell [WAD] [OPTIONS]\n", 0), 0u);
+
+  // Standard output that takes nothing: the files are still written, the run says so and fails.
+  const std::string full = "tracewell: standard output: No space left on device\n";
+  const std::string tracewell = (tool / "tracewell").string();
+  for (const auto& [command, err] : {std::pair{" --help", full},
+                                     {" --list", full},
+                                     {" -m MAP02 -m MAP01 -o full-%.png", full},
+                                     {" -a -o full-%.png", mapinfo + full}}) {
+    const processresult r =
+        testkit::runprocess("/bin/sh", {"-c", tracewell + command + " >/dev/full"}, "", elsewhere);
+    EXPECT_EQ(r.status, 1) << command;
+    EXPECT_EQ(r.err, err) << command;
+  }
+  testkit::expectredsquare(elsewhere / "full-MAP02.png");
 }
 
 // Progress is drawn on an interactive standard error only, and erased before every other line.

@@ -25,20 +25,19 @@ struct outcome {
 
 class ParallelRun : public testkit::toolfolder {
  protected:
-  outcome run(const char* wadfile, std::size_t inflight, std::int32_t width) {
+  outcome run(const char* wadfile, std::size_t inflight, std::int32_t width,
+              const text& pattern = u"out/%.png", std::int32_t height = 96) {
     fs::remove_all(dir / "out");
     fs::create_directories(dir / "out" / "MAP04.png");  // a folder where a picture should go
     const auto c = load();
-    c->wstream = bytestream::openread(fromutf8(wadfile));
-    c->w = testkit::readwad(c->wstream);
-    c->maps = c->w->getmapnames();
+    EXPECT_EQ(c->openwad(fromutf8(wadfile)), nullptr);
     c->mapname = u"ALL";
     c->format = wad::DOOM;
     c->scheme = c->getscheme(u"Red");
-    c->outputpath = u"out/%.png";
+    c->outputpath = pattern;
     c->width = width;
-    c->height = width > 100000 ? width : 96;
-    c->inflight = inflight;
+    c->height = width > 100000 ? width : height;
+    c->run->inflight = inflight;
     outcome o;
     o.s = runscripted("\n", [&] { c->do_(); });
     for (const auto& e : fs::directory_iterator(dir / "out")) {
@@ -77,6 +76,25 @@ TEST_F(ParallelRun, SameLinesFilesAndStopsAsOneMapAfterAnother) {
         EXPECT_TRUE(side.files == serial.files) << n << " " << broken << " " << width;
       }
     }
+  }
+}
+
+// A map of many lines takes longer to encode than a bare room after it: both
+// into one file, directly or through a link, the room's picture must win.
+TEST_F(ParallelRun, MapsSharingAFileEndItAsOneAfterAnother) {
+  testkit::mapdata fan = testkit::squaremap();
+  for (int i = 0; i < 30000; ++i) {
+    fan.vertexes.push_back({(i * 7919) % 4096, (i * 613) % 4096});
+    fan.linedefs.push_back({0, static_cast<std::int32_t>(fan.vertexes.size() - 1), 0, 0, 0, 0, -1, {}});
+  }
+  testkit::wadbuilder b;
+  b.addmap("MAP01", fan);
+  b.addmap("MAP02", testkit::squaremap());
+  b.write(dir / "two.wad");
+  fs::create_symlink("out/same.png", dir / "link.png");
+  const outcome serial = run("two.wad", 1, 1024, u"out/same.png", 1024);
+  for (const text pattern : {u"out/same.png", u"link.png"}) {
+    EXPECT_TRUE(run("two.wad", 2, 1024, pattern, 1024).files == serial.files) << toutf8(pattern);
   }
 }
 
