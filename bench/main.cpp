@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/parallelrun.h"
+#include "archivebombs.h"
 #include "childrun.h"
 #include "maplookup.h"
 #include "pathological.h"
@@ -42,8 +43,9 @@ struct options {
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
   // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
-  // keys.
-  std::set<std::string> only = {"real", "program", "poster", "dense", "outside", "udmf", "lookup", "keys"};
+  // keys, archive.
+  std::set<std::string> only = {"real", "program", "poster", "dense",  "outside",
+                                "udmf", "lookup",  "keys",   "archive"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -62,6 +64,13 @@ constexpr int udmfrounds = 5;  // reading all maps takes milliseconds: the least
 // Classifying lines by their meanings is per line, not per pixel: the Keys look costs what Automap does.
 constexpr double keystarget = 1.05;
 constexpr int keysrounds = 3;
+// Archive bombs: listing 2^31 deflated zeros that are no WAD costs their header alone; a 256 MiB
+// embedded WAD whose maps take turns with another's is inflated once, not once a turn; and looking up
+// many names in an archive costs what it does in a plain WAD.
+constexpr double bomblisttargetms = 50;
+constexpr std::uint64_t alternatingbigbytes = std::uint64_t{256} << 20;
+constexpr double alternatingtarget = 1.2, manynamestarget = 2;
+constexpr int manynamesrounds = 3;
 constexpr std::int64_t memoryallowance = std::int64_t{32} << 20;
 constexpr std::int32_t translucent = static_cast<std::int32_t>(0x80FFFFFFu);
 
@@ -86,7 +95,7 @@ bool parse(int argc, char** argv, options& o) {
       if (o.only.count("program") != 0) o.only.insert("real");
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
-      say("                       [--only real,program,poster,dense,outside,udmf,lookup,keys]");
+      say("                       [--only real,program,poster,dense,outside,udmf,lookup,keys,archive]");
       return false;
     }
   }
@@ -270,6 +279,66 @@ onemapcost onemap(const options& o, const realwork& work, const std::filesystem:
   return cost;
 }
 
+void printarchives(const bombcost& bomb, const allcost& alternating, const allcost& manynames,
+                   std::int32_t size) {
+  say("");
+  say("Archives: ZIP files built at run time with zlib, read through the map source as the tool reads "
+      "them (" +
+      clockname() + ")");
+  table t({"figure", "value"});
+  t.add({"bomb: archive, x.wad declared", mib(static_cast<std::int64_t>(bomb.archivebytes)) + ", " +
+                                              mib(static_cast<std::int64_t>(bomb.entrybytes))});
+  t.add({"bomb: open and list", fixed(bomb.ms, 2) + " ms"});
+  t.add({"bomb: maps listed, bytes inflated",
+         std::to_string(bomb.names) + ", " + std::to_string(bomb.inflated)});
+  t.rule();
+  for (const allcost* c : {&alternating, &manynames}) {
+    const std::string what = c == &alternating ? "alternating" : "many names";
+    t.add({what + ": archive, largest embedded WAD", mib(static_cast<std::int64_t>(c->archivebytes)) + ", " +
+                                                         mib(static_cast<std::int64_t>(c->heldbytes))});
+    t.add({what + ": names tried, maps drawn at " + dims(size, size),
+           std::to_string(c->names) + ", " + std::to_string(c->drawn)});
+    t.add({what + ": ALL from the archive", fixed(c->archivems, 1) + " ms"});
+    t.add({what + ": ALL from the plain WAD", fixed(c->plainms, 1) + " ms"});
+    t.add({what + ": archive / plain", fixed(c->ratio(), 3)});
+    t.add({what + ": inflated, per byte of the WADs",
+           mib(static_cast<std::int64_t>(c->inflated)) + ", " + fixed(c->inflations(), 2)});
+    t.rule();
+  }
+  t.print();
+}
+
+void archivesummary(scorecard& card, const bombcost& bomb, const allcost& alternating,
+                    const allcost& manynames) {
+  const std::string bombfigure =
+      "listing a " + mib(static_cast<std::int64_t>(bomb.archivebytes)) + " ZIP of 2^31 deflated zeros";
+  if (bomb.error.empty()) {
+    card.target(bombfigure,
+                "open and list " + fixed(bomb.ms, 2) + " ms, " + std::to_string(bomb.inflated) +
+                    " bytes inflated (target < " + fixed(bomblisttargetms, 0) + " ms)" +
+                    (bomb.names == 0 ? "" : ", but it listed maps"),
+                bomb.names == 0 && bomb.ms < bomblisttargetms);
+  } else {
+    card.target(bombfigure, bomb.error, false);
+  }
+  for (const auto& [c, target] :
+       {std::pair{&alternating, alternatingtarget}, {&manynames, manynamestarget}}) {
+    const std::string figure =
+        c == &alternating ? "ALL over a ZIP of a " + mib(static_cast<std::int64_t>(c->heldbytes)) +
+                                " WAD and a small one taking turns, " + std::to_string(c->names) + " names"
+                          : "ALL over a ZIP of " + std::to_string(c->names) + " map names";
+    if (!c->error.empty()) {
+      card.target(figure, c->error, false);
+      continue;
+    }
+    card.target(figure,
+                "archive " + fixed(c->archivems, 1) + " ms / plain WAD " + fixed(c->plainms, 1) +
+                    " ms = " + fixed(c->ratio(), 3) + " (target <= " + fixed(target, 2) + "); inflated " +
+                    fixed(c->inflations(), 2) + " x the WADs" + (c->same ? "" : "; the runs differ"),
+                c->same && c->ratio() <= target);
+  }
+}
+
 }  // namespace
 
 int run(int argc, char** argv) {
@@ -421,6 +490,15 @@ int run(int argc, char** argv) {
   std::optional<lookupcost> lookup;
   if (o.only.count("lookup") != 0) lookup = runmaplookup(lookupmarkers);
 
+  std::optional<bombcost> bomb;
+  std::optional<allcost> alternating, manynames;
+  if (o.only.count("archive") != 0) {
+    bomb = runbomblisting(work.string(), std::max(o.rounds, manynamesrounds));
+    alternating = runalternating(o.wadpath, alternatingbigbytes, smallsize, margin, work.string(), o.rounds);
+    manynames = runmanynames(lookupmarkers, work.string(), std::max(o.rounds, manynamesrounds));
+    printarchives(*bomb, *alternating, *manynames, smallsize);
+  }
+
   say("");
   if (!works.empty()) {
     realworksummary(card, works[0], smalltarget);
@@ -488,6 +566,7 @@ int run(int argc, char** argv) {
                     (lookup->right ? "" : ", but a lookup gave the wrong entry"),
                 lookup->right && lookup->ms < lookuptargetms);
   }
+  if (bomb) archivesummary(card, *bomb, *alternating, *manynames);
   for (const outsidecost& c : outsidecosts) {
     // The drawing is what the lines cost; the PNG encoding depends on what the image shows.
     const double ratio = c.outsidedrawms / c.insidedrawms;
