@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include "plainline.h"
 #include "render/automap.h"
@@ -15,12 +16,12 @@
 namespace tracewell {
 namespace {
 
-std::shared_ptr<map> loadmap(const text& name) {
+std::shared_ptr<map> loadmap(const text& name, bool withthings = false) {
   const std::string path = testkit::freedoom2path();
   if (path.empty()) return nullptr;
   auto w = testkit::readwad(bytestream::openread(fromutf8(path)));
   if (!w) return nullptr;
-  auto made = map::Create(w->getmaplumps(name, wad::maplumps), wad::DOOM);
+  auto made = map::Create(w->getmaplumps(name, wad::maplumps), wad::DOOM, {}, withthings);
   return made.ok() ? std::move(made).value() : nullptr;
 }
 
@@ -70,6 +71,29 @@ TEST(Freedoom2, Map01LooksLikeAnAutomap) {
   ASSERT_TRUE(d.ok);
   ASSERT_EQ(d.bytes.size(), 1024u * 1024u * 4u);
   EXPECT_EQ(std::memcmp(d.bytes.data(), p->PixelPtr(0, 0), d.bytes.size()), 0);
+}
+
+// MAP02 holds one key of each colour for skill 4; the Keys scheme's thing
+// colours mark exactly those three with crosses.
+TEST(Freedoom2, Map02KeysSchemeCrossesItsThreeKeys) {
+  if (testkit::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  const auto m = loadmap(u"MAP02", true);
+  ASSERT_TRUE(m && m->things);
+  thinglook keys;  // the thing colours of the delivered Keys scheme
+  const auto set = [&](thingkind k, std::uint32_t c) {
+    return *(keys.colors[std::size_t(k)] = testkit::argb(c));
+  };
+  const std::multiset want{set(thingkind::keyred, 0xFFFF2020), set(thingkind::keyblue, 0xFF3060FF),
+                           set(thingkind::keyyellow, 0xFFFFFF00)};
+  set(thingkind::keyother, 0xFFFFFFFF);
+  set(thingkind::start, 0xFF00FFFF);
+  set(thingkind::monster, 0xFF802020);
+  const auto markers = thingmarkers(*m, keys);
+  std::multiset<std::int32_t> crosses;
+  for (const thingmarker& t : markers)
+    if (t.cross) crosses.insert(t.color);
+  EXPECT_EQ(crosses, want);
+  EXPECT_GT(markers.size(), 3u);  // starts and monsters are marked too
 }
 
 // Translucent lines, no margin and an image of other proportions than the map: every
