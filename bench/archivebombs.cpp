@@ -15,7 +15,7 @@
 #include "render/automap.h"
 #include "render/png.h"
 #include "stopwatch.h"
-#include "wad/format.h"
+#include "wad/lumplayout.h"
 #include "wad/mapsource.h"
 
 namespace tracewell::bench {

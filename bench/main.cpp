@@ -29,6 +29,7 @@
 #include "schemecost.h"
 #include "stopwatch.h"
 #include "synthmaps.h"
+#include "thingcost.h"
 #include "udmfread.h"
 
 namespace tracewell::bench {
@@ -43,9 +44,9 @@ struct options {
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
   // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
-  // keys, archive.
-  std::set<std::string> only = {"real", "program", "poster", "dense",  "outside",
-                                "udmf", "lookup",  "keys",   "archive"};
+  // keys, archive, things.
+  std::set<std::string> only = {"real", "program", "poster", "dense",   "outside",
+                                "udmf", "lookup",  "keys",   "archive", "things"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -60,6 +61,7 @@ constexpr double posterparallel = 0.6;
 constexpr int onemapruns = 3;
 constexpr std::size_t lookupmarkers = 20000;  // each listed twice: 40,000 names
 constexpr double lookuptargetms = 100;        // ALL over that many names: well under a second
+constexpr double thingstarget = 1.05;         // every map with its things marked, against without
 constexpr int udmfrounds = 5;  // reading all maps takes milliseconds: the least of a few passes
 // Classifying lines by their meanings is per line, not per pixel: the Keys look costs what Automap does.
 constexpr double keystarget = 1.05;
@@ -95,7 +97,8 @@ bool parse(int argc, char** argv, options& o) {
       if (o.only.count("program") != 0) o.only.insert("real");
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
-      say("                       [--only real,program,poster,dense,outside,udmf,lookup,keys,archive]");
+      say("                       [--only "
+          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things]");
       return false;
     }
   }
@@ -490,6 +493,13 @@ int run(int argc, char** argv) {
   std::optional<lookupcost> lookup;
   if (o.only.count("lookup") != 0) lookup = runmaplookup(lookupmarkers);
 
+  std::optional<thingcost> things;
+  if (o.only.count("things") != 0) {
+    const auto dir = work / "things";
+    std::filesystem::create_directories(dir);
+    things = runthingcost(o.wadpath, largesize, margin, o.rounds, dir.string());
+  }
+
   std::optional<bombcost> bomb;
   std::optional<allcost> alternating, manynames;
   if (o.only.count("archive") != 0) {
@@ -567,6 +577,19 @@ int run(int argc, char** argv) {
                 lookup->right && lookup->ms < lookuptargetms);
   }
   if (bomb) archivesummary(card, *bomb, *alternating, *manynames);
+  if (things) {
+    const std::string figure = "thing markers, every map at " + dims(largesize, largesize);
+    if (things->error.empty()) {
+      card.target(figure,
+                  std::to_string(things->markers) + " of " + std::to_string(things->things) +
+                      " things marked " + fixed(things->withms, 1) + " ms / without " +
+                      fixed(things->withoutms, 1) + " ms = " + fixed(things->ratio(), 3) +
+                      " (target <= " + fixed(thingstarget, 2) + ")",
+                  things->ratio() <= thingstarget);
+    } else {
+      card.target(figure, things->error, false);
+    }
+  }
   for (const outsidecost& c : outsidecosts) {
     // The drawing is what the lines cost; the PNG encoding depends on what the image shows.
     const double ratio = c.outsidedrawms / c.insidedrawms;
