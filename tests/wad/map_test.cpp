@@ -280,6 +280,7 @@ TEST(Map, ThingsNeverFailAMap) {
     for (const std::int32_t f : fields) testkit::putu16(bytes, bytes.size(), static_cast<std::uint16_t>(f));
     return bytes;
   };
+  const std::string one = record({1, 2, 90, 3001, 0x7});
   struct thingcase {
     const char* what;
     std::int32_t format;
@@ -290,7 +291,7 @@ TEST(Map, ThingsNeverFailAMap) {
   const thingcase cases[] = {
       {"Doom records, a partial one left",
        wad::DOOM,
-       record({1, 2, 90, 3001, 0x7}) + record({-1, -2, 0, 9, 0x12}) + "abcde",
+       one + record({-1, -2, 0, 9, 0x12}) + "abcde",
        {},
        {},
        "3001@1,-2/90 s31 1;9@-1,2/0 s4 m;"},
@@ -300,9 +301,9 @@ TEST(Map, ThingsNeverFailAMap) {
        {},
        {},
        "3001@10,-20/45 s3 1c t5 z30 x80 a1,2,3,4,5,;"},
-      {"a negative position", wad::DOOM, record({1, 2, 90, 3001, 0x7}), -1, {}, nullptr},
-      {"a negative size", wad::DOOM, record({1, 2, 90, 3001, 0x7}), {}, -10, nullptr},
-      {"past the end of the file", wad::DOOM, record({1, 2, 90, 3001, 0x7}), {}, 1 << 20, nullptr},
+      {"a negative position", wad::DOOM, one, -1, {}, nullptr},
+      {"a negative size", wad::DOOM, one, {}, -10, nullptr},
+      {"past the end of the file", wad::DOOM, one, {}, 1 << 20, nullptr},
   };
   tempdir dir;
   for (const thingcase& c : cases) {
@@ -448,26 +449,15 @@ TEST(Map, AutoReadsEachMapInItsOwnLayout) {
     mapmeaning meaning;
     std::vector<text> failure;  // empty: read
   };
+  constexpr mapdetection content = mapdetection::content;
   const autocase cases[] = {
-      {u"E1M1", mapdetection::content, maplayout::doom, mapmeaning::doom, {}},
-      {u"MAP01", mapdetection::content, maplayout::hexen, mapmeaning::zdoom, {}},
+      {u"E1M1", content, maplayout::doom, mapmeaning::doom, {}},
+      {u"MAP01", content, maplayout::hexen, mapmeaning::zdoom, {}},
       {u"MAP02", mapdetection::names, maplayout::udmf, mapmeaning::hexen, {}},
-      {u"E1M2",
-       mapdetection::content,
-       maplayout::doom,
-       mapmeaning::doom,
-       {u"Encountered invalid vertex ID."}},
-      {u"E1M3",
-       mapdetection::content,
-       maplayout::hexen,
-       mapmeaning::zdoom,
-       {u"Encountered invalid sidedef ID."}},
-      {u"E1M4", mapdetection::content, maplayout::doom, mapmeaning::doom, {}},
-      {u"E1M4",
-       mapdetection::names,
-       maplayout::doom,
-       mapmeaning::doom,
-       {u"failed to read map lumps", u"encountered invalid map"}},
+      {u"E1M2", content, maplayout::doom, mapmeaning::doom, {u"Encountered invalid vertex ID."}},
+      {u"E1M3", content, maplayout::hexen, mapmeaning::zdoom, {u"Encountered invalid sidedef ID."}},
+      {u"E1M4", content, maplayout::doom, mapmeaning::doom, {}},
+      {u"E1M4", mapdetection::names, {}, {}, {u"failed to read map lumps", u"encountered invalid map"}},
   };
   for (const autocase& c : cases) {
     SCOPED_TRACE(tobytes(c.name));

@@ -132,6 +132,9 @@ TEST(MapSource, ArchiveLimits) {
   testkit::puts32(shared, testkit::centralheader(shared, 1) + testkit::ziplayout::localheaderoffset,
                   static_cast<std::int32_t>(testkit::localheader(shared, 0)));
   using reason = failure::reason;
+  const auto zipof = [](const std::string& bytes) { return testkit::buildzip({{"a.wad", bytes, true, ""}}); };
+  const std::list<text> map01 = {u"MAP01"};
+  constexpr reason none = reason::unspecified, over = reason::overbudget;
   const struct {
     const char* name;
     std::string zip;
@@ -140,37 +143,17 @@ TEST(MapSource, ArchiveLimits) {
     std::uint64_t listinginflates;
     reason drawing;  // unspecified: MAP01 draws
   } cases[] = {
-      {"no WAD header: its first bytes only",
-       testkit::buildzip({{"x.wad", std::string(1 << 22, '\0'), true, ""}}),
+      {"no WAD header: first bytes only",
+       zipof(std::string(1 << 22, '\0')),
        {},
        {},
        archive::headbytes,
-       reason::unspecified},
-      {"budget for listing and drawing",
-       testkit::buildzip({{"a.wad", wad, true, ""}}),
-       {1u << 30, 2 * wad.size(), 0},
-       {u"MAP01"},
-       wad.size(),
-       reason::unspecified},
-      {"budget for listing only",
-       testkit::buildzip({{"a.wad", wad, true, ""}}),
-       {1u << 30, 2 * wad.size() - 1, 0},
-       {u"MAP01"},
-       wad.size(),
-       reason::overbudget},
-      {"the archive's size counts",
-       testkit::buildzip({{"a.wad", wad, true, ""}}),
-       {1u << 30, 0, 1 << 20},
-       {u"MAP01"},
-       wad.size(),
-       reason::unspecified},
-      {"entries sharing data", shared, {}, {u"MAP01"}, 0, reason::overlaps},
-      {"lump past the embedded WAD's end",
-       testkit::buildzip({{"a.wad", pastend, true, ""}}),
-       {},
-       {u"MAP01"},
-       wad.size(),
-       reason::damaged},
+       none},
+      {"budget for listing and drawing", zipof(wad), {1u << 30, 2 * wad.size(), 0}, map01, wad.size(), none},
+      {"budget for listing only", zipof(wad), {1u << 30, 2 * wad.size() - 1, 0}, map01, wad.size(), over},
+      {"the archive's size counts", zipof(wad), {1u << 30, 0, 1 << 20}, map01, wad.size(), none},
+      {"entries sharing data", shared, {}, map01, 0, reason::overlaps},
+      {"lump past the embedded WAD's end", zipof(pastend), {}, map01, wad.size(), reason::damaged},
   };
   for (const auto& c : cases) {
     const std::shared_ptr<archive> opened = openzip(c.zip, c.limits);
