@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <sstream>
 #include <utility>
 
 #include "testlib/harness.h"
@@ -243,57 +243,34 @@ TEST(Wad, LookupInALargeDirectoryFindsTheFirstEntry) {
 TEST(Wad, MapsByNameAndByContent) {
   struct layoutcase {
     const char* what;
-    std::function<void(wadbuilder&)> build;
+    std::string entries;             // "map:NAME" a Doom map, "udmf:NAME" a UDMF map, else an empty lump
     std::string bynames, bycontent;  // listed names, space-separated
   };
-  const auto lumps = [](wadbuilder& b, std::initializer_list<const char*> names) {
-    for (const char* n : names) b.addlump(n);
-  };
   const layoutcase cases[] = {
-      {"E1M1, MAPINFO, MAP01",
-       [&](wadbuilder& b) {
-         b.addmap("E1M1", testkit::squaremap());
-         lumps(b, {"MAPINFO"});
-         b.addmap("MAP01", testkit::squaremap());
-       },
-       "MAPINFO MAP01", "E1M1 MAP01"},
-      {"UDMF E1M4B, a TEXTMAP after a TEXTMAP, MAP00",
-       [&](wadbuilder& b) {
-         b.addudmfmap("E1M4B", "");
-         lumps(b, {"X", "TEXTMAP", "TEXTMAP", "ENDMAP"});
-         b.addmap("MAP00", testkit::squaremap());
-       },
-       "MAP00", "E1M4B X TEXTMAP MAP00"},
-      {"THINGS with only some of the four, two markers in a row",
-       [&](wadbuilder& b) {
-         lumps(b, {"E1M2", "THINGS", "LINEDEFS", "SIDEDEFS", "VERTEXES", "SEGS"});
-         lumps(b, {"MAPA"});
-         b.addmap("MAPB", testkit::squaremap());
-       },
-       "MAPA MAPB", "MAPB"},
-      {"four lumps past the tenth entry",
-       [&](wadbuilder& b) {
-         lumps(b, {"E2M1", "THINGS", "A", "B", "C", "D", "E", "F", "LINEDEFS", "SIDEDEFS", "VERTEXES",
-                   "SECTORS"});
-       },
-       "", ""},
-      {"markers at the end",
-       [&](wadbuilder& b) {
-         lumps(b, {"MAP07", "E1M1", "THINGS"});
-       },
-       "MAP07", ""},
-      {"a lump named like a later map",
-       [&](wadbuilder& b) {
-         lumps(b, {"E1M9"});
-         b.addmap("E1M9", testkit::squaremap());
-       },
-       "", "E1M9"},
+      {"maps around MAPINFO", "map:E1M1 MAPINFO map:MAP01", "MAPINFO MAP01", "E1M1 MAP01"},
+      {"a TEXTMAP after a TEXTMAP", "udmf:E1M4B X TEXTMAP TEXTMAP ENDMAP map:MAP00", "MAP00",
+       "E1M4B X TEXTMAP MAP00"},
+      {"only some of the four, two markers in a row",
+       "E1M2 THINGS LINEDEFS SIDEDEFS VERTEXES SEGS MAPA map:MAPB", "MAPA MAPB", "MAPB"},
+      {"four lumps past the tenth entry", "E2M1 THINGS A B C D E F LINEDEFS SIDEDEFS VERTEXES SECTORS", "",
+       ""},
+      {"markers at the end", "MAP07 E1M1 THINGS", "MAP07", ""},
+      {"a lump named like a later map", "E1M9 map:E1M9", "", "E1M9"},
   };
   tempdir dir;
   for (const layoutcase& c : cases) {
     SCOPED_TRACE(c.what);
     wadbuilder b;
-    c.build(b);
+    std::istringstream entries(c.entries);
+    for (std::string e; entries >> e;) {
+      if (e.starts_with("map:")) {
+        b.addmap(e.substr(4), testkit::squaremap());
+      } else if (e.starts_with("udmf:")) {
+        b.addudmfmap(e.substr(5), "");
+      } else {
+        b.addlump(e);
+      }
+    }
     const auto w = testkit::readwad(b.open(dir.path()));
     ASSERT_TRUE(w);
     for (const auto& [how, want] :
