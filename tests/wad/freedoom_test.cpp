@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <string>
+#include <tuple>
 
 #include "testlib/harness.h"
 #include "testlib/udmfwriter.h"
@@ -97,22 +97,14 @@ TEST(Freedoom2, EveryMapMeansTheSameInEveryLayout) {
   const auto udmf = testkit::readwad(converted.open(dir.path()));
   ASSERT_TRUE(udmf);
 
-  struct layoutcase {
-    const char* what;
-    std::function<lumpgroup(const text&)> group;
-    maplayout layout;
-  };
-  const layoutcase cases[] = {
-      {"binary", [&](const text& name) { return w->getmapgroup(name); }, maplayout::doom},
-      {"UDMF", [&](const text& name) { return udmf->getmapgroup(name); }, maplayout::udmf},
-  };
-  for (const layoutcase& c : cases) {
+  for (const auto& [what, source, layout] :
+       {std::tuple{"binary", w.get(), maplayout::doom}, {"UDMF", udmf.get(), maplayout::udmf}}) {
     for (const auto& [name, want] : binary) {
-      SCOPED_TRACE(std::string(c.what) + " " + tobytes(name));
-      const auto made = map::Create(c.group(name), wad::DOOM, {}, true);
+      SCOPED_TRACE(std::string(what) + " " + tobytes(name));
+      const auto made = map::Create(source->getmapgroup(name), wad::DOOM, {}, true);
       ASSERT_TRUE(made.ok());
       const map& got = *made.value();
-      EXPECT_EQ(got.layout, c.layout);
+      EXPECT_EQ(got.layout, layout);
       EXPECT_EQ(got.meaning, mapmeaning::doom);
       ASSERT_TRUE(got.things);
       EXPECT_EQ(got.things->size(), want->things->size());
