@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "render/draw.h"
@@ -59,17 +60,13 @@ TEST(WideLine, CoverageMatchesTheSampleCount) {
           for (const bool reversed : {false, true}) {
             auto got = TPixmap::Create(r.width, r.height);
             got->ClearPixels(background);
-            if (reversed) {
-              drawstyledline(*got, r.x1, r.y1, r.x0, r.y0, color, {width, antialias});
-            } else {
-              drawstyledline(*got, r.x0, r.y0, r.x1, r.y1, color, {width, antialias});
-            }
+            const auto [ax, ay, bx, by] =
+                reversed ? std::array{r.x1, r.y1, r.x0, r.y0} : std::array{r.x0, r.y0, r.x1, r.y1};
+            drawstyledline(*got, ax, ay, bx, by, color, {width, antialias});
             int wrong = 0;
             for (std::int32_t y = 0; y < r.height; ++y) {
               for (std::int32_t x = 0; x < r.width; ++x) {
-                const int k =
-                    insidesamples(x, y, static_cast<long double>(r.x0), static_cast<long double>(r.y0),
-                                  static_cast<long double>(r.x1), static_cast<long double>(r.y1), width);
+                const int k = insidesamples(x, y, r.x0, r.y0, r.x1, r.y1, width);
                 const std::int32_t alpha = antialias ? (255 * k + 8) / 16 : (k >= 8 ? 255 : 0);
                 const std::int32_t want = blendcolor(color, background, alpha, -1);
                 if (got->ReadPixel(x, y) != want && wrong++ == 0) {
