@@ -101,20 +101,14 @@ TEST(Freedoom2, Map02KeysSchemeCrossesItsThreeKeys) {
 // On every map, and with the line style of a scheme that sets width 1 and no smoothing.
 TEST(Freedoom2, EveryMapTranslucentMatchesThePlainWalk) {
   if (testkit::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  std::vector<std::int32_t> colours;  // -1 (opaque white) for the walls
+  for (const std::uint32_t c : {0x40FFFFFFu, 0xB0FF8000u, 0x80FFFF00u, 0xB0FF8000u, 0xC000FF00u, 0xFFFFFFFFu,
+                                0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFF00E0FFu})
+    colours.push_back(testkit::argb(c));
   for (int number = 1; number <= 32; ++number) {
     const text name = u"MAP" + fromutf8(std::string(number < 10 ? "0" : "") + std::to_string(number));
     const auto m = loadmap(name);
     ASSERT_TRUE(m) << toutf8(name);
-    const std::vector<std::int32_t> colours = {testkit::argb(0x40FFFFFF),
-                                               testkit::argb(0xB0FF8000),
-                                               testkit::argb(0x80FFFF00),
-                                               testkit::argb(0xB0FF8000),
-                                               testkit::argb(0xC000FF00),
-                                               -1,
-                                               -1,
-                                               -1,
-                                               -1,
-                                               testkit::argb(0xFF00E0FF)};
     const std::vector<std::int32_t> order = {1, 2, 2, 2, 9, 3, 3, 3, 3, 9};
     for (auto [width, height] : {std::pair{300, 200}, {200, 300}, {257, 257}}) {
       auto p = render(*m, width, height, 0, testkit::argb(0xFF1C3F7A), colours, order, 1,
