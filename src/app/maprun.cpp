@@ -59,7 +59,7 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
     if (const text entry = entryerrorline(m.error()); !entry.empty())
       step.lines.insert(step.lines.begin(), entry);
     step.lines.push_back(loadfailedline(name));
-    if (asked) missed_ = true;
+    if (asked || source_->isrealmap(name)) missed_ = true;
     return step;
   }
   const map& read = *m.value();

@@ -90,9 +90,9 @@ class maprun {
   const std::shared_ptr<mapsource>& source() const { return source_; }
 
   // Draws `names` in order under `r`. `all`: the names are the whole list
-  // (a progress line per map; a listed name that is no map is no map asked
-  // for). Returns once every map was delivered; a fatal stop or a stream
-  // failure comes back after the maps before it, and no map after it is drawn.
+  // (a progress line per map; a listed name that fails to load is a map
+  // missed only when the source takes it for a real map, isrealmap). Returns once every map was delivered; a
+  // fatal stop or a stream failure comes back after the maps before it, and no map after it is drawn.
   status draw(const std::list<text>& names, const drawrequest& r, bool all);
 
   // The one map step: the file name, the map read, its buffer made and its

@@ -20,6 +20,7 @@ class wadfilesource : public mapsource {
                                        bool withthings) override {
     return map::Create(w_->getmapgroup(name, how_), format, listedname, withthings, how_);
   }
+  bool isrealmap(const text& name) override { return ismapgroup(w_->getmapgroup(name, how_)); }
   std::shared_ptr<wad> wadfile() const override { return w_; }
 
  private:
@@ -54,6 +55,15 @@ class archivesource : public mapsource {
     const std::size_t entry = maps_[*index_.find(name)].entry;
     held_.remove_if([entry](const heldwad& h) { return h.entry == entry; });
     return failure::because(failure::reason::damaged, zip_->names()[entry]);
+  }
+
+  bool isrealmap(const text& name) override {
+    const std::optional<std::size_t> found = index_.find(name);
+    if (!found) return false;
+    if (maps_[*found].kind == archivemapkind::wholewad) return true;
+    // A WAD that gave this name when listed but gives no group now lost a map.
+    const result<lumpgroup> group = getmapgroup(name);
+    return !group.ok() || ismapgroup(group.value());
   }
 
  private:

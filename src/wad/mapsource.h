@@ -32,6 +32,11 @@ class mapsource {
   // whole in memory, so only this map is lost. `withthings` reads its things too.
   virtual result<std::shared_ptr<map>> loadmap(const text& name, std::int32_t format, const text& listedname,
                                                bool withthings = false) = 0;
+  // Whether `name` stands for a real map, so that losing it is a map not
+  // written even where no one asked for it by name: its group looks like a
+  // map by content (ismapgroup), or it is an archive's maps/NAME.wad entry.
+  // A lump such as MAPINFO, listed by its name alone, is not.
+  virtual bool isrealmap(const text& name) = 0;
   // The WAD when this source is a WAD file; null for an archive.
   virtual std::shared_ptr<wad> wadfile() const { return nullptr; }
 };

@@ -392,6 +392,11 @@ TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
   b.addmap("MAP01", bad);
   b.write(elsewhere / "bad.wad");
   writefile(elsewhere / "short.wad", testkit::truncated(b.bytes(), b.bytes().size() - 5));
+  testkit::wadbuilder u;
+  u.addudmfmap("MAP01", "vertex { x = 0 }");
+  u.addmap("MAP02", testkit::squaremap());
+  u.addlump("MAPINFO", "map MAP01");
+  u.write(elsewhere / "udmf.wad");
   const std::string usage = "\nTry 'tracewell --help'.\n";
   const std::string mapinfo =
       "failed to read map lumps\nencountered invalid map\n"
@@ -416,6 +421,13 @@ TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
       {{"-m", "map02", "-c", "red", "--map=MAP01", "-o", "%.png"}, 0, "MAP02.png\nMAP01.png\n", ""},
       {{"-a", "-o", "all-%.png", "-m", "MAP01"}, 0, "all-MAP01.png\nall-MAP02.png\n", mapinfo},
       {{"-m", "MAPINFO"}, 2, "", mapinfo},
+      // A real map lost in an ALL run is missing from the result; MAPINFO above is not.
+      {{"udmf.wad", "-a", "-o", "u-%.png"},
+       2,
+       "u-MAP02.png\n",
+       "Error in TEXTMAP of \"MAP01\" at line 1: expected \";\" after the value of \"x\".\n"
+       "Failed to load map lumps for \"MAP01\". Image not outputted.\n" +
+           mapinfo},
       {{"-m", "MAP01", "-o", "nofolder/%.png"}, 2, "", "Failed to write PNG file \"nofolder/MAP01.png\".\n"},
       {{"bad.wad", "-a"}, 1, "", "Encountered invalid vertex ID. Probably using the wrong map format.\n"},
   };
