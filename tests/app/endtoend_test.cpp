@@ -284,6 +284,27 @@ TEST_F(EndToEnd, DeliveredSettingsDrawFreedoomMap01) {
   for (int i = 0; i < 16; ++i) EXPECT_EQ(png.pixel(i, i), 0xFF000000u) << "the margin stays background";
 }
 
+// The delivered settings find maps by their lumps and read each in its own
+// layout: all of Freedoom Phase 1's E#M# maps; the names rule finds none.
+TEST_F(EndToEnd, DeliveredSettingsDrawEveryFreedoom1Map) {
+  const std::string iwad = "/usr/share/games/doom/freedoom1.wad";
+  if (!fs::exists(iwad)) GTEST_SKIP() << "freedoom1.wad is not installed";
+  fs::copy_file(fs::path(TRACEWELL_SOURCE_DIR) / "settings.txt", tool / "settings.txt",
+                fs::copy_options::overwrite_existing);
+  const processresult all = run("", {iwad, "--all", "-s", "64x64", "-o", "f1-%.png"});
+  EXPECT_EQ(all.status, 0) << all.err;
+  EXPECT_EQ(all.err, "");
+  std::string listed;
+  for (int e = 1; e <= 4; ++e) {
+    for (int m = 1; m <= 9; ++m) listed += "f1-E" + std::to_string(e) + "M" + std::to_string(m) + ".png\n";
+  }
+  EXPECT_EQ(all.out, listed);
+  EXPECT_TRUE(testkit::decodepng(elsewhere / "f1-E4M9.png").ok);
+  const processresult names = run("", {iwad, "--all", "--detect", "names"});
+  EXPECT_EQ(names.status, 1);
+  EXPECT_EQ(names.out + names.err, "tracewell: No maps found in WAD.\n");
+}
+
 // The delivered Keys scheme shows MAP02's red, blue and yellow key doors, its
 // exit, teleporter and secret area, each in its own colour.
 TEST_F(EndToEnd, DeliveredKeysSchemeColoursMap02) {
