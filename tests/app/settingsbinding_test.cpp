@@ -165,7 +165,8 @@ TEST(SettingsBinding, DeliveredSettingsOfferTheFallbackLookFirst) {
   const auto s =
       runscripted("", [&] { c = console::readpath(fromutf8(TRACEWELL_SOURCE_DIR "/settings.txt")); });
   ASSERT_TRUE(c) << s.out;
-  EXPECT_EQ(c->formatname, u"Doom");
+  EXPECT_EQ(c->formatname, u"Auto");
+  EXPECT_EQ(c->detection, mapdetection::content);
   EXPECT_EQ(c->inputpath, u"/usr/share/games/doom/freedoom2.wad");
   EXPECT_EQ(c->outputpath, u"%.png");
   EXPECT_GT(c->width, 0);
