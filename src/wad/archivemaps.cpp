@@ -18,13 +18,15 @@ bool endswithwad(const text& entry) {
 }
 
 // NAME, upper-cased, when `entry` is maps/NAME.wad naming a map by itself; empty otherwise.
-text wholewadname(const text& entry) {
+// Under content the entry's place alone makes it a map, so NAME may be any name.
+text wholewadname(const text& entry, mapdetection how) {
   if (entry.size() <= mapsfolder.size() + wadextension.size() || !endswithwad(entry) ||
       lower(entry.substr(0, mapsfolder.size())) != mapsfolder) {
     return {};
   }
   text name = upper(entry.substr(mapsfolder.size(), entry.size() - mapsfolder.size() - wadextension.size()));
-  if (name.size() > wadformat::namesize || name.find(u'/') != text::npos || name.compare(0, 3, u"MAP") != 0) {
+  if (name.find(u'/') != text::npos) return {};
+  if (how == mapdetection::names && (name.size() > wadformat::namesize || name.compare(0, 3, u"MAP") != 0)) {
     return {};
   }
   return name;
@@ -32,10 +34,11 @@ text wholewadname(const text& entry) {
 
 }  // namespace
 
-archivemaplist listarchivemaps(const std::vector<text>& entrynames, const embeddedmapnames& mapsof) {
+archivemaplist listarchivemaps(const std::vector<text>& entrynames, const embeddedmapnames& mapsof,
+                               mapdetection how) {
   archivemaplist maps;
   for (std::size_t i = 0; i < entrynames.size(); ++i) {
-    text name = wholewadname(entrynames[i]);
+    text name = wholewadname(entrynames[i], how);
     if (!name.empty()) {
       maps.push_back({std::move(name), i, archivemapkind::wholewad});
     } else if (endswithwad(entrynames[i])) {
@@ -62,18 +65,21 @@ std::optional<std::size_t> archivemapindex::find(const text& name) const {
   return found->second;
 }
 
-lumpgroup archivemaplumps(const wad& embedded, const archivemap& m) {
+lumpgroup archivemaplumps(const wad& embedded, const archivemap& m, mapdetection how) {
   if (m.kind == archivemapkind::marker) {
-    return embedded.getmapgroup(m.name);
+    return embedded.getmapgroup(m.name, how);
   }
   return embedded.mapgroupat(0);
 }
 
-archivemaplist listarchivemaps(archive& zip) {
-  return listarchivemaps(zip.names(), [&zip](std::size_t index) {
-    const result<std::shared_ptr<wad>> w = readembeddedwad(zip, index);
-    return w.ok() ? w.value()->getmapnames() : std::list<text>();
-  });
+archivemaplist listarchivemaps(archive& zip, mapdetection how) {
+  return listarchivemaps(
+      zip.names(),
+      [&zip, how](std::size_t index) {
+        const result<std::shared_ptr<wad>> w = readembeddedwad(zip, index);
+        return w.ok() ? w.value()->getmapnames(how) : std::list<text>();
+      },
+      how);
 }
 
 result<std::shared_ptr<wad>> readembeddedwad(archive& zip, std::size_t index) {

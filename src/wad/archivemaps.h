@@ -41,17 +41,20 @@ using embeddedmapnames = std::function<std::list<text>(std::size_t index)>;
 // The maps of an archive whose entries are named `entrynames` (central-
 // directory order), in that order:
 // - an entry maps/NAME.wad (one folder deep; "maps" and ".wad" in any case;
-//   NAME, upper-cased, at most 8 characters and starting with "MAP") is one
-//   map named NAME upper-cased, a wholewad map; `mapsof` is not called for it;
+//   NAME, upper-cased, at most 8 characters and starting with "MAP"; under
+//   `how` content any NAME) is one map named NAME upper-cased, a wholewad
+//   map; `mapsof` is not called for it;
 // - any other entry whose name ends in ".wad" (any case) gives the maps
 //   `mapsof` names for it, each a marker map, in the order given;
 // - other entries give nothing.
 // `mapsof` is called once per such entry, in order, and never kept.
-archivemaplist listarchivemaps(const std::vector<text>& entrynames, const embeddedmapnames& mapsof);
+archivemaplist listarchivemaps(const std::vector<text>& entrynames, const embeddedmapnames& mapsof,
+                               mapdetection how = mapdetection::names);
 
 // listarchivemaps over an open archive: every embedded WAD is read through
-// readembeddedwad, one at a time; one that cannot be read gives no maps.
-archivemaplist listarchivemaps(archive& zip);
+// readembeddedwad, one at a time, its maps found by `how` (wad::getmapnames);
+// one that cannot be read gives no maps.
+archivemaplist listarchivemaps(archive& zip, mapdetection how = mapdetection::names);
 
 // The listed names in order, duplicates kept, as the dialogue shows them.
 std::list<text> archivemapnames(const archivemaplist& maps);
@@ -69,8 +72,8 @@ class archivemapindex {
 };
 
 // The lump group of `m` in `embedded`, the WAD read from entry m.entry:
-// embedded.mapgroupat(0) for a wholewad map, else embedded.getmapgroup(m.name).
-lumpgroup archivemaplumps(const wad& embedded, const archivemap& m);
+// embedded.mapgroupat(0) for a wholewad map, else embedded.getmapgroup(m.name, how).
+lumpgroup archivemaplumps(const wad& embedded, const archivemap& m, mapdetection how = mapdetection::names);
 
 // The WAD embedded in entry `index`, inflated only as far as wadextent asks:
 // an entry whose first bytes are no WAD header costs those bytes alone. Fails

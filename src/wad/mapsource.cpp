@@ -30,8 +30,8 @@ class wadfilesource : public mapsource {
 
 class archivesource : public mapsource {
  public:
-  explicit archivesource(std::shared_ptr<archive> zip)
-      : zip_(std::move(zip)), maps_(listarchivemaps(*zip_)), index_(maps_) {}
+  archivesource(std::shared_ptr<archive> zip, mapdetection how)
+      : zip_(std::move(zip)), how_(how), maps_(listarchivemaps(*zip_, how_)), index_(maps_) {}
   std::list<text> getmapnames() const override { return archivemapnames(maps_); }
 
   result<lumpgroup> getmapgroup(const text& name) override {
@@ -40,7 +40,7 @@ class archivesource : public mapsource {
     const archivemap& m = maps_[*found];
     const result<std::shared_ptr<wad>>& w = hold(m.entry);
     if (!w.ok()) return w.error();
-    return archivemaplumps(*w.value(), m);
+    return archivemaplumps(*w.value(), m, how_);
   }
 
   result<std::shared_ptr<map>> loadmap(const text& name, std::int32_t format, const text& listedname,
@@ -49,7 +49,7 @@ class archivesource : public mapsource {
     if (!group.ok()) return group.error();
     // An entry that gives no group: the failure line alone says so.
     if (group.value().empty()) return failure::notice({});
-    result<std::shared_ptr<map>> m = map::Create(group.value(), format, listedname, withthings);
+    result<std::shared_ptr<map>> m = map::Create(group.value(), format, listedname, withthings, how_);
     if (m.ok() || m.error().what != failure::kind::readstream) return m;
     // The held WAD's stream stays failed; the next map of this entry reads it afresh.
     const std::size_t entry = maps_[*index_.find(name)].entry;
@@ -103,6 +103,7 @@ class archivesource : public mapsource {
   }
 
   std::shared_ptr<archive> zip_;
+  mapdetection how_;
   archivemaplist maps_;
   archivemapindex index_;
   std::list<heldwad> held_;  // most recently used first
@@ -114,8 +115,8 @@ failure refused(failure::reason why) {
 
 }  // namespace
 
-std::shared_ptr<mapsource> archivemapsource(std::shared_ptr<archive> zip) {
-  return std::make_shared<archivesource>(std::move(zip));
+std::shared_ptr<mapsource> archivemapsource(std::shared_ptr<archive> zip, mapdetection how) {
+  return std::make_shared<archivesource>(std::move(zip), how);
 }
 
 result<std::shared_ptr<mapsource>> openmapsource(const text& path, archivelimits limits, mapdetection how) {
@@ -127,7 +128,7 @@ result<std::shared_ptr<mapsource>> openmapsource(const text& path, archivelimits
     stream = nullptr;  // libzip opens the file itself
     result<std::shared_ptr<archive>> zip = archive::openfile(path, limits);
     if (!zip.ok()) return zip.error();
-    return archivemapsource(std::move(zip).value());
+    return archivemapsource(std::move(zip).value(), how);
   }
   // Everything else goes to the WAD reader as it always did; it starts from the top again.
   result<std::shared_ptr<wad>> read = wad::read(stream, 0);

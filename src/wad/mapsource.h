@@ -49,13 +49,14 @@ class mapsource {
 // notice without lines whose reason tells why: cannotopen (no such file, not
 // a regular file, or it cannot be opened), notparsable (a ZIP archive whose
 // central directory is damaged) or notawad (neither a WAD nor an archive).
-// A WAD file's maps are found by `how` (wad::getmapnames) and read so
-// (map::Create); an archive's by names.
+// The maps are found by `how` (wad::getmapnames, listarchivemaps) and read so
+// (map::Create).
 result<std::shared_ptr<mapsource>> openmapsource(const text& path, archivelimits limits = {},
                                                  mapdetection how = mapdetection::names);
 
 // The map source of an archive opened already (a file or memory), its maps
-// listed at once.
-std::shared_ptr<mapsource> archivemapsource(std::shared_ptr<archive> zip);
+// listed at once, found by `how`.
+std::shared_ptr<mapsource> archivemapsource(std::shared_ptr<archive> zip,
+                                            mapdetection how = mapdetection::names);
 
 }  // namespace tracewell

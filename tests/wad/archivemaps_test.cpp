@@ -89,6 +89,14 @@ TEST(ArchiveMaps, ListingRule) {
   EXPECT_EQ(archivemapnames(maps),
             (std::list<text>{u"MAP01", u"MAP02", u"MAP", u"MAP09", u"MAP08", u"MAP01", u"MAP12345"}));
 
+  // Under content the entry's place alone makes a map, whatever its NAME.
+  asked.clear();
+  const std::vector<listed> bycontent = {{"MAP01", 0, whole},     {"MAP02", 1, whole}, {"MAP", 2, whole},
+                                         {"MAP123456", 3, whole}, {"E1M1", 4, whole},  {"MAP01", 10, marker},
+                                         {"MAP12345", 13, whole}};
+  EXPECT_EQ(plain(listarchivemaps(names, mapsof, mapdetection::content)), bycontent);
+  EXPECT_EQ(asked, (std::vector<std::size_t>{5, 6, 10, 11, 12}));
+
   // Lookup ignores case; the first listed match wins.
   const archivemapindex index(maps);
   EXPECT_EQ(index.find(u"map01"), 0u);
@@ -150,6 +158,17 @@ TEST(ArchiveMaps, EmbeddedWadsAreListedAndDrawnFromTheirEntries) {
     EXPECT_EQ(group[4]->trimmedname(), u"VERTEXES");
     EXPECT_EQ(lumpdata(*group[4]), c.vertexes) << tobytes(c.lookup);
   }
+
+  // Under content an embedded WAD lists its maps by their lumps: E1M1, not MAPINFO.
+  wadbuilder episode;
+  episode.addlump("MAPINFO", "map E1M1");
+  episode.addmap("E1M1", small);
+  const std::shared_ptr<archive> other = openzip(buildzip({{"episode.wad", episode.bytes(), true, ""}}));
+  ASSERT_TRUE(other);
+  const std::shared_ptr<mapsource> bycontent = archivemapsource(other, mapdetection::content);
+  EXPECT_EQ(bycontent->getmapnames(), std::list<text>{u"E1M1"});
+  EXPECT_TRUE(bycontent->loadmap(u"e1m1", wad::DOOM, u"E1M1").ok());
+  EXPECT_EQ(archivemapsource(other)->getmapnames(), std::list<text>{u"MAPINFO"});
 }
 
 // Every freedoom2 map as maps/MAPxx.wad, and freedoom2.wad itself inside a
