@@ -62,6 +62,10 @@ constexpr int onemapruns = 3;
 constexpr std::size_t lookupmarkers = 20000;  // each listed twice: 40,000 names
 constexpr double lookuptargetms = 100;        // ALL over that many names: well under a second
 constexpr double thingstarget = 1.05;         // every map with its things marked, against without
+// Listing by the lumps after each marker looks at ten entries an entry: linear, well under a second.
+constexpr std::size_t listingentries = 100000;
+constexpr double listingtargetms = 100;
+constexpr int listingrounds = 5;
 constexpr int udmfrounds = 5;  // reading all maps takes milliseconds: the least of a few passes
 // Classifying lines by their meanings is per line, not per pixel: the Keys look costs what Automap does.
 constexpr double keystarget = 1.05;
@@ -491,7 +495,11 @@ int run(int argc, char** argv) {
                          std::max(o.rounds, keysrounds));
 
   std::optional<lookupcost> lookup;
-  if (o.only.count("lookup") != 0) lookup = runmaplookup(lookupmarkers);
+  std::optional<listingcost> listing;
+  if (o.only.count("lookup") != 0) {
+    lookup = runmaplookup(lookupmarkers);
+    listing = runmaplisting(listingentries, std::max(o.rounds, listingrounds));
+  }
 
   std::optional<thingcost> things;
   if (o.only.count("things") != 0) {
@@ -575,6 +583,13 @@ int run(int argc, char** argv) {
                     fixed(lookuptargetms, 0) + " ms)" +
                     (lookup->right ? "" : ", but a lookup gave the wrong entry"),
                 lookup->right && lookup->ms < lookuptargetms);
+  }
+  if (listing) {
+    card.target("map listing, " + std::to_string(listing->entries) + " entries",
+                "by content " + fixed(listing->contentms, 1) + " ms, by names " + fixed(listing->namesms, 1) +
+                    " ms, " + std::to_string(listing->maps) + " maps (target < " + fixed(listingtargetms, 0) +
+                    " ms)" + (listing->right ? "" : ", but a rule missed maps"),
+                listing->right && listing->contentms < listingtargetms);
   }
   if (bomb) archivesummary(card, *bomb, *alternating, *manynames);
   if (things) {

@@ -16,4 +16,17 @@ struct lookupcost {
 // every listed name's map group taken.
 lookupcost runmaplookup(std::size_t markers);
 
+struct listingcost {
+  std::size_t entries = 0;  // directory entries
+  std::size_t maps = 0;     // maps each rule listed
+  double namesms = 0;       // listing by the names rule
+  double contentms = 0;     // listing by the lumps after each marker
+  bool right = true;        // both rules listed every map
+};
+
+// A WAD in memory of `entries` directory entries: binary map groups (marker
+// MAPnnnnn and its ten lumps) one after another, read once and listed by each
+// rule; each listing the least of `rounds`.
+listingcost runmaplisting(std::size_t entries, int rounds);
+
 }  // namespace tracewell::bench
