@@ -22,8 +22,8 @@ const sector* sideof(const map& m, std::int32_t side) {
 
 std::int32_t categoryof(const linedef& l, const sector* front, const sector* back,
                         std::int32_t actionspecial) {
-  const bool floorchange = front != nullptr && back != nullptr && front->floorheight != back->floorheight;
-  const bool ceilchange = front != nullptr && back != nullptr && front->ceilheight != back->ceilheight;
+  const bool floorchange = front != nullptr && back != nullptr && front->floorlevel() != back->floorlevel();
+  const bool ceilchange = front != nullptr && back != nullptr && front->ceillevel() != back->ceillevel();
   const bool action = l.special != 0 && actionspecial != 0;
   const std::int32_t base = l.getflag(linedef::impassable) != 0 ? impassablecategories : 0;
   if (action) return base + actionline;

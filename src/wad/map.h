@@ -87,12 +87,18 @@ struct sidedef {
 
 // A sector: floor and ceiling heights and textures, light, type and tag.
 struct sector {
-  std::int32_t floorheight = 0;
+  std::int32_t floorheight = 0;  // whole units: with a fraction, the whole units below
   std::int32_t ceilheight = 0;
+  std::uint16_t floorfraction = 0;  // 1/65536ths above floorheight (UDMF only)
+  std::uint16_t ceilfraction = 0;
   text floortex, ceiltex;  // 8 units as stored
   std::uint16_t light = 0;
   std::int64_t sectortype = 0;  // the sector special: u16 in the binary layouts, UDMF `special` as read
   std::uint16_t sectortag = 0;
+
+  // The heights in 1/65536 units, for comparing sectors.
+  std::int64_t floorlevel() const { return std::int64_t{floorheight} * 65536 + floorfraction; }
+  std::int64_t ceillevel() const { return std::int64_t{ceilheight} * 65536 + ceilfraction; }
 
   static result<sector> read(bytestream& stream, std::int32_t format);
   static std::int32_t size(std::int32_t format);  // 26

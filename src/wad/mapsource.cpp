@@ -1,9 +1,10 @@
 // Where the maps named at the WAD prompt come from: a WAD file, or a ZIP archive (PK3) holding WADs.
 #include "wad/mapsource.h"
 
-#include <algorithm>
 #include <array>
+#include <iterator>
 #include <optional>
+#include <unordered_map>
 
 #include "wad/archivemaps.h"
 
@@ -30,8 +31,18 @@ class wadfilesource : public mapsource {
 
 class archivesource : public mapsource {
  public:
+  // The listing holds each WAD it reads, so that drawing its maps inflates it no more.
   archivesource(std::shared_ptr<archive> zip, mapdetection how)
-      : zip_(std::move(zip)), how_(how), maps_(listarchivemaps(*zip_, how_)), index_(maps_) {}
+      : zip_(std::move(zip)),
+        how_(how),
+        maps_(listarchivemaps(
+            zip_->names(),
+            [this](std::size_t entry) {
+              const result<std::shared_ptr<wad>>& w = hold(entry);
+              return w.ok() ? w.value()->getmapnames(how_) : std::list<text>();
+            },
+            how_)),
+        index_(maps_) {}
   std::list<text> getmapnames() const override { return archivemapnames(maps_); }
 
   result<lumpgroup> getmapgroup(const text& name) override {
@@ -53,7 +64,8 @@ class archivesource : public mapsource {
     if (m.ok() || m.error().what != failure::kind::readstream) return m;
     // The held WAD's stream stays failed; the next map of this entry reads it afresh.
     const std::size_t entry = maps_[*index_.find(name)].entry;
-    held_.remove_if([entry](const heldwad& h) { return h.entry == entry; });
+    const auto found = heldat_.find(entry);
+    if (found != heldat_.end()) drop(found->second);
     return failure::because(failure::reason::damaged, zip_->names()[entry]);
   }
 
@@ -78,35 +90,37 @@ class archivesource : public mapsource {
   // embedded WADs cost one decompression each however they alternate; the
   // least recently used go first.
   const result<std::shared_ptr<wad>>& hold(std::size_t entry) {
-    const auto found =
-        std::find_if(held_.begin(), held_.end(), [entry](const heldwad& h) { return h.entry == entry; });
-    if (found != held_.end()) {
-      held_.splice(held_.begin(), held_, found);
+    const auto found = heldat_.find(entry);
+    if (found != heldat_.end()) {
+      held_.splice(held_.begin(), held_, found->second);
       return held_.front().read;
     }
     // What is to go goes before the next entry is read, so the bound holds while it is.
-    std::uint64_t total = 0;
-    for (const heldwad& h : held_) total += h.bytes;
     const std::uint64_t declared = zip_->declaredsize(entry);
-    while (!held_.empty() && total + declared > zip_->limits().ceiling) {
-      total -= held_.back().bytes;
-      held_.pop_back();
-    }
+    while (!held_.empty() && heldbytes_ + declared > zip_->limits().ceiling) drop(std::prev(held_.end()));
     result<std::shared_ptr<wad>> read = readembeddedwad(*zip_, entry);
     const std::uint64_t bytes = read.ok() ? static_cast<std::uint64_t>(read.value()->stream->size()) : 0;
     held_.push_front({entry, std::move(read), bytes});
-    while (held_.size() > 1 && total + bytes > zip_->limits().ceiling) {
-      total -= held_.back().bytes;
-      held_.pop_back();
-    }
+    heldat_.emplace(entry, held_.begin());
+    heldbytes_ += bytes;
+    while (held_.size() > 1 && heldbytes_ > zip_->limits().ceiling) drop(std::prev(held_.end()));
     return held_.front().read;
   }
 
+  void drop(std::list<heldwad>::iterator h) {
+    heldbytes_ -= h->bytes;
+    heldat_.erase(h->entry);
+    held_.erase(h);
+  }
+
+  // The held WADs come before the list, which the constructor fills through them.
   std::shared_ptr<archive> zip_;
   mapdetection how_;
+  std::list<heldwad> held_;                                               // most recently used first
+  std::unordered_map<std::size_t, std::list<heldwad>::iterator> heldat_;  // by entry
+  std::uint64_t heldbytes_ = 0;
   archivemaplist maps_;
   archivemapindex index_;
-  std::list<heldwad> held_;  // most recently used first
 };
 
 failure refused(failure::reason why) {

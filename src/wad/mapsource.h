@@ -45,7 +45,8 @@ class mapsource {
 // file, read as wad::read reads it (so a WAD ending inside its header or
 // directory is failure::readstream); "PK\3\4" or "PK\5\6" is a ZIP archive,
 // opened with `limits`, whose maps are listed at once (listarchivemaps), each
-// embedded WAD read from memory and dropped before the next. Otherwise a
+// embedded WAD inflated into memory and held for drawing while the held WADs
+// fit under the archive's ceiling (the least recently used go first). Otherwise a
 // notice without lines whose reason tells why: cannotopen (no such file, not
 // a regular file, or it cannot be opened), notparsable (a ZIP archive whose
 // central directory is damaged) or notawad (neither a WAD nor an archive).

@@ -170,6 +170,42 @@ number parsecoordinate(std::string_view s, std::int64_t& out) {
   return parsefixed(s, out);
 }
 
+// The nearest 32-bit value. Heights are only compared with each other, so the
+// extremes stand for anything beyond.
+std::int32_t clamp32(std::int64_t n) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(n, std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
+}
+
+// A sector height: an integer or a decimal literal, in 1/65536 units. Whole
+// units clamp to 32 bits as whole heights always have; only an integer beyond
+// 64 bits is too large.
+number parseheight(std::string_view s, std::int64_t& out) {
+  constexpr std::int64_t lowest = std::int64_t{std::numeric_limits<std::int32_t>::min()} * unit;
+  constexpr std::int64_t highest = std::int64_t{std::numeric_limits<std::int32_t>::max()} * unit;
+  std::int64_t whole = 0;
+  switch (parseinteger(s, whole)) {
+    case number::ok:
+      out = std::int64_t{clamp32(whole)} * unit;
+      return number::ok;
+    case number::toolarge:
+      return number::toolarge;
+    case number::wrongkind:
+      break;
+  }
+  switch (parsefixed(s, out)) {
+    case number::ok:
+      out = std::clamp(out, lowest, highest);
+      return number::ok;
+    case number::toolarge:
+      out = s.front() == '-' ? lowest : highest;
+      return number::ok;
+    case number::wrongkind:
+      break;
+  }
+  return number::wrongkind;
+}
+
 // Text of the input for a message: printable ASCII kept, at most 24 characters.
 std::string shown(std::string_view s) {
   std::string out;
@@ -226,6 +262,7 @@ struct given {
 enum class valuekind {
   coordinate,  // an integer or a decimal literal
   integer,
+  height,   // an integer or a decimal literal, whole units clamped to 32 bits
   boolean,  // true or false, ignoring case
   text,     // anything; a quoted string is kept without its quotes
 };
@@ -261,11 +298,10 @@ void putskill(pending& b, const given& v) {
   constexpr auto bit = static_cast<std::uint8_t>(1u << (skill - 1));
   b.t.skills = static_cast<std::uint8_t>(v.number != 0 ? b.t.skills | bit : b.t.skills & ~bit);
 }
-// The nearest 32-bit value. Heights are only compared with each other, so the
-// extremes stand for anything beyond.
-std::int32_t clamp32(std::int64_t n) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(n, std::numeric_limits<std::int32_t>::min(),
-                                                            std::numeric_limits<std::int32_t>::max()));
+// A height in 1/65536 units (within 32 bits of whole units) as whole units and the fraction above them.
+void putheight(std::int64_t fixed, std::int32_t& whole, std::uint16_t& fraction) {
+  whole = static_cast<std::int32_t>(fixed >> fractionbits);
+  fraction = static_cast<std::uint16_t>(fixed & (unit - 1));
 }
 
 // Every key that is read: its block, how its value is written, what a fault
@@ -315,10 +351,10 @@ constexpr keyrow keys[] = {
 
     {"sector", blockkind::sidedef, valuekind::integer, onfault::fail, true, putref<sectorref>},
 
-    {"heightfloor", blockkind::sector, valuekind::integer, onfault::fail, false,
-     [](pending& b, const given& v) { b.s.floorheight = clamp32(v.number); }},
-    {"heightceiling", blockkind::sector, valuekind::integer, onfault::fail, false,
-     [](pending& b, const given& v) { b.s.ceilheight = clamp32(v.number); }},
+    {"heightfloor", blockkind::sector, valuekind::height, onfault::fail, false,
+     [](pending& b, const given& v) { putheight(v.number, b.s.floorheight, b.s.floorfraction); }},
+    {"heightceiling", blockkind::sector, valuekind::height, onfault::fail, false,
+     [](pending& b, const given& v) { putheight(v.number, b.s.ceilheight, b.s.ceilfraction); }},
     {"special", blockkind::sector, valuekind::integer, onfault::absent, false,
      [](pending& b, const given& v) { b.s.sectortype = v.number; }},
 
@@ -414,6 +450,8 @@ class reader {
     m_->layout = maplayout::udmf;
     if (withthings_) m_->things.emplace();
     global_.kind = blockkind::global;
+    // Editors may start the text with a UTF-8 byte-order mark.
+    if (textmap.starts_with("\xEF\xBB\xBF")) p_ += 3;
   }
 
   udmfresult read() {
@@ -449,23 +487,36 @@ class reader {
     return quoted(shown(std::string_view(p_, static_cast<std::size_t>(q - p_))));
   }
 
+  static bool islineend(char c) { return c == '\n' || c == '\r'; }
+
+  // Past the line end at the current position, counted: CR, LF and CR LF each end one line.
+  void newline() {
+    if (*p_++ == '\r' && p_ != end_ && *p_ == '\n') ++p_;
+    ++line_;
+  }
+
+  // Past the current character, counting a line end.
+  void advance() {
+    if (islineend(*p_)) {
+      newline();
+    } else {
+      ++p_;
+    }
+  }
+
   // Skips white space and comments.
   bool skip() {
     while (p_ != end_) {
       const char c = *p_;
-      if (c == '\n') {
-        ++line_;
-        ++p_;
-      } else if (isspace(c)) {
-        ++p_;
+      if (isspace(c)) {
+        advance();
       } else if (c == '/' && end_ - p_ > 1 && p_[1] == '/') {
-        while (p_ != end_ && *p_ != '\n') ++p_;
+        while (p_ != end_ && !islineend(*p_)) ++p_;
       } else if (c == '/' && end_ - p_ > 1 && p_[1] == '*') {
         const std::int32_t start = line_;
-        for (p_ += 2;; ++p_) {
+        for (p_ += 2;; advance()) {
           if (end_ - p_ < 2) return fail(start, "a comment has no closing \"*/\"");
           if (p_[0] == '*' && p_[1] == '/') break;
-          if (*p_ == '\n') ++line_;
         }
         p_ += 2;
       } else {
@@ -496,11 +547,10 @@ class reader {
     isquoted = p_ != end_ && *p_ == '"';
     if (isquoted) {
       const std::int32_t startline = line_;
-      for (++p_;; ++p_) {
+      for (++p_;; advance()) {
         if (p_ == end_) return fail(startline, "a string has no closing quote");
         if (*p_ == '"') break;
         if (*p_ == '\\' && end_ - p_ > 1) ++p_;
-        if (*p_ == '\n') ++line_;
       }
       ++p_;
     } else {
@@ -563,7 +613,10 @@ class reader {
         }
         break;
       case valuekind::integer:
-        switch (isquoted ? number::wrongkind : parseinteger(v, got.number)) {
+      case valuekind::height:
+        switch (isquoted                      ? number::wrongkind
+                : k.kind == valuekind::height ? parseheight(v, got.number)
+                                              : parseinteger(v, got.number)) {
           case number::ok:
             break;
           case number::toolarge:
@@ -651,7 +704,8 @@ class reader {
   bool readall() {
     for (;;) {
       if (!skip()) return false;
-      if (p_ == end_) return true;
+      // WAD tools may pad the lump with NUL bytes after its last block.
+      if (std::all_of(p_, end_, [](char c) { return c == '\0' || isspace(c); })) return true;
       const std::int32_t nameline = line_;
       const std::string_view name = identifier();
       if (name.empty()) return fail(line_, "expected a block or a key, found " + found());

@@ -30,6 +30,11 @@ struct udmfresult {
 // heightceiling, 0 by default) become the map's records, numbered in block order
 // from 0. Block names and keys are compared without regard to case; other
 // blocks, keys and global assignments are skipped after checking their syntax.
+// A UTF-8 byte-order mark at the start and NUL bytes (with white space) after
+// the last block are passed over; CR, LF and CR LF each end one line (and a
+// `//` comment).
+// Heights may be decimals: kept to the nearest 1/65536 as whole units (below)
+// and the fraction above them, whole units clamped to 32 bits.
 // Coordinates are rounded to the nearest 1/65536 (halves away from zero) and y
 // is negated; the map's `fractionbits` is 16 and its layout udmf. `format` is
 // left 0 for the caller to set.

@@ -94,12 +94,13 @@ TEST(MapSource, HeldEntryIsInflatedOnce) {
     const char* name;
     std::uint64_t ceiling;
     std::vector<const char16_t*> lookups;
-    std::uint64_t inflateda;  // times each entry is inflated by the lookups
+    std::uint64_t inflateda;  // times each entry is inflated again by the lookups
     std::uint64_t inflatedb;
   } cases[] = {
-      {"same WAD twice", fits, {u"MAP01", u"MAP02", u"map01"}, 1, 0},
-      {"two WADs alternating", fits, {u"MAP01", u"MAP03", u"MAP02", u"MAP03"}, 1, 1},
+      {"same WAD twice", fits, {u"MAP01", u"MAP02", u"map01"}, 0, 0},
+      {"two WADs alternating", fits, {u"MAP01", u"MAP03", u"MAP02", u"MAP03"}, 0, 0},
       {"two WADs alternating, one held at a time", fits - 1, {u"MAP01", u"MAP03", u"MAP02", u"MAP03"}, 2, 2},
+      {"the last one listed stays held", fits - 1, {u"MAP03", u"MAP01", u"MAP02"}, 1, 0},
   };
   for (const auto& c : cases) {
     const std::shared_ptr<archive> opened = openzip(zip, {c.ceiling, archivelimits{}.budget, 64});
@@ -131,9 +132,11 @@ TEST(MapSource, ArchiveLimits) {
   std::string shared = testkit::buildzip({{"maps/MAP01.wad", wad, true, ""}, {"b.wad", wad, true, ""}});
   testkit::puts32(shared, testkit::centralheader(shared, 1) + testkit::ziplayout::localheaderoffset,
                   static_cast<std::int32_t>(testkit::localheader(shared, 0)));
+  // Only one of them held: drawing MAP01 of a.wad inflates it again.
+  const std::string twowads = testkit::buildzip({{"a.wad", wad, true, ""}, {"b.wad", wad, true, ""}});
   using reason = failure::reason;
   const auto zipof = [](const std::string& bytes) { return testkit::buildzip({{"a.wad", bytes, true, ""}}); };
-  const std::list<text> map01 = {u"MAP01"};
+  const std::list<text> map01 = {u"MAP01"}, twice = {u"MAP01", u"MAP01"};
   constexpr reason none = reason::unspecified, over = reason::overbudget;
   const struct {
     const char* name;
@@ -149,8 +152,13 @@ TEST(MapSource, ArchiveLimits) {
        {},
        archive::headbytes,
        none},
-      {"budget for listing and drawing", zipof(wad), {1u << 30, 2 * wad.size(), 0}, map01, wad.size(), none},
-      {"budget for listing only", zipof(wad), {1u << 30, 2 * wad.size() - 1, 0}, map01, wad.size(), over},
+      {"budget for listing and drawing",
+       twowads,
+       {wad.size(), 3 * wad.size(), 0},
+       twice,
+       2 * wad.size(),
+       none},
+      {"budget for listing only", twowads, {wad.size(), 3 * wad.size() - 1, 0}, twice, 2 * wad.size(), over},
       {"the archive's size counts", zipof(wad), {1u << 30, 0, 1 << 20}, map01, wad.size(), none},
       {"entries sharing data", shared, {}, map01, 0, reason::overlaps},
       {"lump past the embedded WAD's end", zipof(pastend), {}, map01, wad.size(), reason::damaged},

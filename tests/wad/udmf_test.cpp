@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "testlib/harness.h"
 #include "testlib/wadbuilder.h"
@@ -246,6 +247,33 @@ TEST(Udmf, CoordinatesRoundToTheNearest65536thHalvesAwayFromZero) {
     ASSERT_TRUE(r.m) << literal << ": " << tobytes(r.error->detail);
     EXPECT_EQ(r.m->vertexes.at(0).x, want) << literal;
     EXPECT_EQ(r.m->vertexes.at(0).y, -want) << literal;
+  }
+}
+
+// Byte-order mark, NUL padding, the three line ends, and decimal heights as
+// levels (1/65536 units, the renderer's comparison) after the whole units.
+TEST(Udmf, AsEditorsWriteIt) {
+  using namespace std::string_literals;
+  const struct {
+    std::string textmap;
+    std::int32_t line;  // 0: the text reads
+    std::string want;   // the heights or the error's detail
+  } cases[] = {
+      {"\xEF\xBB\xBFsector{heightfloor=8.5;heightceiling=-8.5;}sector{heightfloor=8;heightceiling=-3e9;}\0\0"s,
+       0, "8:557056/-9:-557056 8:524288/-2147483648:-140737488355328"},
+      {"sector{heightfloor=2147483647.5;heightceiling=0.00001;}\0\0\n"s, 0, "2147483647:140737488289792/0:1"},
+      {"\r\n\n\r//c\r/*\r\n\r*/thing{a=\"\r\n\r\";}\r\n\0x"s, 10, "expected a block or a key, found \"?x\""},
+      {"sector{heightfloor=8.5.;}", 1, "\"heightfloor\" needs an integer, found \"8.5.\""},
+  };
+  for (const auto& c : cases) {
+    const udmfresult r = readudmf(c.textmap);
+    std::string got = r.error ? tobytes(r.error->detail) : "";
+    for (const sector& s : r.m ? r.m->sectors : std::vector<sector>{}) {
+      add(got, got.empty() ? "" : " ", std::to_string(s.floorheight), ":", std::to_string(s.floorlevel()),
+          "/", std::to_string(s.ceilheight), ":", std::to_string(s.ceillevel()));
+    }
+    EXPECT_EQ(got, c.want) << c.textmap;
+    EXPECT_EQ(r.error ? r.error->line : 0, c.line) << c.textmap;
   }
 }
 
