@@ -35,11 +35,13 @@ set(tracewell_render_sources
   src/render/wideline.cpp)
 
 set(tracewell_app_sources
+  src/app/batchplan.cpp
   src/app/commandline.cpp
   src/app/commandrun.cpp
   src/app/console.cpp
   src/app/dialogue.cpp
   src/app/entry.cpp
+  src/app/manifest.cpp
   src/app/numbers.cpp
   src/app/maprun.cpp
   src/app/outputname.cpp
