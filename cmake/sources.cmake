@@ -36,6 +36,7 @@ set(tracewell_render_sources
 
 set(tracewell_app_sources
   src/app/batchplan.cpp
+  src/app/batchrun.cpp
   src/app/commandline.cpp
   src/app/commandrun.cpp
   src/app/console.cpp
