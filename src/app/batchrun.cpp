@@ -31,6 +31,13 @@ text destfolder(text dest) {
   return dest.empty() ? text(u".") : dest;
 }
 
+// "tracewell: INPUT: WHY", the line of an input that ends early.
+text inputline(const text& input, const text& why) {
+  text line = u"tracewell: ";
+  line.append(input).append(u": ").append(why);
+  return line;
+}
+
 }  // namespace
 
 void runbatch(const commandline& cl, console& c, const text& fallback) {
@@ -94,7 +101,7 @@ void runbatch(const commandline& cl, console& c, const text& fallback) {
     const auto refuseinput = [&](const text& why) {
       run.drain();
       clearprogress();
-      printerrorline(u"tracewell: " + input + u": " + why);
+      printerrorline(inputline(input, why));
       mapoutcome r;
       r.input = input;
       r.whole = true;
@@ -173,7 +180,7 @@ void runbatch(const commandline& cl, console& c, const text& fallback) {
         for (const text& line : stop.errors) printerrorline(line);
         stopped = true;
       } else {
-        printerrorline(u"tracewell: " + input + u": " + message);
+        printerrorline(inputline(input, message));
         stop.errors = {message};
         streamfailed = true;
       }

@@ -267,7 +267,7 @@ commandline commandline::parse(const std::vector<std::string>& args) {
         break;
       case optionid::maxmaps: {
         const numberread n = readnumber(value);
-        if (!n.digits || n.value < 0) cl.error = u"invalid value '" + value + u"' for " + typed;
+        if (!n.digits || n.value < 0) cl.error = (u"invalid value '" + value).append(u"' for ").append(typed);
         cl.maxmaps = n.value;
         break;
       }
