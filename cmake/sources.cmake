@@ -27,6 +27,7 @@ set(tracewell_settings_sources
 
 set(tracewell_render_sources
   src/render/automap.cpp
+  src/render/mapcensus.cpp
   src/render/draw.cpp
   src/render/pixmap.cpp
   src/render/png.cpp

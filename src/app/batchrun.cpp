@@ -72,6 +72,7 @@ void runbatch(const commandline& cl, console& c, const text& fallback) {
     if (const auto id = identify(input)) base.keep.push_back(*id);
   }
   base.skipexisting = cl.skipexisting;
+  base.census = cl.manifest.has_value();
 
   // The destination is made first, so that a manifest may be kept in it; one that cannot be shows in each
   // map's failure line.

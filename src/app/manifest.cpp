@@ -81,6 +81,17 @@ std::string manifestline(const mapoutcome& r) {
     j["bounds"] = nullptr;
   }
   j["things"] = known && r.things ? json(*r.things) : json(nullptr);
+  const auto count = [&](const char* key, std::optional<std::int64_t> value) {
+    j[key] = known && r.census && value ? json(*value) : json(nullptr);
+  };
+  const mapcensus none;
+  const mapcensus& c = r.census ? *r.census : none;
+  count("locked_lines", c.lockedlines);
+  count("exit_lines", c.exitlines);
+  count("teleport_lines", c.teleportlines);
+  count("secret_sectors", c.secretsectors);
+  count("keys", c.keys);
+  count("monsters", c.monsters);
   // Names from a WAD are bytes of no declared encoding: what is not UTF-8 shows as U+FFFD.
   return j.dump(-1, ' ', false, json::error_handler_t::replace);
 }

@@ -58,7 +58,7 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   }
 
   const result<std::shared_ptr<map>> m =
-      source_->loadmap(name, r.format, printable(name), r.look->things.any());
+      source_->loadmap(name, r.format, printable(name), r.look->things.any() || r.census);
   if (!m.ok()) {
     if (m.error().what != failure::kind::notice) {
       step.stop = m.error();
@@ -77,6 +77,8 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   step.record.height = r.height;
   step.record.linedefs = read.linedefs.size();
   step.record.fractionbits = read.fractionbits;
+  if (read.things) step.record.things = static_cast<std::int64_t>(read.things->size());
+  if (r.census) step.record.census = takecensus(read);
 
   // An image already drawn from this input is left as it is; the record still says what the map holds.
   if (r.skipexisting && !file.toolong() && uptodate(file.path, r.input)) {

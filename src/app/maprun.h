@@ -15,6 +15,7 @@
 
 #include "app/outputname.h"
 #include "app/report.h"
+#include "render/mapcensus.h"
 #include "support/failure.h"
 #include "support/orderedpool.h"
 #include "support/path.h"
@@ -40,6 +41,7 @@ struct drawrequest {
   // out of it is not written, and the folders it names are made.
   text folder;
   bool skipexisting = false;  // a map whose image is newer than `input` is not drawn
+  bool census = false;        // the records count things and gameplay lines, whatever the scheme draws
 };
 
 // What became of one map, handed on in map order whatever order the maps were
@@ -59,7 +61,8 @@ struct mapoutcome {
   std::size_t linedefs = 0;
   std::int32_t fractionbits = 0;         // the bounds' units, as the map's vertexes
   std::array<std::int64_t, 4> bounds{};  // least x, least y, greatest x, greatest y (y negated as vertexes)
-  std::optional<std::int64_t> things;    // records read; unknown here
+  std::optional<std::int64_t> things;    // records read; absent when not read or unreadable
+  std::optional<mapcensus> census;       // when the request asks for it
 };
 
 // One map planned: everything that can print or fail is done, in map order.

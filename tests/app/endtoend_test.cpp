@@ -589,8 +589,21 @@ TEST_F(EndToEnd, ManifestRecordsEveryMapInInputOrder) {
   bad.addmap("MAP01", broken);
   bad.addmap("MAP02", testkit::squaremap());
   bad.write(elsewhere / "bad.wad");
-  const processresult r =
-      run("", {"--manifest", "-", "-d", "j", "-a", (tool / "test.wad").string(), "nothing.wad", "bad.wad"});
+  // Doom's own numbers: a blue door, an exit, a secret exit and a teleporter; a secret sector; a blue
+  // keycard, an imp and a zombieman on no skill at all, and a shotgun.
+  testkit::wadbuilder play;
+  play.addudmfmap("MAP01", R"(namespace = "doom";
+vertex { x = 0.0; y = 0.0; } vertex { x = 64.0; y = 0.0; } vertex { x = 64.0; y = 32.5; } vertex { x = 0.0; y = 32.5; }
+sector { texturefloor = "F"; textureceiling = "C"; special = 9; }
+sidedef { sector = 0; }
+linedef { v1 = 0; v2 = 1; sidefront = 0; special = 26; } linedef { v1 = 1; v2 = 2; sidefront = 0; special = 11; }
+linedef { v1 = 2; v2 = 3; sidefront = 0; special = 124; } linedef { v1 = 3; v2 = 0; sidefront = 0; special = 97; }
+thing { x = 8.0; y = 8.0; type = 5; skill1 = true; } thing { x = 16.0; y = 8.0; type = 3001; }
+thing { x = 24.0; y = 8.0; type = 3004; single = true; } thing { x = 32.0; y = 8.0; type = 2001; skill3 = true; }
+)");
+  play.write(elsewhere / "play.wad");
+  const processresult r = run("", {"--manifest", "-", "-d", "j", "-a", (tool / "test.wad").string(),
+                                   "nothing.wad", "bad.wad", "play.wad"});
   EXPECT_EQ(r.status, 2);
 
   using json = nlohmann::ordered_json;
@@ -609,13 +622,21 @@ TEST_F(EndToEnd, ManifestRecordsEveryMapInInputOrder) {
                 {"height", 48},
                 {"linedefs", m.linedefs.size()},
                 {"bounds", bounds},
-                {"things", nullptr}});
+                {"things", 1},  // the builder's one empty record
+                {"locked_lines", 0},
+                {"exit_lines", 0},
+                {"teleport_lines", 0},
+                {"secret_sectors", 0},
+                {"keys", 0},
+                {"monsters", 0}});
     return row;
   };
   const auto failed = [](const std::string& input, json name, const std::string& error) {
-    return json{{"input", input},      {"map", name},       {"status", "failed"}, {"output", nullptr},
-                {"error", error},      {"layout", nullptr}, {"width", nullptr},   {"height", nullptr},
-                {"linedefs", nullptr}, {"bounds", nullptr}, {"things", nullptr}};
+    json row{{"input", input}, {"map", name}, {"status", "failed"}, {"output", nullptr}, {"error", error}};
+    for (const char* field : {"layout", "width", "height", "linedefs", "bounds", "things", "locked_lines",
+                              "exit_lines", "teleport_lines", "secret_sectors", "keys", "monsters"})
+      row[field] = nullptr;
+    return row;
   };
   const std::string test = (tool / "test.wad").string();
   const auto written = [&](const std::string& name, const testkit::mapdata& m) {
@@ -632,6 +653,23 @@ TEST_F(EndToEnd, ManifestRecordsEveryMapInInputOrder) {
       failed("nothing.wad", nullptr, "Error opening WAD file."),
       failed("bad.wad", "MAP01", fatal.substr(0, fatal.size() - 1)),
       failed("bad.wad", "MAP02", "not drawn: an earlier map stopped this input"),
+      json{{"input", "play.wad"},
+           {"map", "MAP01"},
+           {"status", "written"},
+           {"output", "j/play/MAP01.png"},
+           {"error", nullptr},
+           {"layout", "udmf"},
+           {"width", 64},
+           {"height", 48},
+           {"linedefs", 4},
+           {"bounds", {0, 0, 64, 32.5}},
+           {"things", 4},
+           {"locked_lines", 1},
+           {"exit_lines", 2},
+           {"teleport_lines", 1},
+           {"secret_sectors", 1},
+           {"keys", 1},
+           {"monsters", 2}},
   };
   std::vector<json> lines;
   std::istringstream in(r.out);
