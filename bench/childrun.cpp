@@ -32,7 +32,8 @@ bool writeall(int fd, const std::string& bytes) {
 
 }  // namespace
 
-childresult runchild(const std::string& exe, const std::string& input, const std::string& workdir) {
+childresult runchild(const std::string& exe, const std::string& input, const std::string& workdir,
+                     const std::vector<std::string>& args) {
   childresult result;
   const std::string logpath = workdir + "/child-output.txt";
   int pipefd[2];
@@ -44,13 +45,16 @@ childresult runchild(const std::string& exe, const std::string& input, const std
   posix_spawn_file_actions_addclose(&actions, pipefd[1]);
   posix_spawn_file_actions_addopen(&actions, 1, logpath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  std::string program = exe;
-  char* argv[] = {program.data(), nullptr};
+  std::vector<std::string> words = {exe};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
   // A child that stops reading early must not kill the benchmark.
   std::signal(SIGPIPE, SIG_IGN);
   const auto start = std::chrono::steady_clock::now();
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, environ);
+  const int spawned = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(pipefd[0]);
   if (spawned != 0) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tracewell::bench {
 
@@ -16,12 +17,13 @@ struct childresult {
   std::string output;        // standard output and standard error, as written
 };
 
-// Runs `exe` without arguments, feeds `input` to its standard input and then
+// Runs `exe` with `args` (none: the dialogue), feeds `input` to its standard input and then
 // closes it, and waits for the end. Standard output and error go to a file in
 // `workdir`, which must exist; the file is read back into the result and
 // removed. The processor time (all threads) and the peak memory are the
 // child's own, from wait4. Never throws for a failed start: `started` stays
 // false.
-childresult runchild(const std::string& exe, const std::string& input, const std::string& workdir);
+childresult runchild(const std::string& exe, const std::string& input, const std::string& workdir,
+                     const std::vector<std::string>& args = {});
 
 }  // namespace tracewell::bench

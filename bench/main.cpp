@@ -18,6 +18,7 @@
 
 #include "app/parallelrun.h"
 #include "archivebombs.h"
+#include "batchrun.h"
 #include "childrun.h"
 #include "maplookup.h"
 #include "pathological.h"
@@ -44,9 +45,9 @@ struct options {
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
   // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
-  // keys, archive, things.
-  std::set<std::string> only = {"real", "program", "poster", "dense",   "outside",
-                                "udmf", "lookup",  "keys",   "archive", "things"};
+  // keys, archive, things, batch.
+  std::set<std::string> only = {"real",   "program", "poster",  "dense",  "outside", "udmf",
+                                "lookup", "keys",    "archive", "things", "batch"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -78,6 +79,9 @@ constexpr std::uint64_t alternatingbigbytes = std::uint64_t{256} << 20;
 constexpr double alternatingtarget = 1.2, manynamestarget = 2;
 constexpr int manynamesrounds = 3;
 constexpr std::int64_t memoryallowance = std::int64_t{32} << 20;
+// Several WADs in one run against the single-core floor of all their maps; the same run again with
+// --skip-existing against the first.
+constexpr double batchtarget = 0.6, skiptarget = 0.02;
 constexpr std::int32_t translucent = static_cast<std::int32_t>(0x80FFFFFFu);
 
 bool parse(int argc, char** argv, options& o) {
@@ -102,7 +106,7 @@ bool parse(int argc, char** argv, options& o) {
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
       say("                       [--only "
-          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things]");
+          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,batch]");
       return false;
     }
   }
@@ -517,6 +521,29 @@ int run(int argc, char** argv) {
     printarchives(*bomb, *alternating, *manynames, smallsize);
   }
 
+  std::optional<batchcost> batch;
+  if (o.only.count("batch") != 0) {
+    // The WADs of the game folder beside the benchmark's own.
+    const std::filesystem::path games = std::filesystem::path(o.wadpath).parent_path();
+    std::vector<std::string> wads;
+    for (const char* name : {"freedoom1.wad", "freedoom2.wad", "freedm.wad"}) {
+      if (access((games / name).c_str(), R_OK) == 0) wads.push_back((games / name).string());
+    }
+    batch = runbatch(o.exe, wads, smallsize, margin, work.string());
+    say("");
+    say("Batch: one run with --dest over every map of the WADs with maps among freedoom1, freedoom2, freedm");
+    table t({"figure", "value"});
+    std::string drawn;
+    for (const std::string& w : batch->wads) drawn += (drawn.empty() ? "" : ", ") + w;
+    t.add({"WADs drawn", drawn.empty() ? batch->error : drawn});
+    t.add({"maps / PNG files", std::to_string(batch->maps) + " / " + std::to_string(batch->files)});
+    t.add({"exit statuses", std::to_string(batch->firststatus) + ", " + std::to_string(batch->secondstatus)});
+    t.add({"first run, wall", fixed(batch->firstms, 1) + " ms"});
+    t.add({"floor, wall time (one core)", fixed(batch->floorwall, 1) + " ms"});
+    t.add({"run with --skip-existing, wall", fixed(batch->secondms, 1) + " ms"});
+    t.print();
+  }
+
   say("");
   if (!works.empty()) {
     realworksummary(card, works[0], smalltarget);
@@ -604,6 +631,22 @@ int run(int argc, char** argv) {
     } else {
       card.target(figure, things->error, false);
     }
+  }
+  if (batch) {
+    const bool clean = batch->error.empty() && batch->firststatus == 0 && batch->secondstatus == 0 &&
+                       batch->files == batch->maps;
+    const std::string unclean = clean ? "" : "; the runs did not finish cleanly or files are missing";
+    const double ratio = batch->firstms / batch->floorwall;
+    card.target("batch, " + std::to_string(batch->maps) + " maps of " + std::to_string(batch->wads.size()) +
+                    " WADs at " + dims(smallsize, smallsize),
+                "wall " + fixed(batch->firstms, 1) + " ms / single-core floor " + fixed(batch->floorwall, 1) +
+                    " ms = " + fixed(ratio, 3) + " (target <= " + fixed(batchtarget, 2) + ")" + unclean,
+                clean && ratio <= batchtarget);
+    const double skip = batch->secondms / batch->firstms;
+    card.target("batch again with --skip-existing",
+                "wall " + fixed(batch->secondms, 1) + " ms / first run " + fixed(batch->firstms, 1) +
+                    " ms = " + fixed(skip, 4) + " (target < " + fixed(skiptarget, 2) + ")" + unclean,
+                clean && skip < skiptarget);
   }
   for (const outsidecost& c : outsidecosts) {
     // The drawing is what the lines cost; the PNG encoding depends on what the image shows.

@@ -27,6 +27,7 @@ set(tracewell_settings_sources
 
 set(tracewell_render_sources
   src/render/automap.cpp
+  src/render/mapcensus.cpp
   src/render/draw.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
@@ -35,11 +36,14 @@ set(tracewell_render_sources
   src/render/wideline.cpp)
 
 set(tracewell_app_sources
+  src/app/batchplan.cpp
+  src/app/batchrun.cpp
   src/app/commandline.cpp
   src/app/commandrun.cpp
   src/app/console.cpp
   src/app/dialogue.cpp
   src/app/entry.cpp
+  src/app/manifest.cpp
   src/app/numbers.cpp
   src/app/maprun.cpp
   src/app/outputname.cpp

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/batchplan.h"
 #include "app/numbers.h"
 
 namespace tracewell {
@@ -26,6 +27,10 @@ enum class optionid {
   margin,
   scheme,
   output,
+  dest,
+  manifest,
+  skipexisting,
+  maxmaps,
   settings,
   list,
   help,
@@ -55,6 +60,11 @@ constexpr optionrow optionrows[] = {
     {optionid::margin, 'M', "margin", "N", "margin in pixels"},
     {optionid::scheme, 'c', "scheme", "NAME", "colour scheme from the settings file"},
     {optionid::output, 'o', "output", "PATTERN", "output path; % becomes the map name, * the date and time"},
+    {optionid::dest, 'd', "dest", "DIR",
+     "draw each input into DIR/NAME/, NAME its file name without extension"},
+    {optionid::manifest, 0, "manifest", "FILE", "write a JSON line per map to FILE (- for standard output)"},
+    {optionid::skipexisting, 0, "skip-existing", nullptr, "leave images newer than their input as they are"},
+    {optionid::maxmaps, 0, "max-maps", "N", "refuse an input that lists more than N maps"},
     {optionid::settings, 0, "settings", "FILE", "settings file to use instead of the usual one (below)"},
     {optionid::list, 'l', "list", nullptr, "print the maps of WAD, one per line, and draw nothing"},
     {optionid::help, 'h', "help", nullptr, "print this help and exit"},
@@ -109,7 +119,7 @@ text typedoption(char* const* argv, int next, int code) {
 }  // namespace
 
 std::string usagetext() {
-  std::string out = "tracewell [WAD] [OPTIONS]\n";
+  std::string out = "tracewell [WAD] [OPTIONS]\ntracewell [OPTIONS] --dest DIR INPUT...\n";
   for (const optionrow& o : optionrows) {
     std::string names = std::string("--") + o.name + (o.value ? std::string(" ") + o.value : "");
     names.resize(std::max(names.size() + 1, helpcolumn), ' ');
@@ -134,7 +144,7 @@ commandline commandline::parse(const std::vector<std::string>& args) {
   commandline cl;
   cl.scripted = std::any_of(args.begin(), args.end(), isoption);
   if (!cl.scripted) {
-    if (!args.empty()) cl.wad = fromutf8(args.front());
+    if (!args.empty()) cl.inputs.push_back(fromutf8(args.front()));
     return cl;
   }
 
@@ -246,6 +256,21 @@ commandline commandline::parse(const std::vector<std::string>& args) {
       case optionid::output:
         cl.output = value;
         break;
+      case optionid::dest:
+        cl.dest = value;
+        break;
+      case optionid::manifest:
+        cl.manifest = value;
+        break;
+      case optionid::skipexisting:
+        cl.skipexisting = true;
+        break;
+      case optionid::maxmaps: {
+        const numberread n = readnumber(value);
+        if (!n.digits || n.value < 0) cl.error = (u"invalid value '" + value).append(u"' for ").append(typed);
+        cl.maxmaps = n.value;
+        break;
+      }
       case optionid::settings:
         cl.settings = value;
         break;
@@ -263,12 +288,13 @@ commandline commandline::parse(const std::vector<std::string>& args) {
   }
   // After "--" every word is an argument.
   for (int i = optind; i < argc; ++i) arguments.emplace_back(argv[static_cast<std::size_t>(i)]);
-  for (const std::string& a : arguments) {
-    if (cl.wad) {
-      cl.error = u"more than one WAD: \"" + fromutf8(a) + u"\"";
-      return cl;
-    }
-    cl.wad = fromutf8(a);
+  for (const std::string& a : arguments) cl.inputs.push_back(fromutf8(a));
+  if (cl.inputs.size() > 1 && !cl.dest) {
+    cl.error = u"more than one WAD: \"" + cl.inputs[1] + u"\" (several inputs need --dest DIR)";
+  } else if (cl.inputs.size() > 1 && cl.list) {
+    cl.error = u"--list takes one input";
+  } else if (cl.dest && cl.output && leavesfolder(*cl.output)) {
+    cl.error = u"output pattern \"" + *cl.output + u"\" leads out of the --dest folder";
   }
   return cl;
 }

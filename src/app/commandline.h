@@ -12,13 +12,13 @@
 namespace tracewell {
 
 // What the command line asks for. Without any option the program keeps its
-// dialogue and only `wad` may be set (the first argument, further ones
+// dialogue and `inputs` holds at most the first argument (further ones
 // ignored). Any option (an argument that starts with "--", or "-" and a
 // letter) selects the scripted mode, where every field counts.
 struct commandline {
   bool scripted = false;
-  std::optional<text> wad;
-  std::vector<text> maps;  // as given, in order; "ALL" (any case) stands for every map
+  std::vector<text> inputs;  // WAD files and archives, in the order given
+  std::vector<text> maps;    // as given, in order; "ALL" (any case) stands for every map
   std::optional<text> format;
   std::optional<mapdetection> detection;  // --detect names|content, over the settings
   std::optional<std::int32_t> width;
@@ -27,17 +27,26 @@ struct commandline {
   std::optional<text> scheme;
   std::optional<text> output;
   std::optional<text> settings;
+  std::optional<text> dest;      // a folder per input below it
+  std::optional<text> manifest;  // "-": standard output
+  std::optional<std::int64_t> maxmaps;
+  bool skipexisting = false;
   bool list = false;
   bool help = false;
   bool version = false;
   // Set when the command line cannot be used: a one-line reason, without the
   // program prefix (an unknown option, a missing value, a malformed size, a
-  // size from which no digit is read, a second WAD).
+  // size from which no digit is read, a second input without --dest, --list
+  // with several inputs, an output pattern that leaves the --dest folder).
   text error;
 
   // Reads `args` (the program's arguments, without its own name). Numbers
   // are read as the dialogue reads its answers. Never fails; see `error`.
   static commandline parse(const std::vector<std::string>& args);
+
+  // Whether the run takes the batch rules: a folder per input, records,
+  // skipping, a limit on maps. Without these one input runs as it always did.
+  bool batch() const { return dest || manifest || maxmaps || skipexisting; }
 };
 
 // Whether `arg` is an option: it starts with "--", or with "-" and a letter.

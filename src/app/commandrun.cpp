@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/batchrun.h"
 #include "app/commandline.h"
 #include "app/console.h"
 #include "app/entry.h"
@@ -80,8 +81,11 @@ void runcommandline(const commandline& cl, const text& programfolder) {
   console& c = *loaded.value();
   if (cl.detection) c.detection = *cl.detection;
 
+  if (cl.batch() && !cl.list)
+    runbatch(cl, c, cl.inputs.empty() ? besidesettings(settingspath, c.inputpath) : text());
+
   // Checked in the dialogue's order: WAD, maps, format, scheme.
-  const text wadpath = cl.wad ? *cl.wad : besidesettings(settingspath, c.inputpath);
+  const text wadpath = !cl.inputs.empty() ? cl.inputs.front() : besidesettings(settingspath, c.inputpath);
   if (const char16_t* refused = c.openwad(wadpath, voice::commandline)) refuse(refused);
   c.run->mode = voice::commandline;
   c.inputpath = wadpath;

@@ -79,6 +79,8 @@ class console {
   // returned; otherwise the refusal text (see `refusal`). A stream failure
   // while reading the WAD ends the process, reported in the voice `v`.
   const char16_t* openwad(const text& path, voice v = voice::dialogue);
+  // As openwad, but a stream failure comes back instead of ending the process.
+  result<const char16_t*> tryopen(const text& path);
 
   // The dialogue of one cycle: WAD, map, format, size, scheme, output pattern.
   // A nonempty `startpath` is opened first in place of asking; when it fails,

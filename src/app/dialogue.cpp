@@ -124,11 +124,17 @@ void console::requestinputs(text startpath) {
 }
 
 const char16_t* console::openwad(const text& path, voice v) {
+  result<const char16_t*> refused = tryopen(path);
+  if (!refused.ok()) report(refused.error(), v);  // a stream failure: ends the process
+  return refused.value();
+}
+
+result<const char16_t*> console::tryopen(const text& path) {
   // A WAD file or a ZIP archive of WADs, told apart by content.
   result<std::shared_ptr<mapsource>> opened = openmapsource(path, {}, detection);
   if (!opened.ok()) {
     const failure& f = opened.error();
-    if (f.what != failure::kind::notice) report(f, v);  // a stream failure: ends the process
+    if (f.what != failure::kind::notice) return f;  // a stream failure
     return f.why == failure::reason::cannotopen ? refusal::cannotopen : refusal::notawad;
   }
   const std::shared_ptr<mapsource> opensource = std::move(opened).value();
@@ -147,7 +153,7 @@ const char16_t* console::openwad(const text& path, voice v) {
   }
   w = opensource->wadfile();
   wstream = w ? w->stream : nullptr;
-  return nullptr;
+  return static_cast<const char16_t*>(nullptr);
 }
 
 text console::getmapstring(const std::list<text>& names) const {

@@ -16,7 +16,7 @@ void runtool(int argc, const char* const* argv, const text& programfolder) {
   if (cl.scripted) runcommandline(cl, programfolder);
 
   // Only the first argument counts; the rest are ignored.
-  text startpath = cl.wad ? *cl.wad : text();
+  text startpath = cl.inputs.empty() ? text() : cl.inputs.front();
   const std::shared_ptr<console> c = console::readpath(u"settings.txt");
   c->welcome();
   for (;;) {

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "app/batchplan.h"
 #include "app/parallelrun.h"
 #include "app/scheme.h"
 #include "render/automap.h"
@@ -44,12 +45,20 @@ void maprun::close() {
 
 mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   mapstep step;
+  step.record.input = r.input;
   step.record.name = name;
   const mapfile file = makemapfile(r.pattern, name);
   if (!file.toolong()) step.record.output = file.path;
+  // A map name such as ".." must not carry its image out of the input's folder.
+  if (!r.folder.empty() && !file.toolong() &&
+      leavesfolder(file.path.substr(std::min(file.path.size(), r.folder.size() + 1)))) {
+    step.lines.push_back(writefailedline(file.path));
+    missed_ = true;
+    return step;
+  }
 
   const result<std::shared_ptr<map>> m =
-      source_->loadmap(name, r.format, printable(name), r.look->things.any());
+      source_->loadmap(name, r.format, printable(name), r.look->things.any() || r.census);
   if (!m.ok()) {
     if (m.error().what != failure::kind::notice) {
       step.stop = m.error();
@@ -68,6 +77,24 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   step.record.height = r.height;
   step.record.linedefs = read.linedefs.size();
   step.record.fractionbits = read.fractionbits;
+  if (read.things) step.record.things = static_cast<std::int64_t>(read.things->size());
+  if (r.census) step.record.census = takecensus(read);
+
+  // An image already drawn from this input is left as it is; the record still says what the map holds.
+  if (r.skipexisting && !file.toolong() && uptodate(file.path, r.input)) {
+    result<preparedmap> bounds = preparemap(read, r.width, r.height, r.margin, r.look->background,
+                                            r.look->colors, r.look->order, r.look->actionspecial);
+    if (bounds.ok()) {
+      const preparedmap& p = bounds.value();
+      step.record.bounds = {p.leastx, p.leasty, p.greatestx, p.greatesty};
+      step.record.status = mapoutcome::state::skipped;
+      return step;
+    }
+    if (bounds.error().what != failure::kind::nomemory) {
+      step.stop = bounds.error();
+      return step;
+    }
+  }
 
   // No more buffers than maps in flight.
   const auto handover = [this](mapoutcome& done) { deliver(done); };
@@ -105,6 +132,9 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
     missed_ = true;
     return step;
   }
+  // Only the folders the pattern names below the input's folder are made; one that cannot be shows as the
+  // write's failure.
+  if (!r.folder.empty()) makefolders(directorypart(file.path));
   auto lines = std::make_shared<const preparedmap>(std::move(prepared).value());
   step.job = [image = std::move(image), lines = std::move(lines), record = step.record,
               keep = r.keep]() mutable {
@@ -121,7 +151,7 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
 
 status maprun::draw(const std::list<text>& names, const drawrequest& r, bool all) {
   const std::size_t wide = inflight > 0 ? inflight : mapsinflight(r.width, r.height);
-  pool_.emplace(std::clamp<std::size_t>(names.size(), 1, wide));
+  if (!spanning_) pool_.emplace(std::clamp<std::size_t>(names.size(), 1, wide));
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   std::size_t turn = 0;
   for (const text& name : names) {
@@ -142,14 +172,31 @@ status maprun::draw(const std::list<text>& names, const drawrequest& r, bool all
     // What a map prints waits for every map before it.
     pool_->drain(handover);
     if (step.stop) {
-      pool_.reset();  // the workers are gone before the process may end
+      if (!spanning_) pool_.reset();  // the workers are gone before the process may end
       return *step.stop;
     }
     print(step, r);
   }
-  pool_->drain(handover);
-  pool_.reset();
+  if (!spanning_) {
+    pool_->drain(handover);
+    pool_.reset();
+  }
   return {};
+}
+
+void maprun::span(std::size_t wide) {
+  pool_.emplace(std::max<std::size_t>(inflight > 0 ? inflight : wide, 1));
+  spanning_ = true;
+}
+
+void maprun::drain() {
+  if (pool_) pool_->drain([this](mapoutcome& done) { deliver(done); });
+}
+
+void maprun::finish() {
+  drain();
+  pool_.reset();
+  spanning_ = false;
 }
 
 void maprun::print(const mapstep& step, const drawrequest& r) {
@@ -165,7 +212,7 @@ void maprun::deliver(mapoutcome& done) {
   writing_.pop_front();  // results come back in the order the jobs went in
   if (done.status == mapoutcome::state::written) {
     // The command line lists what it wrote, so its output can feed other tools.
-    if (mode == voice::commandline) printplainline(done.output);
+    if (mode == voice::commandline && printwritten) printplainline(done.output);
   } else {
     for (const text& line : done.errors) sayline(line, mode);
     missed_ = true;

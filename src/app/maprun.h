@@ -15,6 +15,7 @@
 
 #include "app/outputname.h"
 #include "app/report.h"
+#include "render/mapcensus.h"
 #include "support/failure.h"
 #include "support/orderedpool.h"
 #include "support/path.h"
@@ -35,14 +36,22 @@ struct drawrequest {
   std::int32_t margin = 0;
   std::shared_ptr<const scheme> look;
   std::vector<fileid> keep;  // files no image may replace: the tool's own inputs
+  text input;                // the input as given, for the records and --skip-existing
+  // When set, `pattern` lies below this folder: a file name that would lead
+  // out of it is not written, and the folders it names are made.
+  text folder;
+  bool skipexisting = false;  // a map whose image is newer than `input` is not drawn
+  bool census = false;        // the records count things and gameplay lines, whatever the scheme draws
 };
 
 // What became of one map, handed on in map order whatever order the maps were
 // drawn in: enough for a list of what was written or a record per map.
 struct mapoutcome {
-  enum class state { written, failed };
+  enum class state { written, skipped, failed };
 
-  text name;  // as listed, or as asked for
+  text input;          // the input as given
+  text name;           // as listed, or as asked for
+  bool whole = false;  // the record of an input refused as a whole: it names no map
   state status = state::failed;
   text output;                      // the file written or tried; empty when its name could not be made
   std::vector<text> errors;         // the lines printed for it, a name too long to build aside
@@ -52,6 +61,8 @@ struct mapoutcome {
   std::size_t linedefs = 0;
   std::int32_t fractionbits = 0;         // the bounds' units, as the map's vertexes
   std::array<std::int64_t, 4> bounds{};  // least x, least y, greatest x, greatest y (y negated as vertexes)
+  std::optional<std::int64_t> things;    // records read; absent when not read or unreadable
+  std::optional<mapcensus> census;       // when the request asks for it
 };
 
 // One map planned: everything that can print or fail is done, in map order.
@@ -80,6 +91,7 @@ class maprun {
 
   voice mode = voice::dialogue;  // how the run prints
   std::size_t inflight = 0;      // maps kept in flight; 0: mapsinflight(width, height)
+  bool printwritten = true;      // the command line prints each file it wrote
   // Each map's outcome, in map order, as it is settled.
   std::function<void(const mapoutcome&)> recorded;
 
@@ -99,6 +111,15 @@ class maprun {
   // lines sorted. Waits for room in the pool before it takes a buffer.
   mapstep plan(const text& name, const drawrequest& r, bool asked);
 
+  // Keeps one pool for every draw until `finish`, `wide` maps in flight: the
+  // next source's maps start while the last ones of the source before are
+  // still being written.
+  void span(std::size_t wide);
+  // Delivers every map in flight.
+  void drain();
+  // Delivers every map in flight and ends the pool `span` made.
+  void finish();
+
   // Whether a map asked for was not written, in any draw of this run.
   bool missed() const { return missed_; }
 
@@ -110,6 +131,7 @@ class maprun {
   std::optional<orderedpool<mapoutcome>> pool_;
   std::deque<std::string> writing_;  // the files of the jobs in flight, in submission order
   bool missed_ = false;
+  bool spanning_ = false;
 };
 
 }  // namespace tracewell

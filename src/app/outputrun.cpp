@@ -29,7 +29,15 @@ void console::drawmaps(const std::list<text>& names, bool all) {
 }
 
 drawrequest console::request() const {
-  return {outputpath, format, width, height, margin, scheme, inputfiles(*this)};
+  drawrequest r;
+  r.pattern = outputpath;
+  r.format = format;
+  r.width = width;
+  r.height = height;
+  r.margin = margin;
+  r.look = scheme;
+  r.keep = inputfiles(*this);
+  return r;
 }
 
 }  // namespace tracewell

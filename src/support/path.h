@@ -39,4 +39,13 @@ struct fileid {
 // names none or cannot be looked at.
 std::optional<fileid> identify(const text& path);
 
+// True when `output` is a regular, non-empty file modified no earlier than
+// `input` (both with symbolic links followed): a picture drawn from this
+// input already. False when either cannot be looked at.
+bool uptodate(const text& output, const text& input);
+
+// Makes the folder `path` and every missing folder above it. False when one
+// cannot be made or a part of the path is no folder.
+bool makefolders(const text& path);
+
 }  // namespace tracewell

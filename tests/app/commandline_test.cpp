@@ -23,7 +23,7 @@ TEST(CommandLine, OptionsSelectTheScriptedMode) {
   }
   // Without options only the first argument counts, unchanged.
   EXPECT_EQ(commandline::parse({"a b.wad", "--x"}).scripted, true);
-  EXPECT_EQ(*commandline::parse({"a b.wad", "c.wad"}).wad, u"a b.wad");
+  EXPECT_EQ(commandline::parse({"a b.wad", "c.wad"}).inputs, std::vector<text>{u"a b.wad"});
 }
 
 TEST(CommandLine, ReadsEveryOptionAndTheLaterSizeWins) {
@@ -32,7 +32,7 @@ TEST(CommandLine, ReadsEveryOptionAndTheLaterSizeWins) {
                           "Hexen", "-s",    "$400x300",  "--height=200", "-M",    "8",   "-c",
                           "Paper", "-o",    "out/%.png", "--settings",   "s.txt", "-lhV"});
   EXPECT_TRUE(cl.error.empty()) << toutf8(cl.error);
-  EXPECT_EQ(*cl.wad, u"maps.wad");
+  EXPECT_EQ(cl.inputs, std::vector<text>{u"maps.wad"});
   EXPECT_EQ(cl.maps, (std::vector<text>{u"map01", u"MAP02", u"ALL"}));
   EXPECT_EQ(*cl.format, u"Hexen");
   EXPECT_EQ(*cl.width, 1024);
@@ -60,7 +60,8 @@ TEST(CommandLine, RefusalsNameTheOffendingOption) {
       {{"--map"}, u"option '--map' needs a value"},
       {{"-a", "-m"}, u"option '-m' needs a value"},
       {{"--all", "--help=1"}, u"option '--help' takes no value"},
-      {{"--s=1x1", "-a"}, u"option '--s' is ambiguous; possibilities: '--size' '--scheme' '--settings'"},
+      {{"--s=1x1", "-a"},
+       u"option '--s' is ambiguous; possibilities: '--size' '--scheme' '--skip-existing' '--settings'"},
       {{"--sc", "Red", "--hei", "9", "--all"}, u""},
       {{"--size", "640"}, u"invalid size \"640\" (expected WxH)"},
       // No digit read from a side: the option as typed, whatever form its value took.
@@ -70,7 +71,13 @@ TEST(CommandLine, RefusalsNameTheOffendingOption) {
       {{"--size", "x10"}, u"invalid value 'x10' for --size"},
       {{"--height", "-", "-a"}, u"invalid value '-' for --height"},
       {{"-a", "--width", "800px", "--height", "$1F", "--size", "%101x+7", "--margin", ""}, u""},
-      {{"a.wad", "b.wad", "-a"}, u"more than one WAD: \"b.wad\""},
+      {{"a.wad", "b.wad", "-a"}, u"more than one WAD: \"b.wad\" (several inputs need --dest DIR)"},
+      {{"-d", "o", "a.wad", "-", "-a"}, u""},
+      {{"-d", "o", "a.wad", "b.wad", "-l"}, u"--list takes one input"},
+      {{"-d", "o", "-o", "x/../../%.png", "-a"},
+       u"output pattern \"x/../../%.png\" leads out of the --dest folder"},
+      {{"-a", "-o", "../%.png", "--max-maps", "1"}, u""},
+      {{"-a", "--max-maps", "lots"}, u"invalid value 'lots' for --max-maps"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(toutf8(commandline::parse(c.args).error), toutf8(c.error)) << ::testing::PrintToString(c.args);
@@ -85,7 +92,7 @@ TEST(CommandLine, ArgumentsAnywhereUnderPosixlyCorrect) {
   EXPECT_TRUE(cl.error.empty()) << toutf8(cl.error);
   EXPECT_TRUE(cl.list);
   EXPECT_EQ(cl.maps, std::vector<text>{u"MAP01"});
-  EXPECT_EQ(commandline::parse({"-a", "--", "-l"}).wad, std::optional<text>(u"-l"));
+  EXPECT_EQ(commandline::parse({"-a", "--", "-l"}).inputs, std::vector<text>{u"-l"});
 }
 
 // The help lines come from the option table: short and long-only forms in one column.

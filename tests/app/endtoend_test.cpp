@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <map>
+#include <nlohmann/json.hpp>
 #include <regex>
+#include <sstream>
 
 #include "apptest.h"
 
@@ -517,6 +519,162 @@ TEST_F(EndToEnd, MapNamesAreShownAndUsedAsData) {
   const processresult dialogue = run((elsewhere / "names.wad").string() + "\n");
   EXPECT_NE(dialogue.out.find("Maps in WAD:\r\n MAP?[2J MAP/../x MAP?2J\r\n"), std::string::npos)
       << dialogue.out;
+}
+
+}  // namespace
+}  // namespace tracewell
+
+namespace tracewell {
+namespace {
+
+const std::string fatal =
+    "Encountered invalid vertex ID. Probably using the wrong map format.\n"
+    "Failed to load map lumps for \"MAP01\". Image not outputted.\n";
+
+// Several inputs in one run: each into its own folder, a bad one never stopping the rest.
+TEST_F(EndToEnd, BatchRunsGoOnPastBadInputs) {
+  fs::copy_file(tool / "test.wad", elsewhere / "a.wad");
+  fs::create_directories(elsewhere / "sub");
+  fs::copy_file(tool / "test.wad", elsewhere / "sub" / "a.wad");
+  testkit::mapdata broken = testkit::squaremap();
+  broken.linedefs[2].startvertex = 4;
+  testkit::wadbuilder bad;
+  bad.addmap("MAP01", broken);
+  bad.addmap("MAP02", testkit::squaremap());
+  bad.write(elsewhere / "bad.wad");
+  writefile(elsewhere / "short.wad", testkit::truncated(bad.bytes(), bad.bytes().size() - 5));
+  struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+  } cases[] = {
+      {{"-d", "o", "-m", "MAP01", "a.wad", "sub/a.wad", "a.wad"},
+       0,
+       "o/a/MAP01.png\no/a-2/MAP01.png\no/a-3/MAP01.png\n",
+       ""},
+      // The second run finds MAP01 drawn already and leaves it.
+      {{"-d", "o/", "--skip-existing", "-m", "MAP01", "-m", "map02", "a.wad"}, 0, "o/a/MAP02.png\n", ""},
+      {{"-d", "r", "-m", "MAP02", "a.wad", "missing.wad", "sub/a.wad"},
+       2,
+       "r/a/MAP02.png\nr/a-2/MAP02.png\n",
+       "tracewell: missing.wad: Error opening WAD file.\n"},
+      {{"-d", "f", "-m", "MAP01", "-m", "MAP02", "a.wad", "bad.wad", "sub/a.wad"},
+       2,
+       "f/a/MAP01.png\nf/a/MAP02.png\nf/a-2/MAP01.png\nf/a-2/MAP02.png\n",
+       fatal},
+      {{"-d", "s", "-m", "MAP01", "a.wad", "short.wad", "sub/a.wad"},
+       255,
+       "s/a/MAP01.png\ns/a-2/MAP01.png\n",
+       "tracewell: short.wad: Error reading from stream\n"},
+      {{"-d", "m", "--max-maps", "2", "-a", "a.wad"},
+       2,
+       "",
+       "tracewell: a.wad: 3 maps listed, more than --max-maps 2\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string line = ::testing::PrintToString(c.args);
+    const processresult r = run("", c.args);
+    EXPECT_EQ(r.status, c.status) << line;
+    EXPECT_EQ(r.out, c.out) << line;
+    EXPECT_EQ(r.err, c.err) << line;
+  }
+  testkit::expectredsquare(elsewhere / "o" / "a-3" / "MAP01.png");
+}
+
+// The manifest, on standard output in place of the paths, against what the test WAD holds.
+TEST_F(EndToEnd, ManifestRecordsEveryMapInInputOrder) {
+  testkit::mapdata broken = testkit::squaremap();
+  broken.linedefs[2].startvertex = 4;
+  testkit::wadbuilder bad;
+  bad.addmap("MAP01", broken);
+  bad.addmap("MAP02", testkit::squaremap());
+  bad.write(elsewhere / "bad.wad");
+  // Doom's own numbers: a blue door, an exit, a secret exit and a teleporter; a secret sector; a blue
+  // keycard, an imp and a zombieman on no skill at all, and a shotgun.
+  testkit::wadbuilder play;
+  play.addudmfmap("MAP01", R"(namespace = "doom";
+vertex { x = 0.0; y = 0.0; } vertex { x = 64.0; y = 0.0; } vertex { x = 64.0; y = 32.5; } vertex { x = 0.0; y = 32.5; }
+sector { texturefloor = "F"; textureceiling = "C"; special = 9; }
+sidedef { sector = 0; }
+linedef { v1 = 0; v2 = 1; sidefront = 0; special = 26; } linedef { v1 = 1; v2 = 2; sidefront = 0; special = 11; }
+linedef { v1 = 2; v2 = 3; sidefront = 0; special = 124; } linedef { v1 = 3; v2 = 0; sidefront = 0; special = 97; }
+thing { x = 8.0; y = 8.0; type = 5; skill1 = true; } thing { x = 16.0; y = 8.0; type = 3001; }
+thing { x = 24.0; y = 8.0; type = 3004; single = true; } thing { x = 32.0; y = 8.0; type = 2001; skill3 = true; }
+)");
+  play.write(elsewhere / "play.wad");
+  const processresult r = run("", {"--manifest", "-", "-d", "j", "-a", (tool / "test.wad").string(),
+                                   "nothing.wad", "bad.wad", "play.wad"});
+  EXPECT_EQ(r.status, 2);
+
+  using json = nlohmann::ordered_json;
+  // Bounds over the linedefs' end points, y as the file stores it.
+  const auto mapfields = [](const testkit::mapdata& m, json row) {
+    std::int32_t bounds[4] = {INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    for (const testkit::rawlinedef& l : m.linedefs) {
+      for (const std::int32_t v : {l.startvertex, l.endvertex}) {
+        const testkit::rawvertex& p = m.vertexes[static_cast<std::size_t>(v)];
+        bounds[0] = std::min(bounds[0], p.x), bounds[1] = std::min(bounds[1], p.y);
+        bounds[2] = std::max(bounds[2], p.x), bounds[3] = std::max(bounds[3], p.y);
+      }
+    }
+    row.update({{"layout", "doom"},
+                {"width", 64},
+                {"height", 48},
+                {"linedefs", m.linedefs.size()},
+                {"bounds", bounds},
+                {"things", 1},  // the builder's one empty record
+                {"locked_lines", 0},
+                {"exit_lines", 0},
+                {"teleport_lines", 0},
+                {"secret_sectors", 0},
+                {"keys", 0},
+                {"monsters", 0}});
+    return row;
+  };
+  const auto failed = [](const std::string& input, json name, const std::string& error) {
+    json row{{"input", input}, {"map", name}, {"status", "failed"}, {"output", nullptr}, {"error", error}};
+    for (const char* field : {"layout", "width", "height", "linedefs", "bounds", "things", "locked_lines",
+                              "exit_lines", "teleport_lines", "secret_sectors", "keys", "monsters"})
+      row[field] = nullptr;
+    return row;
+  };
+  const std::string test = (tool / "test.wad").string();
+  const auto written = [&](const std::string& name, const testkit::mapdata& m) {
+    return mapfields(m, {{"input", test},
+                         {"map", name},
+                         {"status", "written"},
+                         {"output", "j/test/" + name + ".png"},
+                         {"error", nullptr}});
+  };
+  const std::vector<json> expected = {
+      written("MAP01", testkit::squaremap()),
+      written("MAP02", testkit::squaremap(wad::DOOM, 128)),
+      failed(test, "MAPINFO", mapinfofails.substr(0, mapinfofails.size() - 1)),
+      failed("nothing.wad", nullptr, "Error opening WAD file."),
+      failed("bad.wad", "MAP01", fatal.substr(0, fatal.size() - 1)),
+      failed("bad.wad", "MAP02", "not drawn: an earlier map stopped this input"),
+      json{{"input", "play.wad"},
+           {"map", "MAP01"},
+           {"status", "written"},
+           {"output", "j/play/MAP01.png"},
+           {"error", nullptr},
+           {"layout", "udmf"},
+           {"width", 64},
+           {"height", 48},
+           {"linedefs", 4},
+           {"bounds", {0, 0, 64, 32.5}},
+           {"things", 4},
+           {"locked_lines", 1},
+           {"exit_lines", 2},
+           {"teleport_lines", 1},
+           {"secret_sectors", 1},
+           {"keys", 1},
+           {"monsters", 2}},
+  };
+  std::vector<json> lines;
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);) lines.push_back(json::parse(line));
+  EXPECT_EQ(lines, expected) << r.out;
 }
 
 }  // namespace

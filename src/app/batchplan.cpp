@@ -1,0 +1,62 @@
+// Where a run over several inputs puts each input's images: one folder per input below --dest.
+#include "app/batchplan.h"
+
+#include <set>
+
+namespace tracewell {
+
+namespace {
+
+bool isseparator(char16_t c) {
+  return c == u'/' || c == u'\\';
+}
+
+text filenameof(const text& path) {
+  const std::size_t cut = path.find_last_of(u"/\\");
+  return cut == text::npos ? path : path.substr(cut + 1);
+}
+
+}  // namespace
+
+text inputstem(const text& path) {
+  text name = filenameof(path);
+  const std::size_t dot = name.rfind(u'.');
+  if (dot != text::npos && dot > 0) name.resize(dot);
+  if (name.empty() || name == u"." || name == u"..") return u"_";
+  return name;
+}
+
+std::vector<text> inputfolders(const std::vector<text>& paths) {
+  std::set<text> taken;
+  std::vector<text> folders;
+  folders.reserve(paths.size());
+  for (const text& path : paths) {
+    const text stem = inputstem(path);
+    text folder = stem;
+    // Each k is tried at most once per earlier input, so this stays linear in practice.
+    for (std::int64_t k = 2; taken.contains(folder); ++k) folder = stem + u"-" + inttotext(k);
+    taken.insert(folder);
+    folders.push_back(std::move(folder));
+  }
+  return folders;
+}
+
+text patternfilename(const text& pattern) {
+  return filenameof(pattern);
+}
+
+bool leavesfolder(const text& relative) {
+  if (relative.empty()) return false;
+  if (isseparator(relative[0])) return true;
+  if (relative.size() >= 2 && relative[1] == u':') return true;
+  std::size_t start = 0;
+  while (start <= relative.size()) {
+    std::size_t end = start;
+    while (end < relative.size() && !isseparator(relative[end])) ++end;
+    if (relative.compare(start, end - start, u"..") == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+}  // namespace tracewell

@@ -1,0 +1,148 @@
+// The manifest of a batch run: one JSON object per map, one per line (JSON Lines).
+#include "app/manifest.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "support/path.h"
+#include "support/terminal.h"
+
+namespace tracewell {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+json textvalue(const text& s) {
+  return tobytes(s);
+}
+
+// A coordinate in map units: whole for binary maps, a decimal for UDMF's 1/65536 units.
+json coordinate(std::int64_t value, std::int32_t fractionbits) {
+  if (fractionbits == 0) return value;
+  return static_cast<double>(value) / static_cast<double>(std::int64_t{1} << fractionbits);
+}
+
+const char* layoutword(maplayout layout) {
+  switch (layout) {
+    case maplayout::doom:
+      return "doom";
+    case maplayout::hexen:
+      return "hexen";
+    case maplayout::udmf:
+      return "udmf";
+  }
+  return "doom";
+}
+
+const char* statusword(mapoutcome::state s) {
+  switch (s) {
+    case mapoutcome::state::written:
+      return "written";
+    case mapoutcome::state::skipped:
+      return "skipped";
+    case mapoutcome::state::failed:
+      return "failed";
+  }
+  return "failed";
+}
+
+}  // namespace
+
+std::string manifestline(const mapoutcome& r) {
+  json j;
+  j["input"] = textvalue(r.input);
+  j["map"] = r.whole ? json(nullptr) : textvalue(r.name);
+  j["status"] = statusword(r.status);
+  // Only a file that holds the map's picture is named; a failed write says its path in the error.
+  j["output"] = r.status == mapoutcome::state::failed ? json(nullptr) : textvalue(r.output);
+  if (r.errors.empty()) {
+    j["error"] = nullptr;
+  } else {
+    text joined;
+    for (const text& line : r.errors) joined += (joined.empty() ? text() : text(u"\n")) + line;
+    j["error"] = textvalue(joined);
+  }
+  const bool known = r.layout && r.status != mapoutcome::state::failed;
+  j["layout"] = known ? json(layoutword(*r.layout)) : json(nullptr);
+  j["width"] = known ? json(r.width) : json(nullptr);
+  j["height"] = known ? json(r.height) : json(nullptr);
+  j["linedefs"] = known ? json(r.linedefs) : json(nullptr);
+  if (known) {
+    // The map keeps y negated; the file's own y runs the other way.
+    const std::int32_t bits = r.fractionbits;
+    j["bounds"] = {coordinate(r.bounds[0], bits), coordinate(-r.bounds[3], bits),
+                   coordinate(r.bounds[2], bits), coordinate(-r.bounds[1], bits)};
+  } else {
+    j["bounds"] = nullptr;
+  }
+  j["things"] = known && r.things ? json(*r.things) : json(nullptr);
+  const auto count = [&](const char* key, std::optional<std::int64_t> value) {
+    j[key] = known && r.census && value ? json(*value) : json(nullptr);
+  };
+  const mapcensus none;
+  const mapcensus& c = r.census ? *r.census : none;
+  count("locked_lines", c.lockedlines);
+  count("exit_lines", c.exitlines);
+  count("teleport_lines", c.teleportlines);
+  count("secret_sectors", c.secretsectors);
+  count("keys", c.keys);
+  count("monsters", c.monsters);
+  // Names from a WAD are bytes of no declared encoding: what is not UTF-8 shows as U+FFFD.
+  return j.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+manifestwriter::~manifestwriter() {
+  // A run that never reached close leaves no temporary behind.
+  if (fd_ >= 0) {
+    ::close(fd_);
+    ::unlink(temporary_.c_str());
+  }
+}
+
+bool manifestwriter::open(const text& path) {
+  path_ = path;
+  if (path == u"-") {
+    tostdout_ = true;
+    return true;
+  }
+  if (!usablepath(path)) return false;
+  temporary_ = nativepath(path) + ".XXXXXX";
+  guard_ = std::make_unique<tempfileguard>();
+  fd_ = guard_->create(temporary_);
+  return fd_ >= 0;
+}
+
+void manifestwriter::add(const mapoutcome& record) {
+  const std::string line = manifestline(record) + "\n";
+  if (tostdout_) {
+    currentterminal().write(line);  // flushed: a reader sees each map as it is settled
+    return;
+  }
+  std::size_t done = 0;
+  while (!failed_ && done < line.size()) {
+    const ssize_t n = ::write(fd_, line.data() + done, line.size() - done);
+    if (n <= 0) failed_ = true;
+    done += n > 0 ? static_cast<std::size_t>(n) : 0;
+  }
+}
+
+bool manifestwriter::close() {
+  if (tostdout_ || fd_ < 0) return tostdout_;
+  // A file made by mkstemp is private; the manifest is read like the images.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  failed_ = failed_ || ::fchmod(fd_, 0666 & ~mask) != 0 || ::fsync(fd_) != 0;
+  failed_ = ::close(fd_) != 0 || failed_;
+  fd_ = -1;
+  if (!failed_) failed_ = std::rename(temporary_.c_str(), nativepath(path_).c_str()) != 0;
+  if (failed_) ::unlink(temporary_.c_str());
+  guard_->release();
+  return !failed_;
+}
+
+}  // namespace tracewell
