@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <stdexcept>
 #include <vector>
 
@@ -48,14 +49,18 @@ TEST(OrderedPool, AnExceptionArrivesAtItsTurn) {
   std::vector<int> delivered;
   const auto deliver = [&](int& v) { delivered.push_back(v); };
   orderedpool<int> pool(2);
+  // Job 0 ends only after every submit, so no submit reaches job 1's turn however slow this thread is.
+  std::promise<void> gate;
+  std::shared_future<void> opened = gate.get_future().share();
   pool.submit(
-      [] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      [opened] {
+        opened.wait();
         return 0;
       },
       deliver);
   pool.submit([]() -> int { throw std::runtime_error("job 1"); }, deliver);
   pool.submit([] { return 2; }, deliver);
+  gate.set_value();
   EXPECT_THROW(pool.drain(deliver), std::runtime_error);
   EXPECT_EQ(delivered, std::vector<int>{0});
   pool.drain(deliver);
