@@ -51,7 +51,8 @@ void runbatch(const commandline& cl, console& c, const text& fallback) {
       named.push_back(name);
     }
   }
-  if (cl.maps.empty()) refuse(u"no map given (use --map NAME or --all)");
+  // A run over a collection draws all of it unless maps are named.
+  if (cl.maps.empty()) all = true;
   if (cl.format) c.formatname = *cl.format;
   c.format = console::getformat(c.formatname);
   if (c.format < 0) refuse(refusal::badformat);
