@@ -115,6 +115,11 @@ text typedoption(char* const* argv, int next, int code) {
   return fromutf8(std::string("-") + static_cast<char>(code));
 }
 
+// The refusal of a value the option cannot take, naming the option as typed.
+text invalidvalue(const text& value, const text& typed) {
+  return (u"invalid value '" + value).append(u"' for ").append(typed);
+}
+
 }  // namespace
 
 std::string usagetext() {
@@ -171,7 +176,7 @@ commandline commandline::parse(const std::vector<std::string>& args) {
   const auto side = [&](const text& typed, const text& value,
                         const text& part) -> std::optional<std::int32_t> {
     const numberread n = readnumber(part);
-    if (!n.digits) cl.error = u"invalid value '" + value + u"' for " + typed;
+    if (!n.digits) cl.error = invalidvalue(value, typed);
     return n.digits ? std::optional<std::int32_t>(n.value) : std::nullopt;
   };
 
@@ -202,7 +207,7 @@ commandline commandline::parse(const std::vector<std::string>& args) {
       if (valued) {
         cl.error = u"option '" + name + u"' takes no value";
       } else if (!candidates.empty()) {
-        cl.error = u"option '" + name + u"' is ambiguous; possibilities:" + candidates;
+        cl.error = (u"option '" + name).append(u"' is ambiguous; possibilities:").append(candidates);
       } else {
         cl.error = u"unknown option '" + name + u"'";
       }
@@ -226,7 +231,7 @@ commandline commandline::parse(const std::vector<std::string>& args) {
         } else if (lower(value) == u"content") {
           cl.detection = mapdetection::content;
         } else {
-          cl.error = u"invalid value '" + value + u"' for " + typed;
+          cl.error = invalidvalue(value, typed);
           return cl;
         }
         break;
@@ -266,7 +271,7 @@ commandline commandline::parse(const std::vector<std::string>& args) {
         break;
       case optionid::maxmaps: {
         const numberread n = readnumber(value);
-        if (!n.digits || n.value < 0) cl.error = (u"invalid value '" + value).append(u"' for ").append(typed);
+        if (!n.digits || n.value < 0) cl.error = invalidvalue(value, typed);
         cl.maxmaps = n.value;
         break;
       }

@@ -96,13 +96,13 @@ using readat = std::function<bool(std::uint64_t offset, std::size_t n, unsigned 
 // libzip has opened the archive, so that is only a layout not understood here.
 std::vector<bool> overlappingentries(const readat& read, std::uint64_t size, std::size_t count) {
   using namespace wadformat;
-  const std::vector<bool> none(count, false);
+  const auto none = [count] { return std::vector<bool>(count, false); };
   const std::uint64_t tail = std::min<std::uint64_t>(size, zipendrecord::bytes + 0xFFFF);
   std::vector<unsigned char> end(static_cast<std::size_t>(tail));
-  if (tail < zipendrecord::bytes || !read(size - tail, end.size(), end.data())) return none;
+  if (tail < zipendrecord::bytes || !read(size - tail, end.size(), end.data())) return none();
   std::size_t at = end.size() - zipendrecord::bytes + 1;
   do {
-    if (at-- == 0) return none;
+    if (at-- == 0) return none();
   } while (getbytes(end.data() + at, zipendrecord::magic) != zipendrecord::signature);
   const unsigned char* record = end.data() + at;
   std::uint64_t entries = getunsigned(record, zipendrecord::entries);
@@ -121,9 +121,9 @@ std::vector<bool> overlappingentries(const readat& read, std::uint64_t size, std
       directoryoffset = getunsigned(end64.data(), zip64endrecord::directoryoffset);
     }
   }
-  if (entries != count || directorysize > size || directoryoffset > size - directorysize) return none;
+  if (entries != count || directorysize > size || directoryoffset > size - directorysize) return none();
   std::vector<unsigned char> directory(static_cast<std::size_t>(directorysize));
-  if (!read(directoryoffset, directory.size(), directory.data())) return none;
+  if (!read(directoryoffset, directory.size(), directory.data())) return none();
 
   struct span {
     std::uint64_t first;
@@ -134,9 +134,9 @@ std::vector<bool> overlappingentries(const readat& read, std::uint64_t size, std
   spans.reserve(count);
   constexpr std::uint64_t escaped = 0xFFFFFFFF;
   for (std::size_t pos = 0; spans.size() < count;) {
-    if (directory.size() - pos < zipcentralheader::bytes) return none;
+    if (directory.size() - pos < zipcentralheader::bytes) return none();
     const unsigned char* h = directory.data() + pos;
-    if (getbytes(h, zipcentralheader::magic) != zipcentralheader::signature) return none;
+    if (getbytes(h, zipcentralheader::magic) != zipcentralheader::signature) return none();
     std::uint64_t uncompressed = getunsigned(h, zipcentralheader::size);
     std::uint64_t compressed = getunsigned(h, zipcentralheader::compressedsize);
     std::uint64_t local = getunsigned(h, zipcentralheader::localheaderoffset);
@@ -144,7 +144,7 @@ std::vector<bool> overlappingentries(const readat& read, std::uint64_t size, std
     const std::size_t extralength = getunsigned(h, zipcentralheader::extralength);
     const std::size_t next = pos + zipcentralheader::bytes + namelength + extralength +
                              getunsigned(h, zipcentralheader::commentlength);
-    if (next > directory.size()) return none;
+    if (next > directory.size()) return none();
     // The ZIP64 block holds, in order, the values whose 32-bit fields are escaped.
     const unsigned char* extra = h + zipcentralheader::bytes + namelength;
     for (std::size_t e = 0; e + 4 <= extralength;) {
@@ -162,8 +162,8 @@ std::vector<bool> overlappingentries(const readat& read, std::uint64_t size, std
       }
       e += 4 + length;
     }
-    const std::uint64_t end = local + ziplocalheader::bytes + std::min(compressed, size);
-    spans.push_back({local, end, spans.size()});
+    const std::uint64_t spanend = local + ziplocalheader::bytes + std::min(compressed, size);
+    spans.push_back({local, spanend, spans.size()});
     pos = next;
   }
   std::sort(spans.begin(), spans.end(), [](const span& a, const span& b) { return a.first < b.first; });
@@ -243,7 +243,7 @@ result<std::shared_ptr<archive>> archive::openfile(const text& path, archivelimi
   return open(std::move(z), nullptr, limits, static_cast<std::uint64_t>(st.st_size), raw);
 }
 
-result<std::shared_ptr<archive>> archive::openmemory(entrybytes bytes, archivelimits limits) {
+result<std::shared_ptr<archive>> archive::openmemory(const entrybytes& bytes, archivelimits limits) {
   if (!bytes || bytes->empty()) return refused(reason::notparsable);
   ziperror error;
   sourcehandle source(zip_source_buffer_create(bytes->data(), bytes->size(), 0, &error.error));

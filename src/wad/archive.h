@@ -53,7 +53,7 @@ class archive {
   // Fails with reason cannotopen or notparsable.
   static result<std::shared_ptr<archive>> openfile(const text& path, archivelimits limits = {});
   // The same over bytes in memory, kept alive by the archive.
-  static result<std::shared_ptr<archive>> openmemory(entrybytes bytes, archivelimits limits = {});
+  static result<std::shared_ptr<archive>> openmemory(const entrybytes& bytes, archivelimits limits = {});
 
   // How many bytes from an entry's start a reader needs, given those inflated
   // so far (the first headbytes of the entry, or all of a shorter one).

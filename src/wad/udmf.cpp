@@ -198,6 +198,7 @@ number parseheight(std::string_view s, std::int64_t& out) {
       out = std::clamp(out, lowest, highest);
       return number::ok;
     case number::toolarge:
+      // cppcheck-suppress duplicateExpressionTernary ; the two bounds differ in their sign's limit
       out = s.front() == '-' ? lowest : highest;
       return number::ok;
     case number::wrongkind:
