@@ -41,7 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const result<std::shared_ptr<archive>> opened = archive::openmemory(bytes, smalllimits);
   if (!opened.ok()) return 0;
   {
-    archive& zip = *archive::openmemory(bytes, smalllimits).value();
+    // A second opening, so that these reads do not spend the map source's budget.
+    const result<std::shared_ptr<archive>> again = archive::openmemory(bytes, smalllimits);
+    archive& zip = *again.value();
     for (std::size_t i = 0; i < zip.names().size() && i < 16; ++i) checkread(zip, i);
     checkread(zip, zip.names().size());  // no such entry
   }

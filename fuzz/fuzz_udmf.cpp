@@ -79,7 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!r.m == !r.error) fuzz::broken("readudmf gave both or neither of a map and an error");
   if (r.error) {
     std::int64_t lines = 1;
-    for (const char c : textmap) lines += c == '\n' ? 1 : 0;
+    // CR, LF and CR LF each end one line.
+    for (std::size_t i = 0; i < textmap.size(); ++i) {
+      const bool crlf = textmap[i] == '\r' && i + 1 < textmap.size() && textmap[i + 1] == '\n';
+      lines += (textmap[i] == '\n' || (textmap[i] == '\r' && !crlf)) ? 1 : 0;
+    }
     if (r.error->line < 1 || r.error->line > lines) fuzz::broken("an error line outside the text");
     if (r.error->detail.empty()) fuzz::broken("an error without a detail");
     return 0;
