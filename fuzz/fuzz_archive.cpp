@@ -62,9 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       continue;
     }
     if (group.value().empty()) fuzz::broken("a listed map has no group");
-    // Archives give UDMF groups up to ENDMAP, binary groups of the marker and ten lumps.
+    // Archives give UDMF groups up to ENDMAP, binary groups of the marker and ten lumps, and
+    // BEHAVIOR after them when it follows.
     const auto longest =
-        static_cast<std::size_t>(istextmapgroup(group.value()) ? wad::textmaplumps : wad::maplumps);
+        static_cast<std::size_t>(istextmapgroup(group.value()) ? wad::textmaplumps : wad::maplumps + 1);
     if (group.value().size() > longest) fuzz::broken("a too long lump group");
     // A source of its own, which reads the entry afresh, gives the same group as the kept WAD.
     const result<std::shared_ptr<archive>> again = archive::openmemory(bytes, smalllimits);
