@@ -57,6 +57,14 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
     return step;
   }
 
+  // With no record to fill, an image already drawn from this input needs nothing read: a nightly
+  // rerun of a whole collection then costs a look at each file.
+  const bool drawn = r.skipexisting && !file.toolong() && uptodate(file.path, r.input);
+  if (drawn && !r.census) {
+    step.record.status = mapoutcome::state::skipped;
+    return step;
+  }
+
   const result<std::shared_ptr<map>> m =
       source_->loadmap(name, r.format, printable(name), r.look->things.any() || r.census);
   if (!m.ok()) {
@@ -81,7 +89,7 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   if (r.census) step.record.census = takecensus(read);
 
   // An image already drawn from this input is left as it is; the record still says what the map holds.
-  if (r.skipexisting && !file.toolong() && uptodate(file.path, r.input)) {
+  if (drawn) {
     result<preparedmap> bounds = preparemap(read, r.width, r.height, r.margin, r.look->background,
                                             r.look->colors, r.look->order, r.look->actionspecial);
     if (bounds.ok()) {
