@@ -40,6 +40,18 @@ text inputline(const text& input, const text& why) {
 
 }  // namespace
 
+void applylook(const commandline& cl, console& c) {
+  if (cl.format) c.formatname = *cl.format;
+  c.format = console::getformat(c.formatname);
+  if (c.format < 0) refuse(refusal::badformat);
+  if (cl.scheme) c.schemename = *cl.scheme;
+  c.scheme = c.getscheme(c.schemename);
+  if (!c.scheme) refuse(refusal::badscheme);
+  if (cl.width) c.width = *cl.width;
+  if (cl.height) c.height = *cl.height;
+  if (cl.margin) c.margin = *cl.margin;
+}
+
 void runbatch(const commandline& cl, console& c, const text& fallback) {
   bool all = false;
   std::vector<text> named;
@@ -53,15 +65,7 @@ void runbatch(const commandline& cl, console& c, const text& fallback) {
   }
   // A run over a collection draws all of it unless maps are named.
   if (cl.maps.empty()) all = true;
-  if (cl.format) c.formatname = *cl.format;
-  c.format = console::getformat(c.formatname);
-  if (c.format < 0) refuse(refusal::badformat);
-  if (cl.scheme) c.schemename = *cl.scheme;
-  c.scheme = c.getscheme(c.schemename);
-  if (!c.scheme) refuse(refusal::badscheme);
-  if (cl.width) c.width = *cl.width;
-  if (cl.height) c.height = *cl.height;
-  if (cl.margin) c.margin = *cl.margin;
+  applylook(cl, c);
 
   const std::vector<text> inputs = cl.inputs.empty() ? std::vector<text>{fallback} : cl.inputs;
   const std::vector<text> folders = inputfolders(inputs);

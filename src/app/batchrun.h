@@ -8,6 +8,11 @@ namespace tracewell {
 class console;
 struct commandline;
 
+// Takes the format, the scheme and the sizes of `cl` over the answers the
+// settings gave `c`, as every run of the command line does. A format or scheme
+// that is not known ends the process with its refusal (status 1).
+void applylook(const commandline& cl, console& c);
+
 // Draws every input of `cl` (or `fallback`, the settings' input, when it
 // names none) under the batch rules, with `c` loaded from the settings. The
 // maps, the format and the scheme are checked once, first, as the command

@@ -112,17 +112,7 @@ void runcommandline(const commandline& cl, const text& programfolder) {
     exitprocess(1);
   }
 
-  if (cl.format) c.formatname = *cl.format;
-  c.format = console::getformat(c.formatname);
-  if (c.format < 0) refuse(refusal::badformat);
-
-  if (cl.scheme) c.schemename = *cl.scheme;
-  c.scheme = c.getscheme(c.schemename);
-  if (!c.scheme) refuse(refusal::badscheme);
-
-  if (cl.width) c.width = *cl.width;
-  if (cl.height) c.height = *cl.height;
-  if (cl.margin) c.margin = *cl.margin;
+  applylook(cl, c);
   if (cl.output) c.outputpath = *cl.output;
 
   if (all) {
