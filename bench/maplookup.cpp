@@ -20,11 +20,10 @@ void put32(std::vector<unsigned char>& bytes, std::size_t at, std::uint32_t valu
     bytes[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
 }
 
-}  // namespace
-
-lookupcost runmaplookup(std::size_t markers) {
+// A PWAD of `entries` empty lumps, entry i named by `nameof(i, name)` (up to 8 characters).
+template <typename namer>
+std::shared_ptr<std::vector<unsigned char>> emptylumps(std::size_t entries, const namer& nameof) {
   using namespace wadformat;
-  const std::size_t entries = 2 * markers;
   auto bytes = std::make_shared<std::vector<unsigned char>>(header::bytes + direntry::bytes * entries);
   std::copy_n("PWAD", 4, bytes->begin());
   put32(*bytes, 4, static_cast<std::uint32_t>(entries));
@@ -32,10 +31,20 @@ lookupcost runmaplookup(std::size_t markers) {
   for (std::size_t i = 0; i < entries; ++i) {
     const std::size_t at = header::bytes + direntry::bytes * i;
     put32(*bytes, at, static_cast<std::uint32_t>(header::bytes));
-    char name[32];
-    std::snprintf(name, sizeof name, "MAP%05zu", i % markers);
+    char name[32] = {};
+    nameof(i, name);
     std::copy_n(name, 8, bytes->begin() + static_cast<std::ptrdiff_t>(at + 8));
   }
+  return bytes;
+}
+
+}  // namespace
+
+lookupcost runmaplookup(std::size_t markers) {
+  const std::size_t entries = 2 * markers;
+  const auto bytes = emptylumps(entries, [markers](std::size_t i, char(&name)[32]) {
+    std::snprintf(name, sizeof name, "MAP%05zu", i % markers);
+  });
   lookupcost cost;
   stopwatch clock;
   const auto read = wad::read(bytestream::openmemory(bytes), wad::DOOM);
@@ -58,25 +67,16 @@ lookupcost runmaplookup(std::size_t markers) {
 }
 
 listingcost runmaplisting(std::size_t entries, int rounds) {
-  using namespace wadformat;
   static constexpr const char* lumps[] = {"THINGS",   "LINEDEFS", "SIDEDEFS", "VERTEXES", "SEGS",
                                           "SSECTORS", "NODES",    "SECTORS",  "REJECT",   "BLOCKMAP"};
   constexpr std::size_t group = std::size(lumps) + 1;
-  auto bytes = std::make_shared<std::vector<unsigned char>>(header::bytes + direntry::bytes * entries);
-  std::copy_n("PWAD", 4, bytes->begin());
-  put32(*bytes, 4, static_cast<std::uint32_t>(entries));
-  put32(*bytes, 8, static_cast<std::uint32_t>(header::bytes));
-  for (std::size_t i = 0; i < entries; ++i) {
-    const std::size_t at = header::bytes + direntry::bytes * i;
-    put32(*bytes, at, static_cast<std::uint32_t>(header::bytes));
-    char name[32] = {};
+  const auto bytes = emptylumps(entries, [](std::size_t i, char(&name)[32]) {
     if (i % group == 0) {
       std::snprintf(name, sizeof name, "MAP%05zu", (i / group) % 100000);
     } else {
       std::snprintf(name, sizeof name, "%s", lumps[i % group - 1]);
     }
-    std::copy_n(name, 8, bytes->begin() + static_cast<std::ptrdiff_t>(at + 8));
-  }
+  });
   listingcost cost;
   cost.entries = entries;
   const auto read = wad::read(bytestream::openmemory(bytes), wad::DOOM);
