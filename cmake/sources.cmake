@@ -25,6 +25,9 @@ set(tracewell_wad_sources
 set(tracewell_settings_sources
   src/settings/dictnode.cpp)
 
+set(tracewell_game_sources
+  src/game/mapdiff.cpp)
+
 set(tracewell_render_sources
   src/render/automap.cpp
   src/render/mapcensus.cpp
