@@ -31,13 +31,18 @@ struct commandline {
   std::optional<text> manifest;  // "-": standard output
   std::optional<std::int64_t> maxmaps;
   bool skipexisting = false;
+  bool diff = false;         // inputs: OLD then NEW
+  bool crop = false;         // a diff's image fitted to its changes
+  std::optional<text> dump;  // the WAD whose maps are printed as text
   bool list = false;
   bool help = false;
   bool version = false;
   // Set when the command line cannot be used: a one-line reason, without the
   // program prefix (an unknown option, a missing value, a malformed size, a
   // size from which no digit is read, a second input without --dest, --list
-  // with several inputs, an output pattern that leaves the --dest folder).
+  // with several inputs, an output pattern that leaves the --dest folder,
+  // --diff without two inputs or with an option it excludes, --crop without
+  // --diff, --dump with another input or an option it excludes).
   text error;
 
   // Reads `args` (the program's arguments, without its own name). Numbers
@@ -46,7 +51,7 @@ struct commandline {
 
   // Whether the run takes the batch rules: a folder per input, records,
   // skipping, a limit on maps. Without these one input runs as it always did.
-  bool batch() const { return dest || manifest || maxmaps || skipexisting; }
+  bool batch() const { return !diff && (dest || manifest || maxmaps || skipexisting); }
 };
 
 // Whether `arg` is an option: it starts with "--", or with "-" and a letter.

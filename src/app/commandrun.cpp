@@ -8,6 +8,7 @@
 #include "app/batchrun.h"
 #include "app/commandline.h"
 #include "app/console.h"
+#include "app/diffrun.h"
 #include "app/entry.h"
 #include "app/numbers.h"
 #include "support/path.h"
@@ -48,17 +49,15 @@ text settingsfile(const commandline& cl, const text& programfolder) {
   return (programfolder.empty() ? text() : programfolder + u"/") + u"settings.txt";
 }
 
-// Ends the run with `status`, or with 1 when standard output lost some of
-// what it was given: a script reading it would otherwise take it as whole.
-[[noreturn]] void finish(int status) {
+}  // namespace
+
+void finish(int status) {
   if (const std::optional<text> why = currentterminal().outputfailure()) {
     printerrorline(u"tracewell: standard output: " + *why);
     exitprocess(1);
   }
   exitprocess(status);
 }
-
-}  // namespace
 
 void runcommandline(const commandline& cl, const text& programfolder) {
   if (!cl.error.empty()) {
@@ -81,6 +80,7 @@ void runcommandline(const commandline& cl, const text& programfolder) {
   console& c = *loaded.value();
   if (cl.detection) c.detection = *cl.detection;
 
+  if (cl.dump) rundump(cl, c);
   if (cl.batch() && !cl.list)
     runbatch(cl, c, cl.inputs.empty() ? besidesettings(settingspath, c.inputpath) : text());
 

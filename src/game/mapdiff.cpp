@@ -433,7 +433,9 @@ mapdiff diffmaps(const map& older, const map& newer) {
 }
 
 namespace {
+// A property with no value to speak of (zero, no sector, no arguments) is left out, so lines stay short.
 void setting(std::string& row, std::string_view name, const std::string& value) {
+  if (value == "0" || value == "-" || value == "0,0,0,0,0") return;
   row += ' ';
   row += name;
   row += '=';

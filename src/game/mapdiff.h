@@ -118,7 +118,9 @@ mapdiff diffmaps(const map& older, const map& newer);
 std::string decimal(std::int64_t value, std::int32_t fractionbits);
 
 // The map as stable text, one line per linedef sorted by its end points, then one per thing sorted by
-// type and place, each ending in LF; no record numbers, so renumbering changes nothing.
+// type and place, each ending in LF; no record numbers, so renumbering changes nothing. A line is
+// "line X0,Y0 X1,Y1" (its end points ascending) then NAME=VALUE for every property whose value is
+// not 0, "-" or all zero; a thing "thing TYPE X,Y" then its properties but the position likewise.
 std::string dumpmap(const map& m);
 
 }  // namespace tracewell

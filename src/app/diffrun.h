@@ -1,0 +1,34 @@
+// The runs of a revision: --diff draws what changed between two versions of a WAD, --dump prints one as text.
+#pragma once
+
+#include <list>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "support/failure.h"
+#include "support/text.h"
+#include "wad/mapsource.h"
+
+namespace tracewell {
+
+class console;
+struct commandline;
+
+// Opens one version of an input: as any input, or, for a path that is no
+// regular file (a pipe from `git show`), its bytes read whole into memory, at
+// most 2 GiB. The failures are openmapsource's.
+result<std::shared_ptr<mapsource>> openversion(const text& path, mapdetection how);
+
+// The maps a version shows: all it lists (no names asked, or ALL among them),
+// else the names asked in their order; nullopt when one is not listed.
+std::optional<std::list<text>> chosenmaps(const std::vector<text>& asked, const std::list<text>& listed);
+
+// --dump: every map of the WAD (or those `cl.maps` names), each as a line
+// "map NAME" and then dumpmap's text, on standard output. An input that
+// cannot be used prints "tracewell: " and its refusal on standard error
+// (status 1); a map that cannot be read prints its failure lines on standard
+// error and "unreadable" in its place (status 2); a stream failure 255.
+[[noreturn]] void rundump(const commandline& cl, console& c);
+
+}  // namespace tracewell
