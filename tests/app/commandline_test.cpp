@@ -78,6 +78,18 @@ TEST(CommandLine, RefusalsNameTheOffendingOption) {
        u"output pattern \"x/../../%.png\" leads out of the --dest folder"},
       {{"-a", "-o", "../%.png", "--max-maps", "1"}, u""},
       {{"-a", "--max-maps", "lots"}, u"invalid value 'lots' for --max-maps"},
+      {{"--diff", "a.wad", "b.wad", "--crop", "--manifest", "-", "-o", "%.svg"}, u""},
+      {{"--diff", "a.wad"}, u"--diff takes two inputs, OLD and NEW"},
+      {{"--diff", "a.wad", "b.wad", "c.wad"}, u"--diff takes two inputs, OLD and NEW"},
+      {{"--diff", "a.wad", "b.wad", "-d", "o"}, u"option '--dest' cannot be used with --diff"},
+      {{"--diff", "a.wad", "b.wad", "-l"}, u"option '--list' cannot be used with --diff"},
+      {{"--diff", "a.wad", "b.wad", "--skip-existing"}, u"option '--skip-existing' cannot be used with --diff"},
+      {{"--diff", "a.wad", "b.wad", "--max-maps", "3"}, u"option '--max-maps' cannot be used with --diff"},
+      {{"--crop", "-a"}, u"--crop needs --diff"},
+      {{"--dump", "a.wad", "-m", "MAP01", "-f", "auto"}, u""},
+      {{"--dump", "a.wad", "b.wad"}, u"--dump takes its WAD as its value, no other input"},
+      {{"--dump", "a.wad", "--diff", "b.wad", "c.wad"}, u"option '--diff' cannot be used with --dump"},
+      {{"--d", "a.wad"}, u"option '--d' is ambiguous; possibilities: '--detect' '--dest' '--diff' '--dump'"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(toutf8(commandline::parse(c.args).error), toutf8(c.error)) << ::testing::PrintToString(c.args);
