@@ -53,7 +53,8 @@ mapcensus rawcount(const std::string& wadbytes) {
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::size_t entry = directory + 16 * std::size_t{i};
     const std::uint32_t at = u32at(wadbytes, entry), size = u32at(wadbytes, entry + 4);
-    const std::string name = wadbytes.substr(entry + 8, 8).c_str();
+    std::string name = wadbytes.substr(entry + 8, 8);
+    name.resize(std::min(name.find('\0'), name.size()));
     if (name.size() == 5 && name.starts_with("MAP")) inmap = true;
     if (!inmap) continue;
     if (name == "LINEDEFS") {
