@@ -26,15 +26,15 @@ set(tracewell_settings_sources
   src/settings/dictnode.cpp)
 
 set(tracewell_game_sources
-  src/game/mapdiff.cpp)
+  src/game/mapcensus.cpp
+  src/game/mapdiff.cpp
+  src/game/specialmeaning.cpp)
 
 set(tracewell_render_sources
   src/render/automap.cpp
-  src/render/mapcensus.cpp
   src/render/draw.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
-  src/render/specialmeaning.cpp
   src/render/thingmarkers.cpp
   src/render/wideline.cpp)
 
