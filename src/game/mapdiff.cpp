@@ -132,17 +132,14 @@ namespace {
 
 sidefacts sideof(const map& m, std::int32_t side) {
   sidefacts s;
-  if (side < 0) return s;
-  s.present = true;
-  if (static_cast<std::size_t>(side) >= m.sidedefs.size()) return s;
-  const std::uint32_t number = m.sidedefs[static_cast<std::size_t>(side)].sector;
-  if (number >= m.sectors.size()) return s;
-  const sector& sec = m.sectors[number];
-  s.hassector = true;
-  s.floor = sec.floorlevel();
-  s.ceiling = sec.ceillevel();
-  s.special = sec.sectortype;
-  s.sector = number;
+  s.present = side >= 0;
+  if (const sector* sec = m.sideof(side)) {
+    s.hassector = true;
+    s.floor = sec->floorlevel();
+    s.ceiling = sec->ceillevel();
+    s.special = sec->sectortype;
+    s.sector = sec - m.sectors.data();
+  }
   return s;
 }
 
