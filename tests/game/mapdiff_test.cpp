@@ -14,22 +14,8 @@
 namespace tracewell {
 namespace {
 
-std::vector<std::pair<text, std::shared_ptr<map>>> freedoommaps() {
-  std::vector<std::pair<text, std::shared_ptr<map>>> maps;
-  const std::string path = testkit::freedoom2path();
-  if (path.empty()) return maps;
-  const auto w = testkit::readwad(bytestream::openread(fromutf8(path)), wad::DOOM);
-  if (!w) return maps;
-  for (const text& name : w->getmapnames()) {
-    auto made = map::Create(w->getmaplumps(name, wad::maplumps), wad::DOOM, {}, true);
-    if (made.ok()) maps.emplace_back(name, made.value());
-  }
-  return maps;
-}
-
 const std::vector<std::pair<text, std::shared_ptr<map>>>& realmaps() {
-  static const auto maps = freedoommaps();
-  return maps;
+  return testkit::freedoom2maps();
 }
 
 std::set<std::int64_t> numbers(const std::vector<recordchange>& records, changekind k, bool fromnew = true) {

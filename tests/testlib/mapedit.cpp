@@ -5,6 +5,8 @@
 #include <numeric>
 #include <random>
 
+#include "testlib/harness.h"
+
 namespace tracewell::testkit {
 
 namespace {
@@ -87,6 +89,28 @@ mapdata rawof(const map& m) {
         {static_cast<std::int32_t>(t.x), static_cast<std::int32_t>(-t.y), t.angle, t.type, t.flags});
   }
   return out;
+}
+
+const std::vector<std::pair<text, std::shared_ptr<map>>>& freedoom2maps() {
+  static const auto maps = [] {
+    std::vector<std::pair<text, std::shared_ptr<map>>> out;
+    const std::string path = freedoom2path();
+    if (path.empty()) return out;
+    const auto w = readwad(bytestream::openread(fromutf8(path)), wad::DOOM);
+    if (!w) return out;
+    for (const text& name : w->getmapnames()) {
+      auto made = map::Create(w->getmaplumps(name, wad::maplumps), wad::DOOM, {}, true);
+      if (made.ok()) out.emplace_back(name, made.value());
+    }
+    return out;
+  }();
+  return maps;
+}
+
+wadbuilder wadof(const std::vector<std::pair<text, map>>& maps) {
+  wadbuilder b;
+  for (const auto& [name, m] : maps) b.addmap(tobytes(name), rawof(m));
+  return b;
 }
 
 }  // namespace tracewell::testkit
