@@ -45,6 +45,7 @@ set(tracewell_app_sources
   src/app/commandrun.cpp
   src/app/console.cpp
   src/app/dialogue.cpp
+  src/app/diffrecord.cpp
   src/app/dumprun.cpp
   src/app/entry.cpp
   src/app/manifest.cpp
