@@ -81,6 +81,7 @@ void runcommandline(const commandline& cl, const text& programfolder) {
   if (cl.detection) c.detection = *cl.detection;
 
   if (cl.dump) rundump(cl, c);
+  if (cl.diff) rundiff(cl, c);
   if (cl.batch() && !cl.list)
     runbatch(cl, c, cl.inputs.empty() ? besidesettings(settingspath, c.inputpath) : text());
 

@@ -24,6 +24,16 @@ result<std::shared_ptr<mapsource>> openversion(const text& path, mapdetection ho
 // else the names asked in their order; nullopt when one is not listed.
 std::optional<std::list<text>> chosenmaps(const std::vector<text>& asked, const std::list<text>& listed);
 
+// --diff: the maps of the two inputs (OLD, NEW) compared by name, with the
+// look, sizes and format of a drawing run. Per map its summary line
+// (summaryline) and, when it changed, the picture of its diff under -o (default
+// "%-diff.png") and that file's path, on standard output (nothing of it with
+// --manifest -); records with `old_input` and `diff` under --manifest. An
+// input that cannot be used: "tracewell: PATH: MESSAGE", status 1. Status 2
+// when a map could not be read or its picture not written, 255 for a stream
+// failure, else 0, whether or not maps differ.
+[[noreturn]] void rundiff(const commandline& cl, console& c);
+
 // --dump: every map of the WAD (or those `cl.maps` names), each as a line
 // "map NAME" and then dumpmap's text, on standard output. An input that
 // cannot be used prints "tracewell: " and its refusal on standard error

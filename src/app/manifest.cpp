@@ -48,6 +48,8 @@ const char* statusword(mapoutcome::state s) {
       return "skipped";
     case mapoutcome::state::failed:
       return "failed";
+    case mapoutcome::state::unchanged:
+      return "unchanged";
   }
   return "failed";
 }
@@ -57,10 +59,12 @@ const char* statusword(mapoutcome::state s) {
 std::string manifestline(const mapoutcome& r) {
   json j;
   j["input"] = textvalue(r.input);
+  if (r.oldinput) j["old_input"] = textvalue(*r.oldinput);
   j["map"] = r.whole ? json(nullptr) : textvalue(r.name);
   j["status"] = statusword(r.status);
   // Only a file that holds the map's picture is named; a failed write says its path in the error.
-  j["output"] = r.status == mapoutcome::state::failed ? json(nullptr) : textvalue(r.output);
+  const bool pictured = r.status != mapoutcome::state::failed && r.status != mapoutcome::state::unchanged;
+  j["output"] = pictured ? textvalue(r.output) : json(nullptr);
   if (r.errors.empty()) {
     j["error"] = nullptr;
   } else {
@@ -93,6 +97,12 @@ std::string manifestline(const mapoutcome& r) {
   count("secret_sectors", c.secretsectors);
   count("keys", c.keys);
   count("monsters", c.monsters);
+  // A diff's figures were made as JSON; an unreadable map has none.
+  if (!r.diff.empty()) {
+    j["diff"] = json::parse(r.diff);
+  } else if (r.oldinput) {
+    j["diff"] = nullptr;
+  }
   // Names from a WAD are bytes of no declared encoding: what is not UTF-8 shows as U+FFFD.
   return j.dump(-1, ' ', false, json::error_handler_t::replace);
 }

@@ -1,0 +1,186 @@
+// --diff: what changed from one version of a WAD to the next, map by map, as a picture, a summary and
+// records.
+#include "app/diffrun.h"
+
+#include <algorithm>
+#include <list>
+#include <optional>
+#include <vector>
+
+#include "app/batchrun.h"
+#include "app/commandline.h"
+#include "app/console.h"
+#include "app/diffrecord.h"
+#include "app/entry.h"
+#include "app/manifest.h"
+#include "app/outputname.h"
+#include "app/report.h"
+#include "game/mapcensus.h"
+#include "game/mapdiff.h"
+#include "render/diffscene.h"
+#include "render/mapfit.h"
+#include "render/png.h"
+#include "render/scene.h"
+#include "support/process.h"
+#include "support/terminal.h"
+
+namespace tracewell {
+
+namespace {
+
+// One version of the input: its source and the names it lists.
+struct revision {
+  text path;
+  std::shared_ptr<mapsource> source;
+  std::list<text> names;
+
+  // The listed name equal to `name` ignoring case; nullopt when it lists none.
+  std::optional<text> listed(const text& name) const {
+    const text wanted = upper(name);
+    for (const text& n : names) {
+      if (upper(n) == wanted) return n;
+    }
+    return std::nullopt;
+  }
+};
+
+[[noreturn]] void refuse(const text& why) {
+  printerrorline(u"tracewell: " + why);
+  exitprocess(1);
+}
+
+revision openrevision(const text& path, mapdetection how) {
+  result<std::shared_ptr<mapsource>> opened = openversion(path, how);
+  if (!opened.ok()) {
+    const failure& f = opened.error();
+    if (f.what != failure::kind::notice) report(f, voice::commandline);  // a stream failure: 255
+    refuse(path + u": " + (f.why == failure::reason::cannotopen ? refusal::cannotopen : refusal::notawad));
+  }
+  revision r{path, std::move(opened).value(), {}};
+  r.names = r.source->getmapnames();
+  return r;
+}
+
+// The maps to compare: those NEW lists in its order, then those only OLD lists in its order; or the
+// names asked for, each listed by either version.
+std::list<text> mapsofboth(const revision& older, const revision& newer, const std::vector<text>& asked) {
+  std::list<text> both = newer.names;
+  for (const text& n : older.names) {
+    if (!newer.listed(n)) both.push_back(n);
+  }
+  std::list<text> out;
+  for (const text& wanted : asked) {
+    if (upper(wanted) == u"ALL") return both;
+    if (!older.listed(wanted) && !newer.listed(wanted)) refuse(refusal::badmap);
+    out.push_back(upper(wanted));
+  }
+  return asked.empty() ? both : out;
+}
+
+// The version's map `name`, an empty map when it lists none, or nullopt when it cannot be read: its
+// failure lines are printed then. A fatal stop or a stream failure ends the run.
+std::optional<std::shared_ptr<map>> loadversion(const revision& r, const text& name, std::int32_t format,
+                                                std::vector<text>& errors) {
+  const std::optional<text> listed = r.listed(name);
+  if (!listed) return std::make_shared<map>();
+  const result<std::shared_ptr<map>> m = r.source->loadmap(*listed, format, printable(*listed), true);
+  if (m.ok()) return m.value();
+  if (m.error().what != failure::kind::notice) report(m.error(), voice::commandline);
+  if (const text entry = entryerrorline(m.error()); !entry.empty()) errors.push_back(entry);
+  errors.insert(errors.end(), m.error().lines.begin(), m.error().lines.end());
+  return std::nullopt;
+}
+
+// Draws the scene into a new buffer and writes it; false, with the failure line in `errors`, when that
+// cannot be done.
+bool writeimage(const scene& s, const text& path, const std::vector<fileid>& keep, std::vector<text>& errors,
+                const text& name) {
+  const std::unique_ptr<TPixmap> image = TPixmap::Create(s.width, s.height, TPixmap::RGBA, 4);
+  if (!image) {
+    errors.push_back(toolargeline(s.width, s.height, name));
+    return false;
+  }
+  drawscene(s, *image);
+  if (WritePNG(*image, path, pnglevel, keep).ok()) return true;
+  errors.push_back(writefailedline(path));
+  return false;
+}
+
+}  // namespace
+
+void rundiff(const commandline& cl, console& c) {
+  applylook(cl, c);
+  const revision older = openrevision(cl.inputs[0], c.detection);
+  const revision newer = openrevision(cl.inputs[1], c.detection);
+  const text pattern = cl.output ? *cl.output : text(u"%-diff.png");
+  std::vector<fileid> keep;
+  for (const text& input : {older.path, newer.path, c.settingspath}) {
+    if (const auto id = identify(input)) keep.push_back(*id);
+  }
+  const bool quiet = cl.manifest == text(u"-");
+  manifestwriter manifest;
+  if (cl.manifest && !manifest.open(*cl.manifest))
+    refuse(u"cannot write the manifest \"" + *cl.manifest + u"\"");
+
+  bool missed = false;
+  for (const text& name : mapsofboth(older, newer, cl.maps)) {
+    mapoutcome record;
+    record.input = newer.path;
+    record.oldinput = older.path;
+    record.name = newer.listed(name).value_or(older.listed(name).value_or(name));
+    const text shown = printable(record.name);
+    const auto was = loadversion(older, name, c.format, record.errors);
+    const auto is = was ? loadversion(newer, name, c.format, record.errors) : std::nullopt;
+    if (!was || !is) {
+      record.errors.push_back(loadfailedline(record.name));
+      for (const text& line : record.errors) printerrorline(line);
+      if (cl.manifest) manifest.add(record);
+      missed = true;
+      continue;
+    }
+    const map& a = **was;
+    const map& b = **is;
+    const mapdiff d = diffmaps(a, b);
+    if (newer.listed(name)) {
+      record.layout = b.layout;
+      record.width = c.width;
+      record.height = c.height;
+      record.linedefs = b.linedefs.size();
+      record.fractionbits = b.fractionbits;
+      if (b.things) record.things = static_cast<std::int64_t>(b.things->size());
+      if (cl.manifest) record.census = takecensus(b);
+      if (const result<mapbounds> bounds = boundsof(b); bounds.ok()) {
+        const mapbounds& o = bounds.value();
+        record.bounds = {o.leastx, o.leasty, o.greatestx, o.greatesty};
+      }
+    }
+    record.diff = diffjson(d, a, b);
+    if (!quiet) printplainline(summaryline(shown, d));
+    if (d.empty()) {
+      record.status = mapoutcome::state::unchanged;
+    } else {
+      const mapfile file = makemapfile(pattern, record.name);
+      record.output = file.path;
+      const result<scene> s = makediffscene(a, b, d, c.width, c.height, c.margin, c.scheme->look, cl.crop);
+      if (!s.ok()) {
+        record.errors = s.error().lines;
+        record.errors.push_back(loadfailedline(record.name));
+      } else if (file.toolong()) {
+        printfailedwrite(pattern, record.name, file.stamp, voice::commandline);
+      } else if (writeimage(s.value(), file.path, keep, record.errors, record.name)) {
+        record.status = mapoutcome::state::written;
+        if (!quiet) printplainline(file.path);
+      }
+      for (const text& line : record.errors) printerrorline(line);
+      missed = missed || record.status != mapoutcome::state::written;
+    }
+    if (cl.manifest) manifest.add(record);
+  }
+  if (cl.manifest && !manifest.close()) {
+    printerrorline(u"tracewell: cannot write the manifest \"" + *cl.manifest + u"\"");
+    missed = true;
+  }
+  finish(missed ? 2 : 0);
+}
+
+}  // namespace tracewell
