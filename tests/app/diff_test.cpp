@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "apptest.h"
@@ -120,6 +121,78 @@ TEST_F(Revisions, GitDiffThroughTheDumpShowsTheChangedLineOnly) {
   EXPECT_NE(added[0].find(" special=97"), std::string::npos) << added[0];
   EXPECT_EQ(added[0].substr(0, added[0].find(" sides")).substr(1),
             removed[0].substr(0, removed[0].find(" sides")).substr(1));
+}
+
+TEST_F(Revisions, DiffSummarisesEachMapAndDrawsTheChangedOnes) {
+  testkit::writefile(root / "old.wad", wadbytes(3, same));
+  // NEW: renumbered, one special more in MAP02, and MAP04 added.
+  std::vector<std::pair<text, map>> maps;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const auto& [name, m] = testkit::freedoom2maps()[i];
+    maps.emplace_back(name, renumber(i, specialonmap1(i, *m)));
+  }
+  testkit::writefile(root / "new.wad", testkit::wadof(maps).bytes());
+  const map& added = *testkit::freedoom2maps()[3].second;
+  const std::string addedline = "MAP04: " + std::to_string(added.linedefs.size()) +
+                                " lines added, 0 removed, 0 changed; things " +
+                                std::to_string(added.things->size()) + " added, 0 removed, 0 moved, 0 changed";
+
+  const processresult r = run({"--diff", "old.wad", "new.wad", "-s", "256x256", "--manifest", "diff.jsonl"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, "MAP01: no changes\n"
+                   "MAP02: 0 lines added, 0 removed, 1 changed; things 0 added, 0 removed, 0 moved, 0 changed\n"
+                   "MAP02-diff.png\n"
+                   "MAP03: no changes\n" +
+                       addedline + "\nMAP04-diff.png\n");
+  EXPECT_FALSE(fs::exists(root / "MAP01-diff.png"));
+  const testkit::decodedpng png = testkit::decodepng(root / "MAP02-diff.png");
+  ASSERT_TRUE(png.ok);
+  EXPECT_EQ(png.width, 256u);
+
+  std::vector<nlohmann::json> records;
+  std::istringstream lines(testkit::readfile(root / "diff.jsonl"));
+  for (std::string line; std::getline(lines, line);) records.push_back(nlohmann::json::parse(line));
+  ASSERT_EQ(records.size(), 4u);
+  EXPECT_EQ(records[0]["status"], "unchanged");
+  EXPECT_TRUE(records[0]["output"].is_null());
+  EXPECT_EQ(records[0]["old_input"], "old.wad");
+  EXPECT_EQ(records[0]["input"], "new.wad");
+  EXPECT_EQ(records[0]["diff"]["lines_changed"], 0);
+  const nlohmann::json& changed = records[1]["diff"];
+  EXPECT_EQ(records[1]["status"], "written");
+  EXPECT_EQ(changed["lines_changed"], 1);
+  ASSERT_EQ(changed["changes"].size(), 1u);
+  EXPECT_EQ(changed["changes"][0]["changed"], nlohmann::json::array({"special"}));
+  EXPECT_EQ(changed["changes"][0]["old_values"]["special"], "0");
+  EXPECT_EQ(changed["changes"][0]["new_values"]["special"], "97");
+  EXPECT_EQ(records[3]["diff"]["lines_added"], added.linedefs.size());
+  // Removed whole: OLD and NEW the other way round; NEW's fields are null.
+  const processresult back = run({"--diff", "new.wad", "old.wad", "-m", "MAP04", "--manifest", "-"});
+  EXPECT_EQ(back.status, 0) << back.err;
+  const nlohmann::json removed = nlohmann::json::parse(back.out);
+  EXPECT_TRUE(removed["layout"].is_null());
+  EXPECT_EQ(removed["diff"]["lines_removed"], added.linedefs.size());
+}
+
+TEST_F(Revisions, DiffRefusesWhatItCannotUse) {
+  testkit::writefile(root / "a.wad", wadbytes(1, same));
+  testkit::writefile(root / "c.txt", "no WAD");
+  const processresult missing = run({"--diff", "a.wad", "none.wad"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "tracewell: none.wad: Error opening WAD file.\n");
+  const processresult notwad = run({"--diff", "c.txt", "a.wad"});
+  EXPECT_EQ(notwad.status, 1);
+  EXPECT_EQ(notwad.err, "tracewell: c.txt: Error parsing WAD file.\n");
+  const processresult usage = run({"--diff", "a.wad", "a.wad", "--dest", "x"});
+  EXPECT_EQ(usage.status, 1);
+  // The same file twice, the second through a pipe: nothing changed, nothing written.
+  ASSERT_EQ(mkfifo((root / "pipe").c_str(), 0600), 0);
+  const processresult piped = testkit::runprocess(
+      "/bin/sh", {"-c", "cat a.wad > pipe & exec \"$0\" --diff a.wad pipe", (tool / "tracewell").string()},
+      "", root.path());
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(piped.out, "MAP01: no changes\n");
 }
 
 }  // namespace
