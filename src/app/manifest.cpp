@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "game/mapcensus.h"
 #include "support/terminal.h"
 
 namespace tracewell {
