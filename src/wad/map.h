@@ -156,6 +156,10 @@ struct map {
   // with `things`, but with no place to be drawn at or counted by kind.
   std::int64_t unplacedthings = 0;
 
+  // The sector on side `side` (a sidedef number, negative for none); null when
+  // the side is absent or past the sidedefs, or its sector number is out of range.
+  const sector* sideof(std::int32_t side) const;
+
   // The map of a lump group in the given format (never null). `listedname`
   // is the map's name as the map list shows it, for the error line of a UDMF
   // map; empty means the marker's trimmed name. An unusable group is a
