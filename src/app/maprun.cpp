@@ -164,7 +164,7 @@ std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, map
   record.height = r.height;
   record.linedefs = read.linedefs.size();
   record.fractionbits = read.fractionbits;
-  if (read.things) record.things = static_cast<std::int64_t>(read.things->size());
+  if (read.things) record.things = static_cast<std::int64_t>(read.things->size()) + read.unplacedthings;
   if (r.census) record.census = takecensus(read);
   return m.value();
 }
@@ -290,8 +290,9 @@ void maprun::print(const mapstep& step, const drawrequest& r) {
 void maprun::deliver(mapoutcome& done) {
   writing_.pop_front();  // results come back in the order the jobs went in
   if (done.status == mapoutcome::state::written) {
-    // The command line lists what it wrote, so its output can feed other tools.
-    if (mode == voice::commandline && printwritten) printplainline(done.output);
+    // The command line lists what it wrote, so its output can feed other tools: one line a file,
+    // whatever bytes the input's name brought into it.
+    if (mode == voice::commandline && printwritten) printplainline(printable(done.output));
   } else {
     for (const text& line : done.errors) sayline(line, mode);
     missed_ = true;
