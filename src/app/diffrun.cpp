@@ -54,7 +54,8 @@ revision openrevision(const text& path, mapdetection how) {
   if (!opened.ok()) {
     const failure& f = opened.error();
     if (f.what != failure::kind::notice) report(f, voice::commandline);  // a stream failure: 255
-    refuse(path + u": " + (f.why == failure::reason::cannotopen ? refusal::cannotopen : refusal::notawad));
+    printerrorline(inputline(path, refusaltext(f)));
+    exitprocess(1);
   }
   revision r{path, std::move(opened).value(), {}};
   r.names = r.source->getmapnames();
@@ -176,8 +177,8 @@ void rundiff(const commandline& cl, console& c) {
     }
     if (cl.manifest) manifest.add(record);
   }
-  if (cl.manifest && !manifest.close()) {
-    printerrorline(u"tracewell: cannot write the manifest \"" + *cl.manifest + u"\"");
+  if (cl.manifest && !manifest.close().ok()) {
+    printerrorline(u"tracewell: " + manifestline(*cl.manifest));
     missed = true;
   }
   finish(missed ? 2 : 0);

@@ -20,10 +20,6 @@ struct commandline;
 // most 2 GiB. The failures are openmapsource's.
 result<std::shared_ptr<mapsource>> openversion(const text& path, mapdetection how);
 
-// The maps a version shows: all it lists (no names asked, or ALL among them),
-// else the names asked in their order; nullopt when one is not listed.
-std::optional<std::list<text>> chosenmaps(const std::vector<text>& asked, const std::list<text>& listed);
-
 // --diff: the maps of the two inputs (OLD, NEW) compared by name, with the
 // look, sizes and format of a drawing run. Per map its summary line
 // (summaryline) and, when it changed, the picture of its diff under -o (default

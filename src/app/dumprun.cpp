@@ -8,6 +8,7 @@
 #include "app/console.h"
 #include "app/diffrun.h"
 #include "app/entry.h"
+#include "app/mapchoice.h"
 #include "app/outputname.h"
 #include "app/report.h"
 #include "game/mapdiff.h"
@@ -24,19 +25,6 @@ namespace {
 }
 
 }  // namespace
-
-std::optional<std::list<text>> chosenmaps(const std::vector<text>& asked, const std::list<text>& listed) {
-  std::list<text> names;
-  for (const text& wanted : asked) {
-    const text name = upper(wanted);
-    if (name == u"ALL") return listed;
-    if (std::none_of(listed.begin(), listed.end(), [&](const text& m) { return upper(m) == name; })) {
-      return std::nullopt;
-    }
-    names.push_back(name);
-  }
-  return asked.empty() ? listed : names;
-}
 
 result<std::shared_ptr<mapsource>> openversion(const text& path, mapdetection how) {
   result<std::shared_ptr<mapsource>> opened = openmapsource(path, {}, how);
@@ -55,13 +43,18 @@ void rundump(const commandline& cl, console& c) {
   result<std::shared_ptr<mapsource>> opened = openversion(*cl.dump, c.detection);
   if (!opened.ok()) {
     if (opened.error().what != failure::kind::notice) report(opened.error(), voice::commandline);
-    refuse(opened.error().why == failure::reason::cannotopen ? refusal::cannotopen : refusal::notawad);
+    refuse(refusaltext(opened.error()));
   }
   mapsource& source = *opened.value();
-  const std::optional<std::list<text>> names = chosenmaps(cl.maps, source.getmapnames());
-  if (!names) refuse(refusal::badmap);
+  const std::list<text> listed = source.getmapnames();
+  mapchoice asked = mapchoice::of(cl.maps);
+  asked.all = asked.all || cl.maps.empty();
+  const std::optional<mapselection> chosen = choosemaps(asked, listed, unlistedname::refuse);
+  // No maps at all is an empty text, which git shows as such.
+  if (!chosen && !listed.empty()) refuse(refusal::badmap);
+  const std::list<text> names = chosen ? chosen->names : std::list<text>{};
   bool missed = false;
-  for (const text& name : *names) {
+  for (const text& name : names) {
     std::string out = "map " + toutf8(printable(name)) + "\n";
     const result<std::shared_ptr<map>> m = source.loadmap(name, c.format, printable(name), true);
     if (m.ok()) {
