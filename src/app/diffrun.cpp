@@ -114,14 +114,15 @@ void rundiff(const commandline& cl, console& c) {
   const revision older = openrevision(cl.inputs[0], c.detection);
   const revision newer = openrevision(cl.inputs[1], c.detection);
   const text pattern = cl.output ? *cl.output : text(u"%-diff.png");
-  std::vector<fileid> keep;
-  for (const text& input : {older.path, newer.path, c.settingspath}) {
-    if (const auto id = identify(input)) keep.push_back(*id);
-  }
+  const std::vector<fileid> keep = c.keptfiles({older.path, newer.path});
   const bool quiet = cl.manifest == text(u"-");
   manifestwriter manifest;
-  if (cl.manifest && !manifest.open(*cl.manifest))
-    refuse(u"cannot write the manifest \"" + *cl.manifest + u"\"");
+  if (cl.manifest) {
+    const outputstatus started = manifest.open(*cl.manifest, keep);
+    if (started.problem == outputproblem::owninput)
+      refuse(manifestline(*cl.manifest) + u": it is an input or the settings file");
+    if (!started.ok()) refuse(manifestline(*cl.manifest));
+  }
 
   bool missed = false;
   for (const text& name : mapsofboth(older, newer, cl.maps)) {
