@@ -11,8 +11,8 @@
 #include "app/batchplan.h"
 #include "app/parallelrun.h"
 #include "app/scheme.h"
-#include "render/automap.h"
 #include "render/png.h"
+#include "render/scene.h"
 #include "support/terminal.h"
 #include "wad/mapsource.h"
 
@@ -66,7 +66,7 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   }
 
   const result<std::shared_ptr<map>> m =
-      source_->loadmap(name, r.format, printable(name), r.look->things.any() || r.census);
+      source_->loadmap(name, r.format, printable(name), r.look->look.things.any() || r.census);
   if (!m.ok()) {
     if (m.error().what != failure::kind::notice) {
       step.stop = m.error();
@@ -90,30 +90,25 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
 
   // An image already drawn from this input is left as it is; the record still says what the map holds.
   if (drawn) {
-    result<preparedmap> bounds = preparemap(read, r.width, r.height, r.margin, r.look->background,
-                                            r.look->colors, r.look->order, r.look->actionspecial);
-    if (bounds.ok()) {
-      const preparedmap& p = bounds.value();
-      step.record.bounds = {p.leastx, p.leasty, p.greatestx, p.greatesty};
-      step.record.status = mapoutcome::state::skipped;
-      return step;
-    }
-    if (bounds.error().what != failure::kind::nomemory) {
+    const result<mapbounds> bounds = boundsof(read);
+    if (!bounds.ok()) {
       step.stop = bounds.error();
       return step;
     }
+    const mapbounds& b = bounds.value();
+    step.record.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
+    step.record.status = mapoutcome::state::skipped;
+    return step;
   }
 
   // No more buffers than maps in flight.
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   if (pool_) pool_->makeroom(handover);
   std::shared_ptr<TPixmap> image;
-  result<preparedmap> prepared = failure::nomemory({});
+  result<scene> prepared = failure::nomemory({});
   const auto make = [&] {
     image = TPixmap::Create(r.width, r.height, TPixmap::RGBA, 4);
-    prepared = image ? preparemap(read, r.width, r.height, r.margin, r.look->background, r.look->colors,
-                                  r.look->order, r.look->actionspecial, r.look->style, r.look->fallback,
-                                  r.look->things)
+    prepared = image ? makescene(read, r.width, r.height, r.margin, r.look->look)
                      : failure::nomemory(u"the image buffer cannot be allocated");
   };
   make();
@@ -132,8 +127,8 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
     }
     return step;
   }
-  const preparedmap& p = prepared.value();
-  step.record.bounds = {p.leastx, p.leasty, p.greatestx, p.greatesty};
+  const mapbounds& b = prepared.value().bounds;
+  step.record.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
   // A silent failure would look like success; the writer keeps any older file.
   if (file.toolong()) {
     step.unbuildable = file;
@@ -143,10 +138,10 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   // Only the folders the pattern names below the input's folder are made; one that cannot be shows as the
   // write's failure.
   if (!r.folder.empty()) makefolders(directorypart(file.path));
-  auto lines = std::make_shared<const preparedmap>(std::move(prepared).value());
-  step.job = [image = std::move(image), lines = std::move(lines), record = step.record,
+  auto drawing = std::make_shared<const scene>(std::move(prepared).value());
+  step.job = [image = std::move(image), drawing = std::move(drawing), record = step.record,
               keep = r.keep]() mutable {
-    drawprepared(*lines, *image);
+    drawscene(*drawing, *image);
     if (WritePNG(*image, record.output, pnglevel, keep).ok()) {
       record.status = mapoutcome::state::written;
     } else {
