@@ -23,7 +23,7 @@ struct strokelook {
 
 // A category that falls back takes the pass and colour its scheme gives it, and those of the line's
 // category among the first ten for what the scheme leaves unsaid.
-strokelook lookof(const schemelook& look, lineplace p) {
+strokelook strokelookof(const schemelook& look, lineplace p) {
   const auto base = static_cast<std::size_t>(p.base);
   if (p.category < linecolors) return {look.orders[base], look.colors[base]};
   const auto i = static_cast<std::size_t>(p.category - linecolors);
@@ -47,14 +47,14 @@ std::vector<scenestroke> strokesof(const map& m, const schemelook& look) {
   for (std::size_t i = 0; i < m.linedefs.size(); ++i) {
     const lineplace p = placeof(m, m.linedefs[i], look.actionspecial, mentioned);
     places[i] = static_cast<std::uint8_t>(p.category * linecolors + p.base);
-    const std::int32_t pass = lookof(look, p).pass;
+    const std::int32_t pass = strokelookof(look, p).pass;
     if (drawnin(pass)) ++starts[bucket(pass, p.category) + 1];
   }
   for (std::size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
   std::vector<scenestroke> out(starts.back());
   for (std::size_t i = 0; i < m.linedefs.size(); ++i) {
     const lineplace p{places[i] / linecolors, places[i] % linecolors};
-    const strokelook s = lookof(look, p);
+    const strokelook s = strokelookof(look, p);
     if (!drawnin(s.pass)) continue;
     const linedef& l = m.linedefs[i];
     const vertex& a = m.vertexes[l.startvertex];

@@ -50,7 +50,7 @@ struct scene {
 // draws it. Strokes: passes 1 to 9 in turn; in each, the first ten categories whose pass it is, in
 // ascending number, then the categories that fall back in number order, each in linedef order; a
 // line in a pass outside 1..9 is left out. A line goes to the first category that falls back, in
-// number order, that it is in (render/specialmeaning.h) and that `look` mentions, and takes the
+// number order, that it is in (game/specialmeaning.h) and that `look` mentions, and takes the
 // colour and pass given there, and those of its category of the first ten for what is not given;
 // otherwise it stays in its category of the first ten. Markers: those of the things `look.things`
 // draws (thingmarkers), when the map's things were read. Fails as boundsof does, and with

@@ -26,10 +26,8 @@ bool thinglook::any() const {
 }
 
 bool thingshown(const thing& t, thingkind k, const thinglook& look) {
-  if (k == thingkind::start || k == thingkind::dmstart) return true;
   const std::int32_t skill = look.skill == 0 ? 4 : std::clamp(look.skill, 1, 5);
-  const bool inskill = ((t.skills >> (skill - 1)) & 1) != 0;
-  return inskill && (t.single || look.multiplayer != 0);
+  return thingappears(t, k, skill, look.multiplayer != 0);
 }
 
 std::vector<scenemarker> thingmarkers(const map& m, const thinglook& look) {
@@ -41,7 +39,7 @@ std::vector<scenemarker> thingmarkers(const map& m, const thinglook& look) {
   for (std::size_t i = 0; i < things.size(); ++i) {
     const thing& t = things[i];
     const thingkind k = thingkindof(m.meaning, t.type);
-    const thingkindinfo& info = infoof(k);
+    const thingkindlook& info = lookof(k);
     const std::optional<std::int32_t>& color = look.colors[static_cast<std::size_t>(k)];
     if (!color || !thingshown(t, k, look)) continue;
     out.push_back(
