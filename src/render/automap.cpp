@@ -3,9 +3,9 @@
 
 #include <bit>
 
+#include "game/specialmeaning.h"
 #include "render/mapfit.h"
 #include "render/scene.h"
-#include "game/specialmeaning.h"
 
 namespace tracewell {
 
