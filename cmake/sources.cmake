@@ -32,6 +32,7 @@ set(tracewell_game_sources
 
 set(tracewell_render_sources
   src/render/automap.cpp
+  src/render/diffscene.cpp
   src/render/mapfit.cpp
   src/render/draw.cpp
   src/render/pixmap.cpp
@@ -49,6 +50,7 @@ set(tracewell_app_sources
   src/app/console.cpp
   src/app/dialogue.cpp
   src/app/diffrecord.cpp
+  src/app/diffrun.cpp
   src/app/dumprun.cpp
   src/app/entry.cpp
   src/app/manifest.cpp

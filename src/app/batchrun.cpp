@@ -48,6 +48,16 @@ void closeinput(console& c) {
 
 }  // namespace
 
+text inputline(const text& input, const text& why) {
+  text line = u"tracewell: ";
+  line.append(printable(input)).append(u": ").append(why);
+  return line;
+}
+
+text manifestline(const text& path) {
+  return u"cannot write the manifest \"" + path + u"\"";
+}
+
 int runstatus::exitstatus() const {
   switch (worst_) {
     case runoutcome::drawn:

@@ -108,7 +108,7 @@ result<scene> makediffscene(const map& older, const map& newer, const mapdiff& d
   s.fractionbits = bits;
   extent changes;
   try {
-    builder put(s, look.diffcolors);
+    builder put(s, look.diff);
     std::vector<bool> changednew(newer.linedefs.size());
     for (const recordchange& c : d.lines) {
       if (c.newnumber >= 0) changednew[static_cast<std::size_t>(c.newnumber)] = true;

@@ -133,18 +133,19 @@ TEST_F(Revisions, DiffSummarisesEachMapAndDrawsTheChangedOnes) {
   }
   testkit::writefile(root / "new.wad", testkit::wadof(maps).bytes());
   const map& added = *testkit::freedoom2maps()[3].second;
-  const std::string addedline = "MAP04: " + std::to_string(added.linedefs.size()) +
-                                " lines added, 0 removed, 0 changed; things " +
-                                std::to_string(added.things->size()) + " added, 0 removed, 0 moved, 0 changed";
+  const std::string addedline =
+      "MAP04: " + std::to_string(added.linedefs.size()) + " lines added, 0 removed, 0 changed; things " +
+      std::to_string(added.things->size()) + " added, 0 removed, 0 moved, 0 changed";
 
   const processresult r = run({"--diff", "old.wad", "new.wad", "-s", "256x256", "--manifest", "diff.jsonl"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, "MAP01: no changes\n"
-                   "MAP02: 0 lines added, 0 removed, 1 changed; things 0 added, 0 removed, 0 moved, 0 changed\n"
-                   "MAP02-diff.png\n"
-                   "MAP03: no changes\n" +
-                       addedline + "\nMAP04-diff.png\n");
+  EXPECT_EQ(r.out,
+            "MAP01: no changes\n"
+            "MAP02: 0 lines added, 0 removed, 1 changed; things 0 added, 0 removed, 0 moved, 0 changed\n"
+            "MAP02-diff.png\n"
+            "MAP03: no changes\n" +
+                addedline + "\nMAP04-diff.png\n");
   EXPECT_FALSE(fs::exists(root / "MAP01-diff.png"));
   const testkit::decodedpng png = testkit::decodepng(root / "MAP02-diff.png");
   ASSERT_TRUE(png.ok);

@@ -37,7 +37,9 @@ map built(const std::vector<std::array<std::int32_t, 4>>& lines,
   return m;
 }
 
-std::int32_t colorof(diffmark m) { return lookof(m).fallback; }
+std::int32_t colorof(diffmark m) {
+  return lookof(m).fallback;
+}
 
 TEST(DiffScene, EachChangeInItsColourWhereItLies) {
   // A room 0..512; the new version moves the top wall up, changes the east wall's special, moves an
@@ -66,7 +68,8 @@ TEST(DiffScene, EachChangeInItsColourWhereItLies) {
   EXPECT_EQ(s.bounds.leasty, -600);
   EXPECT_EQ(s.bounds.greatesty, 0);
   const auto at = [&](std::int64_t x, std::int64_t y) {
-    return image->ReadPixel(static_cast<std::int32_t>(s.fit.column(x)), static_cast<std::int32_t>(s.fit.row(-y)));
+    return image->ReadPixel(static_cast<std::int32_t>(s.fit.column(x)),
+                            static_cast<std::int32_t>(s.fit.row(-y)));
   };
   // Line midpoints, stored y.
   EXPECT_EQ(at(256, 0), colorof(diffmark::same));
