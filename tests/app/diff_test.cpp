@@ -187,6 +187,17 @@ TEST_F(Revisions, DiffRefusesWhatItCannotUse) {
   EXPECT_EQ(notwad.err, "tracewell: c.txt: Error parsing WAD file.\n");
   const processresult usage = run({"--diff", "a.wad", "a.wad", "--dest", "x"});
   EXPECT_EQ(usage.status, 1);
+  // A map NEW cannot read: its failure lines, no summary, status 2.
+  testkit::wadbuilder broken;
+  broken.addmap("MAP01", testkit::rawof(*testkit::freedoom2maps()[0].second),
+                testkit::mapoptions::without("SECTORS"));
+  broken.write(root / "broken.wad");
+  const processresult unread = run({"--diff", "a.wad", "broken.wad"});
+  EXPECT_EQ(unread.status, 2);
+  EXPECT_EQ(unread.out, "");
+  EXPECT_NE(unread.err.find("Failed to load map lumps for \"MAP01\". Image not outputted.\n"),
+            std::string::npos)
+      << unread.err;
   // The same file twice, the second through a pipe: nothing changed, nothing written.
   ASSERT_EQ(mkfifo((root / "pipe").c_str(), 0600), 0);
   const processresult piped = testkit::runprocess(
