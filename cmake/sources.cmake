@@ -6,6 +6,7 @@ set(tracewell_support_sources
   src/support/bytestream.cpp
   src/support/debuglog.cpp
   src/support/outputfile.cpp
+  src/support/markup.cpp
   src/support/path.cpp
   src/support/process.cpp
   src/support/tempfile.cpp
@@ -32,6 +33,7 @@ set(tracewell_render_sources
   src/render/pixmap.cpp
   src/render/png.cpp
   src/render/specialmeaning.cpp
+  src/render/svg.cpp
   src/render/thingmarkers.cpp
   src/render/wideline.cpp)
 
