@@ -188,8 +188,12 @@ class svgwriter {
     }
   }
 
-  std::int64_t column(std::int64_t x) const { return fitted(x, s_.fit.leastx, s_.fit.dx, s_.fit.w, s_.fit.offx); }
-  std::int64_t row(std::int64_t y) const { return fitted(y, s_.fit.leasty, s_.fit.dy, s_.fit.h, s_.fit.offy); }
+  std::int64_t column(std::int64_t x) const {
+    return fitted(x, s_.fit.leastx, s_.fit.dx, s_.fit.w, s_.fit.offx);
+  }
+  std::int64_t row(std::int64_t y) const {
+    return fitted(y, s_.fit.leasty, s_.fit.dy, s_.fit.h, s_.fit.offy);
+  }
 
   void strokes(const svgrun& r) {
     out_ += "<path";
@@ -247,8 +251,7 @@ class svgwriter {
       d.segment(x, y - r, x, y + r, false);
       return;
     }
-    const std::array<std::array<double, 2>, 3> offsets =
-        trianglecorners(static_cast<double>(r), t.angle);
+    const std::array<std::array<double, 2>, 3> offsets = trianglecorners(static_cast<double>(r), t.angle);
     std::array<std::array<std::int64_t, 2>, 3> corner{};
     for (std::size_t i = 0; i < 3; ++i) {
       corner[i] = {x + std::llround(offsets[i][0]), y + std::llround(offsets[i][1])};
