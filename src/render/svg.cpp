@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "render/linecategory.h"
-#include "render/thingkind.h"
+#include "render/thingkindlook.h"
 #include "render/thingmarkers.h"
 #include "render/widemath.h"
 #include "support/markup.h"
@@ -293,8 +293,8 @@ std::string svgclass(std::int32_t category) {
 }
 
 std::string svgthingclass(std::uint8_t kind) {
-  if (kind >= thingkinds.size()) return "thing";
-  std::u16string_view key = thingkinds[kind].colorkey;
+  if (kind >= thingkindlooks.size()) return "thing";
+  std::u16string_view key = thingkindlooks[kind].colorkey;
   if (key.ends_with(u"color")) key.remove_suffix(5);
   return classof(key);
 }

@@ -316,7 +316,7 @@ TEST(Svg, ClassesFollowTheSettingsKeys) {
   // Every category and thing kind has a class of its own, derived from its key.
   std::set<std::string> seen;
   for (const linecategory& c : linecategories) EXPECT_TRUE(seen.insert(svgclass(c.number)).second);
-  for (std::size_t k = 0; k < thingkinds.size(); ++k) {
+  for (std::size_t k = 0; k < thingkindlooks.size(); ++k) {
     EXPECT_TRUE(seen.insert(svgthingclass(static_cast<std::uint8_t>(k))).second);
   }
   EXPECT_EQ(svgclass(impassablecategories + floorchangeline), "impassable-floor-change");
