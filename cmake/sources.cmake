@@ -47,6 +47,7 @@ set(tracewell_app_sources
   src/app/console.cpp
   src/app/dialogue.cpp
   src/app/entry.cpp
+  src/app/filekind.cpp
   src/app/manifest.cpp
   src/app/mapchoice.cpp
   src/app/numbers.cpp

@@ -80,6 +80,7 @@ void applylook(const commandline& cl, console& c) {
   if (cl.scheme) c.schemename = *cl.scheme;
   c.scheme = c.getscheme(c.schemename);
   if (!c.scheme) refuse(refusal::badscheme);
+  c.extra = cl.extra;
   if (cl.width) c.width = *cl.width;
   if (cl.height) c.height = *cl.height;
   if (cl.margin) c.margin = *cl.margin;

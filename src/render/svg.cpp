@@ -315,4 +315,12 @@ outputstatus writesvg(const scene& s, const svgnames& names, outputfile& out) {
   return out.finish();
 }
 
+outputstatus writesvg(const scene& s, const svgnames& names, const text& path,
+                      const std::vector<fileid>& keep) {
+  if (s.width < 1 || s.height < 1) return {outputproblem::nocontent};
+  outputfile out = outputfile::open(path, keep);
+  const outputstatus written = writesvg(s, names, out);
+  return written.ok() ? out.commit() : written;
+}
+
 }  // namespace tracewell

@@ -51,4 +51,9 @@ bool writesvg(const scene& s, const svgnames& names, const svgsink& sink);
 // image less than 1 x 1 is abandoned (nocontent), as a PNG without pixels is.
 outputstatus writesvg(const scene& s, const svgnames& names, outputfile& out);
 
+// The same to `path` through an outputfile (which targets are replaced and how is said there),
+// committed when complete; no file is made for an image less than 1 x 1, as for a PNG.
+outputstatus writesvg(const scene& s, const svgnames& names, const text& path,
+                      const std::vector<fileid>& keep = {});
+
 }  // namespace tracewell
