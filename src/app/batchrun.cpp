@@ -104,6 +104,7 @@ void setupbatch(const commandline& cl, console& c, const text& fallback, batchse
   b.base.census = cl.manifest.has_value();
   b.maxmaps = cl.maxmaps;
   b.manifestpath = cl.manifest;
+  b.manifest.outputs = !cl.extra.empty();
 
   // The destination is made first, so that a manifest may be kept in it; one that cannot be shows in each
   // map's failure line.
