@@ -194,10 +194,10 @@ bool maprun::placefile(const drawrequest& r, mapfile& file, bool& current, mapst
   }
   // With no record to fill, an image already drawn from this input needs nothing read: a nightly
   // rerun of a whole collection then costs a look at each file. Every kind must be there, whole.
-  current = r.skipexisting && !file.toolong() &&
-            std::all_of(files.begin(), files.end(), [&r](const kindfile& f) {
-              return !f.path.empty() && uptodate(f.path, r.input) && complete(f.path, f.kind);
-            });
+  current =
+      r.skipexisting && !file.toolong() && std::all_of(files.begin(), files.end(), [&r](const kindfile& f) {
+        return !f.path.empty() && uptodate(f.path, r.input) && complete(f.path, f.kind);
+      });
   if (current && !r.census) {
     step.record.status = mapoutcome::state::skipped;
     return false;
