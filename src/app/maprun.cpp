@@ -228,7 +228,7 @@ std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, map
   record.height = r.height;
   record.linedefs = read.linedefs.size();
   record.fractionbits = read.fractionbits;
-  if (read.things) record.things = static_cast<std::int64_t>(read.things->size());
+  if (read.things) record.things = static_cast<std::int64_t>(read.things->size()) + read.unplacedthings;
   if (r.census) record.census = takecensus(read);
   return m.value();
 }
@@ -356,9 +356,10 @@ void maprun::print(const mapstep& step, const drawrequest& r) {
 
 void maprun::deliver(mapoutcome& done) {
   writing_.pop_front();  // results come back in the order the jobs went in
-  // The command line lists what it wrote, main kind first, so its output can feed other tools.
+  // The command line lists what it wrote, main kind first, so its output can feed other tools: one line
+  // a file, whatever bytes the input's name brought into it.
   for (const kindfile& f : done.files) {
-    if (f.written && mode == voice::commandline && printwritten) printplainline(f.path);
+    if (f.written && mode == voice::commandline && printwritten) printplainline(printable(f.path));
   }
   if (done.status != mapoutcome::state::written) {
     for (const text& line : done.errors) sayline(line, mode);

@@ -37,7 +37,7 @@ text toolargeline(std::int32_t width, std::int32_t height, const text& name) {
 }
 
 text writefailedline(const text& path, filekind kind) {
-  return u"Failed to write " + text(rowof(kind).name) + u" file \"" + path + u"\".";
+  return u"Failed to write " + text(rowof(kind).name) + u" file \"" + printable(path) + u"\".";
 }
 
 void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v, filekind kind) {
@@ -52,7 +52,7 @@ void printfailedwrite(const text& pattern, const text& name, const text& stamp, 
   };
   text part = u"Failed to write " + text(rowof(kind).name) + u" file \"";
   eachpiece(pattern, name, stamp, [&part, &emit](std::u16string_view piece) {
-    part += piece;
+    part += printable(text(piece));
     if (part.size() >= printpart) {
       emit(part);
       part.clear();
