@@ -6,7 +6,6 @@
 #include <cmath>
 #include <filesystem>
 #include <optional>
-#include <set>
 #include <sstream>
 
 #include "render/linecategory.h"
@@ -310,19 +309,6 @@ TEST(Svg, BackgroundStrokesAndMarkersCarryTheirLook) {
                                              "thing-monster #800000 1"}));
   s.background = 0x00FFFFFF;  // fully transparent: no rectangle
   EXPECT_EQ(svgof(s).find("<rect"), std::string::npos);
-}
-
-TEST(Svg, ClassesFollowTheSettingsKeys) {
-  // Every category and thing kind has a class of its own, derived from its key.
-  std::set<std::string> seen;
-  for (const linecategory& c : linecategories) EXPECT_TRUE(seen.insert(svgclass(c.number)).second);
-  for (std::size_t k = 0; k < thingkindlooks.size(); ++k) {
-    EXPECT_TRUE(seen.insert(svgthingclass(static_cast<std::uint8_t>(k))).second);
-  }
-  EXPECT_EQ(svgclass(impassablecategories + floorchangeline), "impassable-floor-change");
-  EXPECT_EQ(svgclass(lockedblueline), "locked-blue");
-  EXPECT_EQ(svgthingclass(static_cast<std::uint8_t>(thingkind::keyred)), "thing-key-red");
-  EXPECT_EQ(svgclass(20), "");
 }
 
 TEST(Svg, AMillionLinesAreStreamedInPieces) {
