@@ -7,7 +7,6 @@
 
 #include "app/console.h"
 #include "pngfloor.h"
-#include "render/automap.h"
 #include "render/scene.h"
 #include "render/svg.h"
 #include "stopwatch.h"
@@ -19,28 +18,6 @@ namespace tracewell::bench {
 namespace {
 
 constexpr int pnglevel = 5;
-
-// The scene of a prepared map, in drawing order: passes, categories, linedef order, then the markers.
-scene sceneof(const preparedmap& p) {
-  scene s;
-  s.width = p.width;
-  s.height = p.height;
-  s.margin = p.margin;
-  s.background = p.background;
-  s.fit = mapfit::make(p.leastx, p.leasty, p.greatestx, p.greatesty, p.width, p.height, p.margin);
-  s.style = p.style;
-  s.fractionbits = p.fractionbits;
-  s.markerradius = markerradius(s.fit, p.fractionbits);
-  for (std::int32_t pass = 1; pass <= 9; ++pass) {
-    for (std::size_t i = 0; i < p.slots.size(); ++i) {
-      if (!p.slots[i] || p.passes[i] != pass) continue;
-      for (const renderline& l : *p.slots[i]) {
-        s.strokes.push_back({l.x0, l.y0, l.x1, l.y1, p.colors[i], static_cast<std::int32_t>(i), 0});
-      }
-    }
-  }
-  return s;
-}
 
 }  // namespace
 
@@ -59,18 +36,16 @@ svgcost runsvgcost(const std::string& wadpath, const std::string& settingspath, 
   std::vector<unsigned char> encoded;
   std::string svgtext;
   for (const text& name : read.value()->getmapnames()) {
-    const result<std::shared_ptr<map>> made =
+    const result<std::shared_ptr<map>> loaded =
         map::Create(read.value()->getmaplumps(name, wad::maplumps), wad::DOOM);
-    if (!made.ok()) continue;
-    const result<preparedmap> p =
-        preparemap(*made.value(), size, size, margin, look->background, look->colors, look->order,
-                   look->actionspecial, look->style, look->fallback);
-    if (!p.ok()) {
+    if (!loaded.ok()) continue;
+    const result<scene> made = makescene(*loaded.value(), size, size, margin, look->look);
+    if (!made.ok()) {
       cost.error = "a map of " + wadpath + " does not draw";
       return cost;
     }
-    const scene s = sceneof(p.value());
-    drawprepared(p.value(), *buffer);
+    const scene& s = made.value();
+    drawscene(s, *buffer);
     stopwatch floor;
     floorencode(*buffer, pnglevel, encoded);
     cost.floorms += floor.lap();
