@@ -12,6 +12,7 @@
 #include "app/console.h"
 #include "app/diffrecord.h"
 #include "app/entry.h"
+#include "app/filekind.h"
 #include "app/manifest.h"
 #include "app/outputname.h"
 #include "app/report.h"
@@ -21,6 +22,7 @@
 #include "render/mapfit.h"
 #include "render/png.h"
 #include "render/scene.h"
+#include "render/svg.h"
 #include "support/process.h"
 #include "support/terminal.h"
 
@@ -92,19 +94,40 @@ std::optional<std::shared_ptr<map>> loadversion(const revision& r, const text& n
   return std::nullopt;
 }
 
-// Draws the scene into a new buffer and writes it; false, with the failure line in `errors`, when that
-// cannot be done.
-bool writeimage(const scene& s, const text& path, const std::vector<fileid>& keep, std::vector<text>& errors,
-                const text& name) {
-  const std::unique_ptr<TPixmap> image = TPixmap::Create(s.width, s.height, TPixmap::RGBA, 4);
-  if (!image) {
-    errors.push_back(toolargeline(s.width, s.height, name));
-    return false;
+// The files of map `name` under `pattern`: the main kind, then each of `extra` not written already.
+std::vector<kindfile> filesof(const text& pattern, const std::vector<filekind>& extra, const text& name,
+                              const mapfile& main) {
+  std::vector<kindfile> files = {{kindofpath(pattern), main.path}};
+  for (const filekind k : extra) {
+    if (std::any_of(files.begin(), files.end(), [k](const kindfile& f) { return f.kind == k; })) continue;
+    // The time in the name is the main file's, so that the files of one map share their names.
+    const mapfile further = makemapfile(patternfor(pattern, k), name, main.stamp);
+    files.push_back({k, further.toolong() ? text() : further.path});
   }
-  drawscene(s, *image);
-  if (WritePNG(*image, path, pnglevel, keep).ok()) return true;
-  errors.push_back(writefailedline(path));
-  return false;
+  return files;
+}
+
+// Writes the scene as every file of `record`; the failure line of each that cannot be written goes to
+// its errors.
+void writefiles(const scene& s, mapoutcome& record, const std::vector<fileid>& keep) {
+  std::unique_ptr<TPixmap> image;
+  bool every = true;
+  for (kindfile& f : record.files) {
+    if (f.kind == filekind::png) {
+      if (!image) image = TPixmap::Create(s.width, s.height, TPixmap::RGBA, 4);
+      if (!image) {
+        record.errors.push_back(toolargeline(s.width, s.height, record.name));
+        return;
+      }
+      drawscene(s, *image);
+      f.written = WritePNG(*image, f.path, pnglevel, keep).ok();
+    } else {
+      f.written = writesvg(s, svgnames{record.name, record.input}, f.path, keep).ok();
+    }
+    if (!f.written) record.errors.push_back(writefailedline(f.path, f.kind));
+    every = every && f.written;
+  }
+  if (every) record.status = mapoutcome::state::written;
 }
 
 }  // namespace
@@ -117,6 +140,7 @@ void rundiff(const commandline& cl, console& c) {
   const std::vector<fileid> keep = c.keptfiles({older.path, newer.path});
   const bool quiet = cl.manifest == text(u"-");
   manifestwriter manifest;
+  manifest.outputs = !cl.extra.empty();
   if (cl.manifest) {
     const outputstatus started = manifest.open(*cl.manifest, keep);
     if (started.problem == outputproblem::owninput)
@@ -163,15 +187,18 @@ void rundiff(const commandline& cl, console& c) {
     } else {
       const mapfile file = makemapfile(pattern, record.name);
       record.output = file.path;
+      record.files = filesof(pattern, cl.extra, record.name, file);
       const result<scene> s = makediffscene(a, b, d, c.width, c.height, c.margin, c.scheme->look, cl.crop);
       if (!s.ok()) {
         record.errors = s.error().lines;
         record.errors.push_back(loadfailedline(record.name));
       } else if (file.toolong()) {
-        printfailedwrite(pattern, record.name, file.stamp, voice::commandline);
-      } else if (writeimage(s.value(), file.path, keep, record.errors, record.name)) {
-        record.status = mapoutcome::state::written;
-        if (!quiet) printplainline(file.path);
+        printfailedwrite(pattern, record.name, file.stamp, voice::commandline, kindofpath(pattern));
+      } else {
+        writefiles(s.value(), record, keep);
+        for (const kindfile& f : record.files) {
+          if (f.written && !quiet) printplainline(printable(f.path));
+        }
       }
       for (const text& line : record.errors) printerrorline(line);
       missed = missed || record.status != mapoutcome::state::written;

@@ -6,6 +6,7 @@
 #include "render/diffmark.h"
 #include "render/pixmap.h"
 #include "render/schemelook.h"
+#include "render/svg.h"
 
 namespace tracewell {
 namespace {
@@ -96,6 +97,25 @@ TEST(DiffScene, EachChangeInItsColourWhereItLies) {
   EXPECT_TRUE(near(400, 400, diffmark::added));
   EXPECT_TRUE(near(100, 400, diffmark::changed));
   EXPECT_TRUE(near(132, 100, diffmark::moved));
+
+  // As SVG, each mark is a path of its own class and colour, and the markers say theirs beside the kind.
+  std::string svg;
+  ASSERT_TRUE(writesvg(s, svgnames{u"MAP01", u"new.wad"}, [&](std::string_view piece) {
+    svg += piece;
+    return true;
+  }));
+  for (const auto& [want, count] : std::vector<std::pair<std::string, std::size_t>>{
+           {"<path class=\"diff-same\" stroke=\"#505050\"", 1},
+           {"<path class=\"diff-removed\" stroke=\"#ff3030\"", 1},
+           {"<path class=\"diff-changed\" stroke=\"#ffd700\"", 1},
+           {"<path class=\"diff-added\" stroke=\"#30e030\"", 1},
+           {"<path class=\"diff-moved\" stroke=\"#00e0ff\"", 1},
+           {"<g class=\"diff-moved thing-monster\" stroke=\"#00e0ff\"", 1},
+           {"<g class=\"diff-removed thing-item\"", 1}}) {
+    std::size_t found = 0;
+    for (std::size_t at = svg.find(want); at != std::string::npos; at = svg.find(want, at + 1)) ++found;
+    EXPECT_EQ(found, count) << want;
+  }
 }
 
 TEST(DiffScene, CropFitsTheChangesAndAMargin) {
