@@ -44,15 +44,9 @@ result<renderslots> sortlines(const map& m, std::int64_t& leastx, std::int64_t& 
                               std::uint32_t mentioned, fallbackslots& fallback) {
   leastx = leasty = greatestx = greatesty = 0;
   renderslots slots;
-  const auto sides = static_cast<std::int64_t>(m.sidedefs.size());
+  if (status refs = checkreferences(m); !refs.ok()) return refs.error();
   bool first = true;
   for (const linedef& l : m.linedefs) {
-    if (l.startvertex >= m.vertexes.size() || l.endvertex >= m.vertexes.size()) {
-      return failure::fatal(u"Encountered invalid vertex ID. Probably using the wrong map format.");
-    }
-    if (l.rightside >= sides || l.leftside >= sides) {
-      return failure::fatal(u"Encountered invalid sidedef ID. Probably using the wrong map format.");
-    }
     const vertex& a = m.vertexes[l.startvertex];
     const vertex& b = m.vertexes[l.endvertex];
     const renderline line{a.x, a.y, b.x, b.y};

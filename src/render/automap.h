@@ -46,8 +46,7 @@ using fallbackslots = std::array<std::optional<std::vector<fallbackline>>, fallb
 // Action lines (special not 0) get categories 4 and 9 only when `actionspecial`
 // is nonzero. A side number below 0 is an absent side, a sector number out of
 // range leaves its side without a sector. A vertex or sidedef number out of
-// range is failure::fatal "Encountered invalid vertex ID. Probably using the
-// wrong map format." (or "... invalid sidedef ID ...").
+// range is the fatal stop of checkreferences (wad/map.h).
 result<renderslots> getrenderlines(const map& m, std::int64_t& leastx, std::int64_t& leasty,
                                    std::int64_t& greatestx, std::int64_t& greatesty,
                                    std::int32_t actionspecial);

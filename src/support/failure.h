@@ -41,6 +41,9 @@ struct failure {
     overlaps,     // the entry's data overlaps another entry's
     overbudget,   // inflating the entry would pass what one opening of the archive may inflate
     nomaps,       // a source that can be read lists no map
+    badvertex,    // a linedef names a vertex the map does not have
+    badsidedef,   // a linedef names a sidedef the map does not have
+    cutshort,     // a map lump ends exactly where a record should begin
   };
 
   kind what = kind::notice;
@@ -61,6 +64,8 @@ struct failure {
   static failure writestream() {
     return {kind::writestream, {u"Error writing to stream"}, reason::unspecified, {}, 0};
   }
+  // A fatal stop whose reason the app layer words.
+  static failure stop(reason why) { return {kind::fatal, {}, why, {}, 0}; }
   static failure nomemory(text why) { return {kind::nomemory, {std::move(why)}, reason::unspecified, {}, 0}; }
   // A notice without lines: the reason alone says what went wrong.
   static failure because(reason why, text subject = {}, std::uint32_t detail = 0) {
