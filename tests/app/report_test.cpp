@@ -11,13 +11,14 @@
 namespace tracewell {
 namespace {
 
-namespace ziplayout = testkit::ziplayout;
+namespace central = wadformat::zipcentralheader;
+namespace local = wadformat::ziplocalheader;
 
 TEST(Report, ArchiveEntryErrorLines) {
   testkit::wadbuilder square;
   square.addmap("MAP01", testkit::squaremap());
   const auto method = [](std::uint32_t m) {
-    return [m](std::string& z) { testkit::patchentry(z, 0, ziplayout::method, m, 2); };
+    return [m](std::string& z) { testkit::patchentry(z, 0, central::method, local::method, m); };
   };
   const char* entry = "maps/MAP01.wad";
   const testkit::zipentry stored{entry, square.bytes(), false, ""};
