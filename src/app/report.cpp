@@ -51,6 +51,16 @@ text entryerrorline(const failure& f) {
     case reason::badvertex:
     case reason::badsidedef:
     case reason::cutshort:
+    case reason::badpath:
+    case reason::brokenlink:
+    case reason::owninput:
+    case reason::notregular:
+    case reason::notwritable:
+    case reason::cannotcreate:
+    case reason::cannotkeepowner:
+    case reason::nocontent:
+    case reason::writefailed:
+    case reason::renamefailed:
       return {};
   }
   if (f.subject.empty()) return {};
