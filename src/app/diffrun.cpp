@@ -143,7 +143,7 @@ void rundiff(const commandline& cl, console& c) {
   manifest.outputs = !cl.extra.empty();
   if (cl.manifest) {
     const outputstatus started = manifest.open(*cl.manifest, keep);
-    if (started.problem == outputproblem::owninput)
+    if (!started.ok() && started.error().why == failure::reason::owninput)
       refuse(manifestline(*cl.manifest) + u": it is an input or the settings file");
     if (!started.ok()) refuse(manifestline(*cl.manifest));
   }
