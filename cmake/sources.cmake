@@ -4,6 +4,7 @@
 set(tracewell_support_sources
   src/support/bintree.cpp
   src/support/bytestream.cpp
+  src/support/coreclaim.cpp
   src/support/debuglog.cpp
   src/support/outputfile.cpp
   src/support/path.cpp
@@ -27,10 +28,13 @@ set(tracewell_settings_sources
 
 set(tracewell_render_sources
   src/render/automap.cpp
+  src/render/compactpng.cpp
+  src/render/deflatebands.cpp
   src/render/mapcensus.cpp
   src/render/draw.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
+  src/render/pngchunks.cpp
   src/render/specialmeaning.cpp
   src/render/thingmarkers.cpp
   src/render/wideline.cpp)

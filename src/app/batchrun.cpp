@@ -50,6 +50,7 @@ void applylook(const commandline& cl, console& c) {
   if (cl.width) c.width = *cl.width;
   if (cl.height) c.height = *cl.height;
   if (cl.margin) c.margin = *cl.margin;
+  if (cl.png) c.png = *cl.png;
 }
 
 void runbatch(const commandline& cl, console& c, const text& fallback) {
@@ -96,7 +97,7 @@ void runbatch(const commandline& cl, console& c, const text& fallback) {
     ++settled;
     if (cl.manifest) manifest.add(r);
   };
-  run.span(mapsinflight(c.width, c.height));
+  run.span(mapsinflight(c.width, c.height, c.png));
 
   bool streamfailed = false;
   bool refused = false;

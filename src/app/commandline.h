@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "render/png.h"
 #include "support/text.h"
 #include "wad/wad.h"
 
@@ -30,6 +31,7 @@ struct commandline {
   std::optional<text> dest;      // a folder per input below it
   std::optional<text> manifest;  // "-": standard output
   std::optional<std::int64_t> maxmaps;
+  std::optional<pngencoding> png;  // --png standard|compact, over the settings
   bool skipexisting = false;
   bool list = false;
   bool help = false;

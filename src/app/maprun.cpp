@@ -13,6 +13,7 @@
 #include "app/scheme.h"
 #include "render/automap.h"
 #include "render/png.h"
+#include "support/coreclaim.h"
 #include "support/terminal.h"
 #include "wad/mapsource.h"
 
@@ -145,9 +146,11 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   if (!r.folder.empty()) makefolders(directorypart(file.path));
   auto lines = std::make_shared<const preparedmap>(std::move(prepared).value());
   step.job = [image = std::move(image), lines = std::move(lines), record = step.record,
-              keep = r.keep]() mutable {
+              keep = r.keep, png = r.png]() mutable {
+    // This map's thread counts as busy, so that an encoder spreads only over cores no other map uses.
+    const coreclaim own(1);
     drawprepared(*lines, *image);
-    if (WritePNG(*image, record.output, pnglevel, keep).ok()) {
+    if (WritePNG(*image, record.output, pnglevel, keep, png).ok()) {
       record.status = mapoutcome::state::written;
     } else {
       record.errors.push_back(writefailedline(record.output));
@@ -158,7 +161,7 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
 }
 
 status maprun::draw(const std::list<text>& names, const drawrequest& r, bool all) {
-  const std::size_t wide = inflight > 0 ? inflight : mapsinflight(r.width, r.height);
+  const std::size_t wide = inflight > 0 ? inflight : mapsinflight(r.width, r.height, r.png);
   if (!spanning_) pool_.emplace(std::clamp<std::size_t>(names.size(), 1, wide));
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   std::size_t turn = 0;

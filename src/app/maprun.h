@@ -16,6 +16,7 @@
 #include "app/outputname.h"
 #include "app/report.h"
 #include "render/mapcensus.h"
+#include "render/png.h"
 #include "support/failure.h"
 #include "support/orderedpool.h"
 #include "support/path.h"
@@ -42,6 +43,7 @@ struct drawrequest {
   text folder;
   bool skipexisting = false;  // a map whose image is newer than `input` is not drawn
   bool census = false;        // the records count things and gameplay lines, whatever the scheme draws
+  pngencoding png = pngencoding::standard;
 };
 
 // What became of one map, handed on in map order whatever order the maps were

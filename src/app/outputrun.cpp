@@ -37,6 +37,7 @@ drawrequest console::request() const {
   r.margin = margin;
   r.look = scheme;
   r.keep = inputfiles(*this);
+  r.png = png;
   return r;
 }
 

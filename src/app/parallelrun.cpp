@@ -8,10 +8,11 @@
 
 namespace tracewell {
 
-std::size_t mapsinflight(std::int32_t width, std::int32_t height) {
+std::size_t mapsinflight(std::int32_t width, std::int32_t height, pngencoding png) {
   const std::int64_t cores = std::max<std::int64_t>(std::thread::hardware_concurrency(), 1);
   const std::int64_t pixels = std::int64_t{std::max(width, 0)} * std::max(height, 0);
-  const std::int64_t fits = pixels > 0 ? inflightbytes / 4 / pixels : cores;
+  const std::int64_t perpixel = png == pngencoding::compact ? 5 : 4;
+  const std::int64_t fits = pixels > 0 ? inflightbytes / perpixel / pixels : cores;
   const std::int64_t n = std::clamp<std::int64_t>(fits, 1, cores);
   return std::min(static_cast<std::size_t>(n), tempfileguard::maxfiles);
 }
