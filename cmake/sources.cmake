@@ -26,16 +26,18 @@ set(tracewell_wad_sources
 set(tracewell_settings_sources
   src/settings/dictnode.cpp)
 
+set(tracewell_game_sources
+  src/game/mapcensus.cpp
+  src/game/specialmeaning.cpp)
+
 set(tracewell_render_sources
   src/render/automap.cpp
   src/render/compactpng.cpp
   src/render/deflatebands.cpp
-  src/render/mapcensus.cpp
   src/render/draw.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
   src/render/pngchunks.cpp
-  src/render/specialmeaning.cpp
   src/render/thingmarkers.cpp
   src/render/wideline.cpp)
 
