@@ -145,8 +145,8 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   // write's failure.
   if (!r.folder.empty()) makefolders(directorypart(file.path));
   auto lines = std::make_shared<const preparedmap>(std::move(prepared).value());
-  step.job = [image = std::move(image), lines = std::move(lines), record = step.record,
-              keep = r.keep, png = r.png]() mutable {
+  step.job = [image = std::move(image), lines = std::move(lines), record = step.record, keep = r.keep,
+              png = r.png]() mutable {
     // This map's thread counts as busy, so that an encoder spreads only over cores no other map uses.
     const coreclaim own(1);
     drawprepared(*lines, *image);

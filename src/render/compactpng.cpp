@@ -157,11 +157,13 @@ bool writepalette(const TPixmap& pixmap, indexed& image, std::FILE* file) {
   const int depth = depthfor(image.colours.count());
   const std::size_t length = packandfilter(image.rows.get(), w, h, depth);
 
-  const std::unique_ptr<libdeflate_compressor, compressorgone> compressor(libdeflate_alloc_compressor(palettelevel));
+  const std::unique_ptr<libdeflate_compressor, compressorgone> compressor(
+      libdeflate_alloc_compressor(palettelevel));
   if (!compressor) return false;
   const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), length);
   const auto deflated = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
-  const std::size_t size = libdeflate_zlib_compress(compressor.get(), image.rows.get(), length, deflated.get(), bound);
+  const std::size_t size =
+      libdeflate_zlib_compress(compressor.get(), image.rows.get(), length, deflated.get(), bound);
   if (size == 0) return false;
   image.rows.reset();
 

@@ -66,7 +66,8 @@ band compressband(std::int64_t first, std::int64_t last, bool final, std::size_t
   d.open = true;
   std::vector<std::uint8_t> step;
   if (first > 0) {
-    const std::int64_t back = std::min<std::int64_t>(first, static_cast<std::int64_t>((window + rowbytes - 1) / rowbytes));
+    const std::int64_t back =
+        std::min<std::int64_t>(first, static_cast<std::int64_t>((window + rowbytes - 1) / rowbytes));
     step.resize(static_cast<std::size_t>(back) * rowbytes);
     for (std::int64_t y = first - back; y < first; ++y)
       row(y, step.data() + static_cast<std::size_t>(y - (first - back)) * rowbytes);
@@ -119,7 +120,8 @@ std::size_t bandcount(std::int64_t rows, std::size_t rowbytes) {
   return static_cast<std::size_t>(std::min<std::uint64_t>(n, static_cast<std::uint64_t>(rows)));
 }
 
-bool deflatebands(std::int64_t rows, std::size_t rowbytes, int level, const rowmaker& row, const pieceout& out) {
+bool deflatebands(std::int64_t rows, std::size_t rowbytes, int level, const rowmaker& row,
+                  const pieceout& out) {
   const std::size_t n = bandcount(rows, rowbytes);
   uLong adler = 1;
   bool going = true;

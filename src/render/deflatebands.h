@@ -33,6 +33,7 @@ std::size_t bandcount(std::int64_t rows, std::size_t rowbytes);
 // on the ordered pool while the process has cores to spare and one after
 // another otherwise, with the same bytes. False when memory runs out or
 // `out` stops the stream; what was handed on by then stays handed on.
-bool deflatebands(std::int64_t rows, std::size_t rowbytes, int level, const rowmaker& row, const pieceout& out);
+bool deflatebands(std::int64_t rows, std::size_t rowbytes, int level, const rowmaker& row,
+                  const pieceout& out);
 
 }  // namespace tracewell

@@ -34,8 +34,8 @@ std::optional<pngencoding> findpngencoding(const text& word);
 // pixels or the encoder gives up, or with the file's own problem, leaving no
 // file behind. Prints nothing. Several threads may write images at once.
 // With `compact` the level is not used and the file holds what compactpng.h says.
-outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level, const std::vector<fileid>& keep = {},
-                      pngencoding encoding = pngencoding::standard);
+outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level,
+                      const std::vector<fileid>& keep = {}, pngencoding encoding = pngencoding::standard);
 
 // The same image into a file opened already, which this finishes but does not
 // commit: a run that writes on several threads renames in its own order.

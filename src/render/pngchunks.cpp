@@ -25,7 +25,8 @@ void writepngstart(std::FILE* file, const pngheader& header) {
   writepngchunk(file, "IHDR", {w, h, rest});
 }
 
-void writepngchunk(std::FILE* file, const char* type, std::initializer_list<std::span<const std::uint8_t>> parts) {
+void writepngchunk(std::FILE* file, const char* type,
+                   std::initializer_list<std::span<const std::uint8_t>> parts) {
   std::size_t length = 0;
   for (const auto& p : parts) length += p.size();
   const auto lengthbytes = bigendian(static_cast<std::uint32_t>(length));
