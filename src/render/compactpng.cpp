@@ -69,72 +69,132 @@ class palette {
   std::size_t count_ = 0;
 };
 
-// An image of at most 256 colours: its palette and one index byte per pixel,
-// row y at y * (width + 1) + 1, a byte left before each row for its filter.
-struct indexed {
-  palette colours;
-  std::unique_ptr<std::uint8_t[]> rows;
-};
-
-// Gives every pixel its palette index, or nullopt at the 257th colour.
-std::optional<indexed> indexpixels(const TPixmap& pixmap) {
-  const auto w = static_cast<std::size_t>(pixmap.width());
-  const auto h = static_cast<std::size_t>(pixmap.height());
-  indexed out;
-  // Pages are taken only as rows are written: an image that has too many colours early costs little.
-  out.rows = std::make_unique_for_overwrite<std::uint8_t[]>(h * (w + 1));
-  std::uint32_t last = 0;
-  int lastindex = -1;
-  for (std::size_t y = 0; y < h; ++y) {
-    const std::uint8_t* src = pixmap.PixelPtr(0, static_cast<std::int64_t>(y));
-    std::uint8_t* dst = out.rows.get() + y * (w + 1) + 1;
-    for (std::size_t x = 0; x < w; ++x) {
-      std::uint32_t word = 0;
-      std::memcpy(&word, src + x * 4, 4);
-      // Automap pictures are long runs of one colour.
-      if (word != last || lastindex < 0) {
-        lastindex = out.colours.indexof(word);
-        if (lastindex < 0) return std::nullopt;
-        last = word;
-      }
-      dst[x] = static_cast<std::uint8_t>(lastindex);
-    }
-  }
-  return out;
-}
-
 int depthfor(std::size_t colours) {
   return colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
 }
 
-// Packs each row to `depth` bits per index and Up-filters it, in place: the
-// packed rows start at y * (packed + 1), never past the unpacked row y they
-// come from, so each row is read before anything is written over it.
-std::size_t packandfilter(std::uint8_t* rows, std::size_t w, std::size_t h, int depth) {
-  const std::size_t perbyte = static_cast<std::size_t>(8 / depth);
-  const std::size_t packed = (w + perbyte - 1) / perbyte;
-  std::vector<std::uint8_t> previous(packed, 0), current(packed);
-  for (std::size_t y = 0; y < h; ++y) {
-    const std::uint8_t* src = rows + y * (w + 1) + 1;
-    if (depth == 8) {
-      std::memcpy(current.data(), src, w);
-    } else {
-      for (std::size_t j = 0; j < packed; ++j) {
-        unsigned byte = 0;
-        for (std::size_t k = 0; k < perbyte; ++k) {
-          const std::size_t x = j * perbyte + k;
-          const unsigned index = x < w ? src[x] : 0;
-          byte |= index << (8 - depth * static_cast<int>(k + 1));
-        }
-        current[j] = static_cast<std::uint8_t>(byte);
-      }
-    }
-    std::uint8_t* dst = rows + y * (packed + 1);
-    dst[0] = upfilter;
-    for (std::size_t j = 0; j < packed; ++j) dst[j + 1] = static_cast<std::uint8_t>(current[j] - previous[j]);
-    previous.swap(current);
+// Bytes of a row of `w` indices at `depth` bits each.
+std::size_t packedbytes(std::size_t w, int depth) {
+  return (w * static_cast<std::size_t>(depth) + 7) / 8;
+}
+
+template <int depth>
+void packat(const std::uint8_t* indices, std::size_t w, std::uint8_t* out) {
+  constexpr std::size_t perbyte = 8 / depth;
+  const std::size_t whole = w / perbyte;
+  for (std::size_t j = 0; j < whole; ++j) {
+    unsigned byte = 0;
+    for (std::size_t k = 0; k < perbyte; ++k) byte = byte << depth | indices[j * perbyte + k];
+    out[j] = static_cast<std::uint8_t>(byte);
   }
-  return h * (packed + 1);
+  if (whole * perbyte == w) return;
+  // The last byte's unused low bits stay zero.
+  unsigned byte = 0;
+  for (std::size_t k = 0; k < perbyte; ++k) {
+    const std::size_t x = whole * perbyte + k;
+    byte = byte << depth | (x < w ? indices[x] : 0u);
+  }
+  out[whole] = static_cast<std::uint8_t>(byte);
+}
+
+void pack(const std::uint8_t* indices, std::size_t w, int depth, std::uint8_t* out) {
+  switch (depth) {
+    case 1:
+      return packat<1>(indices, w, out);
+    case 2:
+      return packat<2>(indices, w, out);
+    case 4:
+      return packat<4>(indices, w, out);
+    default:
+      std::memcpy(out, indices, w);
+  }
+}
+
+void unpack(const std::uint8_t* packed, std::size_t w, int depth, std::uint8_t* indices) {
+  const unsigned mask = (1u << depth) - 1;
+  const std::size_t perbyte = static_cast<std::size_t>(8 / depth);
+  for (std::size_t x = 0; x < w; ++x) {
+    const unsigned shift = 8 - static_cast<unsigned>(depth) * static_cast<unsigned>(x % perbyte + 1);
+    indices[x] = static_cast<std::uint8_t>(packed[x / perbyte] >> shift & mask);
+  }
+}
+
+// An image of at most 256 colours: its palette and its rows of indices,
+// packed at the depth the colours need and Up-filtered, each after its filter
+// byte: `length` bytes, ready to deflate.
+struct indexed {
+  palette colours;
+  int depth = 1;
+  std::unique_ptr<std::uint8_t[]> rows;
+  std::size_t length = 0;
+};
+
+// Gives every pixel its palette index, row by row, or nullopt at the 257th
+// colour. Rows are packed as they are indexed, at the least depth for the
+// colours seen so far; a colour that needs more bits repacks the rows before
+// it (at most three times, and in automap pictures within the first rows).
+// So the buffer takes the pages of the final depth only: a quarter of a byte
+// a pixel for the usual four colours.
+std::optional<indexed> indexpixels(const TPixmap& pixmap) {
+  const auto w = static_cast<std::size_t>(pixmap.width());
+  const auto h = static_cast<std::size_t>(pixmap.height());
+  indexed out;
+  // Room for 8 bits a pixel; pages are taken only as they are written.
+  out.rows = std::make_unique_for_overwrite<std::uint8_t[]>(h * (w + 1));
+  std::vector<std::uint8_t> indices(w);
+  std::size_t stride = packedbytes(w, out.depth) + 1;
+  std::uint32_t last = 0;
+  std::uint64_t run = 0;  // two pixels of the last colour
+  int lastindex = -1;
+  for (std::size_t y = 0; y < h; ++y) {
+    const std::uint8_t* src = pixmap.PixelPtr(0, static_cast<std::int64_t>(y));
+    std::uint8_t* dst = indices.data();
+    for (std::size_t x = 0; x < w;) {
+      // Automap pictures are long runs of one colour: four pixels at a time while they last.
+      if (lastindex >= 0 && x + 4 <= w) {
+        std::uint64_t a = 0, b = 0;
+        std::memcpy(&a, src + x * 4, 8);
+        std::memcpy(&b, src + x * 4 + 8, 8);
+        if (a == run && b == run) {
+          std::memset(dst + x, lastindex, 4);
+          x += 4;
+          continue;
+        }
+      }
+      std::uint32_t word = 0;
+      std::memcpy(&word, src + x * 4, 4);
+      if (word != last || lastindex < 0) {
+        lastindex = out.colours.indexof(word);
+        if (lastindex < 0) return std::nullopt;
+        last = word;
+        run = std::uint64_t{word} << 32 | word;
+      }
+      dst[x++] = static_cast<std::uint8_t>(lastindex);
+    }
+    const int depth = depthfor(out.colours.count());
+    if (depth != out.depth) {
+      // The rows so far to the wider depth, last row first: each lands at or after where it was.
+      const std::size_t wider = packedbytes(w, depth) + 1;
+      std::vector<std::uint8_t> earlier(w);
+      for (std::size_t r = y; r-- > 0;) {
+        unpack(out.rows.get() + r * stride + 1, w, out.depth, earlier.data());
+        pack(earlier.data(), w, depth, out.rows.get() + r * wider + 1);
+      }
+      out.depth = depth;
+      stride = wider;
+    }
+    pack(indices.data(), w, out.depth, out.rows.get() + y * stride + 1);
+  }
+  // The Up filter, last row first, so each row is taken from the one above it before that one changes.
+  for (std::size_t y = h; y-- > 0;) {
+    std::uint8_t* row = out.rows.get() + y * stride;
+    row[0] = upfilter;
+    if (y == 0) break;
+    const std::uint8_t* above = row - stride;
+    for (std::size_t j = 1; j < stride; ++j) row[j] = static_cast<std::uint8_t>(row[j] - above[j]);
+  }
+  out.length = h * stride;
+  return out;
 }
 
 struct compressorgone {
@@ -154,8 +214,8 @@ bool writeidat(std::FILE* file, std::span<const std::uint8_t> data) {
 bool writepalette(const TPixmap& pixmap, indexed& image, std::FILE* file) {
   const auto w = static_cast<std::size_t>(pixmap.width());
   const auto h = static_cast<std::size_t>(pixmap.height());
-  const int depth = depthfor(image.colours.count());
-  const std::size_t length = packandfilter(image.rows.get(), w, h, depth);
+  const int depth = image.depth;
+  const std::size_t length = image.length;
 
   const std::unique_ptr<libdeflate_compressor, compressorgone> compressor(
       libdeflate_alloc_compressor(palettelevel));

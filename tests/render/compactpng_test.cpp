@@ -34,12 +34,14 @@ enum class look {
   distinct,    // opaque colours differing in red, green and blue
   alphaonly,   // one red, green and blue; the alpha differs
   clearfield,  // transparent black all over, a few opaque and half-transparent colours on it
+  late,        // row y holds only the first y + 1 colours: the palette grows row by row
 };
 
 // Colour `i` of `n` for `l`, as 0xAARRGGBB.
 std::uint32_t colour(look l, std::uint32_t i, std::uint32_t n) {
   switch (l) {
     case look::distinct:
+    case look::late:
       return 0xFF000000u | (i * 0x9E3779B1u & 0x00FFFFFFu);
     case look::alphaonly:
       return (255 - i * 255 / std::max(n - 1, 1u)) << 24 | 0x00346587u;
@@ -57,7 +59,8 @@ std::unique_ptr<TPixmap> image(std::int32_t width, std::int32_t height, std::uin
     for (std::int32_t x = 0; x < width; ++x) {
       const auto k = static_cast<std::uint32_t>(y * width + x);
       // The clear field keeps transparent black on most pixels.
-      const std::uint32_t i = l == look::clearfield && k % 5 != 0 ? 0 : k * 37 % n;
+      std::uint32_t i = l == look::clearfield && k % 5 != 0 ? 0 : k * 37 % n;
+      if (l == look::late) i = static_cast<std::uint32_t>(x % (y + 1)) % n;
       p->WritePixel(x, y, static_cast<std::int32_t>(colour(l, i, n)));
     }
   }
