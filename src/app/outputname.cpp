@@ -1,7 +1,6 @@
 // The output file of one map: the pattern filled in, and the files an image must never replace.
 #include "app/outputname.h"
 
-#include "app/console.h"
 #include "support/terminal.h"
 #include "support/timestamp.h"
 
@@ -34,7 +33,7 @@ text toolargeline(std::int32_t width, std::int32_t height, const text& name) {
 }
 
 text writefailedline(const text& path) {
-  return u"Failed to write PNG file \"" + path + u"\".";
+  return u"Failed to write PNG file \"" + printable(path) + u"\".";
 }
 
 void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v) {
@@ -49,21 +48,13 @@ void printfailedwrite(const text& pattern, const text& name, const text& stamp, 
   };
   text part = u"Failed to write PNG file \"";
   eachpiece(pattern, name, stamp, [&part, &emit](std::u16string_view piece) {
-    part += piece;
+    part += printable(text(piece));
     if (part.size() >= printpart) {
       emit(part);
       part.clear();
     }
   });
   emit(part + (v == voice::dialogue ? u"\".\r\n" : u"\".\n"));
-}
-
-std::vector<fileid> inputfiles(const console& c) {
-  std::vector<fileid> ids;
-  for (const text& path : {c.inputpath, c.settingspath}) {
-    if (const auto id = identify(path)) ids.push_back(*id);
-  }
-  return ids;
 }
 
 }  // namespace tracewell
