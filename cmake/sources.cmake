@@ -34,10 +34,13 @@ set(tracewell_render_sources
   src/render/automap.cpp
   src/render/compactpng.cpp
   src/render/deflatebands.cpp
+  src/render/mapfit.cpp
   src/render/draw.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
   src/render/pngchunks.cpp
+  src/render/scene.cpp
+  src/render/schemelook.cpp
   src/render/thingmarkers.cpp
   src/render/wideline.cpp)
 
