@@ -48,7 +48,8 @@ result<mapjob> makejob(const map& read, const drawrequest& r) {
   mapjob job;
   job.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
   auto drawing = std::make_shared<const scene>(std::move(made).value());
-  job.write = [image = std::move(image), drawing = std::move(drawing), keep = r.keep, png = r.png](const text& path) {
+  job.write = [image = std::move(image), drawing = std::move(drawing), keep = r.keep,
+               png = r.png](const text& path) {
     // This map's thread counts as busy, so that an encoder spreads only over cores no other map uses.
     const coreclaim own(1);
     drawscene(*drawing, *image);
