@@ -47,12 +47,15 @@ struct band {
   std::uint64_t length = 0;
 };
 
+// A raw deflate stream (no zlib header or trailer: the bands are joined by hand).
 struct deflater {
   z_stream s{};
-  bool open = false;
-  ~deflater() {
-    if (open) deflateEnd(&s);
+  explicit deflater(int level) {
+    if (deflateInit2(&s, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw std::bad_alloc();
   }
+  ~deflater() { deflateEnd(&s); }
+  deflater(const deflater&) = delete;
+  deflater& operator=(const deflater&) = delete;
 };
 
 // Compresses rows [first, last) of `rowbytes` each. Band `first` > 0 starts
@@ -61,9 +64,7 @@ struct deflater {
 // next band's bytes follow on.
 band compressband(std::int64_t first, std::int64_t last, bool final, std::size_t rowbytes, int level,
                   const rowmaker& row) {
-  deflater d;
-  if (deflateInit2(&d.s, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw std::bad_alloc();
-  d.open = true;
+  deflater d(level);
   std::vector<std::uint8_t> step;
   if (first > 0) {
     const std::int64_t back =
