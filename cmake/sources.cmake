@@ -7,6 +7,7 @@ set(tracewell_support_sources
   src/support/coreclaim.cpp
   src/support/debuglog.cpp
   src/support/outputfile.cpp
+  src/support/markup.cpp
   src/support/path.cpp
   src/support/process.cpp
   src/support/tempfile.cpp
@@ -41,6 +42,7 @@ set(tracewell_render_sources
   src/render/pngchunks.cpp
   src/render/scene.cpp
   src/render/schemelook.cpp
+  src/render/svg.cpp
   src/render/thingmarkers.cpp
   src/render/wideline.cpp)
 
@@ -52,6 +54,7 @@ set(tracewell_app_sources
   src/app/console.cpp
   src/app/dialogue.cpp
   src/app/entry.cpp
+  src/app/filekind.cpp
   src/app/manifest.cpp
   src/app/mapchoice.cpp
   src/app/numbers.cpp

@@ -13,6 +13,7 @@
 #include "app/scheme.h"
 #include "render/png.h"
 #include "render/scene.h"
+#include "render/svg.h"
 #include "support/coreclaim.h"
 #include "support/tempfile.h"
 #include "support/terminal.h"
@@ -30,18 +31,25 @@ std::string samefilekey(const text& path) {
   return ec ? nativepath(path) : resolved.string();
 }
 
-// A map made ready to draw: its bounds, and what draws it, encodes the image and writes it to a path.
+// A map made ready to draw: its bounds, and what draws it and writes it as a file of a kind to a path.
 struct mapjob {
   std::array<std::int64_t, 4> bounds{};
-  std::function<outputstatus(const text& path)> write;
+  std::function<outputstatus(filekind kind, const text& path)> write;
 };
 
-// The one place a map meets the renderer: its buffer, its lines made ready, and the job that draws them,
-// encodes the image and writes it; any other kind of output of the same map is written there too. Fails
-// for want of memory (the run may try again) or with a fatal stop.
-result<mapjob> makejob(const map& read, const drawrequest& r) {
-  std::shared_ptr<TPixmap> image = TPixmap::Create(r.width, r.height, TPixmap::RGBA, 4);
-  if (!image) return failure::nomemory(u"the image buffer cannot be allocated");
+// The one place a map meets the renderer: its scene, a pixel buffer when a PNG is asked for, and the
+// job that draws and writes each kind. Fails for want of memory (the run may try again; an image the
+// PNG could not hold is refused for every kind) or with a fatal stop.
+result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& record) {
+  const bool png = std::any_of(record.files.begin(), record.files.end(),
+                               [](const kindfile& f) { return f.kind == filekind::png; });
+  std::shared_ptr<TPixmap> image;
+  if (png) {
+    image = TPixmap::Create(r.width, r.height, TPixmap::RGBA, 4);
+    if (!image) return failure::nomemory(u"the image buffer cannot be allocated");
+  } else if (TPixmap::StorageSize(r.width, r.height, TPixmap::RGBA, 4) < 0) {
+    return failure::nomemory(u"the image is larger than a picture may be");
+  }
   result<scene> made = makescene(read, r.width, r.height, r.margin, r.look->look);
   if (!made.ok()) return made.error();
   const mapbounds& b = made.value().bounds;
@@ -49,11 +57,18 @@ result<mapjob> makejob(const map& read, const drawrequest& r) {
   job.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
   auto drawing = std::make_shared<const scene>(std::move(made).value());
   job.write = [image = std::move(image), drawing = std::move(drawing), keep = r.keep,
-               png = r.png](const text& path) {
-    // This map's thread counts as busy, so that an encoder spreads only over cores no other map uses.
-    const coreclaim own(1);
-    drawscene(*drawing, *image);
-    return WritePNG(*image, path, pnglevel, keep, png);
+               names = svgnames{record.name, r.input}, png = r.png](filekind kind, const text& path) {
+    switch (kind) {
+      case filekind::png: {
+        // This map's thread counts as busy, so that an encoder spreads only over cores no other map uses.
+        const coreclaim own(1);
+        drawscene(*drawing, *image);
+        return WritePNG(*image, path, pnglevel, keep, png);
+      }
+      case filekind::svg:
+        return writesvg(*drawing, names, path, keep);
+    }
+    return outputstatus{outputproblem::nocontent};
   };
   return job;
 }
@@ -117,16 +132,28 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
 bool maprun::placefile(const drawrequest& r, mapfile& file, bool& current, mapstep& step) {
   file = makemapfile(r.pattern, step.record.name);
   if (!file.toolong()) step.record.output = file.path;
+  const filekind main = kindofpath(r.pattern);
+  std::vector<kindfile>& files = step.record.files;
+  files = {{main, step.record.output}};
+  for (const filekind k : r.extra) {
+    if (std::any_of(files.begin(), files.end(), [k](const kindfile& f) { return f.kind == k; })) continue;
+    // The time in the name is the main file's, so that the files of one map share their names.
+    const mapfile further = makemapfile(patternfor(r.pattern, k), step.record.name, file.stamp);
+    files.push_back({k, further.toolong() ? text() : further.path});
+  }
   // A map name such as ".." must not carry its image out of the input's folder.
   if (!r.folder.empty() && !file.toolong() &&
       leavesfolder(file.path.substr(std::min(file.path.size(), r.folder.size() + 1)))) {
-    step.lines.push_back(writefailedline(file.path));
+    step.lines.push_back(writefailedline(file.path, main));
     missed_ = true;
     return false;
   }
   // With no record to fill, an image already drawn from this input needs nothing read: a nightly
-  // rerun of a whole collection then costs a look at each file.
-  current = r.skipexisting && !file.toolong() && uptodate(file.path, r.input);
+  // rerun of a whole collection then costs a look at each file. Every kind must be there, whole.
+  current =
+      r.skipexisting && !file.toolong() && std::all_of(files.begin(), files.end(), [&r](const kindfile& f) {
+        return !f.path.empty() && uptodate(f.path, r.input) && complete(f.path, f.kind);
+      });
   if (current && !r.census) {
     step.record.status = mapoutcome::state::skipped;
     return false;
@@ -166,11 +193,11 @@ bool maprun::makeroom(const map& read, const drawrequest& r, const mapfile& file
   // No more buffers than maps in flight.
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   if (pool_) pool_->makeroom(handover);
-  result<mapjob> made = makejob(read, r);
+  result<mapjob> made = makejob(read, r, step.record);
   // The maps in flight may hold the memory this one needs: once they are done it may fit.
   if (!made.ok() && made.error().what == failure::kind::nomemory && pool_ && pool_->pending() > 0) {
     pool_->drain(handover);
-    made = makejob(read, r);
+    made = makejob(read, r, step.record);
   }
   if (!made.ok()) {
     if (made.error().what != failure::kind::nomemory) {
@@ -192,11 +219,13 @@ bool maprun::makeroom(const map& read, const drawrequest& r, const mapfile& file
   // write's failure.
   if (!r.folder.empty()) makefolders(directorypart(file.path));
   step.job = [write = std::move(made.value().write), record = step.record]() mutable {
-    if (write(record.output).ok()) {
-      record.status = mapoutcome::state::written;
-    } else {
-      record.errors.push_back(writefailedline(record.output));
+    bool every = true;
+    for (kindfile& f : record.files) {
+      f.written = write(f.kind, f.path).ok();
+      if (!f.written) record.errors.push_back(writefailedline(f.path, f.kind));
+      every = every && f.written;
     }
+    if (every) record.status = mapoutcome::state::written;
     return record;
   };
   return true;
@@ -274,7 +303,8 @@ void maprun::finish() {
 void maprun::print(const mapstep& step, const drawrequest& r) {
   for (const text& line : step.lines) sayline(line, mode);
   if (step.unbuildable)
-    printfailedwrite(r.pattern, step.unbuildable->filledname, step.unbuildable->stamp, mode);
+    printfailedwrite(r.pattern, step.unbuildable->filledname, step.unbuildable->stamp, mode,
+                     kindofpath(r.pattern));
   mapoutcome record = step.record;
   record.errors = step.lines;
   if (recorded) recorded(record);
@@ -282,11 +312,12 @@ void maprun::print(const mapstep& step, const drawrequest& r) {
 
 void maprun::deliver(mapoutcome& done) {
   writing_.pop_front();  // results come back in the order the jobs went in
-  if (done.status == mapoutcome::state::written) {
-    // The command line lists what it wrote, so its output can feed other tools: one line a file,
-    // whatever bytes the input's name brought into it.
-    if (mode == voice::commandline && printwritten) printplainline(printable(done.output));
-  } else {
+  // The command line lists what it wrote, main kind first, so its output can feed other tools: one line
+  // a file, whatever bytes the input's name brought into it.
+  for (const kindfile& f : done.files) {
+    if (f.written && mode == voice::commandline && printwritten) printplainline(printable(f.path));
+  }
+  if (done.status != mapoutcome::state::written) {
     for (const text& line : done.errors) sayline(line, mode);
     missed_ = true;
   }

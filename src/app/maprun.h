@@ -57,6 +57,9 @@ struct drawrequest {
   bool skipexisting = false;  // a map whose image is newer than `input` is not drawn
   bool census = false;        // the records count things and gameplay lines, whatever the scheme draws
   pngencoding png = pngencoding::standard;
+  // Kinds written beside the main file (whose kind its pattern's extension gives), in this order; one
+  // named twice or equal to the main one is written once.
+  std::vector<filekind> extra;
 };
 
 // What became of one map, handed on in map order whatever order the maps were
@@ -69,6 +72,7 @@ struct mapoutcome {
   bool whole = false;  // the record of an input refused as a whole: it names no map
   state status = state::failed;
   text output;                      // the file written or tried; empty when its name could not be made
+  std::vector<kindfile> files;      // every kind's file, the main one (`output`) first, as they were written
   std::vector<text> errors;         // the lines printed for it, a name too long to build aside
   std::optional<maplayout> layout;  // what follows is known only for a map that was read
   std::int32_t width = 0;

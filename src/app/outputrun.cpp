@@ -40,6 +40,8 @@ drawrequest console::request() const {
   r.look = scheme;
   r.keep = keptfiles({});
   r.png = png;
+  r.input = inputpath;  // named in an image's title; a batch run gives each input's own
+  r.extra = extra;
   return r;
 }
 
