@@ -48,8 +48,8 @@ struct options {
   bool wall = false;  // wall time instead of processor time
   // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
   // keys, archive, things, batch, svg, compact.
-  std::set<std::string> only = {"real",   "program", "poster",  "dense",  "outside", "udmf",
-                                "lookup", "keys",    "archive", "things", "batch",   "svg", "compact"};
+  std::set<std::string> only = {"real", "program", "poster", "dense", "outside", "udmf",   "lookup",
+                                "keys", "archive", "things", "batch", "svg",     "compact"};
 };
 
 constexpr std::int32_t margin = 16;
