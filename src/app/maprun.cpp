@@ -86,7 +86,7 @@ std::size_t mapsinflight(std::int32_t width, std::int32_t height, pngencoding pn
 
 std::vector<text> drawend::lines() const {
   if (!stop) return {};
-  const text& message = stop->lines.front();
+  const text message = failurelines(*stop).front();
   if (stop->what == failure::kind::fatal) return {message, loadfailedline(map)};
   return {message};
 }
@@ -170,7 +170,7 @@ std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, map
       step.stop = m.error();
       return nullptr;
     }
-    step.lines = m.error().lines;
+    step.lines = failurelines(m.error());
     if (const text entry = entryerrorline(m.error()); !entry.empty())
       step.lines.insert(step.lines.begin(), entry);
     step.lines.push_back(loadfailedline(name));

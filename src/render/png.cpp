@@ -94,7 +94,7 @@ outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level, pngenco
 outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level, const std::vector<fileid>& keep,
                       pngencoding encoding) {
   // No file is made for an image without pixels.
-  if (pixmap.width() < 1 || pixmap.height() < 1) return {outputproblem::nocontent};
+  if (pixmap.width() < 1 || pixmap.height() < 1) return failure::because(failure::reason::nocontent);
   outputfile out = outputfile::open(path, keep);
   const outputstatus written = WritePNG(pixmap, out, level, encoding);
   return written.ok() ? out.commit() : written;
