@@ -50,7 +50,7 @@ struct options {
   // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
   // keys, archive, things, pile, batch, svg, compact.
   std::set<std::string> only = {"real", "program", "poster", "dense", "outside", "udmf", "lookup",
-                                "keys", "archive", "things", "pile",  "batch",   "svg", "compact"};
+                                "keys", "archive", "things", "pile",  "batch",   "svg",  "compact"};
 };
 
 constexpr std::int32_t margin = 16;
