@@ -164,7 +164,7 @@ TEST(CompactPngDeathTest, AFullDiskDuringTheBandsKeepsTheOldFile) {
         limit.rlim_cur = 1 << 20;
         setrlimit(RLIMIT_FSIZE, &limit);
         const outputstatus s = WritePNG(*p, pathtext(f), 5, {}, pngencoding::compact);
-        std::exit(s.problem == outputproblem::writefailed ? 0 : 1);
+        std::exit(!s.ok() && s.error().why == failure::reason::writefailed ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
   EXPECT_EQ(readfile(f), "keep me");
