@@ -109,7 +109,7 @@ std::vector<kindfile> filesof(const text& pattern, const std::vector<filekind>& 
 
 // Writes the scene as every file of `record`; the failure line of each that cannot be written goes to
 // its errors.
-void writefiles(const scene& s, mapoutcome& record, const std::vector<fileid>& keep) {
+void writefiles(const scene& s, mapoutcome& record, const std::vector<fileid>& keep, pngencoding png) {
   std::unique_ptr<TPixmap> image;
   bool every = true;
   for (kindfile& f : record.files) {
@@ -120,7 +120,7 @@ void writefiles(const scene& s, mapoutcome& record, const std::vector<fileid>& k
         return;
       }
       drawscene(s, *image);
-      f.written = WritePNG(*image, f.path, pnglevel, keep).ok();
+      f.written = WritePNG(*image, f.path, pnglevel, keep, png).ok();
     } else {
       f.written = writesvg(s, svgnames{record.name, record.input}, f.path, keep).ok();
     }
@@ -195,7 +195,7 @@ void rundiff(const commandline& cl, console& c) {
       } else if (file.toolong()) {
         printfailedwrite(pattern, record.name, file.stamp, voice::commandline, kindofpath(pattern));
       } else {
-        writefiles(s.value(), record, keep);
+        writefiles(s.value(), record, keep, c.png);
         for (const kindfile& f : record.files) {
           if (f.written && !quiet) printplainline(printable(f.path));
         }

@@ -43,6 +43,10 @@ TEST(CommandLine, ReadsEveryOptionAndTheLaterSizeWins) {
   EXPECT_EQ(*cl.settings, u"s.txt");
   EXPECT_TRUE(cl.list && cl.help && cl.version);
 
+  EXPECT_FALSE(cl.png);
+  EXPECT_EQ(commandline::parse({"-a", "--png=COMPACT"}).png, pngencoding::compact);
+  EXPECT_EQ(commandline::parse({"-a", "--png", "compact", "--png", "Standard"}).png, pngencoding::standard);
+
   const commandline sized = commandline::parse({"--width", "5", "--size", "7X9", "--width", "11"});
   EXPECT_EQ(*sized.width, 11);
   EXPECT_EQ(*sized.height, 9);
@@ -91,6 +95,8 @@ TEST(CommandLine, RefusalsNameTheOffendingOption) {
       {{"--dump", "a.wad", "b.wad"}, u"--dump takes its WAD as its value, no other input"},
       {{"--dump", "a.wad", "--diff", "b.wad", "c.wad"}, u"option '--diff' cannot be used with --dump"},
       {{"--d", "a.wad"}, u"option '--d' is ambiguous; possibilities: '--detect' '--dest' '--diff' '--dump'"},
+      {{"-a", "--png", "palette"}, u"invalid value 'palette' for --png (standard or compact)"},
+      {{"-a", "--pn="}, u"invalid value '' for --pn (standard or compact)"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(toutf8(commandline::parse(c.args).error), toutf8(c.error)) << ::testing::PrintToString(c.args);
