@@ -34,6 +34,7 @@ set(tracewell_render_sources
   src/render/draw.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
+  src/render/pngheader.cpp
   src/render/thingmarkers.cpp
   src/render/wideline.cpp)
 
