@@ -47,11 +47,12 @@ set(tracewell_app_sources
   src/app/dialogue.cpp
   src/app/entry.cpp
   src/app/manifest.cpp
+  src/app/mapchoice.cpp
   src/app/numbers.cpp
+  src/app/openinput.cpp
   src/app/maprun.cpp
   src/app/outputname.cpp
   src/app/outputrun.cpp
-  src/app/parallelrun.cpp
   src/app/report.cpp
   src/app/scheme.cpp
   src/app/settingsbinding.cpp)

@@ -1,15 +1,9 @@
 // The manifest of a batch run: one JSON object per map, one per line (JSON Lines).
 #include "app/manifest.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "game/mapcensus.h"
-#include "support/path.h"
 #include "support/terminal.h"
 
 namespace tracewell {
@@ -97,25 +91,13 @@ std::string manifestline(const mapoutcome& r) {
   return j.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-manifestwriter::~manifestwriter() {
-  // A run that never reached close leaves no temporary behind.
-  if (fd_ >= 0) {
-    ::close(fd_);
-    ::unlink(temporary_.c_str());
-  }
-}
-
-bool manifestwriter::open(const text& path) {
-  path_ = path;
+outputstatus manifestwriter::open(const text& path, const std::vector<fileid>& keep) {
   if (path == u"-") {
     tostdout_ = true;
-    return true;
+    return {};
   }
-  if (!usablepath(path)) return false;
-  temporary_ = nativepath(path) + ".XXXXXX";
-  guard_ = std::make_unique<tempfileguard>();
-  fd_ = guard_->create(temporary_);
-  return fd_ >= 0;
+  file_.emplace(outputfile::open(path, keep, outputkind::records));
+  return file_->status();
 }
 
 void manifestwriter::add(const mapoutcome& record) {
@@ -124,26 +106,12 @@ void manifestwriter::add(const mapoutcome& record) {
     currentterminal().write(line);  // flushed: a reader sees each map as it is settled
     return;
   }
-  std::size_t done = 0;
-  while (!failed_ && done < line.size()) {
-    const ssize_t n = ::write(fd_, line.data() + done, line.size() - done);
-    if (n <= 0) failed_ = true;
-    done += n > 0 ? static_cast<std::size_t>(n) : 0;
-  }
+  if (file_) file_->write(line.data(), line.size());
 }
 
-bool manifestwriter::close() {
-  if (tostdout_ || fd_ < 0) return tostdout_;
-  // A file made by mkstemp is private; the manifest is read like the images.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  failed_ = failed_ || ::fchmod(fd_, 0666 & ~mask) != 0 || ::fsync(fd_) != 0;
-  failed_ = ::close(fd_) != 0 || failed_;
-  fd_ = -1;
-  if (!failed_) failed_ = std::rename(temporary_.c_str(), nativepath(path_).c_str()) != 0;
-  if (failed_) ::unlink(temporary_.c_str());
-  guard_->release();
-  return !failed_;
+outputstatus manifestwriter::close() {
+  if (!file_) return {};
+  return file_->commit();
 }
 
 }  // namespace tracewell

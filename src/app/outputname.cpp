@@ -1,7 +1,6 @@
 // The output file of one map: the pattern filled in, and the files an image must never replace.
 #include "app/outputname.h"
 
-#include "app/console.h"
 #include "support/terminal.h"
 #include "support/timestamp.h"
 
@@ -56,14 +55,6 @@ void printfailedwrite(const text& pattern, const text& name, const text& stamp, 
     }
   });
   emit(part + (v == voice::dialogue ? u"\".\r\n" : u"\".\n"));
-}
-
-std::vector<fileid> inputfiles(const console& c) {
-  std::vector<fileid> ids;
-  for (const text& path : {c.inputpath, c.settingspath}) {
-    if (const auto id = identify(path)) ids.push_back(*id);
-  }
-  return ids;
 }
 
 }  // namespace tracewell

@@ -13,8 +13,6 @@
 
 namespace tracewell {
 
-class console;
-
 // The zlib level of every image.
 inline constexpr int pnglevel = 5;
 
@@ -63,8 +61,5 @@ text writefailedline(const text& path);
 // The failure line for a file name too long to build, printed part by part
 // where `v` prints its lines, printable.
 void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v);
-
-// The files the tool reads: an image written over one of them would destroy it.
-std::vector<fileid> inputfiles(const console& c);
 
 }  // namespace tracewell
