@@ -12,10 +12,12 @@
 
 namespace tracewell {
 
-// The record as one JSON object without a line end. Text is taken as bytes
-// (code units 0..255) that should be UTF-8; what is not shows as U+FFFD. A
-// failed map has null map fields; the bounds are given with y as the file
-// stores it, in map units.
+// The record as one JSON object without a line end. Each string is taken as
+// bytes that should be UTF-8, what is not showing as U+FFFD: the map name as
+// the WAD stores it, the input as given, the output as the path the file
+// system received (nativepath), the error as the console shows it. A failed
+// map has null map fields; the bounds are given with y as the file stores it,
+// in map units.
 std::string manifestline(const mapoutcome& record);
 
 // Where the manifest's lines go: standard output, flushed line by line, or an

@@ -13,6 +13,7 @@
 #include "app/scheme.h"
 #include "render/automap.h"
 #include "render/png.h"
+#include "render/pngheader.h"
 #include "support/tempfile.h"
 #include "support/terminal.h"
 #include "wad/mapsource.h"
@@ -22,10 +23,12 @@ namespace tracewell {
 namespace {
 
 // One spelling for every path that leads to the same file: the folders and
-// any links resolved as far as they exist.
+// any links resolved as far as they exist. Made absolute first, so that a file
+// not yet made has the spelling it will have once it exists.
 std::string samefilekey(const text& path) {
   std::error_code ec;
-  const std::filesystem::path resolved = std::filesystem::weakly_canonical(nativepath(path), ec);
+  const std::filesystem::path resolved =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(nativepath(path), ec), ec);
   return ec ? nativepath(path) : resolved.string();
 }
 
@@ -100,15 +103,18 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   step.record.input = r.input;
   step.record.name = name;
   mapfile file;
-  bool current = false;
+  std::optional<pngsize> current;
   if (!placefile(r, file, current, step)) return step;
   const std::shared_ptr<const map> read = readmap(r, asked, step);
   if (!read) return step;
-  // An image already drawn from this input is left as it is; the record still says what the map holds.
+  // An image already drawn from this input is left as it is; the record still says what the map holds,
+  // and the size of the image that stays.
   if (current) {
     result<std::array<std::int64_t, 4>> bounds = mapbounds(*read, r);
     if (bounds.ok()) {
       step.record.bounds = bounds.value();
+      step.record.width = current->width;
+      step.record.height = current->height;
       step.record.status = mapoutcome::state::skipped;
       return step;
     }
@@ -121,24 +127,33 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   return step;
 }
 
-bool maprun::placefile(const drawrequest& r, mapfile& file, bool& current, mapstep& step) {
-  file = makemapfile(r.pattern, step.record.name);
+bool maprun::placefile(const drawrequest& r, mapfile& file, std::optional<pngsize>& current, mapstep& step) {
+  file = makemapfile(r.pattern, step.record.name, r.folder);
   if (!file.toolong()) step.record.output = file.path;
-  // A map name such as ".." must not carry its image out of the input's folder.
-  if (!r.folder.empty() && !file.toolong() &&
-      leavesfolder(file.path.substr(std::min(file.path.size(), r.folder.size() + 1)))) {
+  // A map name such as ".." must not carry its image out of the input's folder: the path as built is
+  // checked, whatever pieces made it.
+  if (!r.folder.empty() && !file.toolong() && leavesfolder(file.filled())) {
     step.lines.push_back(writefailedline(file.path));
     missed_ = true;
     return false;
   }
   // With no record to fill, an image already drawn from this input needs nothing read: a nightly
   // rerun of a whole collection then costs a look at each file.
-  current = r.skipexisting && !file.toolong() && uptodate(file.path, r.input);
+  current = drawnbefore(file, r);
   if (current && !r.census) {
+    step.record.width = current->width;
+    step.record.height = current->height;
     step.record.status = mapoutcome::state::skipped;
     return false;
   }
   return true;
+}
+
+std::optional<pngsize> maprun::drawnbefore(const mapfile& file, const drawrequest& r) const {
+  if (!r.skipexisting || file.toolong() || !uptodate(file.path, r.input)) return std::nullopt;
+  // A file an earlier map of this run wrote is no older run's picture of this map.
+  if (written_.contains(samefilekey(file.path))) return std::nullopt;
+  return wholepngsize(file.path);
 }
 
 std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, mapstep& step) {
@@ -225,6 +240,7 @@ drawend maprun::draw(const std::list<text>& names, const drawrequest& r, bool al
       // the file ends as the later one leaves it.
       std::string target = samefilekey(step.record.output);
       if (std::find(writing_.begin(), writing_.end(), target) != writing_.end()) pool_->drain(handover);
+      if (r.skipexisting) written_.insert(target);
       writing_.push_back(std::move(target));
       pool_->submit(std::move(step.job), handover);
       continue;
@@ -280,8 +296,7 @@ void maprun::finish() {
 
 void maprun::print(const mapstep& step, const drawrequest& r) {
   for (const text& line : step.lines) sayline(line, mode);
-  if (step.unbuildable)
-    printfailedwrite(r.pattern, step.unbuildable->filledname, step.unbuildable->stamp, mode);
+  if (step.unbuildable) printfailedwrite(r.pattern, *step.unbuildable, mode);
   mapoutcome record = step.record;
   record.errors = step.lines;
   if (recorded) recorded(record);

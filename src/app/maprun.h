@@ -10,12 +10,14 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/outputname.h"
 #include "app/report.h"
 #include "game/mapcensus.h"
+#include "render/pngheader.h"
 #include "support/failure.h"
 #include "support/orderedpool.h"
 #include "support/path.h"
@@ -41,7 +43,7 @@ inline constexpr const char16_t* notreached = u"not drawn: an earlier map stoppe
 
 // How the maps of one input are drawn and where their files go.
 struct drawrequest {
-  text pattern;  // output pattern: "%" map name, "*" date/time
+  text pattern;  // output pattern: "%" map name, "*" date/time; below `folder` when that is set
   std::int32_t format = 0;
   std::int32_t width = 0;
   std::int32_t height = 0;
@@ -49,10 +51,11 @@ struct drawrequest {
   std::shared_ptr<const scheme> look;
   std::vector<fileid> keep;  // files no image may replace: the tool's own inputs
   text input;                // the input as given, for the records and --skip-existing
-  // When set, `pattern` lies below this folder: a file name that would lead
-  // out of it is not written, and the folders it names are made.
+  // When set, each file is this folder, taken literally, and the filled-in
+  // pattern below it: a file name that would lead out of it is not written,
+  // and the folders the pattern names are made.
   text folder;
-  bool skipexisting = false;  // a map whose image is newer than `input` is not drawn
+  bool skipexisting = false;  // a map whose image is newer than `input` (and whole) is not drawn
   bool census = false;        // the records count things and gameplay lines, whatever the scheme draws
 };
 
@@ -147,7 +150,10 @@ class maprun {
   mapstep plan(const text& name, const drawrequest& r, bool asked);
   // The file's name, and the rules that leave a map undrawn before it is read: a name that escapes its
   // folder, an image already up to date. False when the step is done.
-  bool placefile(const drawrequest& r, mapfile& file, bool& current, mapstep& step);
+  bool placefile(const drawrequest& r, mapfile& file, std::optional<pngsize>& current, mapstep& step);
+  // The size of the image an earlier run drew from this input, when it is left as it is: newer than the
+  // input, a whole PNG, and written by no earlier map of this run.
+  std::optional<pngsize> drawnbefore(const mapfile& file, const drawrequest& r) const;
   // Loads the map and fills its record, the census too. Null when the step is done.
   std::shared_ptr<const map> readmap(const drawrequest& r, bool asked, mapstep& step);
   // Waits for room in the pool, then makes the map's job; when memory runs short with maps in flight,
@@ -162,6 +168,7 @@ class maprun {
   std::shared_ptr<mapsource> source_;
   std::optional<orderedpool<mapoutcome>> pool_;
   std::deque<std::string> writing_;  // the files of the jobs in flight, in submission order
+  std::set<std::string> written_;    // with --skip-existing, every file this run set out to write
   bool missed_ = false;
   bool spanning_ = false;
 };

@@ -11,13 +11,17 @@ namespace {
 constexpr std::size_t printpart = std::size_t{1} << 15;
 }  // namespace
 
-mapfile makemapfile(const text& pattern, const text& name) {
+mapfile makemapfile(const text& pattern, const text& name, const text& folder) {
   mapfile f;
+  f.folder = folder;
   f.stamp = timestamp::now().todottedstring();
-  f.filledname = replaceall(filenamesafe(name), u"*", f.stamp);
+  // A name of no characters would make a hidden file of the extension alone.
+  f.filledname = name.empty() ? text(u"_") : replaceall(filenamesafe(name), u"*", f.stamp);
+  f.length = folder.empty() ? 0 : folder.size() + 1;
   eachpiece(pattern, f.filledname, f.stamp, [&f](std::u16string_view piece) { f.length += piece.size(); });
   if (!f.toolong()) {
     f.path.reserve(f.length);
+    if (!folder.empty()) f.path.append(folder).append(u"/");
     eachpiece(pattern, f.filledname, f.stamp, [&f](std::u16string_view piece) { f.path += piece; });
   }
   return f;
@@ -36,7 +40,7 @@ text writefailedline(const text& path) {
   return u"Failed to write PNG file \"" + printable(path) + u"\".";
 }
 
-void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v) {
+void printfailedwrite(const text& pattern, const mapfile& file, voice v) {
   clearprogress();
   terminal& t = currentterminal();
   const auto emit = [&t, v](const text& part) {
@@ -47,7 +51,8 @@ void printfailedwrite(const text& pattern, const text& name, const text& stamp, 
     }
   };
   text part = u"Failed to write PNG file \"";
-  eachpiece(pattern, name, stamp, [&part, &emit](std::u16string_view piece) {
+  if (!file.folder.empty()) part.append(printable(file.folder)).append(u"/");
+  eachpiece(pattern, file.filledname, file.stamp, [&part, &emit](std::u16string_view piece) {
     part += printable(text(piece));
     if (part.size() >= printpart) {
       emit(part);

@@ -1,6 +1,7 @@
 // The output file of one map: the pattern filled in, and the files an image must never replace.
 #pragma once
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -39,17 +40,25 @@ void eachpiece(const text& pattern, const text& name, const text& stamp, F piece
 
 // The output file of one map.
 struct mapfile {
+  text folder;             // the folder the pattern is filled in below, taken literally; empty for none
   text stamp;              // the dotted time taken when the map's turn began
   text filledname;         // the map name with its "*" replaced by the stamp
   std::size_t length = 0;  // code units of the file name
   text path;               // the file name; empty when longer than longestpath
 
   bool toolong() const { return length > longestpath; }
+  // The part of `path` the pattern gave, below `folder`.
+  text filled() const {
+    return folder.empty() ? path : path.substr(std::min(path.size(), folder.size() + 1));
+  }
 };
 
 // The file of map `name` under `pattern`, the time taken now: each map of a
-// long run gets a name of its own. The name goes in as filenamesafe makes it.
-mapfile makemapfile(const text& pattern, const text& name);
+// long run gets a name of its own. The name goes in as filenamesafe makes it,
+// an empty one as "_". With a `folder` the file is "FOLDER/" and the filled
+// pattern: only the pattern's "%" and "*" are replaced, never those of the
+// folder's name.
+mapfile makemapfile(const text& pattern, const text& name, const text& folder = {});
 
 // The lines of a map that gives no image: it could not be loaded, its buffer
 // could not be made, its file could not be written. Names and paths are shown
@@ -58,8 +67,8 @@ text loadfailedline(const text& name);
 text toolargeline(std::int32_t width, std::int32_t height, const text& name);
 text writefailedline(const text& path);
 
-// The failure line for a file name too long to build, printed part by part
-// where `v` prints its lines, printable.
-void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v);
+// The failure line of `file`, a name too long to build under `pattern`,
+// printed part by part where `v` prints its lines, printable.
+void printfailedwrite(const text& pattern, const mapfile& file, voice v);
 
 }  // namespace tracewell

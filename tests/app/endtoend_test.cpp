@@ -800,3 +800,229 @@ TEST_F(EndToEnd, InputNamesAreShownAndUsedAsData) {
 
 }  // namespace
 }  // namespace tracewell
+
+namespace tracewell {
+namespace {
+
+// Every file below a folder, as paths relative to it, sorted.
+std::vector<std::string> treeof(const fs::path& folder) {
+  std::vector<std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(folder)) {
+    if (e.is_regular_file()) files.push_back(fs::relative(e.path(), folder).string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// "%" and "*" are pattern characters only in the output pattern: the names of inputs, of --dest and of
+// maps are taken as they are, and no name leads a file out of DIR/STEM. Each row starts from an empty
+// folder holding the inputs; the files afterwards are the inputs and those listed.
+TEST_F(EndToEnd, NamesAreTakenLiterally) {
+  testkit::wadbuilder b;
+  for (const char* name : {"MAP01", ".", ".."}) b.addmap(name, testkit::squaremap());
+  b.addmap(std::string(1, '\0'), testkit::squaremap());  // a name whose first byte is NUL
+  const std::vector<std::string> inputs = {"%.wad", "MAP01.wad", "%%.wad", "*.wad"};
+  const std::string empty = "\n";  // the listing of the NUL name: an empty line, as before
+  struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+    std::vector<std::string> files;
+  } cases[] = {
+      {{"-d", "out", "-m", "MAP01", "%.wad", "MAP01.wad"},
+       0,
+       "out/%/MAP01.png\nout/MAP01/MAP01.png\n",
+       "",
+       {"out/%/MAP01.png", "out/MAP01/MAP01.png"}},
+      {{"-d", "out", "-m", ".", "%%.wad"}, 0, "out/%%/..png\n", "", {"out/%%/..png"}},
+      {{"-d", "out", "-o", "x/%.png", "-m", ".", "-m", "..", "%%.wad"},
+       0,
+       "out/%%/x/..png\nout/%%/x/...png\n",
+       "",
+       {"out/%%/x/...png", "out/%%/x/..png"}},
+      {{"-d", "out", "-o", "x/%/y.png", "-m", "..", "-m", "MAP01", "%%.wad"},
+       2,
+       "out/%%/x/MAP01/y.png\n",
+       "Failed to write PNG file \"out/%%/x/../y.png\".\n",
+       {"out/%%/x/MAP01/y.png"}},
+      {{"-d", "out", "-o", "%", "-m", "..", "MAP01.wad"},
+       2,
+       "",
+       "Failed to write PNG file \"out/MAP01/..\".\n",
+       {}},
+      {{"-d", "o/*%", "-o", "*%.png", "-m", "MAP01", "*.wad"}, 0, "", "", {}},  // the stamp: checked below
+      {{"-d", "out", "-a", "MAP01.wad"},
+       0,
+       "out/MAP01/MAP01.png\nout/MAP01/..png\nout/MAP01/...png\nout/MAP01/_.png\n",
+       "",
+       {"out/MAP01/...png", "out/MAP01/..png", "out/MAP01/MAP01.png", "out/MAP01/_.png"}},
+      {{"MAP01.wad", "-a", "-o", "z%.png"},
+       0,
+       "zMAP01.png\nz..png\nz...png\nz_.png\n",
+       "",
+       {"z...png", "z..png", "zMAP01.png", "z_.png"}},
+      {{"MAP01.wad", "--list"}, 0, "MAP01\n.\n..\n" + empty, "", {}},
+  };
+  for (const auto& c : cases) {
+    const std::string line = ::testing::PrintToString(c.args);
+    fs::remove_all(elsewhere);
+    fs::create_directories(elsewhere);
+    for (const std::string& input : inputs) b.write(elsewhere / input);
+    std::vector<std::string> args = {"--detect", "content"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const processresult r = run("", args);
+    EXPECT_EQ(r.status, c.status) << line;
+    EXPECT_EQ(r.err, c.err) << line;
+    if (c.args[1] == "o/*%") {
+      // The folder keeps its "*" and "%"; the pattern's are replaced.
+      EXPECT_TRUE(std::regex_match(r.out, std::regex(R"(o/\*%/\*/[0-9.]{18}MAP01\.png\n)"))) << r.out;
+      continue;
+    }
+    EXPECT_EQ(r.out, c.out) << line;
+    std::vector<std::string> files = c.files;
+    files.insert(files.end(), inputs.begin(), inputs.end());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(treeof(elsewhere.parent_path()), [&] {
+      std::vector<std::string> below;
+      for (const std::string& f : treeof(tool)) below.push_back("tool/" + f);
+      for (const std::string& f : files) below.push_back("elsewhere/" + f);
+      std::sort(below.begin(), below.end());
+      return below;
+    }()) << line;
+  }
+}
+
+}  // namespace
+}  // namespace tracewell
+
+namespace tracewell {
+namespace {
+
+// The manifest's output is the path the file system received, read as UTF-8: for every input whose name
+// is UTF-8 it names the file written, whatever bytes the map names hold; a byte that is not UTF-8 shows
+// as U+FFFD in every field, the input's too; control characters stay, escaped by JSON.
+TEST_F(EndToEnd, ManifestNamesTheFilesWritten) {
+  testkit::wadbuilder b;
+  const std::vector<std::string> maps = {"MAP01", "\xe9T\xc9", "\x1b[2J", "a\x9b\x7f", "\xc3\xa9"};
+  for (const std::string& name : maps) b.addmap(name, testkit::squaremap());
+  const std::vector<std::string> inputs = {"plain.wad", "\xc3\xa9t\xc3\xa9.wad", "c\x01.wad",
+                                           "bad\xff\xfe.wad"};
+  for (const std::string& input : inputs) b.write(elsewhere / input);
+  std::vector<std::string> args = {"--detect", "content", "--manifest", "-", "-d", "o", "-a"};
+  args.insert(args.end(), inputs.begin(), inputs.end());
+  const processresult r = run("", args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::vector<nlohmann::json> records;
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);) records.push_back(nlohmann::json::parse(line));
+  ASSERT_EQ(records.size(), inputs.size() * maps.size());
+  const std::string fffd = "\xef\xbf\xbd";
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const nlohmann::json& j = records[i];
+    const std::string& input = inputs[i / maps.size()];
+    const bool utf8 = input.find('\xff') == std::string::npos;
+    SCOPED_TRACE(j.dump());
+    EXPECT_EQ(j["status"], "written");
+    EXPECT_EQ(j["input"], utf8 ? input : "bad" + fffd + fffd + ".wad");
+    const std::string output = j["output"];
+    if (utf8) {
+      EXPECT_TRUE(fs::is_regular_file(elsewhere / output));
+      EXPECT_EQ(output.rfind("o/" + input.substr(0, input.size() - 4) + "/", 0), 0u);
+    } else {
+      EXPECT_EQ(output.rfind("o/bad" + fffd + fffd + "/", 0), 0u);
+    }
+  }
+  // The map's own name is its bytes; its file name, the Latin-1 of those bytes in UTF-8.
+  EXPECT_EQ(records[1]["map"], fffd + "T" + fffd);
+  EXPECT_EQ(records[1]["output"], "o/plain/\xc3\xa9T\xc3\x89.png");
+  EXPECT_EQ(records[4]["map"], "\xc3\xa9");
+  EXPECT_EQ(records[4]["output"], "o/plain/\xc3\x83\xc2\xa9.png");
+  EXPECT_NE(r.out.find(R"("input":"c\u0001.wad")"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tracewell
+
+namespace tracewell {
+namespace {
+
+// --skip-existing leaves only a whole PNG newer than its input, drawn by an earlier run, and records the
+// size that file has. Each row: what o/a/MAP01.png is before the run, and what the record says after.
+TEST_F(EndToEnd, SkipCases) {
+  fs::copy_file(tool / "test.wad", elsewhere / "a.wad");
+  ASSERT_EQ(run("", {"-d", "first", "-s", "10x7", "-m", "MAP01", "a.wad"}).status, 0);
+  const std::string small = readfile(elsewhere / "first" / "a" / "MAP01.png");
+  const auto age = [&](const fs::path& p, int seconds) {
+    fs::last_write_time(p, fs::last_write_time(elsewhere / "a.wad") + std::chrono::seconds(seconds));
+  };
+  struct {
+    const char* what;
+    std::string before;  // the file's bytes; empty: no file
+    int newer;           // seconds after the input's time
+    std::string status;
+    int width, height;
+  } cases[] = {
+      {"no file", "", 0, "written", 64, 48},
+      {"whole and newer", small, 5, "skipped", 10, 7},
+      {"whole and older", small, -5, "written", 64, 48},
+      {"cut short", small.substr(0, small.size() / 2), 5, "written", 64, 48},
+      {"no IEND at its end", small + "junk", 5, "written", 64, 48},
+      {"not a PNG", "not a picture, long enough to be taken for one by its size", 5, "written", 64, 48},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(elsewhere / "o");
+    if (!c.before.empty()) {
+      fs::create_directories(elsewhere / "o" / "a");
+      writefile(elsewhere / "o" / "a" / "MAP01.png", c.before);
+      age(elsewhere / "o" / "a" / "MAP01.png", c.newer);
+    }
+    const processresult r =
+        run("", {"-d", "o", "--skip-existing", "--manifest", "-", "-m", "MAP01", "a.wad"});
+    EXPECT_EQ(r.status, 0) << c.what << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["status"], c.status) << c.what;
+    EXPECT_EQ(j["width"], c.width) << c.what;
+    EXPECT_EQ(j["height"], c.height) << c.what;
+    if (c.status == "written") testkit::expectredsquare(elsewhere / "o" / "a" / "MAP01.png");
+  }
+  // One file for every map of a fresh run: each map is drawn, the last one stays.
+  const processresult same = run("", {"--skip-existing", "-o", "same.png", "-a", "a.wad"});
+  EXPECT_EQ(same.out, "same.png\nsame.png\n") << same.err;
+  EXPECT_EQ(same.status, 0);  // MAPINFO is no map, and was not asked for by name
+  const processresult again =
+      run("", {"--skip-existing", "--manifest", "-", "-o", "same.png", "-a", "a.wad"});
+  for (const char* map : {"MAP01", "MAP02"})
+    EXPECT_NE(again.out.find(std::string(R"("map":")") + map + R"(","status":"skipped")"), std::string::npos)
+        << again.out;
+}
+
+// Standard output that takes nothing in a batch run: the files are still written, the run says so and ends
+// with 1, or 255 when an input was damaged besides.
+TEST_F(EndToEnd, BatchRunsReportAFullStandardOutput) {
+  if (geteuid() != 0) GTEST_SKIP() << "not root: no device node to write to";
+  ASSERT_EQ(mknod((elsewhere / "full").c_str(), S_IFCHR | 0600, makedev(1, 7)), 0);
+  fs::copy_file(tool / "test.wad", elsewhere / "a.wad");
+  const std::string bytes = readfile(elsewhere / "a.wad");
+  writefile(elsewhere / "short.wad", bytes.substr(0, bytes.size() - 5));
+  const std::string full = "tracewell: standard output: No space left on device\n";
+  const struct {
+    std::string args;
+    int status;
+    std::string err;
+  } cases[] = {
+      {"-d o1 -m MAP01 --manifest - a.wad", 1, full},
+      {"-d o2 -m MAP01 a.wad", 1, full},
+      {"-d o3 -m MAP01 a.wad short.wad", 255, "tracewell: short.wad: Error reading from stream\n" + full},
+  };
+  for (const auto& c : cases) {
+    const processresult r = testkit::runprocess(
+        "/bin/sh", {"-c", (tool / "tracewell").string() + " " + c.args + " >full"}, "", elsewhere);
+    EXPECT_EQ(r.status, c.status) << c.args;
+    EXPECT_EQ(r.err, c.err) << c.args;
+    const std::string folder = c.args.substr(3, 2);
+    testkit::expectredsquare(elsewhere / folder / "a" / "MAP01.png");
+  }
+}
+
+}  // namespace
+}  // namespace tracewell
