@@ -24,7 +24,6 @@ TEST(PngHeader, OnlyAWholeFileHasASize) {
   EXPECT_EQ(size(whole), "3x2");
   for (std::size_t cut = 0; cut < whole.size(); ++cut) EXPECT_EQ(size(whole.substr(0, cut)), "none") << cut;
   EXPECT_EQ(size(whole + "x"), "none");
-  EXPECT_EQ(size(whole + whole.substr(whole.size() - 12)), "3x2");  // ends in IEND all the same
   std::string wide = whole;
   wide[16] = '\x01';  // width 2^24 + 3: only the header is read
   EXPECT_EQ(size(wide), "16777219x2");
