@@ -31,10 +31,13 @@ set(tracewell_game_sources
 
 set(tracewell_render_sources
   src/render/automap.cpp
+  src/render/mapfit.cpp
   src/render/draw.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
   src/render/pngheader.cpp
+  src/render/scene.cpp
+  src/render/schemelook.cpp
   src/render/thingmarkers.cpp
   src/render/wideline.cpp)
 

@@ -11,9 +11,9 @@
 
 #include "app/batchplan.h"
 #include "app/scheme.h"
-#include "render/automap.h"
 #include "render/png.h"
 #include "render/pngheader.h"
+#include "render/scene.h"
 #include "support/tempfile.h"
 #include "support/terminal.h"
 #include "wad/mapsource.h"
@@ -44,28 +44,17 @@ struct mapjob {
 result<mapjob> makejob(const map& read, const drawrequest& r) {
   std::shared_ptr<TPixmap> image = TPixmap::Create(r.width, r.height, TPixmap::RGBA, 4);
   if (!image) return failure::nomemory(u"the image buffer cannot be allocated");
-  result<preparedmap> prepared =
-      preparemap(read, r.width, r.height, r.margin, r.look->background, r.look->colors, r.look->order,
-                 r.look->actionspecial, r.look->style, r.look->fallback, r.look->things);
-  if (!prepared.ok()) return prepared.error();
-  const preparedmap& p = prepared.value();
+  result<scene> made = makescene(read, r.width, r.height, r.margin, r.look->look);
+  if (!made.ok()) return made.error();
+  const mapbounds& b = made.value().bounds;
   mapjob job;
-  job.bounds = {p.leastx, p.leasty, p.greatestx, p.greatesty};
-  auto lines = std::make_shared<const preparedmap>(std::move(prepared).value());
-  job.write = [image = std::move(image), lines = std::move(lines), keep = r.keep](const text& path) {
-    drawprepared(*lines, *image);
+  job.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
+  auto drawing = std::make_shared<const scene>(std::move(made).value());
+  job.write = [image = std::move(image), drawing = std::move(drawing), keep = r.keep](const text& path) {
+    drawscene(*drawing, *image);
     return WritePNG(*image, path, pnglevel, keep);
   };
   return job;
-}
-
-// The bounds of a map whose image is left as it is: what the drawing would span.
-result<std::array<std::int64_t, 4>> mapbounds(const map& read, const drawrequest& r) {
-  result<preparedmap> bounds = preparemap(read, r.width, r.height, r.margin, r.look->background,
-                                          r.look->colors, r.look->order, r.look->actionspecial);
-  if (!bounds.ok()) return bounds.error();
-  const preparedmap& p = bounds.value();
-  return std::array<std::int64_t, 4>{p.leastx, p.leasty, p.greatestx, p.greatesty};
 }
 
 }  // namespace
@@ -110,18 +99,17 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   // An image already drawn from this input is left as it is; the record still says what the map holds,
   // and the size of the image that stays.
   if (current) {
-    result<std::array<std::int64_t, 4>> bounds = mapbounds(*read, r);
-    if (bounds.ok()) {
-      step.record.bounds = bounds.value();
-      step.record.width = current->width;
-      step.record.height = current->height;
-      step.record.status = mapoutcome::state::skipped;
-      return step;
-    }
-    if (bounds.error().what != failure::kind::nomemory) {
+    const result<mapbounds> bounds = boundsof(*read);
+    if (!bounds.ok()) {
       step.stop = bounds.error();
       return step;
     }
+    const mapbounds& b = bounds.value();
+    step.record.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
+    step.record.width = current->width;
+    step.record.height = current->height;
+    step.record.status = mapoutcome::state::skipped;
+    return step;
   }
   makeroom(*read, r, file, step);
   return step;
@@ -159,7 +147,7 @@ std::optional<pngsize> maprun::drawnbefore(const mapfile& file, const drawreques
 std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, mapstep& step) {
   const text& name = step.record.name;
   const result<std::shared_ptr<map>> m =
-      source_->loadmap(name, r.format, printable(name), r.look->things.any() || r.census);
+      source_->loadmap(name, r.format, printable(name), r.look->look.things.any() || r.census);
   if (!m.ok()) {
     if (m.error().what != failure::kind::notice) {
       step.stop = m.error();
