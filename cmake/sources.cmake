@@ -6,6 +6,7 @@ set(tracewell_support_sources
   src/support/bytestream.cpp
   src/support/debuglog.cpp
   src/support/outputfile.cpp
+  src/support/markup.cpp
   src/support/path.cpp
   src/support/process.cpp
   src/support/tempfile.cpp
@@ -38,6 +39,7 @@ set(tracewell_render_sources
   src/render/pngheader.cpp
   src/render/scene.cpp
   src/render/schemelook.cpp
+  src/render/svg.cpp
   src/render/thingmarkers.cpp
   src/render/wideline.cpp)
 
@@ -49,6 +51,7 @@ set(tracewell_app_sources
   src/app/console.cpp
   src/app/dialogue.cpp
   src/app/entry.cpp
+  src/app/filekind.cpp
   src/app/manifest.cpp
   src/app/mapchoice.cpp
   src/app/numbers.cpp

@@ -80,6 +80,7 @@ void applylook(const commandline& cl, console& c) {
   if (cl.scheme) c.schemename = *cl.scheme;
   c.scheme = c.getscheme(c.schemename);
   if (!c.scheme) refuse(refusal::badscheme);
+  c.extra = cl.extra;
   if (cl.width) c.width = *cl.width;
   if (cl.height) c.height = *cl.height;
   if (cl.margin) c.margin = *cl.margin;
@@ -103,13 +104,14 @@ void setupbatch(const commandline& cl, console& c, const text& fallback, batchse
   b.base.census = cl.manifest.has_value();
   b.maxmaps = cl.maxmaps;
   b.manifestpath = cl.manifest;
+  b.manifest.outputs = !cl.extra.empty();
 
   // The destination is made first, so that a manifest may be kept in it; one that cannot be shows in each
   // map's failure line.
   if (cl.dest) makefolders(b.dest);
   if (cl.manifest) {
     const outputstatus started = b.manifest.open(*cl.manifest, b.base.keep);
-    if (started.problem == outputproblem::owninput)
+    if (!started.ok() && started.error().why == failure::reason::owninput)
       refuse(manifestline(*cl.manifest) + u": it is an input or the settings file");
     if (!started.ok()) refuse(manifestline(*cl.manifest));
   }

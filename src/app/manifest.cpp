@@ -58,7 +58,7 @@ const char* statusword(mapoutcome::state s) {
 
 }  // namespace
 
-std::string manifestline(const mapoutcome& r) {
+std::string manifestline(const mapoutcome& r, bool outputs) {
   json j;
   j["input"] = givenbytes(r.input);
   j["map"] = r.whole ? json(nullptr) : wadbytes(r.name);
@@ -97,6 +97,14 @@ std::string manifestline(const mapoutcome& r) {
   count("secret_sectors", c.secretsectors);
   count("keys", c.keys);
   count("monsters", c.monsters);
+  if (outputs) {
+    json files = r.files.empty() ? json(nullptr) : json::object();
+    for (const kindfile& f : r.files) {
+      const bool there = f.written || r.status == mapoutcome::state::skipped;
+      files[toutf8(text(rowof(f.kind).word))] = there ? filebytes(f.path) : json(nullptr);
+    }
+    j["outputs"] = files;
+  }
   // Names from a WAD are bytes of no declared encoding: what is not UTF-8 shows as U+FFFD.
   return j.dump(-1, ' ', false, json::error_handler_t::replace);
 }
@@ -111,7 +119,7 @@ outputstatus manifestwriter::open(const text& path, const std::vector<fileid>& k
 }
 
 void manifestwriter::add(const mapoutcome& record) {
-  const std::string line = manifestline(record) + "\n";
+  const std::string line = manifestline(record, outputs) + "\n";
   if (tostdout_) {
     currentterminal().write(line);  // flushed: a reader sees each map as it is settled
     return;

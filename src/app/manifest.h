@@ -14,11 +14,13 @@ namespace tracewell {
 
 // The record as one JSON object without a line end. Each string is taken as
 // bytes that should be UTF-8, what is not showing as U+FFFD: the map name as
-// the WAD stores it, the input as given, the output as the path the file
-// system received (nativepath), the error as the console shows it. A failed
-// map has null map fields; the bounds are given with y as the file stores it,
-// in map units.
-std::string manifestline(const mapoutcome& record);
+// the WAD stores it, the input as given, a file as the path the file system
+// received (nativepath), the error as the console shows it. A failed map has
+// null map fields; the bounds are given with y as the file stores it, in map
+// units.
+// With `outputs` (a run given --extra) the record ends in an object from each kind's word to its
+// file, null for a file not written (nor skipped as up to date); null for an input refused whole.
+std::string manifestline(const mapoutcome& record, bool outputs = false);
 
 // Where the manifest's lines go: standard output, flushed line by line, or an
 // output file (see outputfile, kind records): a regular file is replaced when
@@ -32,6 +34,8 @@ class manifestwriter {
   void add(const mapoutcome& record);
   // Puts the file in place. Fails when any of it could not be written; no file is left half made.
   outputstatus close();
+
+  bool outputs = false;  // each line ends in its map's files by kind
 
  private:
   bool tostdout_ = false;

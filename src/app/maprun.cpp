@@ -14,6 +14,7 @@
 #include "render/png.h"
 #include "render/pngheader.h"
 #include "render/scene.h"
+#include "render/svg.h"
 #include "support/tempfile.h"
 #include "support/terminal.h"
 #include "wad/mapsource.h"
@@ -32,27 +33,41 @@ std::string samefilekey(const text& path) {
   return ec ? nativepath(path) : resolved.string();
 }
 
-// A map made ready to draw: its bounds, and what draws it, encodes the image and writes it to a path.
+// A map made ready to draw: its bounds, and what draws it and writes it as a file of a kind to a path.
 struct mapjob {
   std::array<std::int64_t, 4> bounds{};
-  std::function<outputstatus(const text& path)> write;
+  std::function<outputstatus(filekind kind, const text& path)> write;
 };
 
-// The one place a map meets the renderer: its buffer, its lines made ready, and the job that draws them,
-// encodes the image and writes it; any other kind of output of the same map is written there too. Fails
-// for want of memory (the run may try again) or with a fatal stop.
-result<mapjob> makejob(const map& read, const drawrequest& r) {
-  std::shared_ptr<TPixmap> image = TPixmap::Create(r.width, r.height, TPixmap::RGBA, 4);
-  if (!image) return failure::nomemory(u"the image buffer cannot be allocated");
+// The one place a map meets the renderer: its scene, a pixel buffer when a PNG is asked for, and the
+// job that draws and writes each kind. Fails for want of memory (the run may try again; an image the
+// PNG could not hold is refused for every kind) or with a fatal stop.
+result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& record) {
+  const bool png = std::any_of(record.files.begin(), record.files.end(),
+                               [](const kindfile& f) { return f.kind == filekind::png; });
+  std::shared_ptr<TPixmap> image;
+  if (png) {
+    image = TPixmap::Create(r.width, r.height, TPixmap::RGBA, 4);
+    if (!image) return failure::nomemory(u"the image buffer cannot be allocated");
+  } else if (TPixmap::StorageSize(r.width, r.height, TPixmap::RGBA, 4) < 0) {
+    return failure::nomemory(u"the image is larger than a picture may be");
+  }
   result<scene> made = makescene(read, r.width, r.height, r.margin, r.look->look);
   if (!made.ok()) return made.error();
   const mapbounds& b = made.value().bounds;
   mapjob job;
   job.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
   auto drawing = std::make_shared<const scene>(std::move(made).value());
-  job.write = [image = std::move(image), drawing = std::move(drawing), keep = r.keep](const text& path) {
-    drawscene(*drawing, *image);
-    return WritePNG(*image, path, pnglevel, keep);
+  job.write = [image = std::move(image), drawing = std::move(drawing), keep = r.keep,
+               names = svgnames{record.name, r.input}](filekind kind, const text& path) {
+    switch (kind) {
+      case filekind::png:
+        drawscene(*drawing, *image);
+        return WritePNG(*image, path, pnglevel, keep);
+      case filekind::svg:
+        return writesvg(*drawing, names, path, keep);
+    }
+    return outputstatus{outputproblem::nocontent};
   };
   return job;
 }
@@ -69,7 +84,7 @@ std::size_t mapsinflight(std::int32_t width, std::int32_t height) {
 
 std::vector<text> drawend::lines() const {
   if (!stop) return {};
-  const text& message = stop->lines.front();
+  const text message = failurelines(*stop).front();
   if (stop->what == failure::kind::fatal) return {message, loadfailedline(map)};
   return {message};
 }
@@ -118,16 +133,26 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
 bool maprun::placefile(const drawrequest& r, mapfile& file, std::optional<pngsize>& current, mapstep& step) {
   file = makemapfile(r.pattern, step.record.name, r.folder);
   if (!file.toolong()) step.record.output = file.path;
-  // A map name such as ".." must not carry its image out of the input's folder: the path as built is
+  const filekind main = kindofpath(r.pattern);
+  std::vector<kindfile>& files = step.record.files;
+  files = {{main, step.record.output}};
+  for (const filekind k : r.extra) {
+    if (std::any_of(files.begin(), files.end(), [k](const kindfile& f) { return f.kind == k; })) continue;
+    // The time in the name is the main file's, so that the files of one map share their names.
+    const mapfile further = makemapfile(patternfor(r.pattern, k), step.record.name, r.folder, file.stamp);
+    files.push_back({k, further.toolong() ? text() : further.path});
+  }
+  // A map name such as ".." must not carry its image out of the input's folder: each path as built is
   // checked, whatever pieces made it.
-  if (!r.folder.empty() && !file.toolong() && leavesfolder(file.filled())) {
-    step.lines.push_back(writefailedline(file.path));
+  if (std::any_of(files.begin(), files.end(),
+                  [&r](const kindfile& f) { return leavesitsfolder(f.path, r.folder); })) {
+    step.lines.push_back(writefailedline(file.path, main));
     missed_ = true;
     return false;
   }
   // With no record to fill, an image already drawn from this input needs nothing read: a nightly
   // rerun of a whole collection then costs a look at each file.
-  current = drawnbefore(file, r);
+  current = drawnbefore(files, r);
   if (current && !r.census) {
     step.record.width = current->width;
     step.record.height = current->height;
@@ -137,11 +162,22 @@ bool maprun::placefile(const drawrequest& r, mapfile& file, std::optional<pngsiz
   return true;
 }
 
-std::optional<pngsize> maprun::drawnbefore(const mapfile& file, const drawrequest& r) const {
-  if (!r.skipexisting || file.toolong() || !uptodate(file.path, r.input)) return std::nullopt;
-  // A file an earlier map of this run wrote is no older run's picture of this map.
-  if (written_.contains(samefilekey(file.path))) return std::nullopt;
-  return wholepngsize(file.path);
+std::optional<pngsize> maprun::drawnbefore(const std::vector<kindfile>& files, const drawrequest& r) const {
+  if (!r.skipexisting) return std::nullopt;
+  pngsize size{r.width, r.height};
+  for (const kindfile& f : files) {
+    // Every kind must be there, whole; a file an earlier map of this run wrote is no older run's picture
+    // of this map.
+    if (f.path.empty() || !uptodate(f.path, r.input) || !complete(f.path, f.kind) ||
+        written_.contains(samefilekey(f.path)))
+      return std::nullopt;
+    if (f.kind == filekind::png) {
+      const std::optional<pngsize> header = wholepngsize(f.path);
+      if (!header) return std::nullopt;
+      size = *header;
+    }
+  }
+  return size;
 }
 
 std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, mapstep& step) {
@@ -153,7 +189,7 @@ std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, map
       step.stop = m.error();
       return nullptr;
     }
-    step.lines = m.error().lines;
+    step.lines = failurelines(m.error());
     if (const text entry = entryerrorline(m.error()); !entry.empty())
       step.lines.insert(step.lines.begin(), entry);
     step.lines.push_back(loadfailedline(name));
@@ -176,11 +212,11 @@ bool maprun::makeroom(const map& read, const drawrequest& r, const mapfile& file
   // No more buffers than maps in flight.
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   if (pool_) pool_->makeroom(handover);
-  result<mapjob> made = makejob(read, r);
+  result<mapjob> made = makejob(read, r, step.record);
   // The maps in flight may hold the memory this one needs: once they are done it may fit.
   if (!made.ok() && made.error().what == failure::kind::nomemory && pool_ && pool_->pending() > 0) {
     pool_->drain(handover);
-    made = makejob(read, r);
+    made = makejob(read, r, step.record);
   }
   if (!made.ok()) {
     if (made.error().what != failure::kind::nomemory) {
@@ -202,11 +238,13 @@ bool maprun::makeroom(const map& read, const drawrequest& r, const mapfile& file
   // write's failure.
   if (!r.folder.empty()) makefolders(directorypart(file.path));
   step.job = [write = std::move(made.value().write), record = step.record]() mutable {
-    if (write(record.output).ok()) {
-      record.status = mapoutcome::state::written;
-    } else {
-      record.errors.push_back(writefailedline(record.output));
+    bool every = true;
+    for (kindfile& f : record.files) {
+      f.written = write(f.kind, f.path).ok();
+      if (!f.written) record.errors.push_back(writefailedline(f.path, f.kind));
+      every = every && f.written;
     }
+    if (every) record.status = mapoutcome::state::written;
     return record;
   };
   return true;
@@ -228,7 +266,9 @@ drawend maprun::draw(const std::list<text>& names, const drawrequest& r, bool al
       // the file ends as the later one leaves it.
       std::string target = samefilekey(step.record.output);
       if (std::find(writing_.begin(), writing_.end(), target) != writing_.end()) pool_->drain(handover);
-      if (r.skipexisting) written_.insert(target);
+      if (r.skipexisting) {
+        for (const kindfile& f : step.record.files) written_.insert(samefilekey(f.path));
+      }
       writing_.push_back(std::move(target));
       pool_->submit(std::move(step.job), handover);
       continue;
@@ -284,7 +324,7 @@ void maprun::finish() {
 
 void maprun::print(const mapstep& step, const drawrequest& r) {
   for (const text& line : step.lines) sayline(line, mode);
-  if (step.unbuildable) printfailedwrite(r.pattern, *step.unbuildable, mode);
+  if (step.unbuildable) printfailedwrite(r.pattern, *step.unbuildable, mode, kindofpath(r.pattern));
   mapoutcome record = step.record;
   record.errors = step.lines;
   if (recorded) recorded(record);
@@ -292,11 +332,12 @@ void maprun::print(const mapstep& step, const drawrequest& r) {
 
 void maprun::deliver(mapoutcome& done) {
   writing_.pop_front();  // results come back in the order the jobs went in
-  if (done.status == mapoutcome::state::written) {
-    // The command line lists what it wrote, so its output can feed other tools: one line a file,
-    // whatever bytes the input's name brought into it.
-    if (mode == voice::commandline && printwritten) printplainline(printable(done.output));
-  } else {
+  // The command line lists what it wrote, main kind first, so its output can feed other tools: one line
+  // a file, whatever bytes the input's name brought into it.
+  for (const kindfile& f : done.files) {
+    if (f.written && mode == voice::commandline && printwritten) printplainline(printable(f.path));
+  }
+  if (done.status != mapoutcome::state::written) {
     for (const text& line : done.errors) sayline(line, mode);
     missed_ = true;
   }

@@ -55,8 +55,11 @@ struct drawrequest {
   // pattern below it: a file name that would lead out of it is not written,
   // and the folders the pattern names are made.
   text folder;
-  bool skipexisting = false;  // a map whose image is newer than `input` (and whole) is not drawn
+  bool skipexisting = false;  // a map whose files are newer than `input` (and complete) is not drawn
   bool census = false;        // the records count things and gameplay lines, whatever the scheme draws
+  // Kinds written beside the main file (whose kind its pattern's extension gives), in this order; one
+  // named twice or equal to the main one is written once.
+  std::vector<filekind> extra;
 };
 
 // What became of one map, handed on in map order whatever order the maps were
@@ -69,6 +72,7 @@ struct mapoutcome {
   bool whole = false;  // the record of an input refused as a whole: it names no map
   state status = state::failed;
   text output;                      // the file written or tried; empty when its name could not be made
+  std::vector<kindfile> files;      // every kind's file, the main one (`output`) first, as they were written
   std::vector<text> errors;         // the lines printed for it, a name too long to build aside
   std::optional<maplayout> layout;  // what follows is known only for a map that was read
   std::int32_t width = 0;
@@ -151,9 +155,10 @@ class maprun {
   // The file's name, and the rules that leave a map undrawn before it is read: a name that escapes its
   // folder, an image already up to date. False when the step is done.
   bool placefile(const drawrequest& r, mapfile& file, std::optional<pngsize>& current, mapstep& step);
-  // The size of the image an earlier run drew from this input, when it is left as it is: newer than the
-  // input, a whole PNG, and written by no earlier map of this run.
-  std::optional<pngsize> drawnbefore(const mapfile& file, const drawrequest& r) const;
+  // With --skip-existing, the size of the image an earlier run drew from this input, when its files are
+  // left as they are: each newer than the input, complete (a PNG whole from its header to IEND), and
+  // written by no earlier map of this run. The requested size when no PNG is among them.
+  std::optional<pngsize> drawnbefore(const std::vector<kindfile>& files, const drawrequest& r) const;
   // Loads the map and fills its record, the census too. Null when the step is done.
   std::shared_ptr<const map> readmap(const drawrequest& r, bool asked, mapstep& step);
   // Waits for room in the pool, then makes the map's job; when memory runs short with maps in flight,

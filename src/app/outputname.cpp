@@ -1,6 +1,9 @@
 // The output file of one map: the pattern filled in, and the files an image must never replace.
 #include "app/outputname.h"
 
+#include <algorithm>
+
+#include "app/batchplan.h"
 #include "support/terminal.h"
 #include "support/timestamp.h"
 
@@ -12,9 +15,13 @@ constexpr std::size_t printpart = std::size_t{1} << 15;
 }  // namespace
 
 mapfile makemapfile(const text& pattern, const text& name, const text& folder) {
+  return makemapfile(pattern, name, folder, timestamp::now().todottedstring());
+}
+
+mapfile makemapfile(const text& pattern, const text& name, const text& folder, const text& stamp) {
   mapfile f;
   f.folder = folder;
-  f.stamp = timestamp::now().todottedstring();
+  f.stamp = stamp;
   // A name of no characters would make a hidden file of the extension alone.
   f.filledname = name.empty() ? text(u"_") : replaceall(filenamesafe(name), u"*", f.stamp);
   f.length = folder.empty() ? 0 : folder.size() + 1;
@@ -27,6 +34,10 @@ mapfile makemapfile(const text& pattern, const text& name, const text& folder) {
   return f;
 }
 
+bool leavesitsfolder(const text& path, const text& folder) {
+  return !folder.empty() && leavesfolder(path.substr(std::min(path.size(), folder.size() + 1)));
+}
+
 text loadfailedline(const text& name) {
   return u"Failed to load map lumps for \"" + printable(name) + u"\". Image not outputted.";
 }
@@ -36,11 +47,11 @@ text toolargeline(std::int32_t width, std::int32_t height, const text& name) {
          printable(name) + u"\". Image not outputted.";
 }
 
-text writefailedline(const text& path) {
-  return u"Failed to write PNG file \"" + printable(path) + u"\".";
+text writefailedline(const text& path, filekind kind) {
+  return u"Failed to write " + text(rowof(kind).name) + u" file \"" + printable(path) + u"\".";
 }
 
-void printfailedwrite(const text& pattern, const mapfile& file, voice v) {
+void printfailedwrite(const text& pattern, const mapfile& file, voice v, filekind kind) {
   clearprogress();
   terminal& t = currentterminal();
   const auto emit = [&t, v](const text& part) {
@@ -50,7 +61,7 @@ void printfailedwrite(const text& pattern, const mapfile& file, voice v) {
       t.writeerror(toutf8(part));
     }
   };
-  text part = u"Failed to write PNG file \"";
+  text part = u"Failed to write " + text(rowof(kind).name) + u" file \"";
   if (!file.folder.empty()) part.append(printable(file.folder)).append(u"/");
   eachpiece(pattern, file.filledname, file.stamp, [&part, &emit](std::u16string_view piece) {
     part += printable(text(piece));

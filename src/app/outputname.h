@@ -1,13 +1,13 @@
 // The output file of one map: the pattern filled in, and the files an image must never replace.
 #pragma once
 
-#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
+#include "app/filekind.h"
 #include "app/report.h"
 #include "support/path.h"
 #include "support/text.h"
@@ -47,10 +47,6 @@ struct mapfile {
   text path;               // the file name; empty when longer than longestpath
 
   bool toolong() const { return length > longestpath; }
-  // The part of `path` the pattern gave, below `folder`.
-  text filled() const {
-    return folder.empty() ? path : path.substr(std::min(path.size(), folder.size() + 1));
-  }
 };
 
 // The file of map `name` under `pattern`, the time taken now: each map of a
@@ -59,16 +55,22 @@ struct mapfile {
 // pattern: only the pattern's "%" and "*" are replaced, never those of the
 // folder's name.
 mapfile makemapfile(const text& pattern, const text& name, const text& folder = {});
+// The same with the time taken already: the further kinds of one map share their main file's stamp.
+mapfile makemapfile(const text& pattern, const text& name, const text& folder, const text& stamp);
+
+// Whether `path`, a file of `folder` as makemapfile builds it, leads out of
+// that folder once its pattern is filled in (see leavesfolder).
+bool leavesitsfolder(const text& path, const text& folder);
 
 // The lines of a map that gives no image: it could not be loaded, its buffer
 // could not be made, its file could not be written. Names and paths are shown
 // printable.
 text loadfailedline(const text& name);
 text toolargeline(std::int32_t width, std::int32_t height, const text& name);
-text writefailedline(const text& path);
+text writefailedline(const text& path, filekind kind = filekind::png);
 
 // The failure line of `file`, a name too long to build under `pattern`,
 // printed part by part where `v` prints its lines, printable.
-void printfailedwrite(const text& pattern, const mapfile& file, voice v);
+void printfailedwrite(const text& pattern, const mapfile& file, voice v, filekind kind = filekind::png);
 
 }  // namespace tracewell
