@@ -67,7 +67,7 @@ result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& 
       case filekind::svg:
         return writesvg(*drawing, names, path, keep);
     }
-    return outputstatus{outputproblem::nocontent};
+    return outputstatus(failure::because(failure::reason::nocontent));
   };
   return job;
 }
