@@ -20,6 +20,7 @@
 #include "archivebombs.h"
 #include "batchrun.h"
 #include "childrun.h"
+#include "keypile.h"
 #include "maplookup.h"
 #include "pathological.h"
 #include "poster.h"
@@ -46,9 +47,9 @@ struct options {
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
   // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
-  // keys, archive, things, batch, svg.
-  std::set<std::string> only = {"real",   "program", "poster",  "dense",  "outside", "udmf",
-                                "lookup", "keys",    "archive", "things", "batch",   "svg"};
+  // keys, archive, things, pile, batch, svg.
+  std::set<std::string> only = {"real", "program", "poster", "dense", "outside", "udmf", "lookup",
+                                "keys", "archive", "things", "pile",  "batch",   "svg"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -64,6 +65,8 @@ constexpr int onemapruns = 3;
 constexpr std::size_t lookupmarkers = 20000;  // each listed twice: 40,000 names
 constexpr double lookuptargetms = 100;        // ALL over that many names: well under a second
 constexpr double thingstarget = 1.05;         // every map with its things marked, against without
+constexpr std::size_t pilekeys = 1'000'000;   // keys at one spot, drawn in Keys against Automap
+constexpr double piletarget = 2;
 // Listing by the lumps after each marker looks at ten entries an entry: linear, well under a second.
 constexpr std::size_t listingentries = 100000;
 constexpr double listingtargetms = 100;
@@ -111,7 +114,7 @@ bool parse(int argc, char** argv, options& o) {
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
       say("                       [--only "
-          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,batch,svg]");
+          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,pile,batch,svg]");
       return false;
     }
   }
@@ -522,6 +525,15 @@ int run(int argc, char** argv) {
     things = runthingcost(o.wadpath, largesize, margin, o.rounds, dir.string());
   }
 
+  std::vector<keypilecost> piles;
+  if (o.only.count("pile") != 0) {
+    const auto dir = work / "pile";
+    std::filesystem::create_directories(dir);
+    for (const auto& [size, wide] : {std::pair{smallsize, false}, std::pair{largesize, true}})
+      piles.push_back(
+          runkeypile(TRACEWELL_BENCH_SETTINGS, pilekeys, size, margin, wide, o.rounds, dir.string()));
+  }
+
   std::optional<bombcost> bomb;
   std::optional<allcost> alternating, manynames;
   if (o.only.count("archive") != 0) {
@@ -657,6 +669,19 @@ int run(int argc, char** argv) {
                   things->ratio() <= thingstarget);
     } else {
       card.target(figure, things->error, false);
+    }
+  }
+  for (const keypilecost& pile : piles) {
+    const std::string figure = std::to_string(pile.keys) + " keys at one spot, " +
+                               dims(pile.size, pile.size) + (pile.wide ? ", width 16 smoothed" : "");
+    if (pile.error.empty()) {
+      card.target(figure,
+                  "read, drawn and saved in Keys " + fixed(pile.keysms, 1) + " ms / Automap " +
+                      fixed(pile.automapms, 1) + " ms = " + fixed(pile.ratio(), 3) +
+                      " (target <= " + fixed(piletarget, 2) + ")",
+                  pile.ratio() <= piletarget);
+    } else {
+      card.target(figure, pile.error, false);
     }
   }
   if (batch) {
