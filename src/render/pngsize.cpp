@@ -1,5 +1,5 @@
 // What a PNG file on disk says of itself: its size, and whether it is whole.
-#include "render/pngheader.h"
+#include "render/pngsize.h"
 
 #include <array>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // The size of a whole PNG file, and no size for one cut short or followed by anything.
-#include "render/pngheader.h"
+#include "render/pngsize.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(PngHeader, OnlyAWholeFileHasASize) {
+TEST(PngSize, OnlyAWholeFileHasASize) {
   testkit::tempdir dir;
   auto p = TPixmap::Create(3, 2);
   ASSERT_TRUE(WritePNG(*p, fromutf8((dir / "a.png").string()), 5).ok());
