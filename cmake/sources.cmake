@@ -40,6 +40,7 @@ set(tracewell_render_sources
   src/render/pixmap.cpp
   src/render/png.cpp
   src/render/pngchunks.cpp
+  src/render/pngsize.cpp
   src/render/scene.cpp
   src/render/schemelook.cpp
   src/render/svg.cpp

@@ -34,7 +34,7 @@ text inputline(const text& input, const text& why) {
 }
 
 text manifestline(const text& path) {
-  return u"cannot write the manifest \"" + path + u"\"";
+  return u"cannot write the manifest \"" + printable(path) + u"\"";
 }
 
 // What an input that cannot be drawn at all prints and records, after every map before it.
@@ -149,10 +149,8 @@ runoutcome runinput(console& c, const batchsetup& b, std::size_t i) {
 
   drawrequest r = b.base;
   r.input = input;
-  if (!b.dest.empty()) {
-    r.folder = b.dest + u"/" + b.folders[i];
-    r.pattern = r.folder + u"/" + b.pattern;
-  }
+  // DIR and the input's folder name are names, not patterns: "%" and "*" in them stay as they are.
+  if (!b.dest.empty()) r.folder = b.dest + u"/" + b.folders[i];
   const drawend end = c.run->draw(chosen->names, r, chosen->all);
   closeinput(c);
   if (end.ok()) return runoutcome::drawn;
@@ -182,6 +180,7 @@ void runbatch(const commandline& cl, console& c, const text& fallback) {
   runstatus s;
   for (std::size_t i = 0; i < b.inputs.size(); ++i) s.note(runinput(c, b, i));
   s.note(finishbatch(c, b));
+  if (reportoutputfailure()) s.note(runoutcome::outputfailed);
   exitprocess(s.exitstatus());
 }
 

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "game/mapcensus.h"
+#include "support/path.h"
 #include "support/terminal.h"
 
 namespace tracewell {
@@ -12,8 +13,17 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-json textvalue(const text& s) {
+// Each string is bytes, decoded as UTF-8 when the record is written (what is not UTF-8 shows as U+FFFD):
+// a name from a WAD as its bytes, an input as the bytes given, a file as the path the file system
+// received, an error as the console printed it.
+json wadbytes(const text& s) {
   return tobytes(s);
+}
+json givenbytes(const text& s) {
+  return tosystembytes(s);
+}
+json filebytes(const text& s) {
+  return nativepath(s);
 }
 
 // A coordinate in map units: whole for binary maps, a decimal for UDMF's 1/65536 units.
@@ -50,17 +60,17 @@ const char* statusword(mapoutcome::state s) {
 
 std::string manifestline(const mapoutcome& r, bool outputs) {
   json j;
-  j["input"] = textvalue(r.input);
-  j["map"] = r.whole ? json(nullptr) : textvalue(r.name);
+  j["input"] = givenbytes(r.input);
+  j["map"] = r.whole ? json(nullptr) : wadbytes(r.name);
   j["status"] = statusword(r.status);
   // Only a file that holds the map's picture is named; a failed write says its path in the error.
-  j["output"] = r.status == mapoutcome::state::failed ? json(nullptr) : textvalue(r.output);
+  j["output"] = r.status == mapoutcome::state::failed ? json(nullptr) : filebytes(r.output);
   if (r.errors.empty()) {
     j["error"] = nullptr;
   } else {
     text joined;
     for (const text& line : r.errors) joined += (joined.empty() ? text() : text(u"\n")) + line;
-    j["error"] = textvalue(joined);
+    j["error"] = toutf8(joined);
   }
   const bool known = r.layout && r.status != mapoutcome::state::failed;
   j["layout"] = known ? json(layoutword(*r.layout)) : json(nullptr);
@@ -91,7 +101,7 @@ std::string manifestline(const mapoutcome& r, bool outputs) {
     json files = r.files.empty() ? json(nullptr) : json::object();
     for (const kindfile& f : r.files) {
       const bool there = f.written || r.status == mapoutcome::state::skipped;
-      files[toutf8(text(rowof(f.kind).word))] = there ? textvalue(f.path) : json(nullptr);
+      files[toutf8(text(rowof(f.kind).word))] = there ? filebytes(f.path) : json(nullptr);
     }
     j["outputs"] = files;
   }

@@ -12,10 +12,12 @@
 
 namespace tracewell {
 
-// The record as one JSON object without a line end. Text is taken as bytes
-// (code units 0..255) that should be UTF-8; what is not shows as U+FFFD. A
-// failed map has null map fields; the bounds are given with y as the file
-// stores it, in map units.
+// The record as one JSON object without a line end. Each string is taken as
+// bytes that should be UTF-8, what is not showing as U+FFFD: the map name as
+// the WAD stores it, the input as given, a file as the path the file system
+// received (nativepath), the error as the console shows it. A failed map has
+// null map fields; the bounds are given with y as the file stores it, in map
+// units.
 // With `outputs` (a run given --extra) the record ends in an object from each kind's word to its
 // file, null for a file not written (nor skipped as up to date); null for an input refused whole.
 std::string manifestline(const mapoutcome& record, bool outputs = false);
