@@ -25,13 +25,15 @@ set(tracewell_wad_sources
 set(tracewell_settings_sources
   src/settings/dictnode.cpp)
 
+set(tracewell_game_sources
+  src/game/mapcensus.cpp
+  src/game/specialmeaning.cpp)
+
 set(tracewell_render_sources
   src/render/automap.cpp
-  src/render/mapcensus.cpp
   src/render/draw.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
-  src/render/specialmeaning.cpp
   src/render/thingmarkers.cpp
   src/render/wideline.cpp)
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "game/mapcensus.h"
 #include "support/path.h"
 #include "support/terminal.h"
 

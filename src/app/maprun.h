@@ -15,7 +15,7 @@
 
 #include "app/outputname.h"
 #include "app/report.h"
-#include "render/mapcensus.h"
+#include "game/mapcensus.h"
 #include "support/failure.h"
 #include "support/orderedpool.h"
 #include "support/path.h"

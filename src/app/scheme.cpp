@@ -34,7 +34,7 @@ std::shared_ptr<scheme> scheme::read(dictnode& node) {
   s->style =
       linestyle::fromsettings(tonumber(node.getvalue(u"line_width")), tonumber(node.getvalue(u"antialias")));
   // A thing colour counts only when written, so older schemes keep their images.
-  for (const thingkindinfo& k : thingkinds) {
+  for (const thingkindlook& k : thingkindlooks) {
     const text key(k.colorkey);
     if (node.hasvalue(key) != 0)
       s->things.colors[static_cast<std::size_t>(k.kind)] = tonumber(node.getvalue(key));

@@ -6,19 +6,12 @@
 #include <new>
 #include <optional>
 
-#include "render/specialmeaning.h"
+#include "game/specialmeaning.h"
 #include "render/widemath.h"
 
 namespace tracewell {
 
 namespace {
-
-// The sector on a side, or null when the side is absent or its sector number is out of range.
-const sector* sideof(const map& m, std::int32_t side) {
-  if (side < 0) return nullptr;
-  const std::size_t s = m.sidedefs[static_cast<std::size_t>(side)].sector;
-  return s < m.sectors.size() ? &m.sectors[s] : nullptr;
-}
 
 std::int32_t categoryof(const linedef& l, const sector* front, const sector* back,
                         std::int32_t actionspecial) {
@@ -63,10 +56,11 @@ result<renderslots> sortlines(const map& m, std::int64_t& leastx, std::int64_t& 
     const vertex& a = m.vertexes[l.startvertex];
     const vertex& b = m.vertexes[l.endvertex];
     const renderline line{a.x, a.y, b.x, b.y};
-    const sector* front = sideof(m, l.rightside);
-    const sector* back = sideof(m, l.leftside);
+    const sector* front = m.sideof(l.rightside);
+    const sector* back = m.sideof(l.leftside);
     const std::int32_t base = categoryof(l, front, back, actionspecial);
-    const std::uint32_t taken = mentioned != 0 ? mentioned & fallbackset(l, front, back, m.meaning) : 0;
+    const std::uint32_t taken =
+        mentioned != 0 ? mentioned & fallbackset(meaningsof(l, front, back, m.meaning)) : 0;
     if (taken != 0) {
       addto(fallback[static_cast<std::size_t>(std::countr_zero(taken))], fallbackline{line, base});
     } else {

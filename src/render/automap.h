@@ -129,7 +129,7 @@ void drawprepared(const preparedmap& p, TPixmap& buffer);
 // does. Every line is drawn in `style`.
 //
 // `looks` may mention categories that fall back. A line then goes to the
-// first of them, in number order, that it is in (render/specialmeaning.h) and
+// first of them, in number order, that it is in (game/specialmeaning.h) and
 // that `looks` mentions, else stays in its category of the first ten. It takes
 // the given colour and pass, and the colour and pass of its category of the
 // first ten for what is not given. In each pass the first ten categories are

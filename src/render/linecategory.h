@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "game/linemeaning.h"
+
 namespace tracewell {
 
 // Opaque colours of the automap look (ARGB).
@@ -23,9 +25,10 @@ inline constexpr std::int32_t bothchangeline = 3;
 inline constexpr std::int32_t actionline = 4;
 inline constexpr std::int32_t impassablecategories = 5;
 
-// The categories that fall back: a line is in any number of them (by its flags,
-// its special and its sectors, render/specialmeaning.h) and takes the first one,
-// in this order, that its scheme mentions; otherwise it keeps its category above.
+// The categories that fall back: each stands for a meaning a line can have in
+// play (game/linemeaning.h), so a line is in any number of them, and takes the
+// first one, in this order, that its scheme mentions; otherwise it keeps its
+// category above.
 inline constexpr std::int32_t hiddenline = 10;
 inline constexpr std::int32_t lockedredline = 11;
 inline constexpr std::int32_t lockedblueline = 12;
@@ -45,6 +48,7 @@ struct linecategory {
   // A scheme that does not mention the category draws its lines as their
   // category among the first ten; then colour and order above are unused (0).
   bool fallsback = false;
+  linemeaning meaning = linemeaning::hidden;  // what puts a line in a category that falls back
 };
 
 // Every category, at its number. The fallback look: floor changes brown in
@@ -62,16 +66,16 @@ inline constexpr std::array<linecategory, 20> linecategories = {{
     {impassablecategories + ceilchangeline, u"impassable_ceil_change_", red, 3},
     {impassablecategories + bothchangeline, u"impassable_both_change_", red, 3},
     {impassablecategories + actionline, u"impassable_action_", yellow, 2},
-    {hiddenline, u"hidden_", 0, 0, true},
-    {lockedredline, u"locked_red_", 0, 0, true},
-    {lockedblueline, u"locked_blue_", 0, 0, true},
-    {lockedyellowline, u"locked_yellow_", 0, 0, true},
-    {lockedotherline, u"locked_other_", 0, 0, true},
-    {exitline, u"exit_", 0, 0, true},
-    {secretexitline, u"secret_exit_", 0, 0, true},
-    {teleportline, u"teleport_", 0, 0, true},
-    {secretsectorline, u"secret_sector_", 0, 0, true},
-    {secretflagline, u"secret_line_", 0, 0, true},
+    {hiddenline, u"hidden_", 0, 0, true, linemeaning::hidden},
+    {lockedredline, u"locked_red_", 0, 0, true, linemeaning::lockedred},
+    {lockedblueline, u"locked_blue_", 0, 0, true, linemeaning::lockedblue},
+    {lockedyellowline, u"locked_yellow_", 0, 0, true, linemeaning::lockedyellow},
+    {lockedotherline, u"locked_other_", 0, 0, true, linemeaning::lockedother},
+    {exitline, u"exit_", 0, 0, true, linemeaning::exit},
+    {secretexitline, u"secret_exit_", 0, 0, true, linemeaning::secretexit},
+    {teleportline, u"teleport_", 0, 0, true, linemeaning::teleport},
+    {secretsectorline, u"secret_sector_", 0, 0, true, linemeaning::secretsector},
+    {secretflagline, u"secret_line_", 0, 0, true, linemeaning::secretflag},
 }};
 
 namespace linecategorycheck {
@@ -89,14 +93,19 @@ inline constexpr std::int32_t fallbackcategories = linecategorycheck::count(true
 
 namespace linecategorycheck {
 // Each entry sits at its number, the categories that fall back come last and
-// hold no look of their own, prefixes end in "_" and differ, and each impassable prefix is "im" + its
-// passable twin's.
+// hold no look of their own, prefixes end in "_" and differ, each impassable prefix is "im" + its
+// passable twin's, and each meaning of a line has one category that falls back.
 constexpr bool consistent() {
+  linemeanings meanings = 0;
   for (std::size_t i = 0; i < linecategories.size(); ++i) {
     const linecategory& c = linecategories[i];
     if (c.number != static_cast<std::int32_t>(i)) return false;
     if (c.fallsback != (c.number >= linecolors)) return false;
     if (c.fallsback && (c.color != 0 || c.order != 0)) return false;
+    if (c.fallsback) {
+      if ((meanings & linebit(c.meaning)) != 0) return false;
+      meanings |= linebit(c.meaning);
+    }
     if (!c.prefix.ends_with(u"_")) return false;
     for (std::size_t j = 0; j < i; ++j) {
       if (linecategories[j].prefix == c.prefix) return false;
@@ -106,7 +115,7 @@ constexpr bool consistent() {
     const std::u16string_view impassable = linecategories[i + impassablecategories].prefix;
     if (!impassable.starts_with(u"im") || impassable.substr(2) != linecategories[i].prefix) return false;
   }
-  return true;
+  return meanings == (linemeanings{1} << linemeaningcount) - 1;
 }
 }  // namespace linecategorycheck
 static_assert(linecolors == 2 * impassablecategories, "a passable and an impassable category per kind");
@@ -118,6 +127,21 @@ constexpr std::array<std::int32_t, linecolors> linecategorycolumn(std::int32_t l
   std::array<std::int32_t, linecolors> out{};
   for (std::size_t i = 0; i < out.size(); ++i) out[i] = linecategories[i].*field;
   return out;
+}
+
+// The bit of a category that falls back, in the sets below and in fallbacklooks.
+constexpr std::uint32_t fallbackbit(std::int32_t category) {
+  return std::uint32_t{1} << static_cast<unsigned>(category - linecolors);
+}
+
+// The categories that fall back (fallbackbit) that a line of meanings `m` is in.
+constexpr std::uint32_t fallbackset(linemeanings m) {
+  std::uint32_t set = 0;
+  if (m == 0) return set;
+  for (std::int32_t c = linecolors; c < linecolors + fallbackcategories; ++c) {
+    if ((m & linebit(linecategories[static_cast<std::size_t>(c)].meaning)) != 0) set |= fallbackbit(c);
+  }
+  return set;
 }
 
 // The fallback look, by category number.

@@ -27,10 +27,8 @@ bool thinglook::any() const {
 }
 
 bool thingshown(const thing& t, thingkind k, const thinglook& look) {
-  if (k == thingkind::start || k == thingkind::dmstart) return true;
   const std::int32_t skill = look.skill == 0 ? 4 : std::clamp(look.skill, 1, 5);
-  const bool inskill = ((t.skills >> (skill - 1)) & 1) != 0;
-  return inskill && (t.single || look.multiplayer != 0);
+  return thingappears(t, k, skill, look.multiplayer != 0);
 }
 
 std::vector<thingmarker> thingmarkers(const map& m, const thinglook& look) {
@@ -40,7 +38,7 @@ std::vector<thingmarker> thingmarkers(const map& m, const thinglook& look) {
   std::vector<std::int32_t> layers;
   for (const thing& t : *m.things) {
     const thingkind k = thingkindof(m.meaning, t.type);
-    const thingkindinfo& info = infoof(k);
+    const thingkindlook& info = lookof(k);
     const std::optional<std::int32_t>& color = look.colors[static_cast<std::size_t>(k)];
     if (!color || !thingshown(t, k, look)) continue;
     out.push_back({t.x, t.y, t.angle, *color, info.cross});

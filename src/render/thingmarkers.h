@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "render/pixmap.h"
-#include "render/thingkind.h"
+#include "render/thingkindlook.h"
 #include "render/wideline.h"
 #include "wad/map.h"
 
@@ -18,7 +18,7 @@ struct mapfit;
 
 // Which things a scheme draws, and in which colours.
 struct thinglook {
-  std::array<std::optional<std::int32_t>, thingkinds.size()> colors;  // ARGB by kind; absent: not drawn
+  std::array<std::optional<std::int32_t>, thingkindcount> colors;  // ARGB by kind; absent: not drawn
   std::int32_t skill = 0;        // as set: 0 stands for 4, others are clamped to 1..5
   std::int32_t multiplayer = 0;  // nonzero: things that appear only in multiplayer are drawn too
 
@@ -27,8 +27,7 @@ struct thinglook {
 };
 
 // Whether `t`, of kind `k`, belongs to what `look` draws, its colour aside:
-// player and deathmatch starts always; others when they appear in the chosen
-// skill and in single player, or in any game when multiplayer is on.
+// whether it appears (thingappears) at the scheme's skill and mode.
 bool thingshown(const thing& t, thingkind k, const thinglook& look);
 
 // One thing to mark, at its map position in vertex units.

@@ -104,4 +104,10 @@ std::shared_ptr<lump> map::getlump(const lumpgroup& lumps, const text& name) {
   return nullptr;
 }
 
+const sector* map::sideof(std::int32_t side) const {
+  if (side < 0 || static_cast<std::size_t>(side) >= sidedefs.size()) return nullptr;
+  const std::size_t s = sidedefs[static_cast<std::size_t>(side)].sector;
+  return s < sectors.size() ? &sectors[s] : nullptr;
+}
+
 }  // namespace tracewell

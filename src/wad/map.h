@@ -153,6 +153,10 @@ struct map {
   // cannot be read (a map never fails because of its things).
   std::optional<std::vector<thing>> things;
 
+  // The sector on side `side` (a sidedef number, negative for none); null when
+  // the side is absent or past the sidedefs, or its sector number is out of range.
+  const sector* sideof(std::int32_t side) const;
+
   // The map of a lump group in the given format (never null). `listedname`
   // is the map's name as the map list shows it, for the error line of a UDMF
   // map; empty means the marker's trimmed name. An unusable group is a

@@ -1,18 +1,15 @@
-// Meanings of specials, flags and sector specials: the categories that fall back.
-#include "render/specialmeaning.h"
+// Meanings of specials, flags and sector specials, per game.
+#include "game/specialmeaning.h"
 
 #include <gtest/gtest.h>
-
-#include "testlib/harness.h"
-#include "testlib/wadbuilder.h"
 
 namespace tracewell {
 namespace {
 
-constexpr std::uint32_t red = fallbackbit(lockedredline), blue = fallbackbit(lockedblueline),
-                        yellow = fallbackbit(lockedyellowline), other = fallbackbit(lockedotherline),
-                        exit = fallbackbit(exitline), teleport = fallbackbit(teleportline),
-                        secret = fallbackbit(secretsectorline);
+constexpr linemeanings red = linebit(linemeaning::lockedred), blue = linebit(linemeaning::lockedblue),
+                       yellow = linebit(linemeaning::lockedyellow), other = linebit(linemeaning::lockedother),
+                       exit = linebit(linemeaning::exit), teleport = linebit(linemeaning::teleport),
+                       secret = linebit(linemeaning::secretsector);
 
 // Generalized keys sit in bits 6 to 8 above 0x3800; Hexen and ZDoom keep the
 // lock in an argument that depends on the special, or in the lock number.
@@ -25,7 +22,7 @@ TEST(SpecialMeaning, LinesFallIntoWhatTheirGameSays) {
     std::int64_t value, locknumber;
     std::uint16_t flags;
     std::int64_t front, back;  // sector specials
-    std::uint32_t want;
+    linemeanings want;
   } cases[] = {
       {mapmeaning::doom, 0x3800 | 1 << 6, 0, 0, 0, 0, 0, none, red},
       {mapmeaning::doom, 0x3800 | 4 << 6 | 0x3F, 0, 0, 0, 0, 0, none, red},
@@ -53,7 +50,7 @@ TEST(SpecialMeaning, LinesFallIntoWhatTheirGameSays) {
       {mapmeaning::doom, 243, 0, 0, 0, 0, 0, none, teleport},
       {mapmeaning::zdoom, 243, 0, 0, 0, 0, 0, none, exit},
       {mapmeaning::zdoom, 70, 0, 0, 0, 0x80 | 0x20, 0, none,
-       teleport | fallbackbit(hiddenline) | fallbackbit(secretflagline)},
+       teleport | linebit(linemeaning::hidden) | linebit(linemeaning::secretflag)},
       {mapmeaning::doom, 0, 0, 0, 0, 0, 0, 128 | 5, secret},
       {mapmeaning::doom, 0, 0, 0, 0, 0, 65536 + 128, 9, secret},
       {mapmeaning::strife, 0, 0, 0, 0, 0, 128, none, 0},
@@ -69,34 +66,9 @@ TEST(SpecialMeaning, LinesFallIntoWhatTheirGameSays) {
     sector front, back;
     front.sectortype = c.front;
     back.sectortype = c.back;
-    EXPECT_EQ(fallbackset(l, &front, c.back == none ? nullptr : &back, c.game), c.want)
+    EXPECT_EQ(meaningsof(l, &front, c.back == none ? nullptr : &back, c.game), c.want)
         << static_cast<int>(c.game) << " special " << c.special << " lock " << c.value << "/" << c.locknumber;
   }
-}
-
-// freedoom2's own numbers, under Doom meanings.
-TEST(SpecialMeaning, Freedoom2Totals) {
-  const std::string path = testkit::freedoom2path();
-  if (path.empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
-  const auto w = testkit::readwad(bytestream::openread(fromutf8(path)));
-  ASSERT_TRUE(w);
-  const std::uint32_t locked = fallbackbit(lockedredline) | fallbackbit(lockedblueline) |
-                               fallbackbit(lockedyellowline) | fallbackbit(lockedotherline);
-  int keydoors = 0, teleporters = 0, exits = 0, secrets = 0;
-  for (const text& name : w->getmapnames()) {
-    const auto m = map::Create(w->getmaplumps(name, wad::maplumps), wad::DOOM).value();
-    for (const linedef& l : m->linedefs) {
-      const std::uint32_t set = fallbackset(l, nullptr, nullptr, m->meaning);
-      keydoors += (set & locked) != 0;
-      teleporters += (set & fallbackbit(teleportline)) != 0;
-      exits += (set & (fallbackbit(exitline) | fallbackbit(secretexitline))) != 0;
-    }
-    for (const sector& s : m->sectors) secrets += secretsector(s.sectortype, m->meaning);
-  }
-  EXPECT_EQ(keydoors, 352);
-  EXPECT_EQ(teleporters, 819);
-  EXPECT_EQ(exits, 104);  // normal and secret
-  EXPECT_EQ(secrets, 134);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // What a line's flags, special, arguments, lock number and sectors mean.
-#include "render/specialmeaning.h"
+#include "game/specialmeaning.h"
 
 #include <algorithm>
 
@@ -15,12 +15,12 @@ bool within(const specialmeaning& row, std::int64_t value) {
   return value >= row.first && value <= row.last;
 }
 
-// The category of the first lock row naming `value`; -1 when none does.
-std::int32_t lockcategory(meaningrule rule, std::int64_t value, mapmeaning game) {
+// The meaning of the first lock row naming `value`, as a set; empty when none does.
+linemeanings lockmeaning(meaningrule rule, std::int64_t value, mapmeaning game) {
   for (const specialmeaning& row : specialmeanings) {
-    if (holds(row, game, rule) && within(row, value)) return row.category;
+    if (holds(row, game, rule) && within(row, value)) return linebit(row.meaning);
   }
-  return -1;
+  return 0;
 }
 
 // What a game's rows say of sectors and lock numbers, gathered once from the
@@ -45,9 +45,9 @@ constexpr gamesummary summarize(mapmeaning game) {
   return s;
 }
 
-constexpr std::array<gamesummary, 5> summaries = {summarize(mapmeaning::doom), summarize(mapmeaning::heretic),
-                                                  summarize(mapmeaning::strife), summarize(mapmeaning::hexen),
-                                                  summarize(mapmeaning::zdoom)};
+constexpr std::array<gamesummary, gamecount> summaries = {
+    summarize(mapmeaning::doom), summarize(mapmeaning::heretic), summarize(mapmeaning::strife),
+    summarize(mapmeaning::hexen), summarize(mapmeaning::zdoom)};
 static_assert(std::all_of(summaries.begin(), summaries.end(),
                           [](const gamesummary& s) { return s.equalsrows <= 1; }),
               "one secret sector special per game");
@@ -64,7 +64,7 @@ std::int64_t lockof(const linedef& l, mapmeaning game) {
   if (!s.lockarguments || l.special == 0) return 0;
   for (const specialmeaning& row : specialmeanings) {
     if (holds(row, game, meaningrule::lockargument) && row.first == l.special)
-      return l.args[static_cast<std::size_t>(row.category)];
+      return l.args[static_cast<std::size_t>(row.argument)];
   }
   return 0;
 }
@@ -77,26 +77,22 @@ bool secretsector(std::int64_t special, mapmeaning game) {
   return special == s.secretequals || (special & s.secretbits) != 0;
 }
 
-std::uint32_t fallbackset(const linedef& l, const sector* front, const sector* back, mapmeaning game) {
-  std::uint32_t set = 0;
-  if (l.getflag(linedef::noautomap) != 0) set |= fallbackbit(hiddenline);
-  if (l.getflag(linedef::secret) != 0) set |= fallbackbit(secretflagline);
+linemeanings meaningsof(const linedef& l, const sector* front, const sector* back, mapmeaning game) {
+  linemeanings set = 0;
+  if (l.getflag(linedef::noautomap) != 0) set |= linebit(linemeaning::hidden);
+  if (l.getflag(linedef::secret) != 0) set |= linebit(linemeaning::secretflag);
   if ((front != nullptr && secretsector(front->sectortype, game)) ||
       (back != nullptr && secretsector(back->sectortype, game)))
-    set |= fallbackbit(secretsectorline);
+    set |= linebit(linemeaning::secretsector);
   const std::int64_t lock = lockof(l, game);
-  if (lock != 0) {
-    const std::int32_t category = lockcategory(meaningrule::lock, lock, game);
-    if (category >= 0) set |= fallbackbit(category);
-  }
+  if (lock != 0) set |= lockmeaning(meaningrule::lock, lock, game);
   if (l.special <= 0 || l.special > greatestspecial) return set;
   for (const specialmeaning& row : specialmeanings) {
     if (!within(row, l.special)) continue;
-    if (holds(row, game, meaningrule::special)) set |= fallbackbit(row.category);
+    if (holds(row, game, meaningrule::special)) set |= linebit(row.meaning);
     if (holds(row, game, meaningrule::generalizedlock)) {
       const std::int64_t key = ((l.special - row.first) & generalizedkeymask) >> generalizedkeyshift;
-      const std::int32_t category = lockcategory(meaningrule::generalizedkey, key, game);
-      if (category >= 0) set |= fallbackbit(category);
+      set |= lockmeaning(meaningrule::generalizedkey, key, game);
     }
   }
   return set;
