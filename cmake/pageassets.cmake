@@ -44,7 +44,7 @@ function(tracewell_hex_to_base64 hex out)
 endfunction()
 
 function(tracewell_page_assets outdir)
-  set(dir ${CMAKE_SOURCE_DIR}/src/render/page)
+  set(dir ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../src/render/page)
   set(body "")
   foreach(asset viewer.js viewer.css gallery.js)
     set(file ${dir}/${asset})

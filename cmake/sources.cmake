@@ -5,6 +5,7 @@ set(tracewell_support_sources
   src/support/bintree.cpp
   src/support/bytestream.cpp
   src/support/debuglog.cpp
+  src/support/jsontext.cpp
   src/support/outputfile.cpp
   src/support/path.cpp
   src/support/process.cpp
@@ -27,11 +28,15 @@ set(tracewell_settings_sources
 
 set(tracewell_game_sources
   src/game/mapcensus.cpp
-  src/game/specialmeaning.cpp)
+  src/game/specialmeaning.cpp
+  src/game/thingtally.cpp)
 
 set(tracewell_render_sources
   src/render/automap.cpp
   src/render/draw.cpp
+  src/render/gallerypage.cpp
+  src/render/mappage.cpp
+  src/render/pageshell.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
   src/render/thingmarkers.cpp

@@ -299,6 +299,9 @@ void appendstatistics(std::string& out, const map& m) {
   appendcounts(out, t->itemtypes);
 }
 
+// Where a pixel's coordinates start in the drawing: a point at its exact fitted place (pixel x covers x to x + 1).
+constexpr double svghalfpixel = 0;
+
 // The data the script reads: names, size, fit, the map's records, layers, names of bits and counts.
 bool appenddata(pagebuffer& b, const scene& s, const map& m, const std::string& mapname,
                 const std::string& inputname) {
