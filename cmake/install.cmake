@@ -11,8 +11,9 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/tracewell.1
   VERBATIM)
 add_custom_target(manpage ALL DEPENDS ${CMAKE_BINARY_DIR}/tracewell.1)
 
-# A relative link works under any prefix, DESTDIR and package root.
-file(CREATE_LINK ../lib/tracewell/tracewell ${CMAKE_BINARY_DIR}/bin-link SYMBOLIC)
+# A relative link works under any prefix, DESTDIR and package root. The uninstall removes only this link.
+set(tracewell_link ../lib/tracewell/tracewell)
+file(CREATE_LINK ${tracewell_link} ${CMAKE_BINARY_DIR}/bin-link SYMBOLIC)
 
 set(tracewell_installed)
 # kind: TARGETS or FILES; installs `source` into `folder` under the prefix as `name`.

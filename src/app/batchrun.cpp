@@ -34,7 +34,7 @@ text destfolder(text dest) {
 // "tracewell: INPUT: WHY", the line of an input that ends early.
 text inputline(const text& input, const text& why) {
   text line = u"tracewell: ";
-  line.append(input).append(u": ").append(why);
+  line.append(printable(input)).append(u": ").append(why);
   return line;
 }
 

@@ -62,7 +62,7 @@ text settingsfile(const commandline& cl, const text& programfolder) {
 
 void runcommandline(const commandline& cl, const text& programfolder) {
   if (!cl.error.empty()) {
-    printerrorline(u"tracewell: " + cl.error);
+    printerrorline(u"tracewell: " + printable(cl.error));
     printerrorline(u"Try 'tracewell --help'.");
     exitprocess(1);
   }

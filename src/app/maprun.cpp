@@ -85,7 +85,7 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   step.record.height = r.height;
   step.record.linedefs = read.linedefs.size();
   step.record.fractionbits = read.fractionbits;
-  if (read.things) step.record.things = static_cast<std::int64_t>(read.things->size());
+  if (read.things) step.record.things = static_cast<std::int64_t>(read.things->size()) + read.unplacedthings;
   if (r.census) step.record.census = takecensus(read);
 
   // An image already drawn from this input is left as it is; the record still says what the map holds.
@@ -219,8 +219,9 @@ void maprun::print(const mapstep& step, const drawrequest& r) {
 void maprun::deliver(mapoutcome& done) {
   writing_.pop_front();  // results come back in the order the jobs went in
   if (done.status == mapoutcome::state::written) {
-    // The command line lists what it wrote, so its output can feed other tools.
-    if (mode == voice::commandline && printwritten) printplainline(done.output);
+    // The command line lists what it wrote, so its output can feed other tools: one line a file,
+    // whatever bytes the input's name brought into it.
+    if (mode == voice::commandline && printwritten) printplainline(printable(done.output));
   } else {
     for (const text& line : done.errors) sayline(line, mode);
     missed_ = true;

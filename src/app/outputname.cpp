@@ -34,7 +34,7 @@ text toolargeline(std::int32_t width, std::int32_t height, const text& name) {
 }
 
 text writefailedline(const text& path) {
-  return u"Failed to write PNG file \"" + path + u"\".";
+  return u"Failed to write PNG file \"" + printable(path) + u"\".";
 }
 
 void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v) {
@@ -49,7 +49,7 @@ void printfailedwrite(const text& pattern, const text& name, const text& stamp, 
   };
   text part = u"Failed to write PNG file \"";
   eachpiece(pattern, name, stamp, [&part, &emit](std::u16string_view piece) {
-    part += piece;
+    part += printable(text(piece));
     if (part.size() >= printpart) {
       emit(part);
       part.clear();

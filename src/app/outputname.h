@@ -54,13 +54,14 @@ struct mapfile {
 mapfile makemapfile(const text& pattern, const text& name);
 
 // The lines of a map that gives no image: it could not be loaded, its buffer
-// could not be made, its file could not be written. Names are shown printable.
+// could not be made, its file could not be written. Names and paths are shown
+// printable.
 text loadfailedline(const text& name);
 text toolargeline(std::int32_t width, std::int32_t height, const text& name);
 text writefailedline(const text& path);
 
 // The failure line for a file name too long to build, printed part by part
-// where `v` prints its lines.
+// where `v` prints its lines, printable.
 void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v);
 
 // The files the tool reads: an image written over one of them would destroy it.

@@ -22,11 +22,25 @@ mapmeaning binarymeaning(std::int32_t format) {
   }
 }
 
+// Whether entry `k` of the group (k >= 1) starts the next map as `how` lists
+// maps: a name starting with "MAP", or the content rule over the entries from
+// it to the group's end.
+bool startsnextmap(const lumpgroup& lumps, std::size_t k, mapdetection how) {
+  if (!lumps[k]) return false;
+  if (how == mapdetection::names) return lumps[k]->trimmedname().starts_with(u"MAP");
+  return ismapgroup(lumpgroup(lumps.begin() + static_cast<std::ptrdiff_t>(k), lumps.end()));
+}
+
 // What the Auto format reads a binary group as: the Hexen layout with ZDoom
-// meanings when a BEHAVIOR lump is in the group (the wad's group ends it
-// before the next map), else the Doom layout.
-std::int32_t autoformat(const lumpgroup& lumps) {
-  return map::getlump(lumps, u"BEHAVIOR") ? wad::ZDOOM : wad::DOOM;
+// meanings when a BEHAVIOR lump comes before the next listed map's marker (a
+// map of five lumps leaves the next map's lumps in its group), else the Doom
+// layout.
+std::int32_t autoformat(const lumpgroup& lumps, mapdetection how) {
+  for (std::size_t k = 1; k < lumps.size() && !startsnextmap(lumps, k, how); ++k) {
+    if (lumps[k] && (lumps[k]->name == u"BEHAVIOR" || lumps[k]->trimmedname() == u"BEHAVIOR"))
+      return wad::ZDOOM;
+  }
+  return wad::DOOM;
 }
 
 constexpr std::u16string_view wrongformat = u" Probably using the wrong map format.";
@@ -68,7 +82,7 @@ result<std::shared_ptr<map>> map::Create(const lumpgroup& lumps, std::int32_t fo
   status read;
   try {
     m = std::make_shared<map>();
-    m->format = automatic && !istextmapgroup(lumps) ? autoformat(lumps) : format;
+    m->format = automatic && !istextmapgroup(lumps) ? autoformat(lumps, detection) : format;
     read = m->readfrom(lumps, listedname, withthings, detection);
   } catch (const std::bad_alloc&) {
     // Lumps whose records do not fit in memory make a map that cannot be read.

@@ -152,6 +152,9 @@ struct map {
   // The things, read only when asked for; absent when not asked for or they
   // cannot be read (a map never fails because of its things).
   std::optional<std::vector<thing>> things;
+  // UDMF thing blocks read without a usable x or y: records of the map, counted
+  // with `things`, but with no place to be drawn at or counted by kind.
+  std::int64_t unplacedthings = 0;
 
   // The sector on side `side` (a sidedef number, negative for none); null when
   // the side is absent or past the sidedefs, or its sector number is out of range.
@@ -170,7 +173,8 @@ struct map {
   //
   // Under the Auto format (wad::AUTO) each group is read in its own layout:
   // UDMF as always, the Hexen layout with ZDoom meanings when the group holds
-  // a BEHAVIOR lump (wad::mapgroupat), else the Doom layout; `format` is then
+  // a BEHAVIOR lump (wad::mapgroupat) before the next map's marker as
+  // `detection` lists maps, else the Doom layout; `format` is then
   // the format it was read in. A map that cannot be read so never stops the
   // program: what would be a fatal stop, here or when the map is drawn
   // (unknown vertices or sidedefs), is a notice of the same message without
@@ -193,8 +197,8 @@ struct map {
   // With `withthings` the things are read as well, after everything else: the
   // whole records of THINGS in the map's layout, or the UDMF `thing` blocks
   // that have x, y and type. Things never make a map fail: a THINGS lump that
-  // lies outside its file leaves `things` nullopt, a faulty thing block is
-  // left out.
+  // lies outside its file leaves `things` nullopt, a thing block without a
+  // usable x or y counts in `unplacedthings`, any other faulty one is left out.
   status readfrom(const lumpgroup& lumps, const text& listedname = {}, bool withthings = false,
                   mapdetection detection = mapdetection::names);
   // The first entry of the group (null slots skipped) whose stored or trimmed

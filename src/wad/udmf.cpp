@@ -244,6 +244,7 @@ struct pending {
   std::int32_t line = 0;      // of the name
   std::uint64_t seen = 0;     // bit i: row i of `keys` was given a usable value
   bool dropped = false;       // a thing block with a faulty key, left out
+  bool unplaced = false;      // a thing block without a usable position, counted only
   vertex v;
   linedef l;
   sector s;
@@ -271,9 +272,10 @@ enum class valuekind {
 // What a value of the wrong kind does. The keys the drawing has always read
 // fail the map; keys read later never make a map fail that reads without them.
 enum class onfault {
-  fail,    // the map fails; a missing required key too
-  absent,  // the assignment counts as absent (a boolean as false)
-  drop,    // the block is left out; a missing required key too
+  fail,     // the map fails; a missing required key too
+  absent,   // the assignment counts as absent (a boolean as false)
+  drop,     // the block is left out; a missing required key too
+  unplace,  // a thing without a position: counted, never drawn; a missing required key too
 };
 
 using putter = void (*)(pending&, const given&);
@@ -359,9 +361,9 @@ constexpr keyrow keys[] = {
     {"special", blockkind::sector, valuekind::integer, onfault::absent, false,
      [](pending& b, const given& v) { b.s.sectortype = v.number; }},
 
-    {"x", blockkind::thing, valuekind::coordinate, onfault::drop, true,
+    {"x", blockkind::thing, valuekind::coordinate, onfault::unplace, true,
      [](pending& b, const given& v) { b.t.x = v.number; }},
-    {"y", blockkind::thing, valuekind::coordinate, onfault::drop, true,
+    {"y", blockkind::thing, valuekind::coordinate, onfault::unplace, true,
      [](pending& b, const given& v) { b.t.y = -v.number; }},
     {"type", blockkind::thing, valuekind::integer, onfault::drop, true,
      [](pending& b, const given& v) { b.t.type = clamp32(v.number); }},
@@ -588,8 +590,8 @@ class reader {
 
   // A fault of a row's value: the map fails with `detail`, or the block is left out.
   bool fault(pending& b, const keyrow& k, std::int32_t line, const std::string& detail) {
-    if (k.fault == onfault::drop) {
-      b.dropped = true;
+    if (k.fault == onfault::drop || k.fault == onfault::unplace) {
+      (k.fault == onfault::drop ? b.dropped : b.unplaced) = true;
       return true;
     }
     return fail(line, detail);
@@ -658,6 +660,10 @@ class reader {
     for (std::size_t row = rows.first; row < rows.last; ++row) {
       if (!keys[row].required || (b.seen & (std::uint64_t{1} << row)) != 0) continue;
       if (keys[row].fault == onfault::drop) return true;
+      if (keys[row].fault == onfault::unplace) {
+        b.unplaced = true;
+        continue;
+      }
       return missing(b, recordcount(b.kind), keys[row].name);
     }
     switch (b.kind) {
@@ -676,7 +682,12 @@ class reader {
         m_->sectors.push_back(b.s);
         break;
       case blockkind::thing:
-        if (!b.dropped) m_->things->push_back(b.t);
+        if (b.dropped) break;
+        if (b.unplaced) {
+          ++m_->unplacedthings;
+        } else {
+          m_->things->push_back(b.t);
+        }
         break;
       case blockkind::global:
       case blockkind::other:

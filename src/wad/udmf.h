@@ -54,8 +54,9 @@ struct udmfresult {
 // sector, heightfloor or heightceiling, a coordinate beyond +-2^31 and a number
 // beyond 64 bits for one of them are reported where they are met. Every other
 // key never fails a map: a value of the wrong kind counts as absent, and a
-// boolean is true only when written true. A thing block without a usable x, y
-// or type is left out. References (v1, v2, sidefront, sideback, sector) are
+// boolean is true only when written true. A thing block without a usable type
+// is left out; one with a type but without a usable x or y counts in
+// map::unplacedthings instead of map::things. References (v1, v2, sidefront, sideback, sector) are
 // checked once the whole text is read, since blocks may come in any order; of
 // several bad ones the first in the text is reported.
 //

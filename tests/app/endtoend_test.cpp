@@ -600,6 +600,7 @@ linedef { v1 = 0; v2 = 1; sidefront = 0; special = 26; } linedef { v1 = 1; v2 = 
 linedef { v1 = 2; v2 = 3; sidefront = 0; special = 124; } linedef { v1 = 3; v2 = 0; sidefront = 0; special = 97; }
 thing { x = 8.0; y = 8.0; type = 5; skill1 = true; } thing { x = 16.0; y = 8.0; type = 3001; }
 thing { x = 24.0; y = 8.0; type = 3004; single = true; } thing { x = 32.0; y = 8.0; type = 2001; skill3 = true; }
+thing { y = 8.0; type = 3001; }
 )");
   play.write(elsewhere / "play.wad");
   const processresult r = run("", {"--manifest", "-", "-d", "j", "-a", (tool / "test.wad").string(),
@@ -663,7 +664,7 @@ thing { x = 24.0; y = 8.0; type = 3004; single = true; } thing { x = 32.0; y = 8
            {"height", 48},
            {"linedefs", 4},
            {"bounds", {0, 0, 64, 32.5}},
-           {"things", 4},
+           {"things", 5},  // the imp without an x counts, but not among the monsters
            {"locked_lines", 1},
            {"exit_lines", 2},
            {"teleport_lines", 1},
@@ -675,6 +676,51 @@ thing { x = 24.0; y = 8.0; type = 3004; single = true; } thing { x = 32.0; y = 8
   std::istringstream in(r.out);
   for (std::string line; std::getline(in, line);) lines.push_back(json::parse(line));
   EXPECT_EQ(lines, expected) << r.out;
+}
+
+}  // namespace
+}  // namespace tracewell
+
+namespace tracewell {
+namespace {
+
+// The names of inputs are data too: on the console their control characters show as '?' (C0, DEL and C1
+// written in UTF-8; other bytes that are not UTF-8 as U+FFFD), in the files they keep their bytes.
+TEST_F(EndToEnd, InputNamesAreShownAndUsedAsData) {
+  const std::string osc = "t\x1b]0;pwn\x07", newline = "n\nl",
+                    c1 = "c\xc2\x9b"
+                         "2J";
+  for (const std::string& stem : {osc, newline, c1, std::string("bad\xff")})
+    fs::copy_file(tool / "test.wad", elsewhere / (stem + ".wad"));
+  struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+    std::string file;  // written, below the folder the tool was started in
+  } cases[] = {
+      {{"-d", "o", "-m", "MAP01", osc + ".wad", newline + ".wad", c1 + ".wad", "bad\xff.wad"},
+       0,
+       "o/t?]0;pwn?/MAP01.png\no/n?l/MAP01.png\no/c?2J/MAP01.png\no/bad\xef\xbf\xbd/MAP01.png\n",
+       "",
+       "o/" + osc + "/MAP01.png"},
+      {{"-d", "m", "-a", "gone\x1b[2J.wad"}, 2, "", "tracewell: gone?[2J.wad: Error opening WAD file.\n", ""},
+      {{newline + ".wad", "-m", "MAP02", "-o", "w\r%.png"}, 0, "w?MAP02.png\n", "", "w\rMAP02.png"},
+      {{"-m", "MAP02", "-o", "none\x1b/%.png"}, 2, "", "Failed to write PNG file \"none?/MAP02.png\".\n", ""},
+      {{"-m", "MAP01", "a.wad", "b\x1b[2J.wad"},
+       1,
+       "",
+       "tracewell: more than one WAD: \"b?[2J.wad\" (several inputs need --dest DIR)\nTry 'tracewell "
+       "--help'.\n",
+       ""},
+  };
+  for (const auto& c : cases) {
+    const std::string line = ::testing::PrintToString(c.args);
+    const processresult r = run("", c.args);
+    EXPECT_EQ(r.status, c.status) << line;
+    EXPECT_EQ(r.out, c.out) << line;
+    EXPECT_EQ(r.err, c.err) << line;
+    if (!c.file.empty()) testkit::expectredsquare(elsewhere / c.file);
+  }
 }
 
 }  // namespace

@@ -30,6 +30,12 @@ page=$(LC_ALL=C MANWIDTH=200 MAN_DISABLE_SECCOMP=1 man -l "$root/share/man/man1/
 for section in NAME SYNOPSIS DESCRIPTION OPTIONS FILES 'EXIT STATUS' EXAMPLES; do
   grep -qx "$section" <<<"$page" || fail "no $section in the manual page"
 done
+# Both usage lines of --help stand in the synopsis, and nowhere else.
+synopsis=$(sed -n '/^SYNOPSIS$/,/^DESCRIPTION$/p' <<<"$page")
+while IFS= read -r usage; do
+  [ "$(grep -cF -- "$usage" <<<"$synopsis")" = 1 ] && [ "$(grep -cF -- "$usage" <<<"$page")" = 1 ] ||
+    fail "usage line \"$usage\" not in the synopsis alone"
+done < <("$tw" --help | sed '/^ *-/,$d')
 for option in $("$tw" --help | grep -o -- '^ *-[-a-zA-Z, ]*' | grep -o -- '-[-a-zA-Z]*'); do
   grep -q -- "^ *\(-[a-zA-Z], \)\?$option\b" <<<"$page" || fail "$option missing from the manual page"
 done
@@ -42,4 +48,14 @@ COMP_WORDS=("$tw" "$wad" -m MAP3) COMP_CWORD=3 && _tracewell && [ "${COMPREPLY[*
 
 cd "$tmp" && DESTDIR="$tmp/dest" cmake -DPREFIX="/opt/tw a" -P "$build/uninstall.cmake" >/dev/null
 [ -z "$(find "$tmp/dest" -type f -o -type l | grep -v '\.png$')" ] || fail "uninstall left files"
+
+# Installed again, the settings edited and the link replaced: the uninstall keeps both and says so.
+DESTDIR="$tmp/dest" cmake --install "$build" --prefix "/opt/tw a" >/dev/null
+echo '# mine' >>"$root/lib/tracewell/settings.txt"
+rm "$tw" && printf '#!/bin/sh\n' >"$tw"
+said=$(DESTDIR="$tmp/dest" cmake -DPREFIX="/opt/tw a" -P "$build/uninstall.cmake")
+grep -qF -- "-- Kept: $root/lib/tracewell/settings.txt (it differs from the delivered settings.txt)" <<<"$said" &&
+  grep -qF -- "-- Kept: $tw (it is not the link the install made)" <<<"$said" || fail "uninstall said: $said"
+left=$(cd "$root" && find . -type f -o -type l | grep -v '\.png$' | sort | tr '\n' ' ')
+[ "$left" = "./bin/tracewell ./lib/tracewell/settings.txt " ] || fail "uninstall left: $left"
 echo PASS

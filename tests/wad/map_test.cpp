@@ -446,6 +446,12 @@ TEST(Map, AutoReadsEachMapInItsOwnLayout) {
   b.addmap("E1M2", badvertex);
   b.addmap("E1M3", badside);
   b.addmap("E1M4", testkit::squaremap(), mapoptions::without("REJECT"));
+  // The five lumps a map is drawn from, then a UDMF map with a BEHAVIOR lump inside E1M5's window.
+  b.addmap("E1M5", testkit::squaremap(), mapoptions{{"SEGS", "SSECTORS", "NODES", "REJECT", "BLOCKMAP"}, {}});
+  b.addlump("MAP03");
+  b.addlump("TEXTMAP", "vertex { x = 0; y = 0; }");
+  b.addlump("BEHAVIOR");
+  b.addlump("ENDMAP");
   tempdir dir;
   const auto w = testkit::readwad(b.open(dir.path()));
   ASSERT_TRUE(w);
@@ -465,6 +471,8 @@ TEST(Map, AutoReadsEachMapInItsOwnLayout) {
       {u"E1M3", content, maplayout::hexen, mapmeaning::zdoom, {u"Encountered invalid sidedef ID."}},
       {u"E1M4", content, maplayout::doom, mapmeaning::doom, {}},
       {u"E1M4", mapdetection::names, {}, {}, {u"failed to read map lumps", u"encountered invalid map"}},
+      {u"E1M5", content, maplayout::doom, mapmeaning::doom, {}},
+      {u"MAP03", content, maplayout::udmf, mapmeaning::zdoom, {}},
   };
   for (const autocase& c : cases) {
     SCOPED_TRACE(tobytes(c.name));

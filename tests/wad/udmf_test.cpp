@@ -313,7 +313,8 @@ TEST(Udmf, MapCreateReadsTextMapsWhateverTheFormat) {
 
 // Keys the drawing does not use never fail a map: a value of the wrong kind
 // counts as absent, a boolean is true only when written true, and a thing
-// block without a usable x, y or type is left out.
+// block without a usable type is left out, one without a usable x or y only
+// counted ("+N").
 TEST(Udmf, KeysReadLaterNeverFailAMap) {
   struct keycase {
     const char* what;
@@ -336,10 +337,11 @@ TEST(Udmf, KeysReadLaterNeverFailAMap) {
        "thing { x = 1.5; y = 2; type = 3001; angle = 90; skill1 = true; skill5 = TRUE; single = 1; dm = "
        "true; }",
        "0 0 0 0 | 0 | 1", "3001@98304,-131072/90s17d"},
-      {"faulty things left out", "ZDoomTranslated", "", "",
+      {"faulty things left out or only counted", "ZDoomTranslated", "", "",
        "thing { x = \"a\"; y = 0; type = 1; } thing { y = 0; type = 1; } thing { x = 0; y = 0; type = 1.5; }"
-       "thing { x = 0; y = 0; type = 2; angle = \"n\"; skill2 = \"true\"; single = TRUE; }",
-       "0 0 0 0 | 0 | 0", "2@0,0/0s01"},
+       "thing { x = 0; y = 0; type = 2; angle = \"n\"; skill2 = \"true\"; single = TRUE; }"
+       "thing { x = 0; y = 1e99; type = 3; } thing { y = 0; } thing { x = 0; y = z; type = \"5\"; }",
+       "0 0 0 0 | 0 | 0", "2@0,0/0s01 +3"},
       {"any other namespace", "gzdoom", "", "", "", "0 0 0 0 | 0 | 4", ""},
   };
   for (const keycase& c : cases) {
@@ -365,6 +367,7 @@ TEST(Udmf, KeysReadLaterNeverFailAMap) {
             std::to_string(t.angle), "s", std::to_string(t.skills), t.single ? "1" : "",
             t.deathmatch ? "d" : "");
       }
+      if (m.unplacedthings > 0) add(things, " +", std::to_string(m.unplacedthings));
       EXPECT_EQ(things, withthings ? c.things : "");
     }
   }
