@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Web pages and galleries in a real browser (Debian's chromium and chromedriver through selenium).
 
-usage: webpage_test.py TRACEWELL FREEDOOM2_WAD SETTINGS
+usage: webpage_test.py TRACEWELL FREEDOOM2_WAD SETTINGS [--screenshots DIR]
 
 Writes pages with the built program into a temporary folder, opens them from file:// in headless
 Chromium and checks what a user would: no console errors and no network requests, the legend as
@@ -27,6 +27,7 @@ from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
 from selenium.webdriver.common.by import By
 
 TOOL, FREEDOOM2, SETTINGS = sys.argv[1:4]
+SHOTS = sys.argv[5] if len(sys.argv) > 5 and sys.argv[4] == "--screenshots" else None
 SIZE = 400  # the page's image, small enough to show whole at 1:1 in the window
 failures = []
 
@@ -196,6 +197,24 @@ def run(*args):
     return done.returncode, done.stdout, done.stderr
 
 
+def screenshots(driver, work, folder):
+    """The README's pictures: freedoom2 MAP01's page with a locked door pinned, and a gallery."""
+    wads = [os.path.join(os.path.dirname(FREEDOOM2), w) for w in ("freedoom1.wad", "freedoom2.wad", "freedm.wad")]
+    dest = os.path.join(work, "shots")
+    run("--dest", dest, "--gallery", "--extra", "html", "-s", "256x256", *wads)
+    driver.set_window_size(1200, 800)
+    open_page(driver, os.path.join(dest, "freedoom2", "MAP01.html"))
+    data = json.loads(driver.execute_script("return document.getElementById('tw-data').textContent"))
+    door = next(i for i, l in enumerate(data["lines"]) if l[4] & 0x1E and l[8] >= 0)
+    open_page(driver, os.path.join(dest, "freedoom2", "MAP01.html"), "#L%d" % door)
+    driver.save_screenshot(os.path.join(folder, "page.png"))
+    open_page(driver, os.path.join(dest, "index.html"))
+    driver.execute_script("document.querySelectorAll('img').forEach(function (i) { i.loading = 'eager'; })")
+    driver.find_element(By.ID, "tw-filter").send_keys("freedoom2")
+    driver.execute_script("return new Promise(function (done) { setTimeout(done, 500); })")
+    driver.save_screenshot(os.path.join(folder, "gallery.png"))
+
+
 def main():
     work = tempfile.mkdtemp(prefix="tw-webpage-")
     wad = open(FREEDOOM2, "rb").read()
@@ -346,6 +365,8 @@ def main():
         check("the filter narrows the cards to one input", len(visible) == 2, visible)
         check("an input whose stem is index.html draws into index.html-2",
               os.path.isfile(os.path.join(dest, "index.html-2", "MAP01.png")), os.listdir(dest))
+        if SHOTS:
+            screenshots(driver, work, SHOTS)
     finally:
         driver.quit()
         shutil.rmtree(work, ignore_errors=True)

@@ -158,7 +158,17 @@
     pairs.forEach(function (p) {
       if (p[1] === null || p[1] === undefined || p[1] === '') return;
       dl.appendChild(el('dt', p[0]));
-      dl.appendChild(el('dd', String(p[1])));
+      var dd = el('dd');
+      if (p[2] !== undefined) {
+        // A sector named in the details selects that sector.
+        var b = el('button', String(p[1]), 'tw-link');
+        b.type = 'button';
+        b.addEventListener('click', function () { pin({kind: 'S', n: p[2]}); centre(pinned); });
+        dd.appendChild(b);
+      } else {
+        dd.textContent = String(p[1]);
+      }
+      dl.appendChild(dd);
     });
     details.appendChild(dl);
   }
@@ -186,7 +196,7 @@
       ['flags', bits(l[2], data.flagnames).join(', ') || 'none'],
       ['special', l[3] == 0 ? '0' : l[3] + ' (' + words.join(', ') + ')'], ['meaning', other.join(', ')],
       Array.isArray(l[5]) ? ['arguments', l[5].join(', ')] : ['tag', l[5]],
-      ['front', side(l[6])], ['back', side(l[7])],
+      ['front', side(l[6]), l[6] >= 0 ? l[6] : undefined], ['back', side(l[7]), l[7] >= 0 ? l[7] : undefined],
       ['layer', l[8] >= 0 ? layers[l[8]].name : 'not drawn']]);
   }
   function describething(i) {
