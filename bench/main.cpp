@@ -16,7 +16,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/parallelrun.h"
+#include "app/maprun.h"
 #include "archivebombs.h"
 #include "batchrun.h"
 #include "childrun.h"

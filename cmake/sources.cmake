@@ -7,6 +7,7 @@ set(tracewell_support_sources
   src/support/debuglog.cpp
   src/support/jsontext.cpp
   src/support/outputfile.cpp
+  src/support/markup.cpp
   src/support/path.cpp
   src/support/process.cpp
   src/support/tempfile.cpp
@@ -39,6 +40,7 @@ set(tracewell_render_sources
   src/render/pageshell.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
+  src/render/svg.cpp
   src/render/thingmarkers.cpp
   src/render/wideline.cpp)
 
@@ -50,12 +52,14 @@ set(tracewell_app_sources
   src/app/console.cpp
   src/app/dialogue.cpp
   src/app/entry.cpp
+  src/app/filekind.cpp
   src/app/manifest.cpp
+  src/app/mapchoice.cpp
   src/app/numbers.cpp
+  src/app/openinput.cpp
   src/app/maprun.cpp
   src/app/outputname.cpp
   src/app/outputrun.cpp
-  src/app/parallelrun.cpp
   src/app/report.cpp
   src/app/scheme.cpp
   src/app/settingsbinding.cpp)

@@ -1,15 +1,12 @@
 // The batch run: many inputs in one run, a folder per input, a record per map.
 #include "app/batchrun.h"
 
-#include <iterator>
 #include <list>
 #include <vector>
 
 #include "app/batchplan.h"
 #include "app/commandline.h"
 #include "app/console.h"
-#include "app/manifest.h"
-#include "app/parallelrun.h"
 #include "support/path.h"
 #include "support/process.h"
 #include "support/terminal.h"
@@ -17,8 +14,6 @@
 namespace tracewell {
 
 namespace {
-
-constexpr const char16_t* notreached = u"not drawn: an earlier map stopped this input";
 
 [[noreturn]] void refuse(const text& why) {
   printerrorline(u"tracewell: " + why);
@@ -38,7 +33,45 @@ text inputline(const text& input, const text& why) {
   return line;
 }
 
+text manifestline(const text& path) {
+  return u"cannot write the manifest \"" + path + u"\"";
+}
+
+// What an input that cannot be drawn at all prints and records, after every map before it.
+void refuseinput(console& c, const text& input, const text& why) {
+  maprun& run = *c.run;
+  run.drain();
+  clearprogress();
+  printerrorline(inputline(input, why));
+  mapoutcome r;
+  r.input = input;
+  r.whole = true;
+  r.errors = {why};
+  if (run.recorded) run.recorded(r);
+}
+
+void closeinput(console& c) {
+  if (c.wstream) c.wstream->close();
+  c.wstream = nullptr;
+  c.w = nullptr;
+  c.run->close();  // never more than one input open at once
+}
+
 }  // namespace
+
+int runstatus::exitstatus() const {
+  switch (worst_) {
+    case runoutcome::drawn:
+      return 0;
+    case runoutcome::missed:
+      return 2;
+    case runoutcome::outputfailed:
+      return 1;
+    case runoutcome::damaged:
+      return 255;
+  }
+  return 255;
+}
 
 void applylook(const commandline& cl, console& c) {
   if (cl.format) c.formatname = *cl.format;
@@ -47,169 +80,108 @@ void applylook(const commandline& cl, console& c) {
   if (cl.scheme) c.schemename = *cl.scheme;
   c.scheme = c.getscheme(c.schemename);
   if (!c.scheme) refuse(refusal::badscheme);
+  c.extra = cl.extra;
   if (cl.width) c.width = *cl.width;
   if (cl.height) c.height = *cl.height;
   if (cl.margin) c.margin = *cl.margin;
 }
 
-void runbatch(const commandline& cl, console& c, const text& fallback) {
-  bool all = false;
-  std::vector<text> named;
-  for (const text& wanted : cl.maps) {
-    const text name = upper(wanted);
-    if (name == u"ALL") {
-      all = true;
-    } else {
-      named.push_back(name);
-    }
-  }
+void setupbatch(const commandline& cl, console& c, const text& fallback, batchsetup& b) {
+  b.asked = mapchoice::of(cl.maps);
   // A run over a collection draws all of it unless maps are named.
-  if (cl.maps.empty()) all = true;
+  if (cl.maps.empty()) b.asked.all = true;
   applylook(cl, c);
 
-  const std::vector<text> inputs = cl.inputs.empty() ? std::vector<text>{fallback} : cl.inputs;
-  const std::vector<text> folders = inputfolders(inputs);
+  b.inputs = cl.inputs.empty() ? std::vector<text>{fallback} : cl.inputs;
+  b.folders = inputfolders(b.inputs);
+  if (cl.dest) b.dest = destfolder(*cl.dest);
   // Below --dest only the file-name part of the settings' pattern counts.
-  const text pattern = cl.output ? *cl.output : cl.dest ? patternfilename(c.outputpath) : c.outputpath;
-  c.outputpath = pattern;
-  drawrequest base = c.request();
-  for (const text& input : inputs) {
-    if (const auto id = identify(input)) base.keep.push_back(*id);
-  }
-  base.skipexisting = cl.skipexisting;
-  base.census = cl.manifest.has_value();
+  b.pattern = cl.output ? *cl.output : cl.dest ? patternfilename(c.outputpath) : c.outputpath;
+  c.outputpath = b.pattern;
+  b.base = c.request();
+  b.base.keep = c.keptfiles(b.inputs);
+  b.base.skipexisting = cl.skipexisting;
+  b.base.census = cl.manifest.has_value();
+  b.maxmaps = cl.maxmaps;
+  b.manifestpath = cl.manifest;
+  b.manifest.outputs = !cl.extra.empty();
 
   // The destination is made first, so that a manifest may be kept in it; one that cannot be shows in each
   // map's failure line.
-  if (cl.dest) makefolders(destfolder(*cl.dest));
-  manifestwriter manifest;
-  if (cl.manifest && !manifest.open(*cl.manifest))
-    refuse(u"cannot write the manifest \"" + *cl.manifest + u"\"");
+  if (cl.dest) makefolders(b.dest);
+  if (cl.manifest) {
+    const outputstatus started = b.manifest.open(*cl.manifest, b.base.keep);
+    if (started.problem == outputproblem::owninput)
+      refuse(manifestline(*cl.manifest) + u": it is an input or the settings file");
+    if (!started.ok()) refuse(manifestline(*cl.manifest));
+  }
 
   c.run = std::make_shared<maprun>(nullptr);
   maprun& run = *c.run;
   run.mode = voice::commandline;
   run.printwritten = cl.manifest != text(u"-");
-  std::size_t settled = 0;  // records handed on so far, over every input
-  std::size_t owed = 0;     // records the inputs before this one give: one per map, one for a refusal
-  run.recorded = [&](const mapoutcome& r) {
-    ++settled;
-    if (cl.manifest) manifest.add(r);
-  };
+  if (cl.manifest) run.recorded = [&b](const mapoutcome& r) { b.manifest.add(r); };
   run.span(mapsinflight(c.width, c.height));
+}
 
-  bool streamfailed = false;
-  bool refused = false;
-  bool stopped = false;
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    const text& input = inputs[i];
-    // What an input that cannot be drawn at all prints and records, after every map before it.
-    const auto refuseinput = [&](const text& why) {
-      run.drain();
-      clearprogress();
-      printerrorline(inputline(input, why));
-      mapoutcome r;
-      r.input = input;
-      r.whole = true;
-      r.errors = {why};
-      ++owed;
-      run.recorded(r);
-    };
-    const auto closeinput = [&] {
-      if (c.wstream) c.wstream->close();
-      c.wstream = nullptr;
-      c.w = nullptr;
-      run.close();  // never more than one input open at once
-    };
-
-    const result<const char16_t*> opened = c.tryopen(input);
-    if (!opened.ok()) {
-      refuseinput(opened.error().lines.front());
-      streamfailed = true;
-      closeinput();
-      continue;
-    }
-    if (opened.value() != nullptr) {
-      refuseinput(opened.value());
-      refused = true;
-      closeinput();
-      continue;
-    }
-    if (cl.maxmaps && static_cast<std::int64_t>(c.maps.size()) > *cl.maxmaps) {
-      refuseinput(inttotext(static_cast<std::int64_t>(c.maps.size())) +
-                  u" maps listed, more than --max-maps " + inttotext(*cl.maxmaps));
-      refused = true;
-      closeinput();
-      continue;
-    }
-    std::list<text> names;
-    if (all) {
-      names = c.maps;
-    } else {
-      // Each name this input lists, in the order given; the others belong to other inputs.
-      for (const text& name : named) {
-        for (const text& m : c.maps) {
-          if (upper(m) == name) {
-            names.push_back(name);
-            break;
-          }
-        }
-      }
-    }
-    if (names.empty()) {
-      refuseinput(refusal::badmap);
-      refused = true;
-      closeinput();
-      continue;
-    }
-
-    drawrequest r = base;
-    r.input = input;
-    if (cl.dest) {
-      r.folder = destfolder(*cl.dest) + u"/" + folders[i];
-      r.pattern = r.folder + u"/" + pattern;
-    }
-    const std::size_t before = owed;
-    owed += names.size();
-    const status s = run.draw(names, r, all);
-    if (!s.ok()) {
-      // Every map before the one that stopped has been handed on, those of earlier inputs too.
-      auto at = names.begin();
-      std::advance(at, static_cast<std::ptrdiff_t>(settled - before));
-      clearprogress();
-      mapoutcome stop;
-      stop.input = input;
-      stop.name = *at;
-      const text& message = s.error().lines.front();
-      if (s.error().what == failure::kind::fatal) {
-        stop.errors = {message, loadfailedline(*at)};
-        for (const text& line : stop.errors) printerrorline(line);
-        stopped = true;
-      } else {
-        printerrorline(inputline(input, message));
-        stop.errors = {message};
-        streamfailed = true;
-      }
-      run.recorded(stop);
-      for (++at; at != names.end(); ++at) {
-        mapoutcome rest;
-        rest.input = input;
-        rest.name = *at;
-        rest.errors = {notreached};
-        run.recorded(rest);
-      }
-    }
-    closeinput();
+runoutcome runinput(console& c, const batchsetup& b, std::size_t i) {
+  const text& input = b.inputs[i];
+  const status opened = c.tryopen(input);
+  runoutcome refused = runoutcome::missed;
+  text why;
+  std::optional<mapselection> chosen;
+  if (!opened.ok()) {
+    const failure& f = opened.error();
+    why = f.what == failure::kind::notice ? refusaltext(f) : f.lines.front();
+    if (f.what != failure::kind::notice) refused = runoutcome::damaged;
+  } else if (b.maxmaps && static_cast<std::int64_t>(c.maps.size()) > *b.maxmaps) {
+    why = inttotext(static_cast<std::int64_t>(c.maps.size())) + u" maps listed, more than --max-maps " +
+          inttotext(*b.maxmaps);
+  } else if (chosen = choosemaps(b.asked, c.maps, unlistedname::skip); !chosen) {
+    why = refusal::badmap;
   }
-  run.finish();
+  if (!chosen) {
+    refuseinput(c, input, why);
+    closeinput(c);
+    return refused;
+  }
+
+  drawrequest r = b.base;
+  r.input = input;
+  if (!b.dest.empty()) {
+    r.folder = b.dest + u"/" + b.folders[i];
+    r.pattern = r.folder + u"/" + b.pattern;
+  }
+  const drawend end = c.run->draw(chosen->names, r, chosen->all);
+  closeinput(c);
+  if (end.ok()) return runoutcome::drawn;
   clearprogress();
-  bool manifestfailed = false;
-  if (cl.manifest && !manifest.close()) {
-    printerrorline(u"tracewell: cannot write the manifest \"" + *cl.manifest + u"\"");
-    manifestfailed = true;
+  if (end.stop->what == failure::kind::fatal) {
+    for (const text& line : end.lines()) printerrorline(line);
+    return runoutcome::missed;
   }
-  if (streamfailed) exitprocess(-1);
-  exitprocess(refused || stopped || manifestfailed || run.missed() ? 2 : 0);
+  printerrorline(inputline(input, end.stop->lines.front()));
+  return runoutcome::damaged;
+}
+
+runoutcome finishbatch(console& c, batchsetup& b) {
+  c.run->finish();
+  clearprogress();
+  runoutcome outcome = c.run->missed() ? runoutcome::missed : runoutcome::drawn;
+  if (b.manifestpath && !b.manifest.close().ok()) {
+    printerrorline(u"tracewell: " + manifestline(*b.manifestpath));
+    outcome = runoutcome::missed;
+  }
+  return outcome;
+}
+
+void runbatch(const commandline& cl, console& c, const text& fallback) {
+  batchsetup b;
+  setupbatch(cl, c, fallback, b);
+  runstatus s;
+  for (std::size_t i = 0; i < b.inputs.size(); ++i) s.note(runinput(c, b, i));
+  s.note(finishbatch(c, b));
+  exitprocess(s.exitstatus());
 }
 
 }  // namespace tracewell

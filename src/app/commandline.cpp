@@ -27,6 +27,7 @@ enum class optionid {
   margin,
   scheme,
   output,
+  extra,
   dest,
   manifest,
   skipexisting,
@@ -60,6 +61,7 @@ constexpr optionrow optionrows[] = {
     {optionid::margin, 'M', "margin", "N", "margin in pixels"},
     {optionid::scheme, 'c', "scheme", "NAME", "colour scheme from the settings file"},
     {optionid::output, 'o', "output", "PATTERN", "output path; % becomes the map name, * the date and time"},
+    {optionid::extra, 0, "extra", "KINDS", "also write each map as these kinds, a comma list of:"},
     {optionid::dest, 'd', "dest", "DIR", "draw each input into DIR/NAME/ (every map unless --map)"},
     {optionid::manifest, 0, "manifest", "FILE", "write a JSON line per map to FILE (- for standard output)"},
     {optionid::skipexisting, 0, "skip-existing", nullptr, "leave images newer than their input as they are"},
@@ -128,7 +130,9 @@ std::string usagetext() {
     std::string names = std::string("--") + o.name + (o.value ? std::string(" ") + o.value : "");
     names.resize(std::max(names.size() + 1, helpcolumn), ' ');
     out += o.letter != 0 ? std::string("  -") + o.letter + ", " : std::string("      ");
-    out += names + o.help + "\n";
+    out += names + o.help;
+    if (o.id == optionid::extra) out.append(" ").append(toutf8(kindwords()));
+    out += "\n";
   }
   return out +
          "Long options may be shortened to any prefix that names only one (--out for --output).\n"
@@ -260,6 +264,23 @@ commandline commandline::parse(const std::vector<std::string>& args) {
       case optionid::output:
         cl.output = value;
         break;
+      case optionid::extra: {
+        // A comma list; an unknown word refuses the line, naming the kinds.
+        std::size_t start = 0;
+        for (;;) {
+          const std::size_t comma = value.find(u',', start);
+          const text word = value.substr(start, comma == text::npos ? text::npos : comma - start);
+          const std::optional<filekind> k = kindofword(word);
+          if (!k) {
+            cl.error = invalidvalue(value, typed).append(u" (kinds: ").append(kindwords()).append(u")");
+            return cl;
+          }
+          cl.extra.push_back(*k);
+          if (comma == text::npos) break;
+          start = comma + 1;
+        }
+        break;
+      }
       case optionid::dest:
         cl.dest = value;
         break;

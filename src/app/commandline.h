@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/filekind.h"
 #include "support/text.h"
 #include "wad/wad.h"
 
@@ -26,6 +27,7 @@ struct commandline {
   std::optional<std::int32_t> margin;
   std::optional<text> scheme;
   std::optional<text> output;
+  std::vector<filekind> extra;  // --extra: further kinds of file per map, in the order given
   std::optional<text> settings;
   std::optional<text> dest;      // a folder per input below it
   std::optional<text> manifest;  // "-": standard output

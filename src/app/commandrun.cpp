@@ -1,6 +1,5 @@
 // The command line's run: every answer from options or the settings, no dialogue.
 #include <cstdlib>
-#include <list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "app/commandline.h"
 #include "app/console.h"
 #include "app/entry.h"
+#include "app/mapchoice.h"
 #include "app/numbers.h"
 #include "support/path.h"
 #include "support/process.h"
@@ -86,7 +86,8 @@ void runcommandline(const commandline& cl, const text& programfolder) {
 
   // Checked in the dialogue's order: WAD, maps, format, scheme.
   const text wadpath = !cl.inputs.empty() ? cl.inputs.front() : besidesettings(settingspath, c.inputpath);
-  if (const char16_t* refused = c.openwad(wadpath, voice::commandline)) refuse(refused);
+  if (const status opened = c.openwad(wadpath, voice::commandline); !opened.ok())
+    refuse(refusaltext(opened.error()));
   c.run->mode = voice::commandline;
   c.inputpath = wadpath;
   if (cl.list) {
@@ -94,35 +95,20 @@ void runcommandline(const commandline& cl, const text& programfolder) {
     finish(0);
   }
 
-  std::list<text> chosen;
-  bool all = false;
-  for (const text& wanted : cl.maps) {
-    const text name = upper(wanted);
-    if (name == u"ALL") {
-      all = true;
-      continue;
-    }
-    bool listed = false;
-    for (const text& m : c.maps) listed = listed || upper(m) == name;
-    if (!listed) refuse(refusal::badmap);
-    chosen.push_back(name);
-  }
   if (cl.maps.empty()) {
     printerrorline(u"tracewell: no map given (use --map NAME or --all)");
     exitprocess(1);
   }
+  // Every name asked for must be listed, alongside ALL too.
+  const std::optional<mapselection> chosen = choosemaps(mapchoice::of(cl.maps), c.maps, unlistedname::refuse);
+  if (!chosen) refuse(refusal::badmap);
 
   applylook(cl, c);
   if (cl.output) c.outputpath = *cl.output;
 
-  if (all) {
-    c.mapname = u"ALL";
-    c.do_();
-  } else {
-    // Each named map as the dialogue draws a single one, in the order given.
-    c.mapname = chosen.back();
-    c.drawmaps(chosen, false);
-  }
+  // ALL as the dialogue draws it; else each named map as the dialogue draws a single one, in the order given.
+  c.mapname = chosen->all ? text(u"ALL") : chosen->names.back();
+  c.drawmaps(chosen->names, chosen->all);
   finish(c.run->missed() ? 2 : 0);
 }
 

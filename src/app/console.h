@@ -6,11 +6,14 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "app/filekind.h"
 #include "app/maprun.h"
 #include "app/report.h"
 #include "app/scheme.h"
 #include "support/bytestream.h"
+#include "support/path.h"
 #include "support/text.h"
 #include "wad/wad.h"
 
@@ -30,6 +33,12 @@ inline constexpr const char16_t* badformat = u"Invalid map format.";
 inline constexpr const char16_t* badscheme = u"Invalid color scheme.";
 }  // namespace refusal
 
+// The refusal of an input that cannot be used, from the reason of the failure
+// console::tryopen gave: "Error opening WAD file." for one that cannot be
+// opened, "No maps found in WAD." for one without maps, else "Error parsing
+// WAD file.".
+text refusaltext(const failure& f);
+
 // The one console of the process. Every field keeps its value from one cycle
 // to the next, so each answer is the default offered in the next cycle.
 // Console output goes through printline/readline only.
@@ -38,6 +47,7 @@ class console {
   text formatname;  // format word last accepted
   text inputpath;   // WAD path last opened with success
   text outputpath;  // output pattern: "%" map name, "*" date/time
+  std::vector<filekind> extra;  // kinds written beside each main file (--extra)
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t margin = 0;
@@ -73,14 +83,18 @@ class console {
   void drawmaps(const std::list<text>& names, bool all);
   // How the output run of this cycle draws: the answers as a request.
   drawrequest request() const;
+  // The one list of files no output may replace, an image or the manifest:
+  // the WAD last opened, the settings file in use and `inputs`, each that
+  // exists.
+  std::vector<fileid> keptfiles(const std::vector<text>& inputs) const;
 
   // Opens `path` as this cycle's WAD or archive: on success run (its
-  // source), maps and, for a WAD file, wstream and w are set and null is
-  // returned; otherwise the refusal text (see `refusal`). A stream failure
-  // while reading the WAD ends the process, reported in the voice `v`.
-  const char16_t* openwad(const text& path, voice v = voice::dialogue);
+  // source), maps and, for a WAD file, wstream and w are set; otherwise a
+  // notice whose reason refusaltext words. A stream failure while reading the
+  // WAD ends the process, reported in the voice `v`.
+  status openwad(const text& path, voice v = voice::dialogue);
   // As openwad, but a stream failure comes back instead of ending the process.
-  result<const char16_t*> tryopen(const text& path);
+  status tryopen(const text& path);
 
   // The dialogue of one cycle: WAD, map, format, size, scheme, output pattern.
   // A nonempty `startpath` is opened first in place of asking; when it fails,

@@ -1,14 +1,13 @@
 // The prompt dialogue of one cycle: WAD, map, format, image size, colour scheme, output pattern.
-#include <new>
 #include <utility>
 
 #include "app/console.h"
+#include "app/mapchoice.h"
 #include "app/numbers.h"
 #include "app/report.h"
 #include "support/process.h"
 #include "support/terminal.h"
 #include "wad/mapformat.h"
-#include "wad/mapsource.h"
 #include "wad/wad.h"
 
 namespace tracewell {
@@ -61,8 +60,8 @@ void console::requestinputs(text startpath) {
       if (!answer) exitprocess(run && run->missed() ? 2 : 0);
       path = std::move(*answer);
     }
-    if (const char16_t* refused = openwad(path)) {
-      printline(text(refused) + u" Try again?");
+    if (const status opened = openwad(path); !opened.ok()) {
+      printline(refusaltext(opened.error()) + u" Try again?");
       continue;
     }
     inputpath = path;
@@ -76,16 +75,8 @@ void console::requestinputs(text startpath) {
   while (mapname.empty()) {
     printline(u"Input map? (Input " + quoted(u"ALL") + u" to output all maps.)");
     const text answer = upper(orunexpectedend(readline(answerprompt)));
-    if (answer == u"ALL") {
-      mapname = u"ALL";
-    } else {
-      for (const text& m : maps) {
-        if (upper(m) == answer) {
-          mapname = answer;
-          break;
-        }
-      }
-    }
+    if (const auto chosen = choosemaps(mapchoice::of({answer}), maps, unlistedname::refuse))
+      mapname = chosen->all ? text(u"ALL") : answer;
     if (mapname.empty()) printline(text(refusal::badmap) + u" Try again?");
   }
 
@@ -121,39 +112,6 @@ void console::requestinputs(text startpath) {
   // The output pattern, checked only when the files are written.
   outputpath = orunexpectedend(
       getinput(u"Input automap PNG path? (Note: * replaced by date/time. % by map name.)", outputpath));
-}
-
-const char16_t* console::openwad(const text& path, voice v) {
-  result<const char16_t*> refused = tryopen(path);
-  if (!refused.ok()) report(refused.error(), v);  // a stream failure: ends the process
-  return refused.value();
-}
-
-result<const char16_t*> console::tryopen(const text& path) {
-  // A WAD file or a ZIP archive of WADs, told apart by content.
-  result<std::shared_ptr<mapsource>> opened = openmapsource(path, {}, detection);
-  if (!opened.ok()) {
-    const failure& f = opened.error();
-    if (f.what != failure::kind::notice) return f;  // a stream failure
-    return f.why == failure::reason::cannotopen ? refusal::cannotopen : refusal::notawad;
-  }
-  const std::shared_ptr<mapsource> opensource = std::move(opened).value();
-  try {
-    maps = opensource->getmapnames();
-  } catch (const std::bad_alloc&) {
-    // More names than memory holds: a source this tool cannot use.
-    maps.clear();
-    return refusal::notawad;
-  }
-  if (maps.empty()) return refusal::nomaps;
-  if (run) {
-    run->open(opensource);
-  } else {
-    run = std::make_shared<maprun>(opensource);
-  }
-  w = opensource->wadfile();
-  wstream = w ? w->stream : nullptr;
-  return static_cast<const char16_t*>(nullptr);
 }
 
 text console::getmapstring(const std::list<text>& names) const {

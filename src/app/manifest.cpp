@@ -1,15 +1,9 @@
 // The manifest of a batch run: one JSON object per map, one per line (JSON Lines).
 #include "app/manifest.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "game/mapcensus.h"
-#include "support/path.h"
 #include "support/terminal.h"
 
 namespace tracewell {
@@ -54,7 +48,7 @@ const char* statusword(mapoutcome::state s) {
 
 }  // namespace
 
-std::string manifestline(const mapoutcome& r) {
+std::string manifestline(const mapoutcome& r, bool outputs) {
   json j;
   j["input"] = textvalue(r.input);
   j["map"] = r.whole ? json(nullptr) : textvalue(r.name);
@@ -93,57 +87,39 @@ std::string manifestline(const mapoutcome& r) {
   count("secret_sectors", c.secretsectors);
   count("keys", c.keys);
   count("monsters", c.monsters);
+  if (outputs) {
+    json files = r.files.empty() ? json(nullptr) : json::object();
+    for (const kindfile& f : r.files) {
+      const bool there = f.written || r.status == mapoutcome::state::skipped;
+      files[toutf8(text(rowof(f.kind).word))] = there ? textvalue(f.path) : json(nullptr);
+    }
+    j["outputs"] = files;
+  }
   // Names from a WAD are bytes of no declared encoding: what is not UTF-8 shows as U+FFFD.
   return j.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-manifestwriter::~manifestwriter() {
-  // A run that never reached close leaves no temporary behind.
-  if (fd_ >= 0) {
-    ::close(fd_);
-    ::unlink(temporary_.c_str());
-  }
-}
-
-bool manifestwriter::open(const text& path) {
-  path_ = path;
+outputstatus manifestwriter::open(const text& path, const std::vector<fileid>& keep) {
   if (path == u"-") {
     tostdout_ = true;
-    return true;
+    return {};
   }
-  if (!usablepath(path)) return false;
-  temporary_ = nativepath(path) + ".XXXXXX";
-  guard_ = std::make_unique<tempfileguard>();
-  fd_ = guard_->create(temporary_);
-  return fd_ >= 0;
+  file_.emplace(outputfile::open(path, keep, outputkind::records));
+  return file_->status();
 }
 
 void manifestwriter::add(const mapoutcome& record) {
-  const std::string line = manifestline(record) + "\n";
+  const std::string line = manifestline(record, outputs) + "\n";
   if (tostdout_) {
     currentterminal().write(line);  // flushed: a reader sees each map as it is settled
     return;
   }
-  std::size_t done = 0;
-  while (!failed_ && done < line.size()) {
-    const ssize_t n = ::write(fd_, line.data() + done, line.size() - done);
-    if (n <= 0) failed_ = true;
-    done += n > 0 ? static_cast<std::size_t>(n) : 0;
-  }
+  if (file_) file_->write(line.data(), line.size());
 }
 
-bool manifestwriter::close() {
-  if (tostdout_ || fd_ < 0) return tostdout_;
-  // A file made by mkstemp is private; the manifest is read like the images.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  failed_ = failed_ || ::fchmod(fd_, 0666 & ~mask) != 0 || ::fsync(fd_) != 0;
-  failed_ = ::close(fd_) != 0 || failed_;
-  fd_ = -1;
-  if (!failed_) failed_ = std::rename(temporary_.c_str(), nativepath(path_).c_str()) != 0;
-  if (failed_) ::unlink(temporary_.c_str());
-  guard_->release();
-  return !failed_;
+outputstatus manifestwriter::close() {
+  if (!file_) return {};
+  return file_->commit();
 }
 
 }  // namespace tracewell

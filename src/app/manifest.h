@@ -1,11 +1,13 @@
 // The manifest of a batch run: one JSON object per map, one per line (JSON Lines).
 #pragma once
 
-#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/maprun.h"
-#include "support/tempfile.h"
+#include "support/outputfile.h"
+#include "support/path.h"
 #include "support/text.h"
 
 namespace tracewell {
@@ -14,32 +16,28 @@ namespace tracewell {
 // (code units 0..255) that should be UTF-8; what is not shows as U+FFFD. A
 // failed map has null map fields; the bounds are given with y as the file
 // stores it, in map units.
-std::string manifestline(const mapoutcome& record);
+// With `outputs` (a run given --extra) the record ends in an object from each kind's word to its
+// file, null for a file not written (nor skipped as up to date); null for an input refused whole.
+std::string manifestline(const mapoutcome& record, bool outputs = false);
 
-// Where the manifest's lines go: standard output, flushed line by line, or a
-// file written beside its target and renamed into place when the run ends.
+// Where the manifest's lines go: standard output, flushed line by line, or an
+// output file (see outputfile, kind records): a regular file is replaced when
+// the run ends, a device or FIFO takes each line as it comes.
 class manifestwriter {
  public:
-  manifestwriter() = default;
-  ~manifestwriter();
-  manifestwriter(const manifestwriter&) = delete;
-  manifestwriter& operator=(const manifestwriter&) = delete;
-
-  // Starts the manifest at `path` ("-": standard output). False when its
-  // temporary file cannot be made.
-  bool open(const text& path);
+  // Starts the manifest at `path` ("-": standard output), which may be none of
+  // `keep`. Fails, with nothing made, when the file cannot be started.
+  outputstatus open(const text& path, const std::vector<fileid>& keep);
   // Adds one line; a line that cannot be written makes `close` fail.
   void add(const mapoutcome& record);
-  // Puts the file in place. False when any of it could not be written.
-  bool close();
+  // Puts the file in place. Fails when any of it could not be written; no file is left half made.
+  outputstatus close();
+
+  bool outputs = false;  // each line ends in its map's files by kind
 
  private:
-  text path_;
-  std::string temporary_;
-  int fd_ = -1;
   bool tostdout_ = false;
-  bool failed_ = false;
-  std::unique_ptr<tempfileguard> guard_;
+  std::optional<outputfile> file_;
 };
 
 }  // namespace tracewell

@@ -6,13 +6,16 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "app/batchplan.h"
-#include "app/parallelrun.h"
 #include "app/scheme.h"
 #include "render/automap.h"
 #include "render/png.h"
+#include "render/scene.h"
+#include "render/svg.h"
+#include "support/tempfile.h"
 #include "support/terminal.h"
 #include "wad/mapsource.h"
 
@@ -28,7 +31,108 @@ std::string samefilekey(const text& path) {
   return ec ? nativepath(path) : resolved.string();
 }
 
+// A map made ready to draw: its bounds, and what draws it and writes it as a file of a kind to a path.
+struct mapjob {
+  std::array<std::int64_t, 4> bounds{};
+  std::function<outputstatus(filekind kind, const text& path)> write;
+};
+
+// The scene of a prepared map, in drawing order: passes, categories, linedef order, then the markers.
+scene sceneof(const preparedmap& p) {
+  scene s;
+  s.width = p.width;
+  s.height = p.height;
+  s.margin = p.margin;
+  s.background = p.background;
+  s.fit = mapfit::make(p.leastx, p.leasty, p.greatestx, p.greatesty, p.width, p.height, p.margin);
+  s.style = p.style;
+  s.fractionbits = p.fractionbits;
+  s.markerradius = markerradius(s.fit, p.fractionbits);
+  for (std::int32_t pass = 1; pass <= 9; ++pass) {
+    for (std::size_t i = 0; i < p.slots.size(); ++i) {
+      if (!p.slots[i] || p.passes[i] != pass) continue;
+      for (const renderline& l : *p.slots[i]) {
+        s.strokes.push_back({l.x0, l.y0, l.x1, l.y1, p.colors[i], static_cast<std::int32_t>(i), 0});
+      }
+    }
+    for (std::size_t i = 0; i < p.fallback.size(); ++i) {
+      if (!p.fallback[i]) continue;
+      const std::uint32_t bit = std::uint32_t{1} << i;
+      const bool colorgiven = (p.looks.colorgiven & bit) != 0, ordergiven = (p.looks.ordergiven & bit) != 0;
+      if (ordergiven && p.looks.orders[i] != pass) continue;
+      for (const fallbackline& f : *p.fallback[i]) {
+        const auto base = static_cast<std::size_t>(f.base);
+        if (!ordergiven && p.passes[base] != pass) continue;
+        s.strokes.push_back({f.line.x0, f.line.y0, f.line.x1, f.line.y1,
+                             colorgiven ? p.looks.colors[i] : p.colors[base],
+                             static_cast<std::int32_t>(i) + linecolors, 0});
+      }
+    }
+  }
+  for (const thingmarker& t : p.things) s.markers.push_back({t.x, t.y, t.angle, t.color, 0, t.cross, 0});
+  return s;
+}
+
+// The one place a map meets the renderer: its lines made ready, a pixel buffer when a PNG is asked
+// for, and the job that draws and writes each kind. Fails for want of memory (the run may try again;
+// an image the PNG could not hold is refused for every kind) or with a fatal stop.
+result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& record) {
+  const bool png = std::any_of(record.files.begin(), record.files.end(),
+                               [](const kindfile& f) { return f.kind == filekind::png; });
+  std::shared_ptr<TPixmap> image;
+  if (png) {
+    image = TPixmap::Create(r.width, r.height, TPixmap::RGBA, 4);
+    if (!image) return failure::nomemory(u"the image buffer cannot be allocated");
+  } else if (TPixmap::StorageSize(r.width, r.height, TPixmap::RGBA, 4) < 0) {
+    return failure::nomemory(u"the image is larger than a picture may be");
+  }
+  result<preparedmap> prepared =
+      preparemap(read, r.width, r.height, r.margin, r.look->background, r.look->colors, r.look->order,
+                 r.look->actionspecial, r.look->style, r.look->fallback, r.look->things);
+  if (!prepared.ok()) return prepared.error();
+  const preparedmap& p = prepared.value();
+  mapjob job;
+  job.bounds = {p.leastx, p.leasty, p.greatestx, p.greatesty};
+  auto lines = std::make_shared<const preparedmap>(std::move(prepared).value());
+  job.write = [image = std::move(image), lines = std::move(lines), keep = r.keep,
+               names = svgnames{record.name, r.input}](filekind kind, const text& path) {
+    switch (kind) {
+      case filekind::png:
+        drawprepared(*lines, *image);
+        return WritePNG(*image, path, pnglevel, keep);
+      case filekind::svg:
+        return writesvg(sceneof(*lines), names, path, keep);
+    }
+    return outputstatus{outputproblem::nocontent};
+  };
+  return job;
+}
+
+// The bounds of a map whose image is left as it is: what the drawing would span.
+result<std::array<std::int64_t, 4>> mapbounds(const map& read, const drawrequest& r) {
+  result<preparedmap> bounds = preparemap(read, r.width, r.height, r.margin, r.look->background,
+                                          r.look->colors, r.look->order, r.look->actionspecial);
+  if (!bounds.ok()) return bounds.error();
+  const preparedmap& p = bounds.value();
+  return std::array<std::int64_t, 4>{p.leastx, p.leasty, p.greatestx, p.greatesty};
+}
+
 }  // namespace
+
+std::size_t mapsinflight(std::int32_t width, std::int32_t height) {
+  const std::int64_t cores = std::max<std::int64_t>(std::thread::hardware_concurrency(), 1);
+  const std::int64_t pixels = std::int64_t{std::max(width, 0)} * std::max(height, 0);
+  const std::int64_t fits = pixels > 0 ? inflightbytes / 4 / pixels : cores;
+  const std::int64_t n = std::clamp<std::int64_t>(fits, 1, cores);
+  return std::min(static_cast<std::size_t>(n), tempfileguard::maxfiles);
+}
+
+std::vector<text> drawend::lines() const {
+  if (!stop) return {};
+  const text& message = stop->lines.front();
+  if (stop->what == failure::kind::fatal) return {message, loadfailedline(map)};
+  return {message};
+}
 
 maprun::maprun(std::shared_ptr<mapsource> source) : source_(std::move(source)) {}
 
@@ -47,54 +151,16 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   mapstep step;
   step.record.input = r.input;
   step.record.name = name;
-  const mapfile file = makemapfile(r.pattern, name);
-  if (!file.toolong()) step.record.output = file.path;
-  // A map name such as ".." must not carry its image out of the input's folder.
-  if (!r.folder.empty() && !file.toolong() &&
-      leavesfolder(file.path.substr(std::min(file.path.size(), r.folder.size() + 1)))) {
-    step.lines.push_back(writefailedline(file.path));
-    missed_ = true;
-    return step;
-  }
-
-  // With no record to fill, an image already drawn from this input needs nothing read: a nightly
-  // rerun of a whole collection then costs a look at each file.
-  const bool drawn = r.skipexisting && !file.toolong() && uptodate(file.path, r.input);
-  if (drawn && !r.census) {
-    step.record.status = mapoutcome::state::skipped;
-    return step;
-  }
-
-  const result<std::shared_ptr<map>> m =
-      source_->loadmap(name, r.format, printable(name), r.look->things.any() || r.census);
-  if (!m.ok()) {
-    if (m.error().what != failure::kind::notice) {
-      step.stop = m.error();
-      return step;
-    }
-    step.lines = m.error().lines;
-    if (const text entry = entryerrorline(m.error()); !entry.empty())
-      step.lines.insert(step.lines.begin(), entry);
-    step.lines.push_back(loadfailedline(name));
-    if (asked || source_->isrealmap(name)) missed_ = true;
-    return step;
-  }
-  const map& read = *m.value();
-  step.record.layout = read.layout;
-  step.record.width = r.width;
-  step.record.height = r.height;
-  step.record.linedefs = read.linedefs.size();
-  step.record.fractionbits = read.fractionbits;
-  if (read.things) step.record.things = static_cast<std::int64_t>(read.things->size()) + read.unplacedthings;
-  if (r.census) step.record.census = takecensus(read);
-
+  mapfile file;
+  bool current = false;
+  if (!placefile(r, file, current, step)) return step;
+  const std::shared_ptr<const map> read = readmap(r, asked, step);
+  if (!read) return step;
   // An image already drawn from this input is left as it is; the record still says what the map holds.
-  if (drawn) {
-    result<preparedmap> bounds = preparemap(read, r.width, r.height, r.margin, r.look->background,
-                                            r.look->colors, r.look->order, r.look->actionspecial);
+  if (current) {
+    result<std::array<std::int64_t, 4>> bounds = mapbounds(*read, r);
     if (bounds.ok()) {
-      const preparedmap& p = bounds.value();
-      step.record.bounds = {p.leastx, p.leasty, p.greatestx, p.greatesty};
+      step.record.bounds = bounds.value();
       step.record.status = mapoutcome::state::skipped;
       return step;
     }
@@ -103,71 +169,123 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
       return step;
     }
   }
+  makeroom(*read, r, file, step);
+  return step;
+}
 
+bool maprun::placefile(const drawrequest& r, mapfile& file, bool& current, mapstep& step) {
+  file = makemapfile(r.pattern, step.record.name);
+  if (!file.toolong()) step.record.output = file.path;
+  const filekind main = kindofpath(r.pattern);
+  std::vector<kindfile>& files = step.record.files;
+  files = {{main, step.record.output}};
+  for (const filekind k : r.extra) {
+    if (std::any_of(files.begin(), files.end(), [k](const kindfile& f) { return f.kind == k; })) continue;
+    // The time in the name is the main file's, so that the files of one map share their names.
+    const mapfile further = makemapfile(patternfor(r.pattern, k), step.record.name, file.stamp);
+    files.push_back({k, further.toolong() ? text() : further.path});
+  }
+  // A map name such as ".." must not carry its image out of the input's folder.
+  if (!r.folder.empty() && !file.toolong() &&
+      leavesfolder(file.path.substr(std::min(file.path.size(), r.folder.size() + 1)))) {
+    step.lines.push_back(writefailedline(file.path, main));
+    missed_ = true;
+    return false;
+  }
+  // With no record to fill, an image already drawn from this input needs nothing read: a nightly
+  // rerun of a whole collection then costs a look at each file. Every kind must be there, whole.
+  current = r.skipexisting && !file.toolong() &&
+            std::all_of(files.begin(), files.end(), [&r](const kindfile& f) {
+              return !f.path.empty() && uptodate(f.path, r.input) && complete(f.path, f.kind);
+            });
+  if (current && !r.census) {
+    step.record.status = mapoutcome::state::skipped;
+    return false;
+  }
+  return true;
+}
+
+std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, mapstep& step) {
+  const text& name = step.record.name;
+  const result<std::shared_ptr<map>> m =
+      source_->loadmap(name, r.format, printable(name), r.look->things.any() || r.census);
+  if (!m.ok()) {
+    if (m.error().what != failure::kind::notice) {
+      step.stop = m.error();
+      return nullptr;
+    }
+    step.lines = m.error().lines;
+    if (const text entry = entryerrorline(m.error()); !entry.empty())
+      step.lines.insert(step.lines.begin(), entry);
+    step.lines.push_back(loadfailedline(name));
+    if (asked || source_->isrealmap(name)) missed_ = true;
+    return nullptr;
+  }
+  const map& read = *m.value();
+  mapoutcome& record = step.record;
+  record.layout = read.layout;
+  record.width = r.width;
+  record.height = r.height;
+  record.linedefs = read.linedefs.size();
+  record.fractionbits = read.fractionbits;
+  if (read.things) record.things = static_cast<std::int64_t>(read.things->size()) + read.unplacedthings;
+  if (r.census) record.census = takecensus(read);
+  return m.value();
+}
+
+bool maprun::makeroom(const map& read, const drawrequest& r, const mapfile& file, mapstep& step) {
   // No more buffers than maps in flight.
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   if (pool_) pool_->makeroom(handover);
-  std::shared_ptr<TPixmap> image;
-  result<preparedmap> prepared = failure::nomemory({});
-  const auto make = [&] {
-    image = TPixmap::Create(r.width, r.height, TPixmap::RGBA, 4);
-    prepared = image ? preparemap(read, r.width, r.height, r.margin, r.look->background, r.look->colors,
-                                  r.look->order, r.look->actionspecial, r.look->style, r.look->fallback,
-                                  r.look->things)
-                     : failure::nomemory(u"the image buffer cannot be allocated");
-  };
-  make();
+  result<mapjob> made = makejob(read, r, step.record);
   // The maps in flight may hold the memory this one needs: once they are done it may fit.
-  if (!prepared.ok() && prepared.error().what == failure::kind::nomemory && pool_ && pool_->pending() > 0) {
-    image = nullptr;
+  if (!made.ok() && made.error().what == failure::kind::nomemory && pool_ && pool_->pending() > 0) {
     pool_->drain(handover);
-    make();
+    made = makejob(read, r, step.record);
   }
-  if (!prepared.ok()) {
-    if (prepared.error().what != failure::kind::nomemory) {
-      step.stop = prepared.error();
+  if (!made.ok()) {
+    if (made.error().what != failure::kind::nomemory) {
+      step.stop = made.error();
     } else {
-      step.lines.push_back(toolargeline(r.width, r.height, name));
+      step.lines.push_back(toolargeline(r.width, r.height, step.record.name));
       missed_ = true;
     }
-    return step;
+    return false;
   }
-  const preparedmap& p = prepared.value();
-  step.record.bounds = {p.leastx, p.leasty, p.greatestx, p.greatesty};
+  step.record.bounds = made.value().bounds;
   // A silent failure would look like success; the writer keeps any older file.
   if (file.toolong()) {
     step.unbuildable = file;
     missed_ = true;
-    return step;
+    return false;
   }
   // Only the folders the pattern names below the input's folder are made; one that cannot be shows as the
   // write's failure.
   if (!r.folder.empty()) makefolders(directorypart(file.path));
-  auto lines = std::make_shared<const preparedmap>(std::move(prepared).value());
-  step.job = [image = std::move(image), lines = std::move(lines), record = step.record,
-              keep = r.keep]() mutable {
-    drawprepared(*lines, *image);
-    if (WritePNG(*image, record.output, pnglevel, keep).ok()) {
-      record.status = mapoutcome::state::written;
-    } else {
-      record.errors.push_back(writefailedline(record.output));
+  step.job = [write = std::move(made.value().write), record = step.record]() mutable {
+    bool every = true;
+    for (kindfile& f : record.files) {
+      f.written = write(f.kind, f.path).ok();
+      if (!f.written) record.errors.push_back(writefailedline(f.path, f.kind));
+      every = every && f.written;
     }
+    if (every) record.status = mapoutcome::state::written;
     return record;
   };
-  return step;
+  return true;
 }
 
-status maprun::draw(const std::list<text>& names, const drawrequest& r, bool all) {
+drawend maprun::draw(const std::list<text>& names, const drawrequest& r, bool all) {
   const std::size_t wide = inflight > 0 ? inflight : mapsinflight(r.width, r.height);
   if (!spanning_) pool_.emplace(std::clamp<std::size_t>(names.size(), 1, wide));
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   std::size_t turn = 0;
-  for (const text& name : names) {
+  for (auto at = names.begin(); at != names.end(); ++at) {
     if (all) {
-      showprogress(printable(name) + u"  " + inttotext(static_cast<std::int64_t>(++turn)) + u"/" +
+      showprogress(printable(*at) + u"  " + inttotext(static_cast<std::int64_t>(++turn)) + u"/" +
                    inttotext(static_cast<std::int64_t>(names.size())));
     }
-    mapstep step = plan(name, r, !all);
+    mapstep step = plan(*at, r, !all);
     if (step.job) {
       // Two maps written to one file are written whole one after the other, so
       // the file ends as the later one leaves it.
@@ -181,7 +299,9 @@ status maprun::draw(const std::list<text>& names, const drawrequest& r, bool all
     pool_->drain(handover);
     if (step.stop) {
       if (!spanning_) pool_.reset();  // the workers are gone before the process may end
-      return *step.stop;
+      drawend end{std::move(step.stop), *at};
+      recordstop(end, std::next(at), names.end(), r);
+      return end;
     }
     print(step, r);
   }
@@ -190,6 +310,23 @@ status maprun::draw(const std::list<text>& names, const drawrequest& r, bool all
     pool_.reset();
   }
   return {};
+}
+
+void maprun::recordstop(const drawend& end, std::list<text>::const_iterator after,
+                        std::list<text>::const_iterator last, const drawrequest& r) {
+  if (!recorded) return;
+  mapoutcome stopped;
+  stopped.input = r.input;
+  stopped.name = end.map;
+  stopped.errors = end.lines();
+  recorded(stopped);
+  for (; after != last; ++after) {
+    mapoutcome rest;
+    rest.input = r.input;
+    rest.name = *after;
+    rest.errors = {notreached};
+    recorded(rest);
+  }
 }
 
 void maprun::span(std::size_t wide) {
@@ -210,7 +347,8 @@ void maprun::finish() {
 void maprun::print(const mapstep& step, const drawrequest& r) {
   for (const text& line : step.lines) sayline(line, mode);
   if (step.unbuildable)
-    printfailedwrite(r.pattern, step.unbuildable->filledname, step.unbuildable->stamp, mode);
+    printfailedwrite(r.pattern, step.unbuildable->filledname, step.unbuildable->stamp, mode,
+                     kindofpath(r.pattern));
   mapoutcome record = step.record;
   record.errors = step.lines;
   if (recorded) recorded(record);
@@ -218,11 +356,11 @@ void maprun::print(const mapstep& step, const drawrequest& r) {
 
 void maprun::deliver(mapoutcome& done) {
   writing_.pop_front();  // results come back in the order the jobs went in
-  if (done.status == mapoutcome::state::written) {
-    // The command line lists what it wrote, so its output can feed other tools: one line a file,
-    // whatever bytes the input's name brought into it.
-    if (mode == voice::commandline && printwritten) printplainline(printable(done.output));
-  } else {
+  // The command line lists what it wrote, main kind first, so its output can feed other tools.
+  for (const kindfile& f : done.files) {
+    if (f.written && mode == voice::commandline && printwritten) printplainline(printable(f.path));
+  }
+  if (done.status != mapoutcome::state::written) {
     for (const text& line : done.errors) sayline(line, mode);
     missed_ = true;
   }

@@ -27,6 +27,18 @@ namespace tracewell {
 class mapsource;
 struct scheme;
 
+// Pixel buffers in flight together stay within this many bytes.
+inline constexpr std::int64_t inflightbytes = std::int64_t{1} << 30;
+
+// How many maps of width x height a run keeps in flight: one per core
+// (at least one), fewer where their buffers would pass inflightbytes, and no
+// more than the temporary files that can be guarded at once. 1 means one map
+// after another, the plain run.
+std::size_t mapsinflight(std::int32_t width, std::int32_t height);
+
+// The record of a map that an earlier map of its input kept from being drawn.
+inline constexpr const char16_t* notreached = u"not drawn: an earlier map stopped this input";
+
 // How the maps of one input are drawn and where their files go.
 struct drawrequest {
   text pattern;  // output pattern: "%" map name, "*" date/time
@@ -42,6 +54,9 @@ struct drawrequest {
   text folder;
   bool skipexisting = false;  // a map whose image is newer than `input` is not drawn
   bool census = false;        // the records count things and gameplay lines, whatever the scheme draws
+  // Kinds written beside the main file (whose kind its pattern's extension gives), in this order; one
+  // named twice or equal to the main one is written once.
+  std::vector<filekind> extra;
 };
 
 // What became of one map, handed on in map order whatever order the maps were
@@ -54,6 +69,7 @@ struct mapoutcome {
   bool whole = false;  // the record of an input refused as a whole: it names no map
   state status = state::failed;
   text output;                      // the file written or tried; empty when its name could not be made
+  std::vector<kindfile> files;      // every kind's file, the main one (`output`) first, as they were written
   std::vector<text> errors;         // the lines printed for it, a name too long to build aside
   std::optional<maplayout> layout;  // what follows is known only for a map that was read
   std::int32_t width = 0;
@@ -74,6 +90,16 @@ struct mapstep {
   std::optional<mapfile> unbuildable;  // a file name too long to build: its line is printed in parts
   std::optional<failure> stop;         // a fatal stop or a stream failure: no map after it is drawn
   std::function<mapoutcome()> job;     // clear, draw, encode, write; the record with its status
+};
+
+// How a draw ended: every map delivered, or stopped at `map` by `stop`.
+struct drawend {
+  std::optional<failure> stop;  // a fatal stop or a stream failure: no map after it was drawn
+  text map;                     // the map that stopped the draw
+
+  bool ok() const { return !stop; }
+  // What the map that stopped prints and records: the message, and for a fatal stop its load failure line.
+  std::vector<text> lines() const;
 };
 
 // The run over the maps of an opened source. Maps are planned one after
@@ -104,12 +130,9 @@ class maprun {
   // Draws `names` in order under `r`. `all`: the names are the whole list
   // (a progress line per map; a listed name that fails to load is a map
   // missed only when the source takes it for a real map, isrealmap). Returns once every map was delivered; a
-  // fatal stop or a stream failure comes back after the maps before it, and no map after it is drawn.
-  status draw(const std::list<text>& names, const drawrequest& r, bool all);
-
-  // The one map step: the file name, the map read, its buffer made and its
-  // lines sorted. Waits for room in the pool before it takes a buffer.
-  mapstep plan(const text& name, const drawrequest& r, bool asked);
+  // fatal stop or a stream failure comes back after the maps before it, naming the map it came from, and no
+  // map after it is drawn: the records of that map and of those after it are handed on before it returns.
+  drawend draw(const std::list<text>& names, const drawrequest& r, bool all);
 
   // Keeps one pool for every draw until `finish`, `wide` maps in flight: the
   // next source's maps start while the last ones of the source before are
@@ -124,6 +147,19 @@ class maprun {
   bool missed() const { return missed_; }
 
  private:
+  // The one map step, in the steps below: the file placed, the map read, room made and the job made.
+  mapstep plan(const text& name, const drawrequest& r, bool asked);
+  // The file's name, and the rules that leave a map undrawn before it is read: a name that escapes its
+  // folder, an image already up to date. False when the step is done.
+  bool placefile(const drawrequest& r, mapfile& file, bool& current, mapstep& step);
+  // Loads the map and fills its record, the census too. Null when the step is done.
+  std::shared_ptr<const map> readmap(const drawrequest& r, bool asked, mapstep& step);
+  // Waits for room in the pool, then makes the map's job; when memory runs short with maps in flight,
+  // waits for them and tries once more. False when the step is done.
+  bool makeroom(const map& read, const drawrequest& r, const mapfile& file, mapstep& step);
+  // Hands on the records of a draw's map that stopped it and of the maps after it.
+  void recordstop(const drawend& end, std::list<text>::const_iterator after,
+                  std::list<text>::const_iterator last, const drawrequest& r);
   void deliver(mapoutcome& done);
   void print(const mapstep& step, const drawrequest& r);
 

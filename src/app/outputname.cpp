@@ -1,7 +1,6 @@
 // The output file of one map: the pattern filled in, and the files an image must never replace.
 #include "app/outputname.h"
 
-#include "app/console.h"
 #include "support/terminal.h"
 #include "support/timestamp.h"
 
@@ -13,8 +12,12 @@ constexpr std::size_t printpart = std::size_t{1} << 15;
 }  // namespace
 
 mapfile makemapfile(const text& pattern, const text& name) {
+  return makemapfile(pattern, name, timestamp::now().todottedstring());
+}
+
+mapfile makemapfile(const text& pattern, const text& name, const text& stamp) {
   mapfile f;
-  f.stamp = timestamp::now().todottedstring();
+  f.stamp = stamp;
   f.filledname = replaceall(filenamesafe(name), u"*", f.stamp);
   eachpiece(pattern, f.filledname, f.stamp, [&f](std::u16string_view piece) { f.length += piece.size(); });
   if (!f.toolong()) {
@@ -33,11 +36,11 @@ text toolargeline(std::int32_t width, std::int32_t height, const text& name) {
          printable(name) + u"\". Image not outputted.";
 }
 
-text writefailedline(const text& path) {
-  return u"Failed to write PNG file \"" + printable(path) + u"\".";
+text writefailedline(const text& path, filekind kind) {
+  return u"Failed to write " + text(rowof(kind).name) + u" file \"" + printable(path) + u"\".";
 }
 
-void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v) {
+void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v, filekind kind) {
   clearprogress();
   terminal& t = currentterminal();
   const auto emit = [&t, v](const text& part) {
@@ -47,7 +50,7 @@ void printfailedwrite(const text& pattern, const text& name, const text& stamp, 
       t.writeerror(toutf8(part));
     }
   };
-  text part = u"Failed to write PNG file \"";
+  text part = u"Failed to write " + text(rowof(kind).name) + u" file \"";
   eachpiece(pattern, name, stamp, [&part, &emit](std::u16string_view piece) {
     part += printable(text(piece));
     if (part.size() >= printpart) {
@@ -56,14 +59,6 @@ void printfailedwrite(const text& pattern, const text& name, const text& stamp, 
     }
   });
   emit(part + (v == voice::dialogue ? u"\".\r\n" : u"\".\n"));
-}
-
-std::vector<fileid> inputfiles(const console& c) {
-  std::vector<fileid> ids;
-  for (const text& path : {c.inputpath, c.settingspath}) {
-    if (const auto id = identify(path)) ids.push_back(*id);
-  }
-  return ids;
 }
 
 }  // namespace tracewell

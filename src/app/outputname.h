@@ -7,13 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "app/filekind.h"
 #include "app/report.h"
 #include "support/path.h"
 #include "support/text.h"
 
 namespace tracewell {
-
-class console;
 
 // The zlib level of every image.
 inline constexpr int pnglevel = 5;
@@ -52,19 +51,19 @@ struct mapfile {
 // The file of map `name` under `pattern`, the time taken now: each map of a
 // long run gets a name of its own. The name goes in as filenamesafe makes it.
 mapfile makemapfile(const text& pattern, const text& name);
+// The same with the time taken already: the further kinds of one map share their main file's stamp.
+mapfile makemapfile(const text& pattern, const text& name, const text& stamp);
 
 // The lines of a map that gives no image: it could not be loaded, its buffer
 // could not be made, its file could not be written. Names and paths are shown
 // printable.
 text loadfailedline(const text& name);
 text toolargeline(std::int32_t width, std::int32_t height, const text& name);
-text writefailedline(const text& path);
+text writefailedline(const text& path, filekind kind = filekind::png);
 
 // The failure line for a file name too long to build, printed part by part
 // where `v` prints its lines, printable.
-void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v);
-
-// The files the tool reads: an image written over one of them would destroy it.
-std::vector<fileid> inputfiles(const console& c);
+void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v,
+                      filekind kind = filekind::png);
 
 }  // namespace tracewell

@@ -1,5 +1,6 @@
 // The output run: one PNG file per chosen map.
 #include "app/console.h"
+#include "app/mapchoice.h"
 #include "app/outputname.h"
 #include "app/report.h"
 #include "support/terminal.h"
@@ -10,19 +11,20 @@ namespace tracewell {
 void console::do_() {
   const bool all = mapname == u"ALL";
   if (run->mode == voice::dialogue) printline(all ? u"Outputting maps..." : u"Outputting map...");
-  drawmaps(all ? maps : std::list<text>{mapname}, all);
+  const std::optional<mapselection> chosen = choosemaps(mapchoice::of({mapname}), maps, unlistedname::refuse);
+  drawmaps(chosen ? chosen->names : std::list<text>{mapname}, all);
 }
 
 void console::domap(const text& name) {
   // In an ALL run every listed name is tried, MAPINFO among them: one that is
   // no map is not a map the user asked for.
-  const status s = run->draw({name}, request(), mapname == u"ALL");
-  if (!s.ok()) report(s.error(), run->mode);
+  const drawend end = run->draw({name}, request(), mapname == u"ALL");
+  if (!end.ok()) report(*end.stop, run->mode);
 }
 
 void console::drawmaps(const std::list<text>& names, bool all) {
-  const status s = run->draw(names, request(), all);
-  if (!s.ok()) report(s.error(), run->mode);
+  const drawend end = run->draw(names, request(), all);
+  if (!end.ok()) report(*end.stop, run->mode);
   clearprogress();
   if (wstream) wstream->close();
   run->close();  // an archive's file closes with it
@@ -36,8 +38,21 @@ drawrequest console::request() const {
   r.height = height;
   r.margin = margin;
   r.look = scheme;
-  r.keep = inputfiles(*this);
+  r.keep = keptfiles({});
+  r.input = inputpath;  // named in an image's title; a batch run gives each input's own
+  r.extra = extra;
   return r;
+}
+
+std::vector<fileid> console::keptfiles(const std::vector<text>& inputs) const {
+  std::vector<fileid> ids;
+  const auto keep = [&ids](const text& path) {
+    if (const auto id = identify(path)) ids.push_back(*id);
+  };
+  keep(inputpath);
+  keep(settingspath);
+  for (const text& input : inputs) keep(input);
+  return ids;
 }
 
 }  // namespace tracewell

@@ -47,6 +47,7 @@ text entryerrorline(const failure& f) {
     case reason::cannotopen:
     case reason::notparsable:
     case reason::noentry:
+    case reason::nomaps:
       return {};
   }
   if (f.subject.empty()) return {};

@@ -61,6 +61,20 @@ std::int64_t markerradius(const mapfit& fit, std::int32_t fractionbits) {
   return static_cast<std::int64_t>(std::clamp<int128>(r, 3, greatestradius));
 }
 
+std::array<std::array<double, 2>, 3> trianglecorners(double r, std::int32_t angle) {
+  const double a = angle * (std::numbers::pi / 180);
+  const double c = std::cos(a);
+  const double n = std::sin(a);
+  const std::array<std::array<double, 2>, 3> shape = {{{r, 0}, {-r / 2.0, 0.7 * r}, {-r / 2.0, -0.7 * r}}};
+  std::array<std::array<double, 2>, 3> out{};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const double dx = shape[i][0];
+    const double dy = shape[i][1];
+    out[i] = {dx * c - dy * n, -(dx * n + dy * c)};
+  }
+  return out;
+}
+
 markershape markerat(std::int64_t px, std::int64_t py, std::int64_t r, std::int32_t angle, bool cross) {
   markershape s;
   if (cross) {
@@ -69,17 +83,10 @@ markershape markerat(std::int64_t px, std::int64_t py, std::int64_t r, std::int3
     s.count = 2;
     return s;
   }
-  const double a = angle * (std::numbers::pi / 180);
-  const double c = std::cos(a);
-  const double n = std::sin(a);
-  const double rd = static_cast<double>(r);
-  const std::array<std::array<double, 2>, 3> offsets = {
-      {{rd, 0}, {-rd / 2.0, 0.7 * rd}, {-rd / 2.0, -0.7 * rd}}};
+  const std::array<std::array<double, 2>, 3> offsets = trianglecorners(static_cast<double>(r), angle);
   std::array<std::array<std::int64_t, 2>, 3> corner{};
   for (std::size_t i = 0; i < 3; ++i) {
-    const double dx = offsets[i][0];
-    const double dy = offsets[i][1];
-    corner[i] = {px + std::llround(dx * c - dy * n), py - std::llround(dx * n + dy * c)};
+    corner[i] = {px + std::llround(offsets[i][0]), py + std::llround(offsets[i][1])};
   }
   for (std::size_t i = 0; i < 3; ++i) {
     const auto& from = corner[i];

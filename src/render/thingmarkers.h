@@ -58,8 +58,13 @@ struct markershape {
   std::size_t count = 0;
 };
 
-// A cross of arms `r` (horizontal first), or a triangle of radius `r` turned
-// by `angle` degrees counter-clockwise on the map, whose rows grow downward.
+// The corners of a triangle marker of radius `r` turned by `angle` degrees
+// counter-clockwise on the map, as offsets in pixels from its centre, rows
+// growing downward: the point first, then the two back corners.
+std::array<std::array<double, 2>, 3> trianglecorners(double r, std::int32_t angle);
+
+// A cross of arms `r` (horizontal first), or the triangle of trianglecorners
+// with each corner rounded to the nearest pixel, halves away from zero.
 markershape markerat(std::int64_t px, std::int64_t py, std::int64_t r, std::int32_t angle, bool cross);
 
 // Draws `markers` placed by `fit`, each line as a map line in `style`.

@@ -40,6 +40,7 @@ struct failure {
     notawad,      // the bytes (a file's, an archive entry's) are no valid WAD
     overlaps,     // the entry's data overlaps another entry's
     overbudget,   // inflating the entry would pass what one opening of the archive may inflate
+    nomaps,       // a source that can be read lists no map
   };
 
   kind what = kind::notice;

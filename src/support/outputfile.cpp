@@ -109,8 +109,8 @@ struct outputfile::state {
     }
   }
 
-  // Buffers the stream opened on `fd`, or closes `fd` and fails.
-  void attach(int fd) {
+  // Buffers the stream opened on `fd`, or closes `fd` and fails. `lines`: each line goes out as it ends.
+  void attach(int fd, bool lines = false) {
     file = fdopen(fd, "wb");
     if (file == nullptr) {
       ::close(fd);
@@ -118,7 +118,7 @@ struct outputfile::state {
       return;
     }
     buffer.resize(streambuffersize);
-    std::setvbuf(file, buffer.data(), _IOFBF, buffer.size());
+    std::setvbuf(file, buffer.data(), lines ? _IOLBF : _IOFBF, buffer.size());
   }
 };
 
@@ -136,7 +136,7 @@ outputfile::~outputfile() {
   if (state_ && !state_->committed) state_->discard();
 }
 
-outputfile outputfile::open(const text& path, const std::vector<fileid>& keep) {
+outputfile outputfile::open(const text& path, const std::vector<fileid>& keep, outputkind kind) {
   outputfile out(std::make_unique<state>());
   state& st = *out.state_;
   if (path.empty() || !usablepath(path)) {
@@ -156,13 +156,15 @@ outputfile outputfile::open(const text& path, const std::vector<fileid>& keep) {
       st.fail(outputproblem::owninput);
       return out;
     }
-    if (S_ISCHR(found.st_mode)) {
-      // A device node takes the bytes as they come; there is nothing to replace.
+    // A device node takes the bytes as they come, and a reader at a FIFO wants records as they are
+    // settled: there is nothing to replace. An image into a FIFO would only ever be half read.
+    const bool fifo = kind == outputkind::records && S_ISFIFO(found.st_mode);
+    if (S_ISCHR(found.st_mode) || fifo) {
       const int fd = ::open(st.target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
       if (fd < 0) {
         st.fail(outputproblem::notwritable);
       } else {
-        st.attach(fd);
+        st.attach(fd, kind == outputkind::records);
       }
       return out;
     }

@@ -26,6 +26,13 @@ enum class outputproblem {
   renamefailed,     // the complete file could not take the target's place
 };
 
+// What an output holds, for the targets it may take besides regular files.
+enum class outputkind {
+  file,     // a whole file (an image): a character device is written directly, a FIFO refused
+  records,  // lines that a reader may take as they come (the manifest): an existing FIFO is written
+            // directly too, and each line reaches a device or FIFO as soon as it is written
+};
+
 // Success, or why not.
 struct [[nodiscard]] outputstatus {
   outputproblem problem = outputproblem::none;
@@ -44,14 +51,16 @@ struct [[nodiscard]] outputstatus {
 // The target is the file that `path` finally names through symbolic links
 // (the links stay). A replaced file keeps its permission bits and, for root,
 // its owner and group; a new one gets 0666 less the umask. A character device
-// is written to directly (commit then does nothing). The target is refused
+// is written to directly (commit then does nothing), and so is a FIFO for
+// `outputkind::records`. The target is refused
 // when it is another kind of file that is not a regular one, a regular file
 // the user may not write (access W_OK), or one of the files in `keep` (the
 // program's own inputs). Several threads may write their own files at once.
 class outputfile {
  public:
   // A refused open gives a file whose status() says why; writing to it is ignored.
-  static outputfile open(const text& path, const std::vector<fileid>& keep = {});
+  static outputfile open(const text& path, const std::vector<fileid>& keep = {},
+                         outputkind kind = outputkind::file);
 
   outputfile(outputfile&&) noexcept;
   outputfile& operator=(outputfile&&) noexcept;

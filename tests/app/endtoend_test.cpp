@@ -1,14 +1,17 @@
 // The built program run as a user runs it: scripted answers on standard input, byte-exact output, the PNGs
 // written.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 #include "apptest.h"
 
@@ -676,6 +679,78 @@ thing { y = 8.0; type = 3001; }
   std::istringstream in(r.out);
   for (std::string line; std::getline(in, line);) lines.push_back(json::parse(line));
   EXPECT_EQ(lines, expected) << r.out;
+}
+
+// Where the manifest may go, each row a real run over a.wad into o/: the tool's own files are refused before
+// anything is drawn, a link leads to the file replaced, a device and a FIFO take the lines as they come, and
+// a manifest that cannot be finished says so at the end. No row leaves a temporary file.
+TEST_F(EndToEnd, ManifestTargets) {
+  const bool root = geteuid() == 0;
+  if (!root) std::cout << "not root: no device nodes, their rows are left out\n";
+  fs::copy_file(tool / "test.wad", elsewhere / "a.wad");
+  fs::copy_file(tool / "settings.txt", elsewhere / "s.txt");
+  const std::string wad = readfile(elsewhere / "a.wad"), settings = readfile(elsewhere / "s.txt");
+  fs::create_symlink("a.wad", elsewhere / "toinput");
+  writefile(elsewhere / "old.jsonl", "old\n");
+  fs::create_symlink("old.jsonl", elsewhere / "link.jsonl");
+  fs::create_directories(elsewhere / "dir.jsonl");
+  ASSERT_EQ(mkfifo((elsewhere / "fifo").c_str(), 0600), 0);
+  if (root) {
+    ASSERT_EQ(mknod((elsewhere / "null").c_str(), S_IFCHR | 0600, makedev(1, 3)), 0);
+    ASSERT_EQ(mknod((elsewhere / "full").c_str(), S_IFCHR | 0600, makedev(1, 7)), 0);
+  }
+  const auto kind = [](const fs::path& p) {
+    struct stat st {};
+    return lstat(p.c_str(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+  };
+  const std::string refused = "\": it is an input or the settings file\n";
+  struct row {
+    std::string target;
+    bool device;  // needs mknod
+    int status;
+    std::string err;  // after "tracewell: cannot write the manifest \""; empty for none
+    bool drawn;
+    mode_t after;  // what the target is afterwards
+  };
+  const std::vector<row> rows = {
+      {"a.wad", false, 1, "a.wad" + refused, false, S_IFREG},
+      {"toinput", false, 1, "toinput" + refused, false, S_IFLNK},
+      {"s.txt", false, 1, "s.txt" + refused, false, S_IFREG},
+      {"link.jsonl", false, 0, "", true, S_IFLNK},
+      {"dir.jsonl", false, 1, "dir.jsonl\"\n", false, S_IFDIR},
+      {"missing/m.jsonl", false, 1, "missing/m.jsonl\"\n", false, 0},
+      {"fifo", false, 0, "", true, S_IFIFO},
+      {"null", true, 0, "", true, S_IFCHR},
+      {"full", true, 2, "full\"\n", true, S_IFCHR},
+  };
+  std::string fromfifo;
+  for (const row& c : rows) {
+    if (c.device && !root) continue;
+    fs::remove_all(elsewhere / "o");
+    // A FIFO's reader, released by a writer of its own if the tool never opens it.
+    std::thread reader;
+    if (c.target == "fifo") reader = std::thread([&] { fromfifo = readfile(elsewhere / "fifo"); });
+    const processresult r =
+        run("", {"--settings", "s.txt", "--manifest", c.target, "-d", "o", "-m", "MAP01", "a.wad"});
+    if (reader.joinable()) {
+      const int release = open((elsewhere / "fifo").c_str(), O_WRONLY | O_NONBLOCK);
+      if (release >= 0) close(release);
+      reader.join();
+    }
+    EXPECT_EQ(r.status, c.status) << c.target;
+    EXPECT_EQ(r.err, c.err.empty() ? "" : "tracewell: cannot write the manifest \"" + c.err) << c.target;
+    EXPECT_EQ(r.out, c.drawn ? "o/a/MAP01.png\n" : "") << c.target;
+    EXPECT_EQ(fs::exists(elsewhere / "o" / "a" / "MAP01.png"), c.drawn) << c.target;
+    EXPECT_EQ(kind(elsewhere / c.target), c.after) << c.target;
+    EXPECT_EQ(readfile(elsewhere / "a.wad"), wad) << c.target;
+    EXPECT_EQ(readfile(elsewhere / "s.txt"), settings) << c.target;
+    for (const auto& e : fs::directory_iterator(elsewhere))
+      EXPECT_EQ(e.path().filename().string().rfind(".tracewell", 0), std::string::npos) << c.target;
+  }
+  // The lines reached the file the link names, and the FIFO's reader.
+  const auto record = nlohmann::json::parse(readfile(elsewhere / "old.jsonl"));
+  EXPECT_EQ(record["output"], "o/a/MAP01.png");
+  EXPECT_EQ(nlohmann::json::parse(fromfifo)["map"], "MAP01");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // An ALL run with several maps in flight prints, writes and stops exactly as the run of one map after
 // another.
-#include "app/parallelrun.h"
+#include "app/maprun.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ class ParallelRun : public testkit::toolfolder {
     fs::remove_all(dir / "out");
     fs::create_directories(dir / "out" / "MAP04.png");  // a folder where a picture should go
     const auto c = load();
-    EXPECT_EQ(c->openwad(fromutf8(wadfile)), nullptr);
+    EXPECT_TRUE(c->openwad(fromutf8(wadfile)).ok());
     c->mapname = u"ALL";
     c->format = wad::DOOM;
     c->scheme = c->getscheme(u"Red");

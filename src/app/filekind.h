@@ -1,0 +1,67 @@
+// The kinds of file a map is written as (PNG, SVG): their words, extensions, failure lines and endings.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "support/text.h"
+
+namespace tracewell {
+
+enum class filekind : std::uint8_t { png, svg };
+
+struct filekindrow {
+  filekind kind;
+  std::u16string_view word;       // as --extra names it, and the file name extension after the "."
+  std::u16string_view name;       // in "Failed to write NAME file"
+  std::string_view ending;        // the last bytes of a complete file
+};
+
+// Every kind, at its number. A new kind is a row here and a writer in the map job.
+inline constexpr std::array<filekindrow, 2> filekinds = {{
+    {filekind::png, u"png", u"PNG", std::string_view("IEND\xAE\x42\x60\x82", 8)},
+    {filekind::svg, u"svg", u"SVG", "</svg>\n"},
+}};
+
+constexpr const filekindrow& rowof(filekind k) {
+  return filekinds[static_cast<std::size_t>(k)];
+}
+
+namespace filekindcheck {
+constexpr bool consistent() {
+  for (std::size_t i = 0; i < filekinds.size(); ++i) {
+    if (static_cast<std::size_t>(filekinds[i].kind) != i || filekinds[i].ending.empty()) return false;
+  }
+  return true;
+}
+}  // namespace filekindcheck
+static_assert(filekindcheck::consistent(), "file kinds out of order");
+
+// The kind a path is written as: the kind whose word is its extension, in any case; PNG for any other.
+filekind kindofpath(const text& path);
+
+// The kind --extra names by `word` (any case); none for an unknown word.
+std::optional<filekind> kindofword(const text& word);
+
+// The words of every kind, for a refusal: "png, svg".
+text kindwords();
+
+// `pattern` for another kind: its extension (after the last "." of its last part) replaced by the
+// kind's, or the kind's added when it has none.
+text patternfor(const text& pattern, filekind k);
+
+// One file of a map: its kind, path, and whether it was written.
+struct kindfile {
+  filekind kind = filekind::png;
+  text path;
+  bool written = false;
+};
+
+// Whether the file at `path` is complete for its kind: it ends in the kind's last bytes.
+bool complete(const text& path, filekind k);
+
+}  // namespace tracewell

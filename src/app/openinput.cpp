@@ -1,0 +1,56 @@
+// Opening an input, a WAD file or a ZIP archive of WADs, and the words of its refusals.
+#include <new>
+#include <utility>
+
+#include "app/console.h"
+#include "app/report.h"
+#include "wad/mapsource.h"
+
+namespace tracewell {
+
+text refusaltext(const failure& f) {
+  switch (f.why) {
+    case failure::reason::cannotopen:
+      return refusal::cannotopen;
+    case failure::reason::nomaps:
+      return refusal::nomaps;
+    default:
+      return refusal::notawad;
+  }
+}
+
+status console::openwad(const text& path, voice v) {
+  status opened = tryopen(path);
+  if (!opened.ok() && opened.error().what != failure::kind::notice)
+    report(opened.error(), v);  // a stream failure: ends the process
+  return opened;
+}
+
+status console::tryopen(const text& path) {
+  // A WAD file or a ZIP archive of WADs, told apart by content.
+  result<std::shared_ptr<mapsource>> opened = openmapsource(path, {}, detection);
+  if (!opened.ok()) {
+    const failure& f = opened.error();
+    if (f.what != failure::kind::notice) return f;  // a stream failure
+    return failure::because(f.why == failure::reason::cannotopen ? f.why : failure::reason::notparsable);
+  }
+  const std::shared_ptr<mapsource> opensource = std::move(opened).value();
+  try {
+    maps = opensource->getmapnames();
+  } catch (const std::bad_alloc&) {
+    // More names than memory holds: a source this tool cannot use.
+    maps.clear();
+    return failure::because(failure::reason::notparsable);
+  }
+  if (maps.empty()) return failure::because(failure::reason::nomaps);
+  if (run) {
+    run->open(opensource);
+  } else {
+    run = std::make_shared<maprun>(opensource);
+  }
+  w = opensource->wadfile();
+  wstream = w ? w->stream : nullptr;
+  return {};
+}
+
+}  // namespace tracewell
