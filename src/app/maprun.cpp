@@ -12,6 +12,7 @@
 #include "app/batchplan.h"
 #include "app/scheme.h"
 #include "render/automap.h"
+#include "render/mappage.h"
 #include "render/png.h"
 #include "render/scene.h"
 #include "render/svg.h"
@@ -76,7 +77,8 @@ scene sceneof(const preparedmap& p) {
 // The one place a map meets the renderer: its lines made ready, a pixel buffer when a PNG is asked
 // for, and the job that draws and writes each kind. Fails for want of memory (the run may try again;
 // an image the PNG could not hold is refused for every kind) or with a fatal stop.
-result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& record) {
+result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest& r, const mapoutcome& record) {
+  const map& read = *held;
   const bool png = std::any_of(record.files.begin(), record.files.end(),
                                [](const kindfile& f) { return f.kind == filekind::png; });
   std::shared_ptr<TPixmap> image;
@@ -94,7 +96,7 @@ result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& 
   mapjob job;
   job.bounds = {p.leastx, p.leasty, p.greatestx, p.greatesty};
   auto lines = std::make_shared<const preparedmap>(std::move(prepared).value());
-  job.write = [image = std::move(image), lines = std::move(lines), keep = r.keep,
+  job.write = [image = std::move(image), lines = std::move(lines), held, keep = r.keep,
                names = svgnames{record.name, r.input}](filekind kind, const text& path) {
     switch (kind) {
       case filekind::png:
@@ -102,6 +104,8 @@ result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& 
         return WritePNG(*image, path, pnglevel, keep);
       case filekind::svg:
         return writesvg(sceneof(*lines), names, path, keep);
+      case filekind::html:
+        return writemappage(sceneof(*lines), *held, names, path, keep);
     }
     return outputstatus{outputproblem::nocontent};
   };
@@ -169,7 +173,7 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
       return step;
     }
   }
-  makeroom(*read, r, file, step);
+  makeroom(read, r, file, step);
   return step;
 }
 
@@ -207,8 +211,11 @@ bool maprun::placefile(const drawrequest& r, mapfile& file, bool& current, mapst
 
 std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, mapstep& step) {
   const text& name = step.record.name;
+  // A page shows every thing, drawn or not, and its counts.
+  const bool page = std::any_of(step.record.files.begin(), step.record.files.end(),
+                                [](const kindfile& f) { return f.kind == filekind::html; });
   const result<std::shared_ptr<map>> m =
-      source_->loadmap(name, r.format, printable(name), r.look->things.any() || r.census);
+      source_->loadmap(name, r.format, printable(name), r.look->things.any() || r.census || r.tally || page);
   if (!m.ok()) {
     if (m.error().what != failure::kind::notice) {
       step.stop = m.error();
@@ -230,10 +237,12 @@ std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, map
   record.fractionbits = read.fractionbits;
   if (read.things) record.things = static_cast<std::int64_t>(read.things->size()) + read.unplacedthings;
   if (r.census) record.census = takecensus(read);
+  if (r.tally) record.tally = tallythings(read);
   return m.value();
 }
 
-bool maprun::makeroom(const map& read, const drawrequest& r, const mapfile& file, mapstep& step) {
+bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest& r, const mapfile& file,
+                      mapstep& step) {
   // No more buffers than maps in flight.
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   if (pool_) pool_->makeroom(handover);

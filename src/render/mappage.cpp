@@ -412,4 +412,12 @@ outputstatus writemappage(const scene& s, const map& m, const svgnames& names, o
   return out.finish();
 }
 
+outputstatus writemappage(const scene& s, const map& m, const svgnames& names, const text& path,
+                          const std::vector<fileid>& keep) {
+  if (s.width < 1 || s.height < 1) return {outputproblem::nocontent};
+  outputfile out = outputfile::open(path, keep);
+  const outputstatus written = writemappage(s, m, names, out);
+  return written.ok() ? out.commit() : written;
+}
+
 }  // namespace tracewell

@@ -18,4 +18,8 @@ bool writemappage(const scene& s, const map& m, const svgnames& names, const svg
 // The same into a file opened already, which this finishes but does not commit (as writesvg).
 outputstatus writemappage(const scene& s, const map& m, const svgnames& names, outputfile& out);
 
+// The same into the file at `path`, which may be none of `keep`, put in place only when complete.
+outputstatus writemappage(const scene& s, const map& m, const svgnames& names, const text& path,
+                          const std::vector<fileid>& keep);
+
 }  // namespace tracewell
