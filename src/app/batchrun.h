@@ -53,7 +53,7 @@ struct batchsetup {
   std::optional<std::int64_t> maxmaps;
   std::optional<text> manifestpath;
   manifestwriter manifest;
-  bool gallery = false;                  // DIR/index.html when the run ends
+  bool gallery = false;                      // DIR/index.html when the run ends
   std::vector<galleryentry> galleryentries;  // every record, in run order
 };
 

@@ -44,9 +44,9 @@ text refusaltext(const failure& f);
 // Console output goes through printline/readline only.
 class console {
  public:
-  text formatname;  // format word last accepted
-  text inputpath;   // WAD path last opened with success
-  text outputpath;  // output pattern: "%" map name, "*" date/time
+  text formatname;              // format word last accepted
+  text inputpath;               // WAD path last opened with success
+  text outputpath;              // output pattern: "%" map name, "*" date/time
   std::vector<filekind> extra;  // kinds written beside each main file (--extra)
   std::int32_t width = 0;
   std::int32_t height = 0;

@@ -16,9 +16,9 @@ enum class filekind : std::uint8_t { png, svg, html };
 
 struct filekindrow {
   filekind kind;
-  std::u16string_view word;       // as --extra names it, and the file name extension after the "."
-  std::u16string_view name;       // in "Failed to write NAME file"
-  std::string_view ending;        // the last bytes of a complete file
+  std::u16string_view word;        // as --extra names it, and the file name extension after the "."
+  std::u16string_view name;        // in "Failed to write NAME file"
+  std::string_view ending;         // the last bytes of a complete file
   std::u16string_view alias = {};  // another extension of the kind in an output path
 };
 

@@ -134,7 +134,8 @@ galleryentry galleryentryof(const mapoutcome& r) {
     }
   }
   for (const kindfile& f : r.files) {
-    if (f.written || r.status == mapoutcome::state::skipped) e.files.emplace_back(toutf8(text(rowof(f.kind).word)), f.path);
+    if (f.written || r.status == mapoutcome::state::skipped)
+      e.files.emplace_back(toutf8(text(rowof(f.kind).word)), f.path);
   }
   return e;
 }

@@ -77,7 +77,8 @@ scene sceneof(const preparedmap& p) {
 // The one place a map meets the renderer: its lines made ready, a pixel buffer when a PNG is asked
 // for, and the job that draws and writes each kind. Fails for want of memory (the run may try again;
 // an image the PNG could not hold is refused for every kind) or with a fatal stop.
-result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest& r, const mapoutcome& record) {
+result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest& r,
+                       const mapoutcome& record) {
   const map& read = *held;
   const bool png = std::any_of(record.files.begin(), record.files.end(),
                                [](const kindfile& f) { return f.kind == filekind::png; });
@@ -198,10 +199,10 @@ bool maprun::placefile(const drawrequest& r, mapfile& file, bool& current, mapst
   }
   // With no record to fill, an image already drawn from this input needs nothing read: a nightly
   // rerun of a whole collection then costs a look at each file. Every kind must be there, whole.
-  current = r.skipexisting && !file.toolong() &&
-            std::all_of(files.begin(), files.end(), [&r](const kindfile& f) {
-              return !f.path.empty() && uptodate(f.path, r.input) && complete(f.path, f.kind);
-            });
+  current =
+      r.skipexisting && !file.toolong() && std::all_of(files.begin(), files.end(), [&r](const kindfile& f) {
+        return !f.path.empty() && uptodate(f.path, r.input) && complete(f.path, f.kind);
+      });
   if (current && !r.census) {
     step.record.status = mapoutcome::state::skipped;
     return false;

@@ -159,7 +159,8 @@ class maprun {
   std::shared_ptr<const map> readmap(const drawrequest& r, bool asked, mapstep& step);
   // Waits for room in the pool, then makes the map's job; when memory runs short with maps in flight,
   // waits for them and tries once more. False when the step is done.
-  bool makeroom(const std::shared_ptr<const map>& read, const drawrequest& r, const mapfile& file, mapstep& step);
+  bool makeroom(const std::shared_ptr<const map>& read, const drawrequest& r, const mapfile& file,
+                mapstep& step);
   // Hands on the records of a draw's map that stopped it and of the maps after it.
   void recordstop(const drawend& end, std::list<text>::const_iterator after,
                   std::list<text>::const_iterator last, const drawrequest& r);

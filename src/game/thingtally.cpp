@@ -14,7 +14,8 @@ std::optional<thingtally> tallythings(const map& m) {
     const std::array<bool, playmodes> modes = {th.single, th.coop, th.deathmatch};
     for (std::size_t mode = 0; mode < playmodes; ++mode) {
       if (!modes[mode]) continue;
-      for (std::size_t g = 0; g < skillgroups; ++g) t.byskill[mode][g] += (th.skills & groups[g]) != 0 ? 1 : 0;
+      for (std::size_t g = 0; g < skillgroups; ++g)
+        t.byskill[mode][g] += (th.skills & groups[g]) != 0 ? 1 : 0;
     }
     const thingkind kind = thingkindof(m.meaning, th.type);
     if (kind == thingkind::monster) ++t.monstertypes[th.type];

@@ -14,9 +14,13 @@ namespace tracewell {
 
 namespace {
 
-std::string html(const text& t) { return markuptext(toutf8(t)); }
+std::string html(const text& t) {
+  return markuptext(toutf8(t));
+}
 // A name read from a file: its bytes are taken as UTF-8.
-std::string htmlbytes(const text& t) { return markuptext(tobytes(t)); }
+std::string htmlbytes(const text& t) {
+  return markuptext(tobytes(t));
+}
 
 void appendcount(std::string& out, const std::optional<std::int64_t>& n, std::string_view one,
                  std::string_view many) {
@@ -51,8 +55,8 @@ std::string card(const galleryentry& e, const text& folder) {
   if (e.status != "failed" && !e.files.empty()) {
     out += "<p>";
     for (const auto& [kind, path] : e.files) {
-      out += "<a href=\"" + relativelink(folder, path) + "\">" + (kind == "html" ? std::string("page") : kind) +
-             "</a>";
+      out += "<a href=\"" + relativelink(folder, path) + "\">" +
+             (kind == "html" ? std::string("page") : kind) + "</a>";
     }
     out += "</p>";
   }
@@ -95,11 +99,12 @@ outputstatus writegallery(const std::vector<galleryentry>& entries, const text& 
   }
   // Thumbnails come from the folder beside the page, so images may load from files.
   std::string page = pagehead("Gallery", pageassets::galleryjshash, "'self' file: data:");
-  page += "<div class=\"tw-gallery\">\n<header><h1>Gallery</h1>"
-          "<input id=\"tw-filter\" type=\"search\" placeholder=\"Filter by input or map name\" "
-          "aria-label=\"Filter by input or map name\">"
-          "<span class=\"tw-status\"><span id=\"tw-shown\">" +
-          std::to_string(maps) + "</span> of " + std::to_string(maps) + " maps</span></header>\n";
+  page +=
+      "<div class=\"tw-gallery\">\n<header><h1>Gallery</h1>"
+      "<input id=\"tw-filter\" type=\"search\" placeholder=\"Filter by input or map name\" "
+      "aria-label=\"Filter by input or map name\">"
+      "<span class=\"tw-status\"><span id=\"tw-shown\">" +
+      std::to_string(maps) + "</span> of " + std::to_string(maps) + " maps</span></header>\n";
   for (const text& input : inputs) {
     const std::vector<const galleryentry*>& list = byinput[input];
     std::size_t failed = 0;
@@ -114,10 +119,11 @@ outputstatus writegallery(const std::vector<galleryentry>& entries, const text& 
       }
     }
     if (!cards.empty()) {
-      const std::size_t count = static_cast<std::size_t>(std::count_if(
-          list.begin(), list.end(), [](const galleryentry* e) { return e->map.has_value(); }));
+      const std::size_t count = static_cast<std::size_t>(
+          std::count_if(list.begin(), list.end(), [](const galleryentry* e) { return e->map.has_value(); }));
       page += "<p class=\"tw-status\">" + std::to_string(count) + (count == 1 ? " map" : " maps") +
-              (failed > 0 ? ", " + std::to_string(failed) + " failed" : std::string()) + "</p>\n<ul class=\"tw-cards\">\n" + cards + "</ul>";
+              (failed > 0 ? ", " + std::to_string(failed) + " failed" : std::string()) +
+              "</p>\n<ul class=\"tw-cards\">\n" + cards + "</ul>";
     }
     page += "</section>\n";
     if (page.size() >= 1U << 16) {

@@ -26,9 +26,9 @@ namespace {
 
 // The names of a linedef's flag bits, by bit number, as the details panel shows them.
 constexpr std::array<std::string_view, 16> flagnames = {
-    "impassable",  "block monsters", "two-sided",   "upper unpegged", "lower unpegged", "secret",
-    "block sound", "hidden on map",  "always on map", "flag 0x200",   "flag 0x400",     "flag 0x800",
-    "flag 0x1000", "flag 0x2000",    "flag 0x4000", "flag 0x8000"};
+    "impassable",  "block monsters", "two-sided",     "upper unpegged", "lower unpegged", "secret",
+    "block sound", "hidden on map",  "always on map", "flag 0x200",     "flag 0x400",     "flag 0x800",
+    "flag 0x1000", "flag 0x2000",    "flag 0x4000",   "flag 0x8000"};
 
 // The meanings a line has through its special (the rest come from its flags and sectors).
 constexpr linemeanings specialmeanings_ = lockedlines | exitlines | linebit(linemeaning::teleport);
@@ -299,7 +299,8 @@ void appendstatistics(std::string& out, const map& m) {
   appendcounts(out, t->itemtypes);
 }
 
-// Where a pixel's coordinates start in the drawing: a point at its exact fitted place (pixel x covers x to x + 1).
+// Where a pixel's coordinates start in the drawing: a point at its exact fitted place (pixel x covers x to x
+// + 1).
 constexpr double svghalfpixel = 0;
 
 // The data the script reads: names, size, fit, the map's records, layers, names of bits and counts.
@@ -320,8 +321,9 @@ bool appenddata(pagebuffer& b, const scene& s, const map& m, const std::string& 
   const double ax = f.dx > 0 ? static_cast<double>(f.w) / static_cast<double>(f.dx) : 0.0;
   const double ay = f.dy > 0 ? static_cast<double>(f.h) / static_cast<double>(f.dy) : 0.0;
   out += "],\"fit\":[";
-  for (const double v : {ax, static_cast<double>(f.offx) - ax * static_cast<double>(f.leastx) + svghalfpixel, ay,
-                         static_cast<double>(f.offy) - ay * static_cast<double>(f.leasty) + svghalfpixel}) {
+  for (const double v :
+       {ax, static_cast<double>(f.offx) - ax * static_cast<double>(f.leastx) + svghalfpixel, ay,
+        static_cast<double>(f.offy) - ay * static_cast<double>(f.leasty) + svghalfpixel}) {
     appenddouble(out, v);
     out += ',';
   }
@@ -390,13 +392,14 @@ bool writemappage(const scene& s, const map& m, const svgnames& names, const svg
   appendmarkup(out, inputname);
   out += "</span></header>\n<div id=\"tw-view\" tabindex=\"0\">";
   if (!b.flush(true) || !writesvg(s, names, sink)) return false;
-  out += "<div class=\"tw-controls\"><button type=\"button\" id=\"tw-zoomin\" title=\"Zoom in (+)\">+</button>"
-         "<button type=\"button\" id=\"tw-zoomout\" title=\"Zoom out (-)\">\xE2\x88\x92</button>"
-         "<button type=\"button\" id=\"tw-fit\" title=\"Fit (0)\">fit</button></div></div>\n"
-         "<aside class=\"tw-panel\"><h2>Layers</h2><ul id=\"tw-legend\"></ul>"
-         "<h2>Details</h2><div id=\"tw-details\"></div>"
-         "<h2>Statistics</h2><div id=\"tw-stats\"></div></aside>\n</div>\n"
-         "<script type=\"application/json\" id=\"tw-data\">";
+  out +=
+      "<div class=\"tw-controls\"><button type=\"button\" id=\"tw-zoomin\" title=\"Zoom in (+)\">+</button>"
+      "<button type=\"button\" id=\"tw-zoomout\" title=\"Zoom out (-)\">\xE2\x88\x92</button>"
+      "<button type=\"button\" id=\"tw-fit\" title=\"Fit (0)\">fit</button></div></div>\n"
+      "<aside class=\"tw-panel\"><h2>Layers</h2><ul id=\"tw-legend\"></ul>"
+      "<h2>Details</h2><div id=\"tw-details\"></div>"
+      "<h2>Statistics</h2><div id=\"tw-stats\"></div></aside>\n</div>\n"
+      "<script type=\"application/json\" id=\"tw-data\">";
   if (!appenddata(b, s, m, mapname, inputname)) return false;
   out += "</script>\n";
   out += pagetail(pageassets::viewerjs);

@@ -1,4 +1,5 @@
-// JSON text for data put inside a web page: strings that cannot end the element around them, big integers kept exact.
+// JSON text for data put inside a web page: strings that cannot end the element around them, big integers
+// kept exact.
 #include "support/jsontext.h"
 
 #include <array>
@@ -14,8 +15,12 @@ void appendunit(std::string& out, char16_t unit) {
   for (int shift = 12; shift >= 0; shift -= 4) out += digits[(unit >> shift) & 0xF];
 }
 
-bool high(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool low(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool high(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool low(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 }  // namespace
 
@@ -40,7 +45,9 @@ void appendjsonstring(std::string& out, const text& s) {
   out += '"';
 }
 
-void appendjsonbytes(std::string& out, std::string_view utf8) { appendjsonstring(out, fromutf8(utf8)); }
+void appendjsonbytes(std::string& out, std::string_view utf8) {
+  appendjsonstring(out, fromutf8(utf8));
+}
 
 void appendjsonint(std::string& out, std::int64_t value) {
   constexpr std::int64_t exact = std::int64_t{1} << 53;

@@ -1,4 +1,5 @@
-// JSON text for data put inside a web page: strings that cannot end the element around them, big integers kept exact.
+// JSON text for data put inside a web page: strings that cannot end the element around them, big integers
+// kept exact.
 #pragma once
 
 #include <cstdint>

@@ -20,12 +20,12 @@ TEST(ThingTally, SkillGroupsModesAndTypes) {
   map m;
   EXPECT_FALSE(tallythings(m)) << "things not read: no tally";
   m.things = std::vector<thing>{
-      make(3001, 0x1F, true, true, true),   // an imp everywhere
-      make(3001, 0x01, true, false, false), // skill 1 only: counts for 1-2, single player
-      make(3004, 0x04, false, true, true),  // skill 3, multiplayer only
-      make(2011, 0x18, true, true, false),  // a stimpack at 4-5, not in deathmatch
-      make(1, 0x00, true, true, true),      // a start at no skill: counts in no group
-      make(9999, 0x1F, true, true, true),   // unknown: in the groups, in neither type list
+      make(3001, 0x1F, true, true, true),    // an imp everywhere
+      make(3001, 0x01, true, false, false),  // skill 1 only: counts for 1-2, single player
+      make(3004, 0x04, false, true, true),   // skill 3, multiplayer only
+      make(2011, 0x18, true, true, false),   // a stimpack at 4-5, not in deathmatch
+      make(1, 0x00, true, true, true),       // a start at no skill: counts in no group
+      make(9999, 0x1F, true, true, true),    // unknown: in the groups, in neither type list
   };
   const std::optional<thingtally> t = tallythings(m);
   ASSERT_TRUE(t);

@@ -46,10 +46,11 @@ struct smallmap {
 
 std::string page(const smallmap& p, const char* name, const char* input) {
   std::string out;
-  EXPECT_TRUE(writemappage(p.s, p.m, svgnames{frombytes(name), fromutf8(input)}, [&out](std::string_view piece) {
-    out += piece;
-    return true;
-  }));
+  EXPECT_TRUE(
+      writemappage(p.s, p.m, svgnames{frombytes(name), fromutf8(input)}, [&out](std::string_view piece) {
+        out += piece;
+        return true;
+      }));
   return out;
 }
 
@@ -93,7 +94,8 @@ TEST(MapPage, HostileNamesStayText) {
   const char* input = "/x/\"><img src=x onerror=alert(1)>.wad";
   const std::string html = page(p, name, input);
   std::size_t scripts = 0;
-  for (std::size_t at = html.find("<script"); at != std::string::npos; at = html.find("<script", at + 1)) ++scripts;
+  for (std::size_t at = html.find("<script"); at != std::string::npos; at = html.find("<script", at + 1))
+    ++scripts;
   EXPECT_EQ(scripts, 2U) << "the data and the viewer, nothing else";
   EXPECT_EQ(html.find("<img"), std::string::npos);
   const nlohmann::json data = dataof(html);

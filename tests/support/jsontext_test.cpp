@@ -20,8 +20,8 @@ TEST(JsonText, NamesReadBackAsTheyWereAndEndNoElement) {
       {"a\\b'c&d", "a\\b'c&d"},
       {std::string("nul\0tab\t", 8), std::string("nul\0tab\t", 8)},
       {"caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80"},  // two and four bytes
-      {"bad \xFF\xC3", "bad \xEF\xBF\xBD\xEF\xBF\xBD"},                    // invalid bytes: U+FFFD each
-      {"\xE2\x80\xA8", "\xE2\x80\xA8"},                                     // a line separator
+      {"bad \xFF\xC3", "bad \xEF\xBF\xBD\xEF\xBF\xBD"},                  // invalid bytes: U+FFFD each
+      {"\xE2\x80\xA8", "\xE2\x80\xA8"},                                  // a line separator
   };
   for (const namecase& c : cases) {
     SCOPED_TRACE(c.bytes);
