@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "pngfloor.h"
-#include "render/automap.h"
+#include "render/pixmap.h"
+#include "render/scene.h"
+#include "render/schemelook.h"
 #include "stopwatch.h"
 #include "wad/map.h"
 #include "wad/wad.h"
@@ -52,14 +54,14 @@ postercost runposter(const std::string& wadpath, std::int32_t size, std::int32_t
   for (const text& name : w->getmapnames()) {
     auto created = map::Create(w->getmaplumps(name, wad::maplumps), wad::DOOM);
     if (!created.ok()) continue;
-    auto plain = preparemap(*created.value(), size, size, margin, black, {}, {}, 0);
+    auto plain = makescene(*created.value(), size, size, margin, schemelook::fromlists(black, {}, {}, 0));
     if (!plain.ok()) continue;
-    preparedmap p = std::move(plain).value();
+    scene p = std::move(plain).value();
     ++cost.maps;
     cost.clearms += least(rounds, [&] { image->ClearPixels(black); });
-    cost.plainms += least(rounds, [&] { drawprepared(p, *image); });
+    cost.plainms += least(rounds, [&] { drawscene(p, *image); });
     p.style = poster;
-    cost.posterms += least(rounds, [&] { drawprepared(p, *image); });
+    cost.posterms += least(rounds, [&] { drawscene(p, *image); });
     const auto start = std::chrono::steady_clock::now();
     stopwatch clock;
     floorencode(*image, pnglevel, encoded);

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "app/console.h"
-#include "render/automap.h"
+#include "app/scheme.h"
+#include "render/scene.h"
 #include "stopwatch.h"
 #include "wad/map.h"
 #include "wad/wad.h"
@@ -44,13 +45,12 @@ schemecost runschemecost(const std::string& wadpath, const std::string& settings
         const int which = (round + turn) % 2;  // alternate which goes first
         const tracewell::scheme& s = *looks[which];
         stopwatch clock;
-        const result<preparedmap> p = preparemap(*made.value(), size, size, margin, s.background, s.colors,
-                                                 s.order, s.actionspecial, s.style, s.fallback);
+        const result<scene> p = makescene(*made.value(), size, size, margin, s.look);
         if (!p.ok()) {
           cost.error = "a map of " + wadpath + " does not draw";
           return cost;
         }
-        drawprepared(p.value(), *buffer);
+        drawscene(p.value(), *buffer);
         const double ms = clock.lap();
         least[which] = round == 0 ? ms : std::min(least[which], ms);
       }

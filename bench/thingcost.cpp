@@ -54,7 +54,9 @@ thingcost runthingcost(const std::string& wadpath, std::int32_t size, std::int32
           break;
         }
         const std::shared_ptr<map> m = std::move(created).value();
-        auto image = render(*m, size, size, margin, black, {}, {}, 0, {}, {}, things ? look : thinglook{});
+        schemelook shown = schemelook::fromlists(black, {}, {}, 0);
+        if (things) shown.things = look;
+        auto image = render(*m, size, size, margin, shown);
         drawn = drawn && image.ok() && image.value() &&
                 WritePNG(*image.value(), fromutf8(outdir + "/" + tobytes(name) + ".png"), pnglevel).ok();
         ms[things ? 1 : 0] = clock.lap();

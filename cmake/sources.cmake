@@ -34,12 +34,15 @@ set(tracewell_game_sources
 
 set(tracewell_render_sources
   src/render/automap.cpp
+  src/render/mapfit.cpp
   src/render/draw.cpp
   src/render/gallerypage.cpp
   src/render/mappage.cpp
   src/render/pageshell.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
+  src/render/scene.cpp
+  src/render/schemelook.cpp
   src/render/svg.cpp
   src/render/thingmarkers.cpp
   src/render/wideline.cpp)

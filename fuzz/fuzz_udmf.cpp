@@ -100,8 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const imagesize& s : sizes) {
       if (!drawn(render(m, s.width, s.height, s.margin, black, {}, {}, 1)))
         fuzz::broken("render gave no buffer");
-      if (!drawn(render(m, s.width, s.height, s.margin, 0x10203040, fuzz::glasscolors, fuzz::glassorders, 0,
-                        {}, fuzz::glasslooks))) {
+      if (!drawn(render(m, s.width, s.height, s.margin, fuzz::glasslook))) {
         fuzz::broken("render gave no buffer");
       }
     }

@@ -31,9 +31,7 @@ void drawmap(const map& m) {
     if (!fallback || fallback->width() != s.width || fallback->height() != s.height) {
       fuzz::broken("render did not give the requested size");
     }
-    auto glass = render(m, s.width, s.height, s.margin, 0x10203040, fuzz::glasscolors, fuzz::glassorders, 0,
-                        {}, fuzz::glasslooks)
-                     .value();
+    auto glass = render(m, s.width, s.height, s.margin, fuzz::glasslook).value();
     if (!glass) fuzz::broken("render gave no buffer");
     if (first) {
       const auto png = fuzz::workfolder() / "out.png";

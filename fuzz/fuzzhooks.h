@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "render/linecategory.h"
+#include "render/schemelook.h"
 #include "support/terminal.h"
 
 namespace tracewell::fuzz {
@@ -38,6 +39,13 @@ inline const fallbacklooks glasslooks = [] {
     if (i % 3 != 1) l.colorgiven |= 1u << i;
     if (i % 3 != 0) l.ordergiven |= 1u << i;
   }
+  return l;
+}();
+// The whole glass look: its colours and orders on a translucent background, and every category that
+// falls back mentioned.
+inline const schemelook glasslook = [] {
+  schemelook l = schemelook::fromlists(0x10203040, glasscolors, glassorders, 0);
+  l.fallback = glasslooks;
   return l;
 }();
 

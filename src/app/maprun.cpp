@@ -11,7 +11,6 @@
 
 #include "app/batchplan.h"
 #include "app/scheme.h"
-#include "render/automap.h"
 #include "render/mappage.h"
 #include "render/png.h"
 #include "render/scene.h"
@@ -38,48 +37,11 @@ struct mapjob {
   std::function<outputstatus(filekind kind, const text& path)> write;
 };
 
-// The scene of a prepared map, in drawing order: passes, categories, linedef order, then the markers.
-scene sceneof(const preparedmap& p) {
-  scene s;
-  s.width = p.width;
-  s.height = p.height;
-  s.margin = p.margin;
-  s.background = p.background;
-  s.fit = mapfit::make(p.leastx, p.leasty, p.greatestx, p.greatesty, p.width, p.height, p.margin);
-  s.style = p.style;
-  s.fractionbits = p.fractionbits;
-  s.markerradius = markerradius(s.fit, p.fractionbits);
-  for (std::int32_t pass = 1; pass <= 9; ++pass) {
-    for (std::size_t i = 0; i < p.slots.size(); ++i) {
-      if (!p.slots[i] || p.passes[i] != pass) continue;
-      for (const renderline& l : *p.slots[i]) {
-        s.strokes.push_back({l.x0, l.y0, l.x1, l.y1, p.colors[i], static_cast<std::int32_t>(i), 0});
-      }
-    }
-    for (std::size_t i = 0; i < p.fallback.size(); ++i) {
-      if (!p.fallback[i]) continue;
-      const std::uint32_t bit = std::uint32_t{1} << i;
-      const bool colorgiven = (p.looks.colorgiven & bit) != 0, ordergiven = (p.looks.ordergiven & bit) != 0;
-      if (ordergiven && p.looks.orders[i] != pass) continue;
-      for (const fallbackline& f : *p.fallback[i]) {
-        const auto base = static_cast<std::size_t>(f.base);
-        if (!ordergiven && p.passes[base] != pass) continue;
-        s.strokes.push_back({f.line.x0, f.line.y0, f.line.x1, f.line.y1,
-                             colorgiven ? p.looks.colors[i] : p.colors[base],
-                             static_cast<std::int32_t>(i) + linecolors, 0});
-      }
-    }
-  }
-  for (const thingmarker& t : p.things) s.markers.push_back({t.x, t.y, t.angle, t.color, 0, t.cross, 0});
-  return s;
-}
-
-// The one place a map meets the renderer: its lines made ready, a pixel buffer when a PNG is asked
-// for, and the job that draws and writes each kind. Fails for want of memory (the run may try again;
-// an image the PNG could not hold is refused for every kind) or with a fatal stop.
+// The one place a map meets the renderer: its scene, a pixel buffer when a PNG is asked for, and the
+// job that draws and writes each kind. Fails for want of memory (the run may try again; an image the
+// PNG could not hold is refused for every kind) or with a fatal stop.
 result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest& r,
                        const mapoutcome& record) {
-  const map& read = *held;
   const bool png = std::any_of(record.files.begin(), record.files.end(),
                                [](const kindfile& f) { return f.kind == filekind::png; });
   std::shared_ptr<TPixmap> image;
@@ -89,37 +51,26 @@ result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest
   } else if (TPixmap::StorageSize(r.width, r.height, TPixmap::RGBA, 4) < 0) {
     return failure::nomemory(u"the image is larger than a picture may be");
   }
-  result<preparedmap> prepared =
-      preparemap(read, r.width, r.height, r.margin, r.look->background, r.look->colors, r.look->order,
-                 r.look->actionspecial, r.look->style, r.look->fallback, r.look->things);
-  if (!prepared.ok()) return prepared.error();
-  const preparedmap& p = prepared.value();
+  result<scene> made = makescene(*held, r.width, r.height, r.margin, r.look->look);
+  if (!made.ok()) return made.error();
+  const mapbounds& b = made.value().bounds;
   mapjob job;
-  job.bounds = {p.leastx, p.leasty, p.greatestx, p.greatesty};
-  auto lines = std::make_shared<const preparedmap>(std::move(prepared).value());
-  job.write = [image = std::move(image), lines = std::move(lines), held, keep = r.keep,
+  job.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
+  auto drawing = std::make_shared<const scene>(std::move(made).value());
+  job.write = [image = std::move(image), drawing = std::move(drawing), held, keep = r.keep,
                names = svgnames{record.name, r.input}](filekind kind, const text& path) {
     switch (kind) {
       case filekind::png:
-        drawprepared(*lines, *image);
+        drawscene(*drawing, *image);
         return WritePNG(*image, path, pnglevel, keep);
       case filekind::svg:
-        return writesvg(sceneof(*lines), names, path, keep);
+        return writesvg(*drawing, names, path, keep);
       case filekind::html:
-        return writemappage(sceneof(*lines), *held, names, path, keep);
+        return writemappage(*drawing, *held, names, path, keep);
     }
     return outputstatus{outputproblem::nocontent};
   };
   return job;
-}
-
-// The bounds of a map whose image is left as it is: what the drawing would span.
-result<std::array<std::int64_t, 4>> mapbounds(const map& read, const drawrequest& r) {
-  result<preparedmap> bounds = preparemap(read, r.width, r.height, r.margin, r.look->background,
-                                          r.look->colors, r.look->order, r.look->actionspecial);
-  if (!bounds.ok()) return bounds.error();
-  const preparedmap& p = bounds.value();
-  return std::array<std::int64_t, 4>{p.leastx, p.leasty, p.greatestx, p.greatesty};
 }
 
 }  // namespace
@@ -163,16 +114,15 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   if (!read) return step;
   // An image already drawn from this input is left as it is; the record still says what the map holds.
   if (current) {
-    result<std::array<std::int64_t, 4>> bounds = mapbounds(*read, r);
-    if (bounds.ok()) {
-      step.record.bounds = bounds.value();
-      step.record.status = mapoutcome::state::skipped;
-      return step;
-    }
-    if (bounds.error().what != failure::kind::nomemory) {
+    const result<mapbounds> bounds = boundsof(*read);
+    if (!bounds.ok()) {
       step.stop = bounds.error();
       return step;
     }
+    const mapbounds& b = bounds.value();
+    step.record.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
+    step.record.status = mapoutcome::state::skipped;
+    return step;
   }
   makeroom(read, r, file, step);
   return step;
@@ -216,7 +166,7 @@ std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, map
   const bool page = std::any_of(step.record.files.begin(), step.record.files.end(),
                                 [](const kindfile& f) { return f.kind == filekind::html; });
   const result<std::shared_ptr<map>> m =
-      source_->loadmap(name, r.format, printable(name), r.look->things.any() || r.census || r.tally || page);
+      source_->loadmap(name, r.format, printable(name), r.look->look.things.any() || r.census || r.tally || page);
   if (!m.ok()) {
     if (m.error().what != failure::kind::notice) {
       step.stop = m.error();

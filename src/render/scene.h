@@ -9,8 +9,12 @@
 
 #include "render/mapfit.h"
 #include "render/wideline.h"
+#include "support/failure.h"
+#include "wad/map.h"
 
 namespace tracewell {
+
+struct schemelook;
 
 // One line to draw, in the map's vertex units (y negated as the map's vertexes), with what it is.
 struct scenestroke {
@@ -33,6 +37,7 @@ struct scenemarker {
 struct scene {
   std::int32_t width = 0, height = 0, margin = 0;  // the image, in pixels
   std::int32_t background = 0;                     // ARGB
+  mapbounds bounds;                                // of every linedef, drawn or not
   mapfit fit;                                      // how map units become pixels
   linestyle style;                                 // of every stroke and marker line
   std::int64_t markerradius = 0;                   // in pixels
@@ -40,5 +45,23 @@ struct scene {
   std::vector<scenestroke> strokes;                // drawing order: passes, categories, linedef order
   std::vector<scenemarker> markers;                // drawn after every stroke, in this order
 };
+
+// The scene of `m` in a width x height image, `margin` pixels kept clear on every side, as `look`
+// draws it. Strokes: passes 1 to 9 in turn; in each, the first ten categories whose pass it is, in
+// ascending number, then the categories that fall back in number order, each in linedef order; a
+// line in a pass outside 1..9 is left out. A line goes to the first category that falls back, in
+// number order, that it is in (game/specialmeaning.h) and that `look` mentions, and takes the
+// colour and pass given there, and those of its category of the first ten for what is not given;
+// otherwise it stays in its category of the first ten. Markers: those of the things `look.things`
+// draws (thingmarkers), when the map's things were read. Fails as boundsof does, and with
+// failure::nomemory when the strokes or markers do not fit in memory. Draws nothing, so the
+// drawing may go elsewhere.
+result<scene> makescene(const map& m, std::int32_t width, std::int32_t height, std::int32_t margin,
+                        const schemelook& look);
+
+// Clears `buffer` to the background, draws every stroke between the pixels the fit gives its ends,
+// then the thing markers. REQUIRES: `buffer` is width x height (any other size is drawn as clipped).
+// Touches nothing but `buffer`, so maps may be drawn side by side.
+void drawscene(const scene& s, TPixmap& buffer);
 
 }  // namespace tracewell

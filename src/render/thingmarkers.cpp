@@ -5,7 +5,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "render/automap.h"
 #include "render/widemath.h"
 
 namespace tracewell {
@@ -31,24 +30,27 @@ bool thingshown(const thing& t, thingkind k, const thinglook& look) {
   return thingappears(t, k, skill, look.multiplayer != 0);
 }
 
-std::vector<thingmarker> thingmarkers(const map& m, const thinglook& look) {
-  std::vector<thingmarker> out;
+std::vector<scenemarker> thingmarkers(const map& m, const thinglook& look) {
+  std::vector<scenemarker> out;
   if (m.linedefs.empty() || !m.things || !look.any()) return out;
   // Layer numbers first, so one stable sort puts the layers in order and keeps THINGS order in each.
   std::vector<std::int32_t> layers;
-  for (const thing& t : *m.things) {
+  const std::vector<thing>& things = *m.things;
+  for (std::size_t i = 0; i < things.size(); ++i) {
+    const thing& t = things[i];
     const thingkind k = thingkindof(m.meaning, t.type);
     const thingkindlook& info = lookof(k);
     const std::optional<std::int32_t>& color = look.colors[static_cast<std::size_t>(k)];
     if (!color || !thingshown(t, k, look)) continue;
-    out.push_back({t.x, t.y, t.angle, *color, info.cross});
+    out.push_back(
+        {t.x, t.y, t.angle, *color, static_cast<std::uint8_t>(k), info.cross, static_cast<std::uint32_t>(i)});
     layers.push_back(info.layer);
   }
   // A counting sort: linear in the number of things.
   std::array<std::size_t, thinglayers + 1> starts{};
   for (const std::int32_t layer : layers) ++starts[static_cast<std::size_t>(layer) + 1];
   for (std::size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
-  std::vector<thingmarker> sorted(out.size());
+  std::vector<scenemarker> sorted(out.size());
   for (std::size_t i = 0; i < out.size(); ++i) sorted[starts[static_cast<std::size_t>(layers[i])]++] = out[i];
   return sorted;
 }
@@ -97,11 +99,11 @@ markershape markerat(std::int64_t px, std::int64_t py, std::int64_t r, std::int3
   return s;
 }
 
-void drawmarkers(const std::vector<thingmarker>& markers, const mapfit& fit, std::int64_t r,
+void drawmarkers(const std::vector<scenemarker>& markers, const mapfit& fit, std::int64_t r,
                  const linestyle& style, TPixmap& buffer) {
   const int128 right = int128{buffer.width()} - 1 + r;
   const int128 bottom = int128{buffer.height()} - 1 + r;
-  for (const thingmarker& t : markers) {
+  for (const scenemarker& t : markers) {
     const int128 px = fit.widecolumn(t.x);
     const int128 py = fit.widerow(t.y);
     if (px < -r || py < -r || px > right || py > bottom) continue;

@@ -7,14 +7,14 @@
 #include <optional>
 #include <vector>
 
+#include "render/mapfit.h"
 #include "render/pixmap.h"
+#include "render/scene.h"
 #include "render/thingkindlook.h"
 #include "render/wideline.h"
 #include "wad/map.h"
 
 namespace tracewell {
-
-struct mapfit;
 
 // Which things a scheme draws, and in which colours.
 struct thinglook {
@@ -30,19 +30,10 @@ struct thinglook {
 // whether it appears (thingappears) at the scheme's skill and mode.
 bool thingshown(const thing& t, thingkind k, const thinglook& look);
 
-// One thing to mark, at its map position in vertex units.
-struct thingmarker {
-  std::int64_t x = 0;
-  std::int64_t y = 0;
-  std::int32_t angle = 0;  // degrees, 0 east, counter-clockwise
-  std::int32_t color = 0;
-  bool cross = false;
-};
-
 // The markers of `m` that `look` draws, in drawing order: layer by layer,
 // within a layer in THINGS order. Empty when `m` has no linedefs (nothing
 // fixes the scale) or its things were not read.
-std::vector<thingmarker> thingmarkers(const map& m, const thinglook& look);
+std::vector<scenemarker> thingmarkers(const map& m, const thinglook& look);
 
 // The marker radius in pixels: 16 map units at the fitted scale, rounded half
 // away from zero, within 3..2^20. `fractionbits` as in map::fractionbits.
@@ -70,7 +61,7 @@ markershape markerat(std::int64_t px, std::int64_t py, std::int64_t r, std::int3
 // Draws `markers` placed by `fit`, each line as a map line in `style`.
 // Markers whose pixel lies more than `r` outside the buffer cannot touch it
 // and are skipped.
-void drawmarkers(const std::vector<thingmarker>& markers, const mapfit& fit, std::int64_t r,
+void drawmarkers(const std::vector<scenemarker>& markers, const mapfit& fit, std::int64_t r,
                  const linestyle& style, TPixmap& buffer);
 
 }  // namespace tracewell

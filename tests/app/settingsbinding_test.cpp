@@ -64,22 +64,22 @@ TEST(SettingsBinding, ReadsEveryKeyAndKeepsSchemesLastFirst) {
   const scheme& empty = **it++;
   const scheme& first = **it;
   EXPECT_EQ(last.name, u"one");
-  EXPECT_EQ(last.background, -16777216);
-  EXPECT_EQ(last.colors, std::vector<std::int32_t>(10, 0));
-  EXPECT_EQ(last.order, std::vector<std::int32_t>(10, 0));
+  EXPECT_EQ(last.look.background, -16777216);
+  EXPECT_EQ(last.look.colors, (std::array<std::int32_t, linecolors>{}));
+  EXPECT_EQ(last.look.orders, (std::array<std::int32_t, linecolors>{}));
   // A value, even one that reads as 0, mentions a category; an empty one does not.
-  EXPECT_EQ(last.fallback.colorgiven, 1u << (teleportline - linecolors));
-  EXPECT_EQ(last.fallback.ordergiven, 1u << (secretflagline - linecolors));
-  EXPECT_EQ(first.fallback.mentioned(), 0u);
+  EXPECT_EQ(last.look.fallback.colorgiven, 1u << (teleportline - linecolors));
+  EXPECT_EQ(last.look.fallback.ordergiven, 1u << (secretflagline - linecolors));
+  EXPECT_EQ(first.look.fallback.mentioned(), 0u);
   EXPECT_EQ(empty.name, u"");
-  EXPECT_EQ(empty.background, 0);
-  EXPECT_EQ(empty.actionspecial, 0);
-  EXPECT_EQ(empty.colors.size(), 10u);
+  EXPECT_EQ(empty.look.background, 0);
+  EXPECT_EQ(empty.look.actionspecial, 0);
   EXPECT_EQ(first.name, u"One");
-  EXPECT_EQ(first.actionspecial, 1);
-  EXPECT_EQ(first.background, -16777216);
-  EXPECT_EQ(first.colors, (std::vector<std::int32_t>{1, 3, 5, 7, 9, -262144, 11, 13, 15, -16777216}));
-  EXPECT_EQ(first.order, (std::vector<std::int32_t>{2, 4, 6, 8, 10, 3, 12, 14, 16, 3}));
+  EXPECT_EQ(first.look.actionspecial, 1);
+  EXPECT_EQ(first.look.background, -16777216);
+  EXPECT_EQ(first.look.colors,
+            (std::array<std::int32_t, linecolors>{1, 3, 5, 7, 9, -262144, 11, 13, 15, -16777216}));
+  EXPECT_EQ(first.look.orders, (std::array<std::int32_t, linecolors>{2, 4, 6, 8, 10, 3, 12, 14, 16, 3}));
   // The scheme written later wins over an earlier one of the same name.
   EXPECT_EQ(c->getscheme(u"ONE").get(), &last);
 }
@@ -111,8 +111,8 @@ TEST(SettingsBinding, LineStyleKeysAreConvertedThenClamped) {
   auto it = c->schemes.rbegin();
   for (const auto& k : cases) {
     const scheme& s = **it++;
-    EXPECT_EQ(s.style.width, k.width) << k.keys;
-    EXPECT_EQ(s.style.antialias, k.antialias) << k.keys;
+    EXPECT_EQ(s.look.style.width, k.width) << k.keys;
+    EXPECT_EQ(s.look.style.antialias, k.antialias) << k.keys;
   }
 }
 
@@ -176,13 +176,13 @@ TEST(SettingsBinding, DeliveredSettingsOfferTheFallbackLookFirst) {
   const std::shared_ptr<scheme> chosen = c->getscheme(c->schemename);
   ASSERT_TRUE(chosen);
   EXPECT_EQ(chosen, c->schemes.front());
-  EXPECT_EQ(chosen->background, black);
-  EXPECT_EQ(chosen->colors, std::vector<std::int32_t>(defaultcolors.begin(), defaultcolors.end()));
-  EXPECT_EQ(chosen->order, std::vector<std::int32_t>(defaultorders.begin(), defaultorders.end()));
+  EXPECT_EQ(chosen->look.background, black);
+  EXPECT_EQ(chosen->look.colors, defaultcolors);
+  EXPECT_EQ(chosen->look.orders, defaultorders);
   // Every scheme draws something on a background of its own.
   for (const auto& sc : c->schemes) {
     EXPECT_FALSE(sc->name.empty());
-    EXPECT_TRUE(std::any_of(sc->order.begin(), sc->order.end(), [](std::int32_t o) {
+    EXPECT_TRUE(std::any_of(sc->look.orders.begin(), sc->look.orders.end(), [](std::int32_t o) {
       return o >= 1 && o <= 9;
     })) << toutf8(sc->name);
   }

@@ -330,7 +330,9 @@ TEST(Automap, FallbackCategoriesTakeTheFirstMentionedAndFillInTheRest) {
     say(teleportline, c.teleportcolor, c.teleportorder);
     say(hiddenline, c.hiddencolor, c.hiddenorder);
     say(secretsectorline, 1, 9);  // no line is in it
-    auto p = render(m, 62, 62, 1, background, markers(), order, 0, {}, looks).value();
+    schemelook look = schemelook::fromlists(background, markers(), order, 0);
+    look.fallback = looks;
+    auto p = render(m, 62, 62, 1, look).value();
     EXPECT_EQ(p->ReadPixel(11, 31), c.crossing);
     EXPECT_EQ(p->ReadPixel(4, 31), c.across);
     EXPECT_EQ(p->ReadPixel(11, 23), down);

@@ -90,7 +90,7 @@ TEST(Freedoom2, Map02KeysSchemeCrossesItsThreeKeys) {
   set(thingkind::monster, 0xFF802020);
   const auto markers = thingmarkers(*m, keys);
   std::multiset<std::int32_t> crosses;
-  for (const thingmarker& t : markers)
+  for (const scenemarker& t : markers)
     if (t.cross) crosses.insert(t.color);
   EXPECT_EQ(crosses, want);
   EXPECT_GT(markers.size(), 3u);  // starts and monsters are marked too
@@ -111,9 +111,9 @@ TEST(Freedoom2, EveryMapTranslucentMatchesThePlainWalk) {
     ASSERT_TRUE(m) << toutf8(name);
     const std::vector<std::int32_t> order = {1, 2, 2, 2, 9, 3, 3, 3, 3, 9};
     for (auto [width, height] : {std::pair{300, 200}, {200, 300}, {257, 257}}) {
-      auto p = render(*m, width, height, 0, testkit::argb(0xFF1C3F7A), colours, order, 1,
-                      linestyle::fromsettings(1, 0))
-                   .value();
+      schemelook look = schemelook::fromlists(testkit::argb(0xFF1C3F7A), colours, order, 1);
+      look.style = linestyle::fromsettings(1, 0);
+      auto p = render(*m, width, height, 0, look).value();
       ASSERT_NE(p, nullptr);
       auto want = TPixmap::Create(width, height);
       want->ClearPixels(testkit::argb(0xFF1C3F7A));

@@ -83,7 +83,9 @@ TEST(ThingMarkers, KeysAreCrossesAtTheVertexPixelOnTopOfOtherKinds) {
     look.colors[static_cast<std::size_t>(thingkind::keyred)] = keycolor;
     look.colors[static_cast<std::size_t>(thingkind::monster)] = monstercolor;
     // The line is a passable plain line, not drawn: the image is the background and the markers.
-    auto drawn = render(m, 64, 64, c.margin, background, {}, {}, 0, {}, {}, look);
+    schemelook all = schemelook::fromlists(background, {}, {}, 0);
+    all.things = look;
+    auto drawn = render(m, 64, 64, c.margin, all);
     auto want = TPixmap::Create(64, 64);
     want->ClearPixels(background);
     if (c.r > 0) {
