@@ -297,8 +297,11 @@ def main():
 
         # The drawing at 1:1 against the PNG, as the vector image is checked.
         open_page(driver, page)
-        ActionChains(driver).move_by_offset(5, 5).perform()
+        # The pointer rests on the header, so nothing is highlighted.
+        ActionChains(driver).move_to_element(driver.find_element(By.TAG_NAME, "h1")).perform()
         driver.find_element(By.TAG_NAME, "body").send_keys("1")
+        check("no highlight while the pointer is off the drawing",
+              not driver.execute_script("return document.querySelector('.tw-overlay').childNodes.length"))
         left, top = (round(v) for v in on_screen(driver, 0, 0))
         shot = decodepng(driver.get_screenshot_as_png())
         seen = [row[left:left + SIZE] for row in shot[top:top + SIZE]]
