@@ -21,6 +21,7 @@
 #include "batchrun.h"
 #include "childrun.h"
 #include "maplookup.h"
+#include "pagecost.h"
 #include "pathological.h"
 #include "poster.h"
 #include "realwork.h"
@@ -45,9 +46,9 @@ struct options {
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
   // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
-  // keys, archive, things, batch.
+  // keys, archive, things, batch, pages.
   std::set<std::string> only = {"real",   "program", "poster",  "dense",  "outside", "udmf",
-                                "lookup", "keys",    "archive", "things", "batch"};
+                                "lookup", "keys",    "archive", "things", "batch",   "pages"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -63,6 +64,7 @@ constexpr int onemapruns = 3;
 constexpr std::size_t lookupmarkers = 20000;  // each listed twice: 40,000 names
 constexpr double lookuptargetms = 100;        // ALL over that many names: well under a second
 constexpr double thingstarget = 1.05;         // every map with its things marked, against without
+constexpr double pagestarget = 0.5;           // every map's web page, against its PNG floor
 // Listing by the lumps after each marker looks at ten entries an entry: linear, well under a second.
 constexpr std::size_t listingentries = 100000;
 constexpr double listingtargetms = 100;
@@ -106,7 +108,7 @@ bool parse(int argc, char** argv, options& o) {
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
       say("                       [--only "
-          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,batch]");
+          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,batch,pages]");
       return false;
     }
   }
@@ -512,6 +514,13 @@ int run(int argc, char** argv) {
     things = runthingcost(o.wadpath, largesize, margin, o.rounds, dir.string());
   }
 
+  std::optional<pagecost> pages;
+  if (o.only.count("pages") != 0) {
+    const auto dir = work / "pages";
+    std::filesystem::create_directories(dir);
+    pages = runpagecost(o.wadpath, smallsize, margin, o.rounds, dir.string());
+  }
+
   std::optional<bombcost> bomb;
   std::optional<allcost> alternating, manynames;
   if (o.only.count("archive") != 0) {
@@ -630,6 +639,19 @@ int run(int argc, char** argv) {
                   things->ratio() <= thingstarget);
     } else {
       card.target(figure, things->error, false);
+    }
+  }
+  if (pages) {
+    const std::string figure = "web pages, every map at " + dims(smallsize, smallsize);
+    if (pages->error.empty()) {
+      card.target(figure,
+                  std::to_string(pages->maps) + " pages, " +
+                      fixed(static_cast<double>(pages->bytes) / 1e6, 1) + " MB, " + fixed(pages->pagems, 1) +
+                      " ms / PNG floor " + fixed(pages->floorms, 1) + " ms = " + fixed(pages->ratio(), 3) +
+                      " (target <= " + fixed(pagestarget, 2) + ")",
+                  pages->ratio() <= pagestarget);
+    } else {
+      card.target(figure, pages->error, false);
     }
   }
   if (batch) {
