@@ -165,8 +165,8 @@ std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, map
   // A page shows every thing, drawn or not, and its counts.
   const bool page = std::any_of(step.record.files.begin(), step.record.files.end(),
                                 [](const kindfile& f) { return f.kind == filekind::html; });
-  const result<std::shared_ptr<map>> m =
-      source_->loadmap(name, r.format, printable(name), r.look->look.things.any() || r.census || r.tally || page);
+  const result<std::shared_ptr<map>> m = source_->loadmap(
+      name, r.format, printable(name), r.look->look.things.any() || r.census || r.tally || page);
   if (!m.ok()) {
     if (m.error().what != failure::kind::notice) {
       step.stop = m.error();
