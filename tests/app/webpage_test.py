@@ -198,15 +198,15 @@ def run(*args):
 
 
 def screenshots(driver, work, folder):
-    """The README's pictures: freedoom2 MAP01's page with a locked door pinned, and a gallery."""
+    """The README's pictures: freedoom2 MAP01's page with its exit pinned, and a gallery."""
     wads = [os.path.join(os.path.dirname(FREEDOOM2), w) for w in ("freedoom1.wad", "freedoom2.wad", "freedm.wad")]
     dest = os.path.join(work, "shots")
     run("--dest", dest, "--gallery", "--extra", "html", "-s", "256x256", *wads)
     driver.set_window_size(1200, 800)
     open_page(driver, os.path.join(dest, "freedoom2", "MAP01.html"))
     data = json.loads(driver.execute_script("return document.getElementById('tw-data').textContent"))
-    door = next(i for i, l in enumerate(data["lines"]) if l[4] & 0x1E and l[8] >= 0)
-    open_page(driver, os.path.join(dest, "freedoom2", "MAP01.html"), "#L%d" % door)
+    exit = next(i for i, l in enumerate(data["lines"]) if l[3] != 0 and l[4] & 0x60 and l[8] >= 0)
+    open_page(driver, os.path.join(dest, "freedoom2", "MAP01.html"), "#L%d" % exit)
     driver.save_screenshot(os.path.join(folder, "page.png"))
     open_page(driver, os.path.join(dest, "index.html"))
     driver.execute_script("document.querySelectorAll('img').forEach(function (i) { i.loading = 'eager'; })")
