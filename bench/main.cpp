@@ -30,6 +30,7 @@
 #include "report.h"
 #include "schemecost.h"
 #include "stopwatch.h"
+#include "svgcost.h"
 #include "synthmaps.h"
 #include "thingcost.h"
 #include "udmfread.h"
@@ -46,9 +47,9 @@ struct options {
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
   // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
-  // keys, archive, things, batch, pages.
-  std::set<std::string> only = {"real",   "program", "poster",  "dense",  "outside", "udmf",
-                                "lookup", "keys",    "archive", "things", "batch",   "pages"};
+  // keys, archive, things, batch, svg, pages.
+  std::set<std::string> only = {"real", "program", "poster", "dense", "outside", "udmf", "lookup",
+                                "keys", "archive", "things", "batch", "svg",     "pages"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -84,6 +85,10 @@ constexpr std::int64_t memoryallowance = std::int64_t{32} << 20;
 // Several WADs in one run against the single-core floor of all their maps; the same run again with
 // --skip-existing against the first.
 constexpr double batchtarget = 0.6, skiptarget = 0.02;
+// Writing every map's SVG (Automap at 1024 x 1024) against the single-core libpng floor of the same images,
+// and its size per line drawn.
+constexpr double svgtarget = 0.25, svgbytesperline = 32;
+constexpr int svgrounds = 3;
 constexpr std::int32_t translucent = static_cast<std::int32_t>(0x80FFFFFFu);
 
 bool parse(int argc, char** argv, options& o) {
@@ -108,7 +113,7 @@ bool parse(int argc, char** argv, options& o) {
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
       say("                       [--only "
-          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,batch,pages]");
+          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,batch,svg,pages]");
       return false;
     }
   }
@@ -500,6 +505,11 @@ int run(int argc, char** argv) {
     keys = runschemecost(o.wadpath, TRACEWELL_BENCH_SETTINGS, "Keys", "Automap", largesize, margin,
                          std::max(o.rounds, keysrounds));
 
+  std::optional<svgcost> svg;
+  if (o.only.count("svg") != 0)
+    svg = runsvgcost(o.wadpath, TRACEWELL_BENCH_SETTINGS, "Automap", smallsize, margin,
+                     std::max(o.rounds, svgrounds));
+
   std::optional<lookupcost> lookup;
   std::optional<listingcost> listing;
   if (o.only.count("lookup") != 0) {
@@ -611,6 +621,23 @@ int run(int argc, char** argv) {
                   keys->ratio() <= keystarget);
     } else {
       card.target(figure, keys->error, false);
+    }
+  }
+  if (svg) {
+    const std::string figure =
+        "SVG of " + std::to_string(svg->maps) + " maps, Automap at " + dims(smallsize, smallsize);
+    if (svg->error.empty()) {
+      card.target(figure + ", time",
+                  "write " + fixed(svg->svgms, 1) + " ms / PNG floor " + fixed(svg->floorms, 1) +
+                      " ms = " + fixed(svg->ratio(), 3) + " (target <= " + fixed(svgtarget, 2) + ")",
+                  svg->ratio() <= svgtarget);
+      card.target(figure + ", size",
+                  std::to_string(svg->bytes) + " bytes / " + std::to_string(svg->strokes) +
+                      " lines = " + fixed(svg->bytesperline(), 2) +
+                      " bytes a line (target <= " + fixed(svgbytesperline, 0) + ")",
+                  svg->bytesperline() <= svgbytesperline);
+    } else {
+      card.target(figure, svg->error, false);
     }
   }
   if (lookup) {

@@ -12,6 +12,7 @@
 #include "testlib/wadbuilder.h"
 #include "testlib/zipbuilder.h"
 #include "wad/lumplayout.h"
+#include "wad/ziplayout.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ void writearchives(const std::filesystem::path& out, const std::filesystem::path
                                       {"maps/MAP02.wad", square.bytes(), true, ""},
                                       {"copy.wad", square.bytes(), true, ""}});
   for (std::size_t i = 1; i < 3; ++i) {
-    puts32(overlapping, centralheader(overlapping, i) + ziplayout::localheaderoffset,
+    puts32(overlapping, centralheader(overlapping, i) + wadformat::zipcentralheader::localheaderoffset.offset,
            static_cast<std::int32_t>(localheader(overlapping, 0)));
   }
   write("overlapping.zip", overlapping);

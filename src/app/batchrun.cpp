@@ -122,7 +122,7 @@ void setupbatch(const commandline& cl, console& c, const text& fallback, batchse
   if (cl.dest) makefolders(b.dest);
   if (cl.manifest) {
     const outputstatus started = b.manifest.open(*cl.manifest, b.base.keep);
-    if (started.problem == outputproblem::owninput)
+    if (!started.ok() && started.error().why == failure::reason::owninput)
       refuse(manifestline(*cl.manifest) + u": it is an input or the settings file");
     if (!started.ok()) refuse(manifestline(*cl.manifest));
   }

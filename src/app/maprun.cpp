@@ -68,7 +68,7 @@ result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest
       case filekind::html:
         return writemappage(*drawing, *held, names, path, keep);
     }
-    return outputstatus{outputproblem::nocontent};
+    return outputstatus(failure::because(failure::reason::nocontent));
   };
   return job;
 }
@@ -85,7 +85,7 @@ std::size_t mapsinflight(std::int32_t width, std::int32_t height) {
 
 std::vector<text> drawend::lines() const {
   if (!stop) return {};
-  const text& message = stop->lines.front();
+  const text message = failurelines(*stop).front();
   if (stop->what == failure::kind::fatal) return {message, loadfailedline(map)};
   return {message};
 }
@@ -172,7 +172,7 @@ std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, map
       step.stop = m.error();
       return nullptr;
     }
-    step.lines = m.error().lines;
+    step.lines = failurelines(m.error());
     if (const text entry = entryerrorline(m.error()); !entry.empty())
       step.lines.insert(step.lines.begin(), entry);
     step.lines.push_back(loadfailedline(name));
@@ -316,7 +316,8 @@ void maprun::print(const mapstep& step, const drawrequest& r) {
 
 void maprun::deliver(mapoutcome& done) {
   writing_.pop_front();  // results come back in the order the jobs went in
-  // The command line lists what it wrote, main kind first, so its output can feed other tools.
+  // The command line lists what it wrote, main kind first, so its output can feed other tools: one line
+  // a file, whatever bytes the input's name brought into it.
   for (const kindfile& f : done.files) {
     if (f.written && mode == voice::commandline && printwritten) printplainline(printable(f.path));
   }

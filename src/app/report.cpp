@@ -48,20 +48,56 @@ text entryerrorline(const failure& f) {
     case reason::notparsable:
     case reason::noentry:
     case reason::nomaps:
+    case reason::badvertex:
+    case reason::badsidedef:
+    case reason::cutshort:
+    case reason::badpath:
+    case reason::brokenlink:
+    case reason::owninput:
+    case reason::notregular:
+    case reason::notwritable:
+    case reason::cannotcreate:
+    case reason::cannotkeepowner:
+    case reason::nocontent:
+    case reason::writefailed:
+    case reason::renamefailed:
       return {};
   }
   if (f.subject.empty()) return {};
   return u"Error in archive entry \"" + printable(f.subject) + u"\": " + why + u".";
 }
 
+std::vector<text> failurelines(const failure& f) {
+  const char16_t* why = nullptr;
+  switch (f.why) {
+    case failure::reason::badvertex:
+      why = u"Encountered invalid vertex ID.";
+      break;
+    case failure::reason::badsidedef:
+      why = u"Encountered invalid sidedef ID.";
+      break;
+    case failure::reason::cutshort:
+      why = u"Unexpected EOF.";
+      break;
+    default:
+      return f.lines;
+  }
+  // The hint speaks of the format word the user gave; Auto's notice has no word to blame.
+  std::vector<text> lines{text(why) +
+                          (f.what == failure::kind::fatal ? u" Probably using the wrong map format." : u"")};
+  lines.insert(lines.end(), f.lines.begin(), f.lines.end());
+  return lines;
+}
+
 void report(const failure& f, voice v) {
-  const text first = f.lines.empty() ? text() : f.lines.front();
+  const std::vector<text> lines = failurelines(f);
+  const text first = lines.empty() ? text() : lines.front();
   switch (f.what) {
     case failure::kind::notice:
       if (const text entry = entryerrorline(f); !entry.empty()) sayline(entry, v);
       [[fallthrough]];
     case failure::kind::nomemory:
-      for (const text& line : f.lines) sayline(line, v);
+      for (const text& line : lines) sayline(line, v);
       return;
     case failure::kind::fatal:
       if (v == voice::dialogue) fatalstop(first);

@@ -1,6 +1,8 @@
 // Where failures from the layers below become console output, standard error and exit statuses.
 #pragma once
 
+#include <vector>
+
 #include "support/failure.h"
 
 namespace tracewell {
@@ -18,6 +20,12 @@ void sayline(const text& line, voice v);
 // failure's reason and subject (the entry's name as stored, printed as map
 // names are); empty for a failure that concerns no archive entry.
 text entryerrorline(const failure& f);
+
+// The lines a failure prints: its own, after the wording of a reason the app
+// words (a map's broken references, its records cut short), which carries the
+// hint " Probably using the wrong map format." in a fatal stop only: the
+// notice of a map read under Auto has no format word to blame.
+std::vector<text> failurelines(const failure& f);
 
 // The one place a failure is shown. A notice about an archive entry prints
 // its entryerrorline first. A notice (and a want of memory) prints its

@@ -27,15 +27,9 @@ double exactquotient(int128 n, std::int64_t d) {
 
 result<mapbounds> boundsof(const map& m) {
   mapbounds b;
-  const auto sides = static_cast<std::int64_t>(m.sidedefs.size());
+  if (status refs = checkreferences(m); !refs.ok()) return refs.error();
   bool first = true;
   for (const linedef& l : m.linedefs) {
-    if (l.startvertex >= m.vertexes.size() || l.endvertex >= m.vertexes.size()) {
-      return failure::fatal(u"Encountered invalid vertex ID. Probably using the wrong map format.");
-    }
-    if (l.rightside >= sides || l.leftside >= sides) {
-      return failure::fatal(u"Encountered invalid sidedef ID. Probably using the wrong map format.");
-    }
     const vertex& a = m.vertexes[l.startvertex];
     const vertex& e = m.vertexes[l.endvertex];
     if (first) {

@@ -15,9 +15,8 @@ struct mapbounds {
   std::int64_t leastx = 0, leasty = 0, greatestx = 0, greatesty = 0;
 };
 
-// The bounds of `m`. A vertex or sidedef number out of range is failure::fatal "Encountered invalid
-// vertex ID. Probably using the wrong map format." (or "... invalid sidedef ID ..."), for the first
-// linedef that has one, its vertexes checked before its sides; nothing else fails.
+// The bounds of `m`. A vertex or sidedef number out of range is the fatal stop of checkreferences
+// (wad/map.h); nothing else fails.
 result<mapbounds> boundsof(const map& m);
 
 // How map units become pixels: the map's bounds scaled, keeping proportions,

@@ -417,7 +417,7 @@ outputstatus writemappage(const scene& s, const map& m, const svgnames& names, o
 
 outputstatus writemappage(const scene& s, const map& m, const svgnames& names, const text& path,
                           const std::vector<fileid>& keep) {
-  if (s.width < 1 || s.height < 1) return {outputproblem::nocontent};
+  if (s.width < 1 || s.height < 1) return failure::because(failure::reason::nocontent);
   outputfile out = outputfile::open(path, keep);
   const outputstatus written = writemappage(s, m, names, out);
   return written.ok() ? out.commit() : written;

@@ -81,7 +81,7 @@ outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level) {
 
 outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level, const std::vector<fileid>& keep) {
   // No file is made for an image without pixels.
-  if (pixmap.width() < 1 || pixmap.height() < 1) return {outputproblem::nocontent};
+  if (pixmap.width() < 1 || pixmap.height() < 1) return failure::because(failure::reason::nocontent);
   outputfile out = outputfile::open(path, keep);
   const outputstatus written = WritePNG(pixmap, out, level);
   return written.ok() ? out.commit() : written;

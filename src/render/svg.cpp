@@ -35,7 +35,7 @@ std::string classof(std::u16string_view key) {
 std::int64_t fitted(std::int64_t v, std::int64_t least, std::int64_t extent, std::int64_t size,
                     std::int64_t offset) {
   if (extent <= 0) return offset * hundred;
-  const int128 n = (int128{v - least} * size + int128{offset} * extent) * hundred;
+  const int128 n = (static_cast<int128>(v - least) * size + static_cast<int128>(offset) * extent) * hundred;
   return static_cast<std::int64_t>(floordiv<int128>(n, extent));
 }
 
@@ -46,8 +46,8 @@ void appendhundredths(std::string& out, std::int64_t value, bool bare) {
   const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : value;
   const std::uint64_t whole = magnitude / hundred;
   const std::uint64_t fraction = magnitude % hundred;
-  std::array<char, 24> digits{};
   if (whole != 0 || fraction == 0 || !bare) {
+    std::array<char, 24> digits{};
     const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), whole).ptr;
     out.append(digits.data(), end);
   }
@@ -317,7 +317,7 @@ outputstatus writesvg(const scene& s, const svgnames& names, outputfile& out) {
 
 outputstatus writesvg(const scene& s, const svgnames& names, const text& path,
                       const std::vector<fileid>& keep) {
-  if (s.width < 1 || s.height < 1) return {outputproblem::nocontent};
+  if (s.width < 1 || s.height < 1) return failure::because(failure::reason::nocontent);
   outputfile out = outputfile::open(path, keep);
   const outputstatus written = writesvg(s, names, out);
   return written.ok() ? out.commit() : written;

@@ -41,6 +41,20 @@ struct failure {
     overlaps,     // the entry's data overlaps another entry's
     overbudget,   // inflating the entry would pass what one opening of the archive may inflate
     nomaps,       // a source that can be read lists no map
+    badvertex,    // a linedef names a vertex the map does not have
+    badsidedef,   // a linedef names a sidedef the map does not have
+    cutshort,     // a map lump ends exactly where a record should begin
+    // Why an output file was refused or not written (support/outputfile.h).
+    badpath,          // empty, or holds a NUL character
+    brokenlink,       // links unreadable or in a circle, or the path cannot be looked at
+    owninput,         // the target is one of the program's own inputs or its settings file
+    notregular,       // a folder, pipe, socket or block device
+    notwritable,      // a regular file the user may not write
+    cannotcreate,     // no new file could be made beside the target (missing or closed folder)
+    cannotkeepowner,  // root could not give the new file the replaced file's owner
+    nocontent,        // the writer gave up before making all its bytes
+    writefailed,      // the file system refused bytes (full, over the size limit, an I/O error)
+    renamefailed,     // the complete file could not take the target's place
   };
 
   kind what = kind::notice;
@@ -61,6 +75,8 @@ struct failure {
   static failure writestream() {
     return {kind::writestream, {u"Error writing to stream"}, reason::unspecified, {}, 0};
   }
+  // A fatal stop whose reason the app layer words.
+  static failure stop(reason why) { return {kind::fatal, {}, why, {}, 0}; }
   static failure nomemory(text why) { return {kind::nomemory, {std::move(why)}, reason::unspecified, {}, 0}; }
   // A notice without lines: the reason alone says what went wrong.
   static failure because(reason why, text subject = {}, std::uint32_t detail = 0) {

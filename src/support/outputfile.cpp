@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "support/tempfile.h"
@@ -78,16 +79,21 @@ bool followlinks(std::string& target, struct stat& st, bool& exists) {
 }  // namespace
 
 struct outputfile::state {
-  outputproblem problem = outputproblem::none;
-  std::string target;  // where the bytes finally go
-  std::string temp;    // the new file beside it; empty when writing the target in place
+  std::optional<failure::reason> problem;  // the first one met
+  std::string target;                      // where the bytes finally go
+  std::string temp;                        // the new file beside it; empty when writing the target in place
   std::unique_ptr<tempfileguard> guard;
   std::FILE* file = nullptr;  // open until finished
   std::vector<char> buffer;   // the stream's buffer, alive while the stream is
   bool committed = false;
 
-  void fail(outputproblem why) {
-    if (problem == outputproblem::none) problem = why;
+  void fail(failure::reason why) {
+    if (!problem) problem = why;
+  }
+
+  outputstatus outcome() const {
+    if (problem) return failure::because(*problem);
+    return {};
   }
 
   // Closes the stream; false when it had failed or could not write out its buffer.
@@ -114,7 +120,7 @@ struct outputfile::state {
     file = fdopen(fd, "wb");
     if (file == nullptr) {
       ::close(fd);
-      fail(outputproblem::cannotcreate);
+      fail(failure::reason::cannotcreate);
       return;
     }
     buffer.resize(streambuffersize);
@@ -140,20 +146,20 @@ outputfile outputfile::open(const text& path, const std::vector<fileid>& keep, o
   outputfile out(std::make_unique<state>());
   state& st = *out.state_;
   if (path.empty() || !usablepath(path)) {
-    st.fail(outputproblem::badpath);
+    st.fail(failure::reason::badpath);
     return out;
   }
   st.target = nativepath(path);
   struct stat found {};
   bool exists = false;
   if (!followlinks(st.target, found, exists)) {
-    st.fail(outputproblem::brokenlink);
+    st.fail(failure::reason::brokenlink);
     return out;
   }
   if (exists) {
     const fileid id{static_cast<std::uint64_t>(found.st_dev), static_cast<std::uint64_t>(found.st_ino)};
     if (std::find(keep.begin(), keep.end(), id) != keep.end()) {
-      st.fail(outputproblem::owninput);
+      st.fail(failure::reason::owninput);
       return out;
     }
     // A device node takes the bytes as they come, and a reader at a FIFO wants records as they are
@@ -162,18 +168,18 @@ outputfile outputfile::open(const text& path, const std::vector<fileid>& keep, o
     if (S_ISCHR(found.st_mode) || fifo) {
       const int fd = ::open(st.target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
       if (fd < 0) {
-        st.fail(outputproblem::notwritable);
+        st.fail(failure::reason::notwritable);
       } else {
         st.attach(fd, kind == outputkind::records);
       }
       return out;
     }
     if (!S_ISREG(found.st_mode)) {
-      st.fail(outputproblem::notregular);
+      st.fail(failure::reason::notregular);
       return out;
     }
     if (access(st.target.c_str(), W_OK) != 0) {
-      st.fail(outputproblem::notwritable);
+      st.fail(failure::reason::notwritable);
       return out;
     }
   }
@@ -183,14 +189,14 @@ outputfile outputfile::open(const text& path, const std::vector<fileid>& keep, o
   const int fd = st.guard->create(st.temp);
   if (fd < 0) {
     st.temp.clear();
-    st.fail(outputproblem::cannotcreate);
+    st.fail(failure::reason::cannotcreate);
     return out;
   }
   if (!exists) {
     setusualmode(fd);
   } else if (!keepattributes(fd, found)) {
     ::close(fd);
-    st.fail(outputproblem::cannotkeepowner);
+    st.fail(failure::reason::cannotkeepowner);
     st.discard();
     return out;
   }
@@ -200,40 +206,40 @@ outputfile outputfile::open(const text& path, const std::vector<fileid>& keep, o
 }
 
 outputstatus outputfile::status() const {
-  return {state_->problem};
+  return state_->outcome();
 }
 
 std::FILE* outputfile::stream() {
-  return state_->problem == outputproblem::none ? state_->file : nullptr;
+  return state_->problem ? nullptr : state_->file;
 }
 
 void outputfile::write(const void* data, std::size_t size) {
   std::FILE* f = stream();
   if (f == nullptr) return;
-  if (size > 0 && std::fwrite(data, 1, size, f) != size) state_->fail(outputproblem::writefailed);
+  if (size > 0 && std::fwrite(data, 1, size, f) != size) state_->fail(failure::reason::writefailed);
 }
 
 void outputfile::abandon() {
-  state_->fail(outputproblem::nocontent);
+  state_->fail(failure::reason::nocontent);
   state_->discard();
 }
 
 outputstatus outputfile::finish() {
   state& st = *state_;
-  if (st.file != nullptr && !st.close()) st.fail(outputproblem::writefailed);
+  if (st.file != nullptr && !st.close()) st.fail(failure::reason::writefailed);
   st.buffer = {};
-  if (st.problem != outputproblem::none) st.discard();
-  return {st.problem};
+  if (st.problem) st.discard();
+  return st.outcome();
 }
 
 outputstatus outputfile::commit() {
   state& st = *state_;
-  if (!finish().ok() || st.committed) return {st.problem};
+  if (!finish().ok() || st.committed) return st.outcome();
   if (!st.temp.empty()) {
     if (std::rename(st.temp.c_str(), st.target.c_str()) != 0) {
-      st.fail(outputproblem::renamefailed);
+      st.fail(failure::reason::renamefailed);
       st.discard();
-      return {st.problem};
+      return st.outcome();
     }
     st.guard->release();
     st.temp.clear();

@@ -6,25 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "support/failure.h"
 #include "support/path.h"
 #include "support/text.h"
 
 namespace tracewell {
-
-// Why an output file was refused or not written.
-enum class outputproblem {
-  none,
-  badpath,          // empty, or holds a NUL character
-  brokenlink,       // links unreadable or in a circle, or the path cannot be looked at
-  owninput,         // the target is one of the program's own inputs
-  notregular,       // a folder, pipe, socket or block device
-  notwritable,      // a regular file the user may not write
-  cannotcreate,     // no new file could be made beside the target (missing or closed folder)
-  cannotkeepowner,  // root could not give the new file the replaced file's owner
-  nocontent,        // the writer gave up before making all its bytes
-  writefailed,      // the file system refused bytes (full, over the size limit, an I/O error)
-  renamefailed,     // the complete file could not take the target's place
-};
 
 // What an output holds, for the targets it may take besides regular files.
 enum class outputkind {
@@ -33,11 +19,9 @@ enum class outputkind {
             // directly too, and each line reaches a device or FIFO as soon as it is written
 };
 
-// Success, or why not.
-struct [[nodiscard]] outputstatus {
-  outputproblem problem = outputproblem::none;
-  bool ok() const { return problem == outputproblem::none; }
-};
+// Success, or why not: a notice whose reason (failure::reason, from badpath
+// to renamefailed) says why the file was refused or not written.
+using outputstatus = status;
 
 // One file being written. open looks at the target and makes a new file
 // beside it; the writer puts its bytes into stream() (or write); finish

@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "support/bytestream.h"
-#include "wad/lumplayout.h"
+#include "wad/ziplayout.h"
 
 namespace tracewell {
 

@@ -72,16 +72,6 @@ lumpgroup archivemaplumps(const wad& embedded, const archivemap& m, mapdetection
   return embedded.mapgroupat(0);
 }
 
-archivemaplist listarchivemaps(archive& zip, mapdetection how) {
-  return listarchivemaps(
-      zip.names(),
-      [&zip, how](std::size_t index) {
-        const result<std::shared_ptr<wad>> w = readembeddedwad(zip, index);
-        return w.ok() ? w.value()->getmapnames(how) : std::list<text>();
-      },
-      how);
-}
-
 result<std::shared_ptr<wad>> readembeddedwad(archive& zip, std::size_t index) {
   result<entrybytes> bytes = zip.read(index, archive::sizeceiling, wadextent);
   if (!bytes.ok()) return bytes.error();

@@ -51,11 +51,6 @@ using embeddedmapnames = std::function<std::list<text>(std::size_t index)>;
 archivemaplist listarchivemaps(const std::vector<text>& entrynames, const embeddedmapnames& mapsof,
                                mapdetection how = mapdetection::names);
 
-// listarchivemaps over an open archive: every embedded WAD is read through
-// readembeddedwad, one at a time, its maps found by `how` (wad::getmapnames);
-// one that cannot be read gives no maps.
-archivemaplist listarchivemaps(archive& zip, mapdetection how = mapdetection::names);
-
 // The listed names in order, duplicates kept, as the dialogue shows them.
 std::list<text> archivemapnames(const archivemaplist& maps);
 

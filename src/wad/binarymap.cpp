@@ -178,7 +178,7 @@ result<std::vector<Record>> readrecords(const lump& l, std::int32_t format, bool
   const auto got = static_cast<std::int64_t>(stream.readsome(bytes.data(), bytes.size()));
   if (got < wanted) {
     if (stopatrecordstart && !stream.failed() && stream.eof() && got % recsize == 0) {
-      return failure::fatal(u"Unexpected EOF. Probably using the wrong map format.");
+      return failure::stop(failure::reason::cutshort);
     }
     return failure::readstream();
   }

@@ -1,5 +1,4 @@
-// On-disk layout of WAD files, map lumps and the ZIP records libzip keeps to itself: every record's
-// fields, magic words and little-endian access.
+// On-disk layout of WAD files and map lumps: every record's fields, magic words and little-endian access.
 #pragma once
 
 #include <array>
@@ -142,89 +141,6 @@ inline constexpr std::array<std::string_view, 10> maplumpnames = {
 // The five of them a map is read from.
 inline constexpr std::array<std::string_view, 5> readlumpnames = {"THINGS", "LINEDEFS", "SIDEDEFS",
                                                                   "VERTEXES", "SECTORS"};
-
-// ZIP records, for what libzip 1.7 does not tell: where each entry's data lies.
-// Sizes and offsets of 0xFFFFFFFF (counts of 0xFFFF) are in the ZIP64 records.
-namespace zipendrecord {
-inline constexpr std::string_view signature = "PK\5\6";
-inline constexpr field magic{0, 4};
-inline constexpr field disk{4, 2};
-inline constexpr field directorydisk{6, 2};
-inline constexpr field diskentries{8, 2};
-inline constexpr field entries{10, 2};
-inline constexpr field directorysize{12, 4};
-inline constexpr field directoryoffset{16, 4};
-inline constexpr field commentlength{20, 2};
-inline constexpr std::size_t bytes = 22;
-static_assert(tiles({magic, disk, directorydisk, diskentries, entries, directorysize, directoryoffset,
-                     commentlength},
-                    bytes));
-}  // namespace zipendrecord
-
-// Just before the end record when the archive has ZIP64 records.
-namespace zip64locator {
-inline constexpr std::string_view signature = "PK\6\7";
-inline constexpr field magic{0, 4};
-inline constexpr field disk{4, 4};
-inline constexpr field endrecordoffset{8, 8};
-inline constexpr field disks{16, 4};
-inline constexpr std::size_t bytes = 20;
-static_assert(tiles({magic, disk, endrecordoffset, disks}, bytes));
-}  // namespace zip64locator
-
-namespace zip64endrecord {
-inline constexpr std::string_view signature = "PK\6\6";
-inline constexpr field magic{0, 4};
-inline constexpr field recordsize{4, 8};
-inline constexpr field versionmadeby{12, 2};
-inline constexpr field versionneeded{14, 2};
-inline constexpr field disk{16, 4};
-inline constexpr field directorydisk{20, 4};
-inline constexpr field diskentries{24, 8};
-inline constexpr field entries{32, 8};
-inline constexpr field directorysize{40, 8};
-inline constexpr field directoryoffset{48, 8};
-inline constexpr std::size_t bytes = 56;
-static_assert(tiles({magic, recordsize, versionmadeby, versionneeded, disk, directorydisk, diskentries,
-                     entries, directorysize, directoryoffset},
-                    bytes));
-}  // namespace zip64endrecord
-
-// One central-directory record, followed by its name, extra field and comment.
-namespace zipcentralheader {
-inline constexpr std::string_view signature = "PK\1\2";
-inline constexpr field magic{0, 4};
-inline constexpr field versionmadeby{4, 2};
-inline constexpr field versionneeded{6, 2};
-inline constexpr field flags{8, 2};
-inline constexpr field method{10, 2};
-inline constexpr field time{12, 2};
-inline constexpr field date{14, 2};
-inline constexpr field crc{16, 4};
-inline constexpr field compressedsize{20, 4};
-inline constexpr field size{24, 4};
-inline constexpr field namelength{28, 2};
-inline constexpr field extralength{30, 2};
-inline constexpr field commentlength{32, 2};
-inline constexpr field disk{34, 2};
-inline constexpr field internalattributes{36, 2};
-inline constexpr field externalattributes{38, 4};
-inline constexpr field localheaderoffset{42, 4};
-inline constexpr std::size_t bytes = 46;
-static_assert(tiles({magic, versionmadeby, versionneeded, flags, method, time, date, crc, compressedsize,
-                     size, namelength, extralength, commentlength, disk, internalattributes,
-                     externalattributes, localheaderoffset},
-                    bytes));
-// The ZIP64 block of the extra field: after its 4-byte head (id, length), 8-byte
-// values for the size, compressed size and local header offset, in that order,
-// each present only when its 32-bit field holds 0xFFFFFFFF.
-inline constexpr std::uint16_t zip64extra = 1;
-}  // namespace zipcentralheader
-
-// Each entry's data follows its local header, name and extra field.
-namespace ziplocalheader {
-inline constexpr std::size_t bytes = 30;
-}  // namespace ziplocalheader
 
 // Little-endian fields of a record in memory; `record` must hold the field's bytes.
 inline std::uint16_t getu16(const unsigned char* record, field f) {

@@ -43,36 +43,24 @@ std::int32_t autoformat(const lumpgroup& lumps, mapdetection how) {
   return wad::DOOM;
 }
 
-constexpr std::u16string_view wrongformat = u" Probably using the wrong map format.";
-
 // Under Auto a map that cannot be read in its own layout is a notice, never a
-// stop: the message without the hint at the format word, which was not the user's.
+// stop; its reason is worded without the hint at the format word, which was not the user's.
 failure nostop(failure f) {
-  if (f.what != failure::kind::fatal) return f;
-  text line = f.lines.empty() ? text() : f.lines[0];
-  if (line.size() >= wrongformat.size() &&
-      line.compare(line.size() - wrongformat.size(), wrongformat.size(), wrongformat) == 0) {
-    line.resize(line.size() - wrongformat.size());
-  }
-  return failure::notice({line});
-}
-
-// The references the drawing follows, checked as it checks them (in line
-// order, vertices before sides), so that an Auto map that would stop the
-// drawing fails here as a notice.
-status checkreferences(const map& m) {
-  const auto sides = static_cast<std::int64_t>(m.sidedefs.size());
-  for (const linedef& l : m.linedefs) {
-    if (l.startvertex >= m.vertexes.size() || l.endvertex >= m.vertexes.size()) {
-      return failure::notice({u"Encountered invalid vertex ID."});
-    }
-    if (l.rightside >= sides || l.leftside >= sides)
-      return failure::notice({u"Encountered invalid sidedef ID."});
-  }
-  return {};
+  if (f.what == failure::kind::fatal) f.what = failure::kind::notice;
+  return f;
 }
 
 }  // namespace
+
+status checkreferences(const map& m) {
+  const auto sides = static_cast<std::int64_t>(m.sidedefs.size());
+  for (const linedef& l : m.linedefs) {
+    if (l.startvertex >= m.vertexes.size() || l.endvertex >= m.vertexes.size())
+      return failure::stop(failure::reason::badvertex);
+    if (l.rightside >= sides || l.leftside >= sides) return failure::stop(failure::reason::badsidedef);
+  }
+  return {};
+}
 
 result<std::shared_ptr<map>> map::Create(const lumpgroup& lumps, std::int32_t format, const text& listedname,
                                          bool withthings, mapdetection detection) {
@@ -89,7 +77,9 @@ result<std::shared_ptr<map>> map::Create(const lumpgroup& lumps, std::int32_t fo
     read = failure::notice({u"failed to read map lumps"});
   }
   if (read.ok()) {
-    if (status checked = automatic ? checkreferences(*m) : status{}; !checked.ok()) return checked.error();
+    // An Auto map that would stop the drawing fails here, as a notice.
+    if (status checked = automatic ? checkreferences(*m) : status{}; !checked.ok())
+      return nostop(checked.error());
     return m;
   }
   failure f = read.error();

@@ -69,7 +69,7 @@ struct linedef {
   static std::int32_t size(std::int32_t format);  // 14 Doom, 16 Hexen/ZDoom
   // As for every record type, but a file that ends exactly where a record
   // should begin is taken for the wrong map format: failure::fatal with
-  // "Unexpected EOF. Probably using the wrong map format.".
+  // reason cutshort (worded "Unexpected EOF. Probably using the wrong map format.").
   static result<std::vector<linedef>> readlump(const lump& l, std::int32_t format);
 };
 
@@ -205,5 +205,11 @@ struct map {
   // name equals `name` exactly (case-sensitive); null when there is none.
   static std::shared_ptr<lump> getlump(const lumpgroup& lumps, const text& name);
 };
+
+// Whether every linedef names vertices and sidedefs the map has (a side
+// number below 0 is an absent side), checked in line order, vertices before
+// sides: a fatal stop with reason badvertex or badsidedef at the first that
+// does not. The one check of the references that reading and drawing follow.
+status checkreferences(const map& m);
 
 }  // namespace tracewell

@@ -11,13 +11,14 @@
 namespace tracewell {
 namespace {
 
-namespace ziplayout = testkit::ziplayout;
+namespace central = wadformat::zipcentralheader;
+namespace local = wadformat::ziplocalheader;
 
 TEST(Report, ArchiveEntryErrorLines) {
   testkit::wadbuilder square;
   square.addmap("MAP01", testkit::squaremap());
   const auto method = [](std::uint32_t m) {
-    return [m](std::string& z) { testkit::patchentry(z, 0, ziplayout::method, m, 2); };
+    return [m](std::string& z) { testkit::patchentry(z, 0, central::method, local::method, m); };
   };
   const char* entry = "maps/MAP01.wad";
   const testkit::zipentry stored{entry, square.bytes(), false, ""};
@@ -57,6 +58,32 @@ TEST(Report, ArchiveEntryErrorLines) {
   }
   // A failure about no archive entry has no such line.
   EXPECT_TRUE(entryerrorline(failure::notice({u"failed to read map lumps"})).empty());
+}
+
+}  // namespace
+}  // namespace tracewell
+
+namespace tracewell {
+namespace {
+
+// A map that cannot be read as its format says: the hint at the format word in a fatal stop, which answers
+// the user's word, and never in Auto's notice; the failure's own lines follow.
+TEST(Report, MapReasonsAreWordedWithTheHintOnlyInAStop) {
+  using reason = failure::reason;
+  const std::string hint = " Probably using the wrong map format.";
+  const struct {
+    reason why;
+    std::string line;
+  } cases[] = {{reason::badvertex, "Encountered invalid vertex ID."},
+               {reason::badsidedef, "Encountered invalid sidedef ID."},
+               {reason::cutshort, "Unexpected EOF."}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(failurelines(failure::stop(c.why)), std::vector<text>{fromutf8(c.line + hint)}) << c.line;
+    failure notice = failure::because(c.why);
+    notice.lines = {u"more"};
+    EXPECT_EQ(failurelines(notice), (std::vector<text>{fromutf8(c.line), u"more"})) << c.line;
+  }
+  EXPECT_EQ(failurelines(failure::notice({u"as it is"})), std::vector<text>{u"as it is"});
 }
 
 }  // namespace

@@ -108,10 +108,8 @@ TEST(Automap, BoundsCoverEveryLinedefEndAndNothingElse) {
 }
 
 TEST(Automap, BrokenReferencesAreFatal) {
-  const failure vertexstop =
-      failure::fatal(u"Encountered invalid vertex ID. Probably using the wrong map format.");
-  const failure sidestop =
-      failure::fatal(u"Encountered invalid sidedef ID. Probably using the wrong map format.");
+  const failure vertexstop = failure::stop(failure::reason::badvertex);
+  const failure sidestop = failure::stop(failure::reason::badsidedef);
   struct {
     int field;  // 0 start vertex, 1 end vertex, 2 right side, 3 left side
     std::int32_t offset;

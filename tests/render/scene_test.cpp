@@ -93,8 +93,7 @@ TEST(Scene, StrokesAndMarkersComeInDrawingOrderWithTheirOrigins) {
   m.linedefs[5].rightside = 3;
   const result<scene> broken = makescene(m, 200, 100, 4, look);
   ASSERT_FALSE(broken.ok());
-  EXPECT_EQ(broken.error(),
-            failure::fatal(u"Encountered invalid sidedef ID. Probably using the wrong map format."));
+  EXPECT_EQ(broken.error(), failure::stop(failure::reason::badsidedef));
 }
 
 TEST(MapFit, ExactPositionsTruncateToTheColumnAndRow) {

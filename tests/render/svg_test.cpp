@@ -6,7 +6,6 @@
 #include <cmath>
 #include <filesystem>
 #include <optional>
-#include <set>
 #include <sstream>
 
 #include "render/linecategory.h"
@@ -312,19 +311,6 @@ TEST(Svg, BackgroundStrokesAndMarkersCarryTheirLook) {
   EXPECT_EQ(svgof(s).find("<rect"), std::string::npos);
 }
 
-TEST(Svg, ClassesFollowTheSettingsKeys) {
-  // Every category and thing kind has a class of its own, derived from its key.
-  std::set<std::string> seen;
-  for (const linecategory& c : linecategories) EXPECT_TRUE(seen.insert(svgclass(c.number)).second);
-  for (std::size_t k = 0; k < thingkindlooks.size(); ++k) {
-    EXPECT_TRUE(seen.insert(svgthingclass(static_cast<std::uint8_t>(k))).second);
-  }
-  EXPECT_EQ(svgclass(impassablecategories + floorchangeline), "impassable-floor-change");
-  EXPECT_EQ(svgclass(lockedblueline), "locked-blue");
-  EXPECT_EQ(svgthingclass(static_cast<std::uint8_t>(thingkind::keyred)), "thing-key-red");
-  EXPECT_EQ(svgclass(20), "");
-}
-
 TEST(Svg, AMillionLinesAreStreamedInPieces) {
   scene s = makescene(4096, 4096, 0, 0, {{0, 0, 1 << 20, 1 << 20}});
   s.strokes.resize(1000000);
@@ -367,7 +353,9 @@ TEST(Svg, RefusedSinksAndEmptyImagesFail) {
   scene empty = s;
   empty.width = 0;
   outputfile out = outputfile::open(fromutf8((dir / "a.svg").string()));
-  EXPECT_EQ(writesvg(empty, {}, out).problem, outputproblem::nocontent);
+  const outputstatus written = writesvg(empty, {}, out);
+  ASSERT_FALSE(written.ok());
+  EXPECT_EQ(written.error().why, failure::reason::nocontent);
   EXPECT_FALSE(std::filesystem::exists(dir / "a.svg"));
 }
 

@@ -24,10 +24,16 @@ text pathtext(const fs::path& p) {
   return fromutf8(p.string());
 }
 
-outputproblem put(const fs::path& p, const std::string& bytes, const std::vector<fileid>& keep = {}) {
+// Why an output failed; `none` for success.
+constexpr failure::reason none = failure::reason::unspecified;
+failure::reason problemof(const outputstatus& s) {
+  return s.ok() ? none : s.error().why;
+}
+
+failure::reason put(const fs::path& p, const std::string& bytes, const std::vector<fileid>& keep = {}) {
   outputfile out = outputfile::open(pathtext(p), keep);
   out.write(bytes.data(), bytes.size());
-  return out.commit().problem;
+  return problemof(out.commit());
 }
 
 std::size_t entries(const fs::path& dir) {
@@ -58,7 +64,7 @@ TEST(OutputFile, ReplacesOnlyOnCommitWithUsualPermissions) {
     dropped.write("lost", 4);
     outputfile abandoned = outputfile::open(pathtext(f));
     abandoned.abandon();
-    EXPECT_EQ(abandoned.commit().problem, outputproblem::nocontent);
+    EXPECT_EQ(problemof(abandoned.commit()), failure::reason::nocontent);
   }
   EXPECT_EQ(readfile(f), "new");
   EXPECT_EQ(entries(dir.path()), 1u);
@@ -96,11 +102,11 @@ TEST(OutputFile, OnlyTheFileThePathFinallyNamesIsReplacedAndOnlyWhenSafe) {
     ASSERT_EQ(chown((dir / "private.png").c_str(), 1234, 5678), 0);
   }
   const std::vector<fileid> keep = {*identify(pathtext(dir / "input.wad"))};
-  using enum outputproblem;
+  using enum failure::reason;
 
   struct {
     const char* path;
-    outputproblem problem;
+    failure::reason problem;
     const char* landed;  // where the bytes land; nullptr: nothing may change
     mode_t mode;
   } cases[] = {
@@ -138,8 +144,8 @@ TEST(OutputFile, OnlyTheFileThePathFinallyNamesIsReplacedAndOnlyWhenSafe) {
   }
   EXPECT_FALSE(fs::exists(dir / "missing"));
   EXPECT_EQ(readfile(dir / "input.wad"), "old");
-  EXPECT_EQ(outputfile::open(u"").status().problem, badpath);
-  EXPECT_EQ(outputfile::open(pathtext(dir / "a") + text(1, u'\0') + u"b").status().problem, badpath);
+  EXPECT_EQ(problemof(outputfile::open(u"").status()), badpath);
+  EXPECT_EQ(problemof(outputfile::open(pathtext(dir / "a") + text(1, u'\0') + u"b").status()), badpath);
   EXPECT_EQ(put("/dev/null", "image", keep), none);
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
   for (const auto& e : fs::recursive_directory_iterator(dir.path()))
@@ -157,7 +163,7 @@ TEST(OutputFileDeathTest, AShortWriteFailsAndKeepsTheOldFile) {
         getrlimit(RLIMIT_FSIZE, &limit);
         limit.rlim_cur = 4096;
         setrlimit(RLIMIT_FSIZE, &limit);
-        std::exit(put(f, std::string(std::size_t{1} << 18, 'x')) == outputproblem::writefailed ? 0 : 1);
+        std::exit(put(f, std::string(std::size_t{1} << 18, 'x')) == failure::reason::writefailed ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
   EXPECT_EQ(readfile(f), "keep me");

@@ -12,15 +12,17 @@ namespace tracewell::testkit {
 
 namespace {
 
-std::uint32_t getfield(const std::string& b, std::size_t at, std::size_t width) {
+// Field `f` of the record that starts at `record`.
+std::uint32_t getfield(const std::string& b, std::size_t record, wadformat::field f) {
   std::uint32_t v = 0;
-  for (std::size_t i = 0; i < width; ++i)
-    v |= static_cast<std::uint32_t>(static_cast<unsigned char>(b.at(at + i))) << (8 * i);
+  for (std::size_t i = 0; i < f.width; ++i)
+    v |= static_cast<std::uint32_t>(static_cast<unsigned char>(b.at(record + f.offset + i))) << (8 * i);
   return v;
 }
 
-void putfield(std::string& b, std::size_t at, std::uint32_t v, std::size_t width) {
-  for (std::size_t i = 0; i < width; ++i) b.at(at + i) = static_cast<char>((v >> (8 * i)) & 0xFF);
+void putfield(std::string& b, std::size_t record, wadformat::field f, std::uint32_t v) {
+  for (std::size_t i = 0; i < f.width; ++i)
+    b.at(record + f.offset + i) = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
 void check(bool ok, const char* what) {
@@ -62,8 +64,8 @@ std::string buildzip(const std::vector<zipentry>& entries) {
 }
 
 std::string emptyzip() {
-  std::string end("PK\5\6", 4);
-  end.resize(22, '\0');
+  std::string end(wadformat::zipendrecord::signature);
+  end.resize(wadformat::zipendrecord::bytes, '\0');
   return end;
 }
 
@@ -86,30 +88,32 @@ std::vector<zipentry> mapwadentries(const std::string& path, const std::vector<s
 }
 
 std::size_t centralheader(const std::string& zip, std::size_t index) {
-  const std::size_t end = zip.rfind(std::string("PK\5\6", 4));
+  namespace central = wadformat::zipcentralheader;
+  const std::size_t end = zip.rfind(wadformat::zipendrecord::signature);
   check(end != std::string::npos, "no end record");
-  std::size_t at = getfield(zip, end + 16, 4);
+  std::size_t at = getfield(zip, end, wadformat::zipendrecord::directoryoffset);
   for (std::size_t i = 0; i < index; ++i) {
-    at += 46 + getfield(zip, at + 28, 2) + getfield(zip, at + 30, 2) + getfield(zip, at + 32, 2);
+    at += central::bytes + getfield(zip, at, central::namelength) + getfield(zip, at, central::extralength) +
+          getfield(zip, at, central::commentlength);
   }
-  check(zip.compare(at, 4, "PK\1\2") == 0, "no central header");
+  check(zip.compare(at, central::signature.size(), central::signature) == 0, "no central header");
   return at;
 }
 
 std::size_t localheader(const std::string& zip, std::size_t index) {
-  return getfield(zip, centralheader(zip, index) + ziplayout::localheaderoffset, 4);
+  return getfield(zip, centralheader(zip, index), wadformat::zipcentralheader::localheaderoffset);
 }
 
 std::size_t dataoffset(const std::string& zip, std::size_t index) {
   const std::size_t at = localheader(zip, index);
-  return at + ziplayout::localheadersize + getfield(zip, at + ziplayout::localnamelength, 2) +
-         getfield(zip, at + ziplayout::localnamelength + 2, 2);
+  namespace local = wadformat::ziplocalheader;
+  return at + local::bytes + getfield(zip, at, local::namelength) + getfield(zip, at, local::extralength);
 }
 
-void patchentry(std::string& zip, std::size_t index, std::size_t field, std::uint32_t value,
-                std::size_t width) {
-  putfield(zip, centralheader(zip, index) + field, value, width);
-  putfield(zip, localheader(zip, index) + field - ziplayout::localshift, value, width);
+void patchentry(std::string& zip, std::size_t index, wadformat::field central, wadformat::field local,
+                std::uint32_t value) {
+  putfield(zip, centralheader(zip, index), central, value);
+  putfield(zip, localheader(zip, index), local, value);
 }
 
 }  // namespace tracewell::testkit

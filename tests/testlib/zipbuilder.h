@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "wad/ziplayout.h"
+
 namespace tracewell::testkit {
 
 // One archive entry. Written in the order given, so central-directory order
@@ -27,28 +29,16 @@ std::string emptyzip();
 // deflated by turns.
 std::vector<zipentry> mapwadentries(const std::string& path, const std::vector<std::string>& names = {});
 
-// Field offsets of the ZIP records (little-endian), for damage helpers.
-namespace ziplayout {
-inline constexpr std::size_t flags = 8;  // central header; the local header's is 2 less
-inline constexpr std::size_t method = 10;
-inline constexpr std::size_t crc = 16;
-inline constexpr std::size_t compressedsize = 20;
-inline constexpr std::size_t size = 24;
-inline constexpr std::size_t localheaderoffset = 42;
-inline constexpr std::size_t localshift = 2;  // local field = central field offset - 2
-inline constexpr std::size_t localnamelength = 26;
-inline constexpr std::size_t localheadersize = 30;
-}  // namespace ziplayout
-
 // Where entry `index`'s central-directory header starts in `zip`.
 std::size_t centralheader(const std::string& zip, std::size_t index);
 // Where entry `index`'s local header starts.
 std::size_t localheader(const std::string& zip, std::size_t index);
 // Where entry `index`'s (compressed) data starts.
 std::size_t dataoffset(const std::string& zip, std::size_t index);
-// Writes `value` to the field at `field` (a central-header offset from
-// ziplayout) of entry `index`, in the central header and the local header alike.
-void patchentry(std::string& zip, std::size_t index, std::size_t field, std::uint32_t value,
-                std::size_t width);
+// Writes `value` to a field of entry `index` in the central header
+// (`central`) and the local header (`local`) alike: the same field of each,
+// from wad/ziplayout.h.
+void patchentry(std::string& zip, std::size_t index, wadformat::field central, wadformat::field local,
+                std::uint32_t value);
 
 }  // namespace tracewell::testkit

@@ -13,7 +13,8 @@ namespace {
 
 using testkit::buildzip;
 using testkit::zipentry;
-namespace ziplayout = testkit::ziplayout;
+namespace central = wadformat::zipcentralheader;
+namespace local = wadformat::ziplocalheader;
 
 entrybytes shared(const std::string& s) {
   return std::make_shared<const std::vector<unsigned char>>(s.begin(), s.end());
@@ -125,7 +126,9 @@ TEST(Archive, DamagedEncryptedUnsupportedAndOversizedEntriesFailAsValues) {
     return [entry, at](std::string& z) { z[testkit::dataoffset(z, entry) + at] ^= 0x55; };
   };
   auto declare = [](std::size_t entry, std::uint32_t declared) {
-    return [entry, declared](std::string& z) { testkit::patchentry(z, entry, ziplayout::size, declared, 4); };
+    return [entry, declared](std::string& z) {
+      testkit::patchentry(z, entry, central::size, local::size, declared);
+    };
   };
   const damage cases[] = {
       {"intact deflated", 0, [](std::string&) {}, none},
@@ -137,10 +140,11 @@ TEST(Archive, DamagedEncryptedUnsupportedAndOversizedEntriesFailAsValues) {
       {"declares less than it holds", 0, declare(0, size - 10), reason::damaged},
       {"declares more than it holds", 0, declare(0, size + 10), reason::damaged},
       {"bomb: declares 256 MiB", 0, declare(0, 0x10000000u), reason::damaged},
-      {"implode method", 1, [](std::string& z) { testkit::patchentry(z, 1, ziplayout::method, 6, 2); },
+      {"implode method", 1,
+       [](std::string& z) { testkit::patchentry(z, 1, central::method, local::method, 6); },
        reason::unsupported},
       {"traditional encryption flag", 1,
-       [](std::string& z) { testkit::patchentry(z, 1, ziplayout::flags, 1, 2); }, reason::encrypted},
+       [](std::string& z) { testkit::patchentry(z, 1, central::flags, local::flags, 1); }, reason::encrypted},
       {"AES-256", 2, [](std::string&) {}, reason::encrypted},
   };
   const std::string intact =

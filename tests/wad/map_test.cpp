@@ -16,7 +16,7 @@ using testkit::tempdir;
 using testkit::wadbuilder;
 using testkit::wadentry;
 
-const failure eofstop = failure::fatal(u"Unexpected EOF. Probably using the wrong map format.");
+const failure eofstop = failure::stop(failure::reason::cutshort);
 const failure invalid = failure::notice({u"encountered invalid map"});
 const failure missing = failure::notice({u"failed to read map lumps", u"encountered invalid map"});
 
@@ -460,17 +460,18 @@ TEST(Map, AutoReadsEachMapInItsOwnLayout) {
     mapdetection detection;
     maplayout layout;
     mapmeaning meaning;
-    std::vector<text> failure;  // empty: read
+    std::optional<failure> fails;  // none: read
   };
+  const failure refused = failure::notice({u"failed to read map lumps", u"encountered invalid map"});
   constexpr mapdetection content = mapdetection::content;
   const autocase cases[] = {
       {u"E1M1", content, maplayout::doom, mapmeaning::doom, {}},
       {u"MAP01", content, maplayout::hexen, mapmeaning::zdoom, {}},
       {u"MAP02", mapdetection::names, maplayout::udmf, mapmeaning::hexen, {}},
-      {u"E1M2", content, maplayout::doom, mapmeaning::doom, {u"Encountered invalid vertex ID."}},
-      {u"E1M3", content, maplayout::hexen, mapmeaning::zdoom, {u"Encountered invalid sidedef ID."}},
+      {u"E1M2", content, maplayout::doom, mapmeaning::doom, failure::because(failure::reason::badvertex)},
+      {u"E1M3", content, maplayout::hexen, mapmeaning::zdoom, failure::because(failure::reason::badsidedef)},
       {u"E1M4", content, maplayout::doom, mapmeaning::doom, {}},
-      {u"E1M4", mapdetection::names, {}, {}, {u"failed to read map lumps", u"encountered invalid map"}},
+      {u"E1M4", mapdetection::names, {}, {}, refused},
       {u"E1M5", content, maplayout::doom, mapmeaning::doom, {}},
       {u"MAP03", content, maplayout::udmf, mapmeaning::zdoom, {}},
   };
@@ -478,9 +479,9 @@ TEST(Map, AutoReadsEachMapInItsOwnLayout) {
     SCOPED_TRACE(tobytes(c.name));
     const auto made =
         map::Create(w->getmapgroup(c.name, mapdetection::content), wad::AUTO, {}, false, c.detection);
-    ASSERT_EQ(made.ok(), c.failure.empty());
+    ASSERT_EQ(made.ok(), !c.fails);
     if (!made.ok()) {
-      EXPECT_EQ(made.error(), failure::notice(c.failure));
+      EXPECT_EQ(made.error(), *c.fails);
       continue;
     }
     EXPECT_EQ(made.value()->layout, c.layout);
@@ -488,7 +489,7 @@ TEST(Map, AutoReadsEachMapInItsOwnLayout) {
   }
   // The Doom layout's stop where the file ends is a notice too.
   const auto o = openmap(dir, shortlump("LINEDEFS", wad::DOOM, 28, 42));
-  EXPECT_EQ(createfailure(o.group, wad::AUTO), failure::notice({u"Unexpected EOF."}));
+  EXPECT_EQ(createfailure(o.group, wad::AUTO), failure::because(failure::reason::cutshort));
 }
 
 }  // namespace

@@ -130,7 +130,8 @@ TEST(MapSource, ArchiveLimits) {
                                static_cast<unsigned char>(wad[10]) << 16);
   testkit::puts32(pastend, directory + 5 * 16 + 4, 1 << 20);
   std::string shared = testkit::buildzip({{"maps/MAP01.wad", wad, true, ""}, {"b.wad", wad, true, ""}});
-  testkit::puts32(shared, testkit::centralheader(shared, 1) + testkit::ziplayout::localheaderoffset,
+  testkit::puts32(shared,
+                  testkit::centralheader(shared, 1) + wadformat::zipcentralheader::localheaderoffset.offset,
                   static_cast<std::int32_t>(testkit::localheader(shared, 0)));
   // Only one of them held: drawing MAP01 of a.wad inflates it again.
   const std::string twowads = testkit::buildzip({{"a.wad", wad, true, ""}, {"b.wad", wad, true, ""}});
