@@ -4,6 +4,7 @@
 set(tracewell_support_sources
   src/support/bintree.cpp
   src/support/bytestream.cpp
+  src/support/coreclaim.cpp
   src/support/debuglog.cpp
   src/support/jsontext.cpp
   src/support/outputfile.cpp
@@ -34,6 +35,8 @@ set(tracewell_game_sources
 
 set(tracewell_render_sources
   src/render/automap.cpp
+  src/render/compactpng.cpp
+  src/render/deflatebands.cpp
   src/render/mapfit.cpp
   src/render/draw.cpp
   src/render/gallerypage.cpp
@@ -41,6 +44,7 @@ set(tracewell_render_sources
   src/render/pageshell.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
+  src/render/pngchunks.cpp
   src/render/scene.cpp
   src/render/schemelook.cpp
   src/render/svg.cpp

@@ -88,6 +88,7 @@ void applylook(const commandline& cl, console& c) {
   if (cl.width) c.width = *cl.width;
   if (cl.height) c.height = *cl.height;
   if (cl.margin) c.margin = *cl.margin;
+  if (cl.png) c.png = *cl.png;
 }
 
 void setupbatch(const commandline& cl, console& c, const text& fallback, batchsetup& b) {
@@ -137,7 +138,7 @@ void setupbatch(const commandline& cl, console& c, const text& fallback, batchse
       if (b.gallery) b.galleryentries.push_back(galleryentryof(r));
     };
   }
-  run.span(mapsinflight(c.width, c.height));
+  run.span(mapsinflight(c.width, c.height, c.png));
 }
 
 runoutcome runinput(console& c, const batchsetup& b, std::size_t i) {

@@ -15,8 +15,13 @@ namespace {
 constexpr std::int64_t greatestradius = std::int64_t{1} << 20;
 
 // The one place markers meet the line drawing, so they follow the map lines' style.
-void drawmarkerline(TPixmap& buffer, const pixelline& l, std::int32_t color, const linestyle& style) {
-  drawstyledline(buffer, l.x0, l.y0, l.x1, l.y1, color, style);
+void drawmarkerline(TPixmap& buffer, const pixelline& l, std::int32_t color, const linestyle& style,
+                    bool& changed) {
+  drawstyledline(buffer, l.x0, l.y0, l.x1, l.y1, color, style, &changed);
+}
+
+bool sameshape(const markershape& a, const markershape& b) {
+  return a.count == b.count && a.lines == b.lines;
 }
 
 }  // namespace
@@ -103,13 +108,32 @@ void drawmarkers(const std::vector<scenemarker>& markers, const mapfit& fit, std
                  const linestyle& style, TPixmap& buffer) {
   const int128 right = int128{buffer.width()} - 1 + r;
   const int128 bottom = int128{buffer.height()} - 1 + r;
+  // Drawing a marker is a function of each pixel it touches alone: once a drawing leaves every pixel
+  // as it was, drawing it again does too. A run of one marker at one spot then costs a few drawings.
+  markershape last;
+  std::int32_t lastcolor = 0;
+  bool settled = false;  // drawing `last` in `lastcolor` again would change no pixel
+  const scenemarker* previous = nullptr;
   for (const scenemarker& t : markers) {
+    // The same place, way and look as the marker before: the same shape, found without the fit.
+    const bool repeated = previous != nullptr && t.x == previous->x && t.y == previous->y &&
+                          t.angle == previous->angle && t.cross == previous->cross &&
+                          t.color == previous->color;
+    previous = &t;
+    if (repeated && settled && t.color == lastcolor) continue;
     const int128 px = fit.widecolumn(t.x);
     const int128 py = fit.widerow(t.y);
     if (px < -r || py < -r || px > right || py > bottom) continue;
     const markershape s =
         markerat(static_cast<std::int64_t>(px), static_cast<std::int64_t>(py), r, t.angle, t.cross);
-    for (std::size_t i = 0; i < s.count; ++i) drawmarkerline(buffer, s.lines[i], t.color, style);
+    if (settled && t.color == lastcolor && sameshape(s, last)) continue;
+    bool changed = false;
+    for (std::size_t i = 0; i < s.count; ++i) drawmarkerline(buffer, s.lines[i], t.color, style, changed);
+    // An opaque colour without anti-aliasing gives every pixel it touches that colour, whatever it was.
+    const bool opaque = (static_cast<std::uint32_t>(t.color) >> 24) == 255;
+    settled = !changed || (opaque && !style.antialias);
+    last = s;
+    lastcolor = t.color;
   }
 }
 

@@ -41,6 +41,7 @@ std::int64_t markerradius(const mapfit& fit, std::int32_t fractionbits);
 
 struct pixelline {
   std::int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  bool operator==(const pixelline&) const = default;
 };
 
 // The lines of one marker at pixel (px, py), in drawing order.
@@ -60,7 +61,10 @@ markershape markerat(std::int64_t px, std::int64_t py, std::int64_t r, std::int3
 
 // Draws `markers` placed by `fit`, each line as a map line in `style`.
 // Markers whose pixel lies more than `r` outside the buffer cannot touch it
-// and are skipped.
+// and are skipped. A marker of the same shape and colour as the one drawn
+// just before it is skipped when drawing it again cannot change a pixel: its
+// colour is opaque and the style not anti-aliased, or its last drawing
+// changed no pixel. The image is the same as with every marker drawn.
 void drawmarkers(const std::vector<scenemarker>& markers, const mapfit& fit, std::int64_t r,
                  const linestyle& style, TPixmap& buffer);
 

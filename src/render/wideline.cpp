@@ -152,9 +152,10 @@ linestyle linestyle::fromsettings(std::int32_t width, std::int32_t antialias) {
 }
 
 void drawstyledline(TPixmap& buffer, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
-                    std::int32_t color, const linestyle& style) {
+                    std::int32_t color, const linestyle& style, bool* changed) {
   if (style.plain()) {
     drawline(buffer, x0, y0, x1, y1, color);
+    if (changed != nullptr) *changed = true;
     return;
   }
   for (const std::int64_t v : {x0, y0, x1, y1}) {
@@ -172,14 +173,24 @@ void drawstyledline(TPixmap& buffer, std::int64_t x0, std::int64_t y0, std::int6
       TPixmap::StorePixel(p, blendcolor(color, TPixmap::LoadPixel(p), scale, -1));
     }
   };
-  if (style.antialias) {
-    coverline(buffer, x0, y0, x1, y1, width,
-              [blend](std::uint8_t* p, int k) { blend(p, (255 * k + 8) / 16); });
-  } else {
-    coverline(buffer, x0, y0, x1, y1, width, [blend](std::uint8_t* p, int k) {
-      if (k >= 8) blend(p, 255);
-    });
+  const auto drawwith = [&](auto put) {
+    if (style.antialias) {
+      coverline(buffer, x0, y0, x1, y1, width, [put](std::uint8_t* p, int k) { put(p, (255 * k + 8) / 16); });
+    } else {
+      coverline(buffer, x0, y0, x1, y1, width, [put](std::uint8_t* p, int k) {
+        if (k >= 8) put(p, 255);
+      });
+    }
+  };
+  if (changed == nullptr) {
+    drawwith(blend);
+    return;
   }
+  drawwith([blend, changed](std::uint8_t* p, std::int32_t scale) {
+    const std::int32_t before = TPixmap::LoadPixel(p);
+    blend(p, scale);
+    if (TPixmap::LoadPixel(p) != before) *changed = true;
+  });
 }
 
 }  // namespace tracewell

@@ -34,8 +34,10 @@ struct linestyle {
 // samples with alpha (255 k + 8) / 16. Every pixel is blended at most once,
 // decided exactly in integers; only pixels inside the buffer are visited,
 // so the cost follows the visible part. With any coordinate beyond
-// +-widelimit a wide or smooth line draws nothing.
+// +-widelimit a wide or smooth line draws nothing. With `changed` given, a
+// wide or smooth line sets *changed when it gives some pixel another value,
+// and a plain line always sets it.
 void drawstyledline(TPixmap& buffer, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
-                    std::int32_t color, const linestyle& style);
+                    std::int32_t color, const linestyle& style, bool* changed = nullptr);
 
 }  // namespace tracewell

@@ -127,3 +127,46 @@ TEST(ThingMarkers, SkillAndMultiplayerFilter) {
 
 }  // namespace
 }  // namespace tracewell
+
+namespace tracewell {
+namespace {
+
+// Piles of markers at one spot, in every style, opaque and translucent: the image is the one every
+// marker drawn in turn gives, though most of a pile is not drawn.
+TEST(ThingMarkers, PilesDrawAsEveryMarkerDrawnInTurn) {
+  const mapfit fit = mapfit::make(0, 0, 64, 64, 48, 40, 2);
+  const std::int64_t r = 9;
+  const std::int32_t red = testkit::argb(0xFFFF2020), glass = testkit::argb(0x60FF2020);
+  const std::int32_t blue = testkit::argb(0xFF3060FF), fog = testkit::argb(0x303060FF);
+  const auto pile = [](std::int32_t a, std::int32_t b, bool cross, std::int32_t angle) {
+    std::vector<scenemarker> out;
+    for (int i = 0; i < 300; ++i) {
+      const bool second = i % 100 >= 60;  // runs of one colour, then of the other
+      out.push_back({20, 30, second ? angle : 0, second ? b : a, 0, cross, 0});
+      if (i % 50 == 49) out.push_back({22, 31, 0, a, 0, cross, 0});  // a neighbour breaks the run
+    }
+    out.push_back({-500, 30, 0, a, 0, cross, 0});  // far outside
+    return out;
+  };
+  const std::vector<scenemarker> piles[] = {pile(red, blue, true, 0), pile(glass, fog, true, 0),
+                                            pile(red, glass, false, 90), pile(fog, fog, false, 45)};
+  const linestyle styles[] = {{1, false}, {1, true}, {16, false}, {5, true}};
+  for (const linestyle& style : styles) {
+    for (std::size_t p = 0; p < std::size(piles); ++p) {
+      auto got = TPixmap::Create(48, 40), want = TPixmap::Create(48, 40);
+      got->ClearPixels(testkit::argb(0xFF102030));
+      want->ClearPixels(testkit::argb(0xFF102030));
+      drawmarkers(piles[p], fit, r, style, *got);
+      for (const scenemarker& m : piles[p]) {
+        const markershape s = markerat(fit.column(m.x), fit.row(m.y), r, m.angle, m.cross);
+        for (std::size_t i = 0; i < s.count; ++i)
+          drawstyledline(*want, s.lines[i].x0, s.lines[i].y0, s.lines[i].x1, s.lines[i].y1, m.color, style);
+      }
+      EXPECT_TRUE(testkit::samepixels(*got, *want))
+          << "pile " << p << " width " << style.width << (style.antialias ? " smooth" : "");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tracewell
