@@ -115,3 +115,4 @@ BENCH_FLAGS ?=
 bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target tracewell_bench
 	./$(BUILD)/bench/tracewell_bench $(BENCH_FLAGS)
+	/usr/bin/python3 bench/page_bench.py ./$(BUILD)/tracewell

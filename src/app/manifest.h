@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/maprun.h"
+#include "render/gallerypage.h"
 #include "support/outputfile.h"
 #include "support/path.h"
 #include "support/text.h"
@@ -20,7 +21,13 @@ namespace tracewell {
 // units.
 // With `outputs` (a run given --extra) the record ends in an object from each kind's word to its
 // file, null for a file not written (nor skipped as up to date); null for an input refused whole.
-std::string manifestline(const mapoutcome& record, bool outputs = false);
+// With `tallies` (a run that writes pages or a gallery) it ends, after those, in the things per skill
+// group and mode ("things_by_skill") and the monsters and items by editor number ("monster_types",
+// "item_types"); null where the map or its things could not be read.
+std::string manifestline(const mapoutcome& record, bool outputs = false, bool tallies = false);
+
+// The record as the gallery shows it: the same fields, and the files that hold the map.
+galleryentry galleryentryof(const mapoutcome& record);
 
 // Where the manifest's lines go: standard output, flushed line by line, or an
 // output file (see outputfile, kind records): a regular file is replaced when
@@ -36,6 +43,7 @@ class manifestwriter {
   outputstatus close();
 
   bool outputs = false;  // each line ends in its map's files by kind
+  bool tallies = false;  // then in its things per skill and mode, monsters and items by type
 
  private:
   bool tostdout_ = false;

@@ -11,6 +11,7 @@
 
 #include "app/batchplan.h"
 #include "app/scheme.h"
+#include "render/mappage.h"
 #include "render/png.h"
 #include "render/pngsize.h"
 #include "render/scene.h"
@@ -43,7 +44,8 @@ struct mapjob {
 // The one place a map meets the renderer: its scene, a pixel buffer when a PNG is asked for, and the
 // job that draws and writes each kind. Fails for want of memory (the run may try again; an image the
 // PNG could not hold is refused for every kind) or with a fatal stop.
-result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& record) {
+result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest& r,
+                       const mapoutcome& record) {
   const bool png = std::any_of(record.files.begin(), record.files.end(),
                                [](const kindfile& f) { return f.kind == filekind::png; });
   std::shared_ptr<TPixmap> image;
@@ -53,13 +55,13 @@ result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& 
   } else if (TPixmap::StorageSize(r.width, r.height, TPixmap::RGBA, 4) < 0) {
     return failure::nomemory(u"the image is larger than a picture may be");
   }
-  result<scene> made = makescene(read, r.width, r.height, r.margin, r.look->look);
+  result<scene> made = makescene(*held, r.width, r.height, r.margin, r.look->look);
   if (!made.ok()) return made.error();
   const mapbounds& b = made.value().bounds;
   mapjob job;
   job.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
   auto drawing = std::make_shared<const scene>(std::move(made).value());
-  job.write = [image = std::move(image), drawing = std::move(drawing), keep = r.keep,
+  job.write = [image = std::move(image), drawing = std::move(drawing), held, keep = r.keep,
                names = svgnames{record.name, r.input}, png = r.png](filekind kind, const text& path) {
     switch (kind) {
       case filekind::png: {
@@ -70,6 +72,8 @@ result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& 
       }
       case filekind::svg:
         return writesvg(*drawing, names, path, keep);
+      case filekind::html:
+        return writemappage(*drawing, *held, names, path, keep);
     }
     return outputstatus{failure::because(failure::reason::nocontent)};
   };
@@ -131,7 +135,7 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
     step.record.status = mapoutcome::state::skipped;
     return step;
   }
-  makeroom(*read, r, file, step);
+  makeroom(read, r, file, step);
   return step;
 }
 
@@ -187,8 +191,11 @@ std::optional<pngsize> maprun::drawnbefore(const std::vector<kindfile>& files, c
 
 std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, mapstep& step) {
   const text& name = step.record.name;
-  const result<std::shared_ptr<map>> m =
-      source_->loadmap(name, r.format, printable(name), r.look->look.things.any() || r.census);
+  // A page shows every thing, drawn or not, and its counts.
+  const bool page = std::any_of(step.record.files.begin(), step.record.files.end(),
+                                [](const kindfile& f) { return f.kind == filekind::html; });
+  const result<std::shared_ptr<map>> m = source_->loadmap(
+      name, r.format, printable(name), r.look->look.things.any() || r.census || r.tally || page);
   if (!m.ok()) {
     if (m.error().what != failure::kind::notice) {
       step.stop = m.error();
@@ -210,10 +217,12 @@ std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, map
   record.fractionbits = read.fractionbits;
   if (read.things) record.things = static_cast<std::int64_t>(read.things->size()) + read.unplacedthings;
   if (r.census) record.census = takecensus(read);
+  if (r.tally) record.tally = tallythings(read);
   return m.value();
 }
 
-bool maprun::makeroom(const map& read, const drawrequest& r, const mapfile& file, mapstep& step) {
+bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest& r, const mapfile& file,
+                      mapstep& step) {
   // No more buffers than maps in flight.
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   if (pool_) pool_->makeroom(handover);

@@ -17,6 +17,7 @@
 #include "app/outputname.h"
 #include "app/report.h"
 #include "game/mapcensus.h"
+#include "game/thingtally.h"
 #include "render/png.h"
 #include "render/pngsize.h"
 #include "support/failure.h"
@@ -59,6 +60,7 @@ struct drawrequest {
   text folder;
   bool skipexisting = false;  // a map whose files are newer than `input` (and complete) is not drawn
   bool census = false;        // the records count things and gameplay lines, whatever the scheme draws
+  bool tally = false;         // the records count things per skill and mode, monsters and items by type
   pngencoding png = pngencoding::standard;
   // Kinds written beside the main file (whose kind its pattern's extension gives), in this order; one
   // named twice or equal to the main one is written once.
@@ -85,6 +87,7 @@ struct mapoutcome {
   std::array<std::int64_t, 4> bounds{};  // least x, least y, greatest x, greatest y (y negated as vertexes)
   std::optional<std::int64_t> things;    // records read; absent when not read or unreadable
   std::optional<mapcensus> census;       // when the request asks for it
+  std::optional<thingtally> tally;       // likewise, when the things could be read
 };
 
 // One map planned: everything that can print or fail is done, in map order.
@@ -166,7 +169,8 @@ class maprun {
   std::shared_ptr<const map> readmap(const drawrequest& r, bool asked, mapstep& step);
   // Waits for room in the pool, then makes the map's job; when memory runs short with maps in flight,
   // waits for them and tries once more. False when the step is done.
-  bool makeroom(const map& read, const drawrequest& r, const mapfile& file, mapstep& step);
+  bool makeroom(const std::shared_ptr<const map>& read, const drawrequest& r, const mapfile& file,
+                mapstep& step);
   // Hands on the records of a draw's map that stopped it and of the maps after it.
   void recordstop(const drawend& end, std::list<text>::const_iterator after,
                   std::list<text>::const_iterator last, const drawrequest& r);
