@@ -30,6 +30,7 @@ enum class optionid {
   extra,
   dest,
   manifest,
+  gallery,
   skipexisting,
   maxmaps,
   png,
@@ -68,6 +69,7 @@ constexpr optionrow optionrows[] = {
     {optionid::extra, 0, "extra", "KINDS", "also write each map as these kinds, a comma list of:"},
     {optionid::dest, 'd', "dest", "DIR", "draw each input into DIR/NAME/ (every map unless --map)"},
     {optionid::manifest, 0, "manifest", "FILE", "write a JSON line per map to FILE (- for standard output)"},
+    {optionid::gallery, 0, "gallery", nullptr, "write DIR/index.html, a page of every input and map drawn"},
     {optionid::skipexisting, 0, "skip-existing", nullptr, "leave images newer than their input as they are"},
     {optionid::maxmaps, 0, "max-maps", "N", "refuse an input that lists more than N maps"},
     {optionid::png, 0, "png", "ENCODING",
@@ -144,12 +146,16 @@ text excluded(const commandline& cl) {
       {cl.diff && cl.dump, u"--diff"},
       {cl.dump && cl.crop, u"--crop"},
       {cl.dump && cl.manifest.has_value(), u"--manifest"},
+      {cl.gallery, u"--gallery"},
   };
   for (const auto& [given, name] : options) {
     if (given) return (u"option '" + text(name)).append(u"' cannot be used with ").append(mode);
   }
   if (cl.dump && !cl.inputs.empty()) return u"--dump takes its WAD as its value, no other input";
   if (cl.diff && cl.inputs.size() != 2) return u"--diff takes two inputs, OLD and NEW";
+  const bool page = (cl.output && kindofpath(*cl.output) == filekind::html) ||
+                    std::find(cl.extra.begin(), cl.extra.end(), filekind::html) != cl.extra.end();
+  if (cl.diff && page) return u"--diff writes PNG and SVG images, no web page";
   return {};
 }
 
@@ -320,6 +326,9 @@ commandline commandline::parse(const std::vector<std::string>& args) {
       case optionid::manifest:
         cl.manifest = value;
         break;
+      case optionid::gallery:
+        cl.gallery = true;
+        break;
       case optionid::skipexisting:
         cl.skipexisting = true;
         break;
@@ -372,6 +381,8 @@ commandline commandline::parse(const std::vector<std::string>& args) {
     cl.error = u"--crop needs --diff";
   } else if (cl.inputs.size() > 1 && !cl.dest) {
     cl.error = u"more than one WAD: \"" + cl.inputs[1] + u"\" (several inputs need --dest DIR)";
+  } else if (cl.gallery && !cl.dest) {
+    cl.error = u"--gallery needs --dest DIR";
   } else if (cl.inputs.size() > 1 && cl.list) {
     cl.error = u"--list takes one input";
   } else if (cl.dest && cl.output && leavesfolder(*cl.output)) {

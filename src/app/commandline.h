@@ -35,6 +35,7 @@ struct commandline {
   std::optional<std::int64_t> maxmaps;
   std::optional<pngencoding> png;  // --png standard|compact, over the settings
   bool skipexisting = false;
+  bool gallery = false;      // DIR/index.html at the end (needs --dest)
   bool diff = false;         // inputs: OLD then NEW
   bool crop = false;         // a diff's image fitted to its changes
   std::optional<text> dump;  // the WAD whose maps are printed as text
@@ -45,8 +46,9 @@ struct commandline {
   // program prefix (an unknown option, a missing value, a malformed size, a
   // size from which no digit is read, a second input without --dest, --list
   // with several inputs, an output pattern that leaves the --dest folder,
-  // --diff without two inputs or with an option it excludes, --crop without
-  // --diff, --dump with another input or an option it excludes).
+  // --gallery without --dest, --diff without two inputs or with an option it
+  // excludes, --crop without --diff, --dump with another input or an option it
+  // excludes).
   text error;
 
   // Reads `args` (the program's arguments, without its own name). Numbers

@@ -52,11 +52,7 @@ text settingsfile(const commandline& cl, const text& programfolder) {
 }  // namespace
 
 void finish(int status) {
-  if (const std::optional<text> why = currentterminal().outputfailure()) {
-    printerrorline(u"tracewell: standard output: " + *why);
-    exitprocess(1);
-  }
-  exitprocess(status);
+  exitprocess(reportoutputfailure() ? 1 : status);
 }
 
 void runcommandline(const commandline& cl, const text& programfolder) {

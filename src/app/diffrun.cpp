@@ -101,7 +101,7 @@ std::vector<kindfile> filesof(const text& pattern, const std::vector<filekind>& 
   for (const filekind k : extra) {
     if (std::any_of(files.begin(), files.end(), [k](const kindfile& f) { return f.kind == k; })) continue;
     // The time in the name is the main file's, so that the files of one map share their names.
-    const mapfile further = makemapfile(patternfor(pattern, k), name, main.stamp);
+    const mapfile further = makemapfile(patternfor(pattern, k), name, {}, main.stamp);
     files.push_back({k, further.toolong() ? text() : further.path});
   }
   return files;
@@ -193,7 +193,7 @@ void rundiff(const commandline& cl, console& c) {
         record.errors = s.error().lines;
         record.errors.push_back(loadfailedline(record.name));
       } else if (file.toolong()) {
-        printfailedwrite(pattern, record.name, file.stamp, voice::commandline, kindofpath(pattern));
+        printfailedwrite(pattern, file, voice::commandline, kindofpath(pattern));
       } else {
         writefiles(s.value(), record, keep, c.png);
         for (const kindfile& f : record.files) {
