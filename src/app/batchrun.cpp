@@ -38,7 +38,7 @@ text manifestline(const text& path) {
 }
 
 // What an input that cannot be drawn at all prints and records, after every map before it.
-void refuseinput(console& c, const text& input, const text& why) {
+void refuseinput(const console& c, const text& input, const text& why) {
   maprun& run = *c.run;
   run.drain();
   clearprogress();
