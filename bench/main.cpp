@@ -20,6 +20,7 @@
 #include "archivebombs.h"
 #include "batchrun.h"
 #include "childrun.h"
+#include "compactrun.h"
 #include "keypile.h"
 #include "maplookup.h"
 #include "pathological.h"
@@ -47,9 +48,9 @@ struct options {
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
   // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
-  // keys, archive, things, pile, batch, svg.
+  // keys, archive, things, pile, batch, svg, compact.
   std::set<std::string> only = {"real", "program", "poster", "dense", "outside", "udmf", "lookup",
-                                "keys", "archive", "things", "pile",  "batch",   "svg"};
+                                "keys", "archive", "things", "pile",  "batch",   "svg",  "compact"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -91,6 +92,14 @@ constexpr double batchtarget = 0.6, skiptarget = 0.02;
 constexpr double svgtarget = 0.25, svgbytesperline = 32;
 constexpr int svgrounds = 3;
 constexpr std::int32_t translucent = static_cast<std::int32_t>(0x80FFFFFFu);
+// The compact encoding against the single-core libpng floor of the same pixels: ALL at 4096 x 4096 on two
+// cores (wall time) in the default look and in Poster, their bytes against today's, one map alone (processor
+// time), the batch of three WADs at 1024 x 1024 (wall), and the peak memory of the ALL runs.
+constexpr double compactautomap = 0.15, compactposter = 0.3, compactautomapbytes = 0.5,
+                 compactposterbytes = 1.0;
+constexpr double compactonemap = 0.3, compactbatch = 0.2;
+constexpr std::int64_t compactallowance = std::int64_t{64} << 20;
+constexpr int compactruns = 3;  // each run of the tool three times, the quietest counting
 
 bool parse(int argc, char** argv, options& o) {
   for (int i = 1; i < argc; ++i) {
@@ -114,7 +123,7 @@ bool parse(int argc, char** argv, options& o) {
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
       say("                       [--only "
-          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,pile,batch,svg]");
+          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,pile,batch,svg,compact]");
       return false;
     }
   }
@@ -358,6 +367,80 @@ void archivesummary(scorecard& card, const bombcost& bomb, const allcost& altern
   }
 }
 
+// The WADs of the game folder beside the benchmark's own that the batch figures draw.
+std::vector<std::string> batchwads(const options& o) {
+  const std::filesystem::path games = std::filesystem::path(o.wadpath).parent_path();
+  std::vector<std::string> wads;
+  for (const char* name : {"freedoom1.wad", "freedoom2.wad", "freedm.wad"}) {
+    if (access((games / name).c_str(), R_OK) == 0) wads.push_back((games / name).string());
+  }
+  return wads;
+}
+
+void printcompact(const compactcost& c) {
+  say("");
+  say("Compact PNGs: " + c.settings + " (the delivered settings with png_encoding: compact), each run " +
+      std::to_string(compactruns) +
+      " times; floor: libpng alone at level 5 on the decoded pixels, one core, " + clockname());
+  if (!c.error.empty()) {
+    say(c.error);
+    return;
+  }
+  table t({"run", "files", "wall (quietest)", "processor", "load before it", "peak RSS", "bytes", "floor",
+           "standard bytes"});
+  for (const compactrun* r : {&c.automap, &c.poster, &c.onemap, &c.batch}) {
+    if (r->runs.empty()) continue;
+    const childresult& q = r->runs[r->quietest()];
+    t.add({r->what, std::to_string(r->files), fixed(q.wallms, 1) + " ms", fixed(q.cpums, 1) + " ms",
+           r->loads[r->quietest()], mib(q.peakrss), std::to_string(r->bytes), fixed(r->floorms, 1) + " ms",
+           std::to_string(r->floorbytes)});
+  }
+  t.print();
+}
+
+void compactsummary(scorecard& card, const compactcost& c) {
+  if (!c.error.empty()) {
+    card.target("compact PNGs", c.error, false);
+    return;
+  }
+  const auto ratio = [&card](const std::string& figure, const compactrun& r, bool wall, double target) {
+    const childresult& q = r.runs[r.quietest()];
+    const double ms = wall ? q.wallms : q.cpums;
+    const double value = ms / r.floorms;
+    card.target(figure,
+                std::string(wall ? "wall " : "processor ") + fixed(ms, 1) + " ms / floor " +
+                    fixed(r.floorms, 1) + " ms = " + fixed(value, 3) + " (target <= " + fixed(target, 2) +
+                    "; load " + r.loads[r.quietest()] + ")" +
+                    (r.clean() ? "" : "; a run failed or a file did not decode"),
+                r.clean() && value <= target);
+  };
+  const auto bytes = [&card](const std::string& figure, const compactrun& r, double target) {
+    const double value =
+        static_cast<double>(r.bytes) / static_cast<double>(std::max<std::int64_t>(r.floorbytes, 1));
+    card.target(figure,
+                std::to_string(r.bytes) + " / " + std::to_string(r.floorbytes) +
+                    " bytes = " + fixed(value, 3) + " (target <= " + fixed(target, 2) + ")",
+                r.clean() && value <= target);
+  };
+  const std::string large = dims(largesize, largesize);
+  ratio("compact, ALL at " + large + ", Automap, 2 cores", c.automap, true, compactautomap);
+  ratio("compact, ALL at " + large + ", Poster, 2 cores", c.poster, true, compactposter);
+  bytes("compact, ALL at " + large + ", Automap, bytes / standard", c.automap, compactautomapbytes);
+  bytes("compact, ALL at " + large + ", Poster, bytes / standard", c.poster, compactposterbytes);
+  ratio("compact, MAP01 alone at " + large + ", whole process", c.onemap, false, compactonemap);
+  ratio("compact, batch of " + std::to_string(c.batch.files) + " maps at " + dims(smallsize, smallsize) +
+            ", 2 cores",
+        c.batch, true, compactbatch);
+  const std::int64_t limit = 2 * c.imagebytes + compactallowance;
+  std::int64_t peak = 0;
+  for (const compactrun* r : {&c.automap, &c.poster}) {
+    for (const childresult& run : r->runs) peak = std::max(peak, run.peakrss);
+  }
+  card.target("compact, peak memory of the ALL runs at " + large,
+              "peak RSS " + mib(peak) + " (target <= 2 x W x H x 4 + 64 MiB = " + mib(limit) + ")",
+              c.automap.clean() && c.poster.clean() && peak <= limit);
+}
+
 }  // namespace
 
 int run(int argc, char** argv) {
@@ -381,6 +464,14 @@ int run(int argc, char** argv) {
   }
   const std::filesystem::path work = pattern;
   scorecard card;
+
+  // The compact encoding's runs come first of all: the benchmark is smallest now.
+  std::optional<compactcost> compact;
+  if (o.only.count("compact") != 0) {
+    compact = runcompact(o.exe, TRACEWELL_BENCH_SETTINGS, o.wadpath, batchwads(o), smallsize, largesize,
+                         margin, compactruns, work.string());
+    printcompact(*compact);
+  }
 
   std::map<std::int32_t, childresult> toolruns;
   for (const std::int32_t size : {smallsize, largesize}) {
@@ -545,13 +636,7 @@ int run(int argc, char** argv) {
 
   std::optional<batchcost> batch;
   if (o.only.count("batch") != 0) {
-    // The WADs of the game folder beside the benchmark's own.
-    const std::filesystem::path games = std::filesystem::path(o.wadpath).parent_path();
-    std::vector<std::string> wads;
-    for (const char* name : {"freedoom1.wad", "freedoom2.wad", "freedm.wad"}) {
-      if (access((games / name).c_str(), R_OK) == 0) wads.push_back((games / name).string());
-    }
-    batch = runbatch(o.exe, wads, smallsize, margin, work.string());
+    batch = runbatch(o.exe, batchwads(o), smallsize, margin, work.string());
     say("");
     say("Batch: one run with --dest over every map of the WADs with maps among freedoom1, freedoom2, freedm");
     table t({"figure", "value"});
@@ -721,6 +806,7 @@ int run(int argc, char** argv) {
       card.target(figure, detail + " (target < 1)", c.renderms < c.floorms);
     }
   }
+  if (compact) compactsummary(card, *compact);
   say("Load average (1, 5, 15 min) at end: " + loadaverage());
   say("bench: " + std::to_string(card.met()) + " of " + std::to_string(card.met() + card.missed()) +
       " targets met");

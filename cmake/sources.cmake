@@ -4,6 +4,7 @@
 set(tracewell_support_sources
   src/support/bintree.cpp
   src/support/bytestream.cpp
+  src/support/coreclaim.cpp
   src/support/debuglog.cpp
   src/support/outputfile.cpp
   src/support/markup.cpp
@@ -32,10 +33,13 @@ set(tracewell_game_sources
 
 set(tracewell_render_sources
   src/render/automap.cpp
+  src/render/compactpng.cpp
+  src/render/deflatebands.cpp
   src/render/mapfit.cpp
   src/render/draw.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
+  src/render/pngchunks.cpp
   src/render/scene.cpp
   src/render/schemelook.cpp
   src/render/svg.cpp

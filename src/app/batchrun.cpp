@@ -84,6 +84,7 @@ void applylook(const commandline& cl, console& c) {
   if (cl.width) c.width = *cl.width;
   if (cl.height) c.height = *cl.height;
   if (cl.margin) c.margin = *cl.margin;
+  if (cl.png) c.png = *cl.png;
 }
 
 void setupbatch(const commandline& cl, console& c, const text& fallback, batchsetup& b) {
@@ -121,7 +122,7 @@ void setupbatch(const commandline& cl, console& c, const text& fallback, batchse
   run.mode = voice::commandline;
   run.printwritten = cl.manifest != text(u"-");
   if (cl.manifest) run.recorded = [&b](const mapoutcome& r) { b.manifest.add(r); };
-  run.span(mapsinflight(c.width, c.height));
+  run.span(mapsinflight(c.width, c.height, c.png));
 }
 
 runoutcome runinput(console& c, const batchsetup& b, std::size_t i) {

@@ -32,6 +32,7 @@ enum class optionid {
   manifest,
   skipexisting,
   maxmaps,
+  png,
   settings,
   list,
   help,
@@ -66,6 +67,8 @@ constexpr optionrow optionrows[] = {
     {optionid::manifest, 0, "manifest", "FILE", "write a JSON line per map to FILE (- for standard output)"},
     {optionid::skipexisting, 0, "skip-existing", nullptr, "leave images newer than their input as they are"},
     {optionid::maxmaps, 0, "max-maps", "N", "refuse an input that lists more than N maps"},
+    {optionid::png, 0, "png", "ENCODING",
+     "standard: 8-bit RGBA as always; compact: smaller, faster, same pixels"},
     {optionid::settings, 0, "settings", "FILE", "settings file to use instead of the usual one (below)"},
     {optionid::list, 'l', "list", nullptr, "print the maps of WAD, one per line, and draw nothing"},
     {optionid::help, 'h', "help", nullptr, "print this help and exit"},
@@ -296,6 +299,16 @@ commandline commandline::parse(const std::vector<std::string>& args) {
         cl.maxmaps = n.value;
         break;
       }
+      case optionid::png:
+        cl.png = findpngencoding(value);
+        if (!cl.png) {
+          text why = invalidvalue(value, typed);
+          for (std::size_t i = 0; i < std::size(pngencodingnames); ++i)
+            why.append(i == 0 ? u" (" : u" or ").append(pngencodingnames[i].word);
+          cl.error = why.append(u")");
+          return cl;
+        }
+        break;
       case optionid::settings:
         cl.settings = value;
         break;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/filekind.h"
+#include "render/png.h"
 #include "support/text.h"
 #include "wad/wad.h"
 
@@ -32,6 +33,7 @@ struct commandline {
   std::optional<text> dest;      // a folder per input below it
   std::optional<text> manifest;  // "-": standard output
   std::optional<std::int64_t> maxmaps;
+  std::optional<pngencoding> png;  // --png standard|compact, over the settings
   bool skipexisting = false;
   bool list = false;
   bool help = false;

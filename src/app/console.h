@@ -59,6 +59,7 @@ class console {
   std::list<text> maps;                                   // map names of source, in its order
   std::int32_t format = 0;                                // tag of formatname in `mapformats`
   mapdetection detection = mapdetection::names;           // settings key map_detection
+  pngencoding png = pngencoding::standard;                // settings key png_encoding
   std::shared_ptr<tracewell::scheme> scheme;              // scheme chosen in this cycle
   text settingspath;                                      // the settings file read; output never replaces it
   // The run over this cycle's source, made by the first openwad; it keeps how

@@ -14,6 +14,7 @@
 #include "render/png.h"
 #include "render/scene.h"
 #include "render/svg.h"
+#include "support/coreclaim.h"
 #include "support/tempfile.h"
 #include "support/terminal.h"
 #include "wad/mapsource.h"
@@ -56,25 +57,29 @@ result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& 
   job.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
   auto drawing = std::make_shared<const scene>(std::move(made).value());
   job.write = [image = std::move(image), drawing = std::move(drawing), keep = r.keep,
-               names = svgnames{record.name, r.input}](filekind kind, const text& path) {
+               names = svgnames{record.name, r.input}, png = r.png](filekind kind, const text& path) {
     switch (kind) {
-      case filekind::png:
+      case filekind::png: {
+        // This map's thread counts as busy, so that an encoder spreads only over cores no other map uses.
+        const coreclaim own(1);
         drawscene(*drawing, *image);
-        return WritePNG(*image, path, pnglevel, keep);
+        return WritePNG(*image, path, pnglevel, keep, png);
+      }
       case filekind::svg:
         return writesvg(*drawing, names, path, keep);
     }
-    return outputstatus{outputproblem::nocontent};
+    return outputstatus{failure::because(failure::reason::nocontent)};
   };
   return job;
 }
 
 }  // namespace
 
-std::size_t mapsinflight(std::int32_t width, std::int32_t height) {
+std::size_t mapsinflight(std::int32_t width, std::int32_t height, pngencoding png) {
   const std::int64_t cores = std::max<std::int64_t>(std::thread::hardware_concurrency(), 1);
   const std::int64_t pixels = std::int64_t{std::max(width, 0)} * std::max(height, 0);
-  const std::int64_t fits = pixels > 0 ? inflightbytes / 4 / pixels : cores;
+  const std::int64_t perpixel = png == pngencoding::compact ? 5 : 4;
+  const std::int64_t fits = pixels > 0 ? inflightbytes / perpixel / pixels : cores;
   const std::int64_t n = std::clamp<std::int64_t>(fits, 1, cores);
   return std::min(static_cast<std::size_t>(n), tempfileguard::maxfiles);
 }
@@ -227,7 +232,7 @@ bool maprun::makeroom(const map& read, const drawrequest& r, const mapfile& file
 }
 
 drawend maprun::draw(const std::list<text>& names, const drawrequest& r, bool all) {
-  const std::size_t wide = inflight > 0 ? inflight : mapsinflight(r.width, r.height);
+  const std::size_t wide = inflight > 0 ? inflight : mapsinflight(r.width, r.height, r.png);
   if (!spanning_) pool_.emplace(std::clamp<std::size_t>(names.size(), 1, wide));
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   std::size_t turn = 0;

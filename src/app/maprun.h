@@ -16,6 +16,7 @@
 #include "app/outputname.h"
 #include "app/report.h"
 #include "game/mapcensus.h"
+#include "render/png.h"
 #include "support/failure.h"
 #include "support/orderedpool.h"
 #include "support/path.h"
@@ -33,8 +34,9 @@ inline constexpr std::int64_t inflightbytes = std::int64_t{1} << 30;
 // How many maps of width x height a run keeps in flight: one per core
 // (at least one), fewer where their buffers would pass inflightbytes, and no
 // more than the temporary files that can be guarded at once. 1 means one map
-// after another, the plain run.
-std::size_t mapsinflight(std::int32_t width, std::int32_t height);
+// after another, the plain run. The compact encoder's palette indices (at
+// most a byte a pixel) count with each buffer.
+std::size_t mapsinflight(std::int32_t width, std::int32_t height, pngencoding png = pngencoding::standard);
 
 // The record of a map that an earlier map of its input kept from being drawn.
 inline constexpr const char16_t* notreached = u"not drawn: an earlier map stopped this input";
@@ -54,6 +56,7 @@ struct drawrequest {
   text folder;
   bool skipexisting = false;  // a map whose image is newer than `input` is not drawn
   bool census = false;        // the records count things and gameplay lines, whatever the scheme draws
+  pngencoding png = pngencoding::standard;
   // Kinds written beside the main file (whose kind its pattern's extension gives), in this order; one
   // named twice or equal to the main one is written once.
   std::vector<filekind> extra;

@@ -39,6 +39,7 @@ drawrequest console::request() const {
   r.margin = margin;
   r.look = scheme;
   r.keep = keptfiles({});
+  r.png = png;
   r.input = inputpath;  // named in an image's title; a batch run gives each input's own
   r.extra = extra;
   return r;

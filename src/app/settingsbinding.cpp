@@ -30,6 +30,8 @@ std::shared_ptr<console> console::read(dictnode& root) {
   c->formatname = root.getvalue(u"default_map_format");
   // Only "content" finds maps by their lumps; absent or anything else keeps the names rule.
   if (lower(root.getvalue(u"map_detection")) == u"content") c->detection = mapdetection::content;
+  // Only "compact" changes the encoder; absent or anything else keeps the standard file.
+  c->png = findpngencoding(root.getvalue(u"png_encoding")).value_or(pngencoding::standard);
   c->width = tonumber(root.getvalue(u"default_width"));
   c->height = tonumber(root.getvalue(u"default_height"));
   c->margin = tonumber(root.getvalue(u"default_margin"));

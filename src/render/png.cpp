@@ -9,6 +9,8 @@
 #include <new>
 #include <vector>
 
+#include "render/compactpng.h"
+
 namespace tracewell {
 
 namespace {
@@ -69,21 +71,32 @@ bool writeimage(const TPixmap& pixmap, std::FILE* file, int level) {
 
 }  // namespace
 
-outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level) {
+std::optional<pngencoding> findpngencoding(const text& word) {
+  for (const pngencodingname& n : pngencodingnames) {
+    if (lower(word) == n.word) return n.encoding;
+  }
+  return std::nullopt;
+}
+
+outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level, pngencoding encoding) {
   if (!out.status().ok()) return out.status();
-  if (pixmap.width() < 1 || pixmap.height() < 1 ||
-      !writeimage(pixmap, out.stream(), std::clamp(level, 0, 9))) {
+  const auto encode = [&] {
+    return encoding == pngencoding::compact ? writecompactpng(pixmap, out.stream())
+                                            : writeimage(pixmap, out.stream(), std::clamp(level, 0, 9));
+  };
+  if (pixmap.width() < 1 || pixmap.height() < 1 || !encode()) {
     // A byte the file refused is the file's failure; anything else is the encoder's.
     if (std::ferror(out.stream()) == 0) out.abandon();
   }
   return out.finish();
 }
 
-outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level, const std::vector<fileid>& keep) {
+outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level, const std::vector<fileid>& keep,
+                      pngencoding encoding) {
   // No file is made for an image without pixels.
   if (pixmap.width() < 1 || pixmap.height() < 1) return failure::because(failure::reason::nocontent);
   outputfile out = outputfile::open(path, keep);
-  const outputstatus written = WritePNG(pixmap, out, level);
+  const outputstatus written = WritePNG(pixmap, out, level, encoding);
   return written.ok() ? out.commit() : written;
 }
 

@@ -317,7 +317,7 @@ outputstatus writesvg(const scene& s, const svgnames& names, outputfile& out) {
 
 outputstatus writesvg(const scene& s, const svgnames& names, const text& path,
                       const std::vector<fileid>& keep) {
-  if (s.width < 1 || s.height < 1) return {outputproblem::nocontent};
+  if (s.width < 1 || s.height < 1) return failure::because(failure::reason::nocontent);
   outputfile out = outputfile::open(path, keep);
   const outputstatus written = writesvg(s, names, out);
   return written.ok() ? out.commit() : written;

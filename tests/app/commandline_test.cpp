@@ -43,6 +43,10 @@ TEST(CommandLine, ReadsEveryOptionAndTheLaterSizeWins) {
   EXPECT_EQ(*cl.settings, u"s.txt");
   EXPECT_TRUE(cl.list && cl.help && cl.version);
 
+  EXPECT_FALSE(cl.png);
+  EXPECT_EQ(commandline::parse({"-a", "--png=COMPACT"}).png, pngencoding::compact);
+  EXPECT_EQ(commandline::parse({"-a", "--png", "compact", "--png", "Standard"}).png, pngencoding::standard);
+
   const commandline sized = commandline::parse({"--width", "5", "--size", "7X9", "--width", "11"});
   EXPECT_EQ(*sized.width, 11);
   EXPECT_EQ(*sized.height, 9);
@@ -78,6 +82,8 @@ TEST(CommandLine, RefusalsNameTheOffendingOption) {
        u"output pattern \"x/../../%.png\" leads out of the --dest folder"},
       {{"-a", "-o", "../%.png", "--max-maps", "1"}, u""},
       {{"-a", "--max-maps", "lots"}, u"invalid value 'lots' for --max-maps"},
+      {{"-a", "--png", "palette"}, u"invalid value 'palette' for --png (standard or compact)"},
+      {{"-a", "--pn="}, u"invalid value '' for --pn (standard or compact)"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(toutf8(commandline::parse(c.args).error), toutf8(c.error)) << ::testing::PrintToString(c.args);

@@ -327,6 +327,57 @@ TEST_F(EndToEnd, DeliveredKeysSchemeColoursMap02) {
     EXPECT_GT(seen[colour], 10) << std::hex << colour;
 }
 
+// The compact encoding changes the files, never the pixels: every map of Phase 2 in every delivered
+// scheme, decoded, against the standard files. png_encoding in the settings chooses it, --png overrides.
+TEST_F(EndToEnd, CompactImagesHoldTheStandardPixelsInEveryDeliveredScheme) {
+  if (testkit::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  const std::string delivered = readfile(fs::path(TRACEWELL_SOURCE_DIR) / "settings.txt");
+  writefile(tool / "settings.txt", delivered);
+  const result<std::shared_ptr<console>> loaded = console::load(fromutf8((tool / "settings.txt").string()));
+  ASSERT_TRUE(loaded.ok());
+  std::size_t images = 0, palettes = 0;
+  for (const auto& sc : loaded.value()->schemes) {
+    const std::string name = toutf8(sc->name);
+    for (const char* png : {"standard", "compact"}) {
+      fs::create_directories(tool / png / name);
+      const processresult r = run("", {testkit::freedoom2path(), "--all", "-s", "1024x1024", "-c", name,
+                                       "--png", png, "-o", (tool / png / name / "%.png").string()});
+      ASSERT_EQ(r.status, 0) << name << ": " << r.err;
+    }
+    for (const std::string& file : testkit::filesin(tool / "standard" / name)) {
+      const testkit::decodedpng standard = testkit::decodepng(tool / "standard" / name / file);
+      const testkit::decodedpng compact = testkit::decodepng(tool / "compact" / name / file);
+      ASSERT_TRUE(standard.ok && compact.ok) << name << " " << file;
+      EXPECT_TRUE(compact.bytes == standard.bytes) << name << " " << file;
+      ++images;
+      palettes += compact.ihdr[9] == 3 ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(images, 32 * loaded.value()->schemes.size());
+  EXPECT_GT(palettes, images / 2);
+
+  // The key chooses compact; --png standard gives the standard file again.
+  std::string compact = delivered;
+  const std::size_t at = compact.find("default_scheme: Automap;");
+  ASSERT_NE(at, std::string::npos);
+  compact.insert(at, "png_encoding: Compact; ");
+  writefile(tool / "settings.txt", compact);
+  fs::create_directories(tool / "keyed");
+  for (const char* png : {"", "standard"}) {
+    std::vector<std::string> args = {testkit::freedoom2path(),
+                                     "-m",
+                                     "MAP01",
+                                     "-s",
+                                     "1024x1024",
+                                     "-o",
+                                     (tool / "keyed" / (std::string(png) + "%.png")).string()};
+    if (*png != 0) args.insert(args.end(), {"--png", png});
+    ASSERT_EQ(run("", args).status, 0);
+  }
+  EXPECT_EQ(readfile(tool / "keyed/MAP01.png"), readfile(tool / "compact/Automap/MAP01.png"));
+  EXPECT_EQ(readfile(tool / "keyed/standardMAP01.png"), readfile(tool / "standard/Automap/MAP01.png"));
+}
+
 // Archives at the WAD prompt: an empty one and one with a damaged central
 // directory are refused like WADs; a map entry that is encrypted or fails its
 // CRC is reported, with why, when drawn and the run goes on.

@@ -132,6 +132,30 @@ TEST(SettingsBinding, OnlySchemesGiveEmptyDefaults) {
   EXPECT_EQ(c->schemes.size(), 1u);
 }
 
+// Only the word compact, in any case, chooses the compact encoder; anything else keeps the standard file.
+TEST(SettingsBinding, PngEncodingIsCompactOnlyWhenNamed) {
+  struct {
+    const char* setting;
+    pngencoding encoding;
+  } cases[] = {
+      {"", pngencoding::standard},
+      {"png_encoding: compact;", pngencoding::compact},
+      {"png_encoding: COMPACT;", pngencoding::compact},
+      {"png_encoding: compact; png_encoding: standard;", pngencoding::standard},
+      {"png_encoding: palette;", pngencoding::standard},
+      {"png_encoding: \"compact \";", pngencoding::standard},
+      {"#png_encoding[ ]", pngencoding::standard},
+  };
+  for (const auto& k : cases) {
+    tempdir dir;
+    writefile(dir / "s.txt", std::string("#s[ ") + k.setting + " #color_scheme[] ]");
+    std::shared_ptr<console> c;
+    runscripted("", [&] { c = console::readpath(fromutf8((dir / "s.txt").string())); });
+    ASSERT_TRUE(c) << k.setting;
+    EXPECT_EQ(c->png, k.encoding) << k.setting;
+  }
+}
+
 TEST(SettingsBinding, UnusableFileEndsWithItsMessageAfterEnter) {
   struct {
     const char* content;  // nullptr: no file at all
@@ -167,6 +191,8 @@ TEST(SettingsBinding, DeliveredSettingsOfferTheFallbackLookFirst) {
   ASSERT_TRUE(c) << s.out;
   EXPECT_EQ(c->formatname, u"Auto");
   EXPECT_EQ(c->detection, mapdetection::content);
+  // The delivered file only names the compact encoding; the standard file stays.
+  EXPECT_EQ(c->png, pngencoding::standard);
   EXPECT_EQ(c->inputpath, u"/usr/share/games/doom/freedoom2.wad");
   EXPECT_EQ(c->outputpath, u"%.png");
   EXPECT_GT(c->width, 0);

@@ -353,7 +353,7 @@ TEST(Svg, RefusedSinksAndEmptyImagesFail) {
   scene empty = s;
   empty.width = 0;
   outputfile out = outputfile::open(fromutf8((dir / "a.svg").string()));
-  EXPECT_EQ(writesvg(empty, {}, out).problem, outputproblem::nocontent);
+  EXPECT_EQ(writesvg(empty, {}, out).error().why, failure::reason::nocontent);
   EXPECT_FALSE(std::filesystem::exists(dir / "a.svg"));
 }
 
