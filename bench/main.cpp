@@ -23,6 +23,7 @@
 #include "compactrun.h"
 #include "keypile.h"
 #include "maplookup.h"
+#include "pagecost.h"
 #include "pathological.h"
 #include "poster.h"
 #include "realwork.h"
@@ -48,9 +49,10 @@ struct options {
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
   // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
-  // keys, archive, things, pile, batch, svg, compact.
-  std::set<std::string> only = {"real", "program", "poster", "dense", "outside", "udmf", "lookup",
-                                "keys", "archive", "things", "pile",  "batch",   "svg",  "compact"};
+  // keys, archive, things, pile, batch, svg, compact, pages.
+  std::set<std::string> only = {"real", "program", "poster", "dense",   "outside",
+                                "udmf", "lookup",  "keys",   "archive", "things",
+                                "pile", "batch",   "svg",    "compact", "pages"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -68,6 +70,7 @@ constexpr double lookuptargetms = 100;        // ALL over that many names: well 
 constexpr double thingstarget = 1.05;         // every map with its things marked, against without
 constexpr std::size_t pilekeys = 1'000'000;   // keys at one spot, drawn in Keys against Automap
 constexpr double piletarget = 2;
+constexpr double pagestarget = 0.5;  // every map's web page, against its PNG floor
 // Listing by the lumps after each marker looks at ten entries an entry: linear, well under a second.
 constexpr std::size_t listingentries = 100000;
 constexpr double listingtargetms = 100;
@@ -123,7 +126,7 @@ bool parse(int argc, char** argv, options& o) {
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
       say("                       [--only "
-          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,pile,batch,svg,compact]");
+          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,pile,batch,svg,compact,pages]");
       return false;
     }
   }
@@ -625,6 +628,13 @@ int run(int argc, char** argv) {
           runkeypile(TRACEWELL_BENCH_SETTINGS, pilekeys, size, margin, wide, o.rounds, dir.string()));
   }
 
+  std::optional<pagecost> pages;
+  if (o.only.count("pages") != 0) {
+    const auto dir = work / "pages";
+    std::filesystem::create_directories(dir);
+    pages = runpagecost(o.wadpath, smallsize, margin, o.rounds, dir.string());
+  }
+
   std::optional<bombcost> bomb;
   std::optional<allcost> alternating, manynames;
   if (o.only.count("archive") != 0) {
@@ -767,6 +777,19 @@ int run(int argc, char** argv) {
                   pile.ratio() <= piletarget);
     } else {
       card.target(figure, pile.error, false);
+    }
+  }
+  if (pages) {
+    const std::string figure = "web pages, every map at " + dims(smallsize, smallsize);
+    if (pages->error.empty()) {
+      card.target(figure,
+                  std::to_string(pages->maps) + " pages, " +
+                      fixed(static_cast<double>(pages->bytes) / 1e6, 1) + " MB, " + fixed(pages->pagems, 1) +
+                      " ms / PNG floor " + fixed(pages->floorms, 1) + " ms = " + fixed(pages->ratio(), 3) +
+                      " (target <= " + fixed(pagestarget, 2) + ")",
+                  pages->ratio() <= pagestarget);
+    } else {
+      card.target(figure, pages->error, false);
     }
   }
   if (batch) {

@@ -6,6 +6,7 @@ set(tracewell_support_sources
   src/support/bytestream.cpp
   src/support/coreclaim.cpp
   src/support/debuglog.cpp
+  src/support/jsontext.cpp
   src/support/outputfile.cpp
   src/support/markup.cpp
   src/support/path.cpp
@@ -29,7 +30,8 @@ set(tracewell_settings_sources
 
 set(tracewell_game_sources
   src/game/mapcensus.cpp
-  src/game/specialmeaning.cpp)
+  src/game/specialmeaning.cpp
+  src/game/thingtally.cpp)
 
 set(tracewell_render_sources
   src/render/automap.cpp
@@ -37,9 +39,13 @@ set(tracewell_render_sources
   src/render/deflatebands.cpp
   src/render/mapfit.cpp
   src/render/draw.cpp
+  src/render/gallerypage.cpp
+  src/render/mappage.cpp
+  src/render/pageshell.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
   src/render/pngchunks.cpp
+  src/render/pngsize.cpp
   src/render/scene.cpp
   src/render/schemelook.cpp
   src/render/svg.cpp

@@ -207,4 +207,7 @@ int twfuzz_remove(const char* path) {
 int twfuzz_unlink(const char* path) {
   return refused(path) ? -1 : unlink(path);
 }
+int twfuzz_mkdir(const char* path, mode_t mode) {
+  return refused(path) ? -1 : mkdir(path, mode);
+}
 }

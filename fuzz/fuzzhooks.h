@@ -51,9 +51,9 @@ inline const schemelook glasslook = [] {
 
 // The folder this fuzzing process may use: created on first call (under
 // /dev/shm when it exists, so per-input files cost no disk writes) and removed
-// by the next fuzzing process once this one has ended. From the first call on, every fopen of the program's
-// code outside this folder fails as if permission were denied, so inputs that name paths (includes, WAD
-// paths, PNG patterns) can neither read special files nor write anywhere else.
+// by the next fuzzing process once this one has ended. From the first call on, every fopen (and mkdir) of
+// the program's code outside this folder fails as if permission were denied, so inputs that name paths
+// (includes, WAD paths, PNG patterns, --dest) can neither read special files nor write anywhere else.
 const std::filesystem::path& workfolder();
 
 // While it lives, the working directory is the work folder (restored after),

@@ -1,6 +1,6 @@
 // Builds the binary seed corpora: synthetic WADs and single-map WADs cut from freedoom2.wad.
 // Usage: fuzz_seeds <folder>; writes <folder>/wad/*.wad, <folder>/archive/*.zip and
-// <folder>/dialogue-wads/*.wad.
+// <folder>/batch/* (argument vectors, NUL between arguments).
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -244,5 +244,21 @@ int main(int argc, char** argv) {
   }
   cutfreedoom(wads, 3);
   writearchives(root / "archive", wads);
+
+  // Command lines of the batch target: names that are patterns, climb or hold control bytes.
+  const std::filesystem::path batch = root / "batch";
+  std::filesystem::create_directories(batch);
+  const std::vector<std::vector<std::string>> lines = {
+      {"-d", "out", "-a", "%.wad", "MAP01.wad", "a/%%.wad", "*.wad"},
+      {"-d", "out", "-o", "x/%.png", "-m", ".", "-m", "..", "%%.wad", "a\\..\\b.wad"},
+      {"--dest", "o/%", "--manifest", "m.json", "--skip-existing", "-a", "d1/a.wad", "d2/a.wad", "a-2.wad"},
+      {"-d", "..", "-m", "MAP01", "-o", "*-%.png", "t\x1b]0;x\x07.wad", "n\nl.wad"},
+      {"--manifest", "-", "--max-maps", "3", "-a", "small.wad", "-s", "8x8", "-o", "../%.png"},
+  };
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string bytes;
+    for (const std::string& arg : lines[i]) bytes += (bytes.empty() ? "" : std::string(1, '\0')) + arg;
+    std::ofstream(batch / ("line" + std::to_string(i)), std::ios::binary) << bytes;
+  }
   return 0;
 }

@@ -27,8 +27,8 @@ text inputstem(const text& path) {
   return name;
 }
 
-std::vector<text> inputfolders(const std::vector<text>& paths) {
-  std::set<text> taken;
+std::vector<text> inputfolders(const std::vector<text>& paths, const std::vector<text>& reserved) {
+  std::set<text> taken(reserved.begin(), reserved.end());
   // The next k to try for each stem: every k is tried once per stem, so many inputs of one
   // name cost time linear in their number (40,000 of one stem took 216 s when each counted up
   // from 2). A k passed over is taken for good, so no later input of the stem could have it.

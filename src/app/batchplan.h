@@ -13,9 +13,9 @@ namespace tracewell {
 text inputstem(const text& path);
 
 // The folder name of each input, in argument order: its stem, or the smallest
-// "STEM-k" (k >= 2) that no earlier input took. Compared exactly, so two
+// "STEM-k" (k >= 2) that no earlier input took nor `reserved` holds. Compared exactly, so two
 // spellings of one file still get two folders.
-std::vector<text> inputfolders(const std::vector<text>& paths);
+std::vector<text> inputfolders(const std::vector<text>& paths, const std::vector<text>& reserved = {});
 
 // The file-name part of an output pattern: "%.png" of "/home/me/maps/%.png".
 text patternfilename(const text& pattern);

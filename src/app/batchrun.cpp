@@ -1,12 +1,16 @@
 // The batch run: many inputs in one run, a folder per input, a record per map.
 #include "app/batchrun.h"
 
+#include <algorithm>
 #include <list>
 #include <vector>
 
 #include "app/batchplan.h"
 #include "app/commandline.h"
 #include "app/console.h"
+#include "app/filekind.h"
+#include "app/report.h"
+#include "support/outputfile.h"
 #include "support/path.h"
 #include "support/process.h"
 #include "support/terminal.h"
@@ -34,7 +38,7 @@ text inputline(const text& input, const text& why) {
 }
 
 text manifestline(const text& path) {
-  return u"cannot write the manifest \"" + path + u"\"";
+  return u"cannot write the manifest \"" + printable(path) + u"\"";
 }
 
 // What an input that cannot be drawn at all prints and records, after every map before it.
@@ -94,7 +98,9 @@ void setupbatch(const commandline& cl, console& c, const text& fallback, batchse
   applylook(cl, c);
 
   b.inputs = cl.inputs.empty() ? std::vector<text>{fallback} : cl.inputs;
-  b.folders = inputfolders(b.inputs);
+  b.gallery = cl.gallery;
+  // The gallery's own file keeps its name: an input whose stem is index.html draws into index.html-2.
+  b.folders = b.gallery ? inputfolders(b.inputs, {u"index.html"}) : inputfolders(b.inputs);
   if (cl.dest) b.dest = destfolder(*cl.dest);
   // Below --dest only the file-name part of the settings' pattern counts.
   b.pattern = cl.output ? *cl.output : cl.dest ? patternfilename(c.outputpath) : c.outputpath;
@@ -102,10 +108,15 @@ void setupbatch(const commandline& cl, console& c, const text& fallback, batchse
   b.base = c.request();
   b.base.keep = c.keptfiles(b.inputs);
   b.base.skipexisting = cl.skipexisting;
-  b.base.census = cl.manifest.has_value();
+  b.base.census = cl.manifest.has_value() || cl.gallery;
+  // Pages and galleries show the things per skill and mode; so do their runs' records.
+  const bool pages = kindofpath(b.pattern) == filekind::html ||
+                     std::find(cl.extra.begin(), cl.extra.end(), filekind::html) != cl.extra.end();
+  b.base.tally = pages || cl.gallery;
   b.maxmaps = cl.maxmaps;
   b.manifestpath = cl.manifest;
   b.manifest.outputs = !cl.extra.empty();
+  b.manifest.tallies = b.base.tally;
 
   // The destination is made first, so that a manifest may be kept in it; one that cannot be shows in each
   // map's failure line.
@@ -121,7 +132,12 @@ void setupbatch(const commandline& cl, console& c, const text& fallback, batchse
   maprun& run = *c.run;
   run.mode = voice::commandline;
   run.printwritten = cl.manifest != text(u"-");
-  if (cl.manifest) run.recorded = [&b](const mapoutcome& r) { b.manifest.add(r); };
+  if (cl.manifest || cl.gallery) {
+    run.recorded = [&b](const mapoutcome& r) {
+      if (b.manifestpath) b.manifest.add(r);
+      if (b.gallery) b.galleryentries.push_back(galleryentryof(r));
+    };
+  }
   run.span(mapsinflight(c.width, c.height, c.png));
 }
 
@@ -149,10 +165,8 @@ runoutcome runinput(console& c, const batchsetup& b, std::size_t i) {
 
   drawrequest r = b.base;
   r.input = input;
-  if (!b.dest.empty()) {
-    r.folder = b.dest + u"/" + b.folders[i];
-    r.pattern = r.folder + u"/" + b.pattern;
-  }
+  // DIR and the input's folder name are names, not patterns: "%" and "*" in them stay as they are.
+  if (!b.dest.empty()) r.folder = b.dest + u"/" + b.folders[i];
   const drawend end = c.run->draw(chosen->names, r, chosen->all);
   closeinput(c);
   if (end.ok()) return runoutcome::drawn;
@@ -169,6 +183,14 @@ runoutcome finishbatch(console& c, batchsetup& b) {
   c.run->finish();
   clearprogress();
   runoutcome outcome = c.run->missed() ? runoutcome::missed : runoutcome::drawn;
+  if (b.gallery) {
+    const text path = b.dest + u"/index.html";
+    outputfile out = outputfile::open(path, b.base.keep);
+    if (!writegallery(b.galleryentries, b.dest, out).ok() || !out.commit().ok()) {
+      sayline(writefailedline(path, filekind::html), voice::commandline);
+      outcome = runoutcome::missed;
+    }
+  }
   if (b.manifestpath && !b.manifest.close().ok()) {
     printerrorline(u"tracewell: " + manifestline(*b.manifestpath));
     outcome = runoutcome::missed;
@@ -182,6 +204,7 @@ void runbatch(const commandline& cl, console& c, const text& fallback) {
   runstatus s;
   for (std::size_t i = 0; i < b.inputs.size(); ++i) s.note(runinput(c, b, i));
   s.note(finishbatch(c, b));
+  if (reportoutputfailure()) s.note(runoutcome::outputfailed);
   exitprocess(s.exitstatus());
 }
 

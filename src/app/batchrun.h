@@ -53,6 +53,8 @@ struct batchsetup {
   std::optional<std::int64_t> maxmaps;
   std::optional<text> manifestpath;
   manifestwriter manifest;
+  bool gallery = false;                      // DIR/index.html when the run ends
+  std::vector<galleryentry> galleryentries;  // every record, in run order
 };
 
 // Checks the maps, the format and the scheme of `cl` once, as the command

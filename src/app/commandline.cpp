@@ -30,6 +30,7 @@ enum class optionid {
   extra,
   dest,
   manifest,
+  gallery,
   skipexisting,
   maxmaps,
   png,
@@ -65,6 +66,7 @@ constexpr optionrow optionrows[] = {
     {optionid::extra, 0, "extra", "KINDS", "also write each map as these kinds, a comma list of:"},
     {optionid::dest, 'd', "dest", "DIR", "draw each input into DIR/NAME/ (every map unless --map)"},
     {optionid::manifest, 0, "manifest", "FILE", "write a JSON line per map to FILE (- for standard output)"},
+    {optionid::gallery, 0, "gallery", nullptr, "write DIR/index.html, a page of every input and map drawn"},
     {optionid::skipexisting, 0, "skip-existing", nullptr, "leave images newer than their input as they are"},
     {optionid::maxmaps, 0, "max-maps", "N", "refuse an input that lists more than N maps"},
     {optionid::png, 0, "png", "ENCODING",
@@ -290,6 +292,9 @@ commandline commandline::parse(const std::vector<std::string>& args) {
       case optionid::manifest:
         cl.manifest = value;
         break;
+      case optionid::gallery:
+        cl.gallery = true;
+        break;
       case optionid::skipexisting:
         cl.skipexisting = true;
         break;
@@ -329,6 +334,8 @@ commandline commandline::parse(const std::vector<std::string>& args) {
   for (const std::string& a : arguments) cl.inputs.push_back(fromutf8(a));
   if (cl.inputs.size() > 1 && !cl.dest) {
     cl.error = u"more than one WAD: \"" + cl.inputs[1] + u"\" (several inputs need --dest DIR)";
+  } else if (cl.gallery && !cl.dest) {
+    cl.error = u"--gallery needs --dest DIR";
   } else if (cl.inputs.size() > 1 && cl.list) {
     cl.error = u"--list takes one input";
   } else if (cl.dest && cl.output && leavesfolder(*cl.output)) {

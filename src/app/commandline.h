@@ -35,13 +35,15 @@ struct commandline {
   std::optional<std::int64_t> maxmaps;
   std::optional<pngencoding> png;  // --png standard|compact, over the settings
   bool skipexisting = false;
+  bool gallery = false;  // DIR/index.html at the end (needs --dest)
   bool list = false;
   bool help = false;
   bool version = false;
   // Set when the command line cannot be used: a one-line reason, without the
   // program prefix (an unknown option, a missing value, a malformed size, a
   // size from which no digit is read, a second input without --dest, --list
-  // with several inputs, an output pattern that leaves the --dest folder).
+  // with several inputs, an output pattern that leaves the --dest folder,
+  // --gallery without --dest).
   text error;
 
   // Reads `args` (the program's arguments, without its own name). Numbers

@@ -48,14 +48,9 @@ text settingsfile(const commandline& cl, const text& programfolder) {
   return (programfolder.empty() ? text() : programfolder + u"/") + u"settings.txt";
 }
 
-// Ends the run with `status`, or with 1 when standard output lost some of
-// what it was given: a script reading it would otherwise take it as whole.
+// Ends the run with `status`, or with 1 when standard output lost some of what it was given.
 [[noreturn]] void finish(int status) {
-  if (const std::optional<text> why = currentterminal().outputfailure()) {
-    printerrorline(u"tracewell: standard output: " + *why);
-    exitprocess(1);
-  }
-  exitprocess(status);
+  exitprocess(reportoutputfailure() ? 1 : status);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The kinds of file a map is written as (PNG, SVG): their words, extensions, failure lines and endings.
+// The kinds of file a map is written as (PNG, SVG, HTML): their words, extensions, failure lines and endings.
 #include "app/filekind.h"
 
 #include <fstream>
@@ -23,7 +23,11 @@ std::size_t extensionat(const text& path) {
 filekind kindofpath(const text& path) {
   const std::size_t dot = extensionat(path);
   if (dot == text::npos) return filekind::png;
-  return kindofword(path.substr(dot + 1)).value_or(filekind::png);
+  const text extension = lower(path.substr(dot + 1));
+  for (const filekindrow& row : filekinds) {
+    if (!row.alias.empty() && extension == row.alias) return row.kind;
+  }
+  return kindofword(extension).value_or(filekind::png);
 }
 
 std::optional<filekind> kindofword(const text& word) {

@@ -1,4 +1,4 @@
-// The kinds of file a map is written as (PNG, SVG): their words, extensions, failure lines and endings.
+// The kinds of file a map is written as (PNG, SVG, HTML): their words, extensions, failure lines and endings.
 #pragma once
 
 #include <array>
@@ -12,19 +12,21 @@
 
 namespace tracewell {
 
-enum class filekind : std::uint8_t { png, svg };
+enum class filekind : std::uint8_t { png, svg, html };
 
 struct filekindrow {
   filekind kind;
-  std::u16string_view word;  // as --extra names it, and the file name extension after the "."
-  std::u16string_view name;  // in "Failed to write NAME file"
-  std::string_view ending;   // the last bytes of a complete file
+  std::u16string_view word;        // as --extra names it, and the file name extension after the "."
+  std::u16string_view name;        // in "Failed to write NAME file"
+  std::string_view ending;         // the last bytes of a complete file
+  std::u16string_view alias = {};  // another extension of the kind in an output path
 };
 
 // Every kind, at its number. A new kind is a row here and a writer in the map job.
-inline constexpr std::array<filekindrow, 2> filekinds = {{
+inline constexpr std::array<filekindrow, 3> filekinds = {{
     {filekind::png, u"png", u"PNG", std::string_view("IEND\xAE\x42\x60\x82", 8)},
     {filekind::svg, u"svg", u"SVG", "</svg>\n"},
+    {filekind::html, u"html", u"HTML", "</html>\n", u"htm"},
 }};
 
 constexpr const filekindrow& rowof(filekind k) {
@@ -41,7 +43,8 @@ constexpr bool consistent() {
 }  // namespace filekindcheck
 static_assert(filekindcheck::consistent(), "file kinds out of order");
 
-// The kind a path is written as: the kind whose word is its extension, in any case; PNG for any other.
+// The kind a path is written as: the kind whose word or alias is its extension, in any case; PNG for
+// any other.
 filekind kindofpath(const text& path);
 
 // The kind --extra names by `word` (any case); none for an unknown word.

@@ -1,9 +1,11 @@
 // The manifest of a batch run: one JSON object per map, one per line (JSON Lines).
 #include "app/manifest.h"
 
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "game/mapcensus.h"
+#include "support/path.h"
 #include "support/terminal.h"
 
 namespace tracewell {
@@ -12,8 +14,17 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-json textvalue(const text& s) {
+// Each string is bytes, decoded as UTF-8 when the record is written (what is not UTF-8 shows as U+FFFD):
+// a name from a WAD as its bytes, an input as the bytes given, a file as the path the file system
+// received, an error as the console printed it.
+json wadbytes(const text& s) {
   return tobytes(s);
+}
+json givenbytes(const text& s) {
+  return tosystembytes(s);
+}
+json filebytes(const text& s) {
+  return nativepath(s);
 }
 
 // A coordinate in map units: whole for binary maps, a decimal for UDMF's 1/65536 units.
@@ -46,21 +57,28 @@ const char* statusword(mapoutcome::state s) {
   return "failed";
 }
 
+// Counts by editor number, the numbers as keys.
+json bytype(const std::map<std::int32_t, std::int64_t>& counts) {
+  json out = json::object();
+  for (const auto& [type, count] : counts) out[std::to_string(type)] = count;
+  return out;
+}
+
 }  // namespace
 
-std::string manifestline(const mapoutcome& r, bool outputs) {
+std::string manifestline(const mapoutcome& r, bool outputs, bool tallies) {
   json j;
-  j["input"] = textvalue(r.input);
-  j["map"] = r.whole ? json(nullptr) : textvalue(r.name);
+  j["input"] = givenbytes(r.input);
+  j["map"] = r.whole ? json(nullptr) : wadbytes(r.name);
   j["status"] = statusword(r.status);
   // Only a file that holds the map's picture is named; a failed write says its path in the error.
-  j["output"] = r.status == mapoutcome::state::failed ? json(nullptr) : textvalue(r.output);
+  j["output"] = r.status == mapoutcome::state::failed ? json(nullptr) : filebytes(r.output);
   if (r.errors.empty()) {
     j["error"] = nullptr;
   } else {
     text joined;
     for (const text& line : r.errors) joined += (joined.empty() ? text() : text(u"\n")) + line;
-    j["error"] = textvalue(joined);
+    j["error"] = toutf8(joined);
   }
   const bool known = r.layout && r.status != mapoutcome::state::failed;
   j["layout"] = known ? json(layoutword(*r.layout)) : json(nullptr);
@@ -91,12 +109,45 @@ std::string manifestline(const mapoutcome& r, bool outputs) {
     json files = r.files.empty() ? json(nullptr) : json::object();
     for (const kindfile& f : r.files) {
       const bool there = f.written || r.status == mapoutcome::state::skipped;
-      files[toutf8(text(rowof(f.kind).word))] = there ? textvalue(f.path) : json(nullptr);
+      files[toutf8(text(rowof(f.kind).word))] = there ? filebytes(f.path) : json(nullptr);
     }
     j["outputs"] = files;
   }
+  if (tallies) {
+    const bool tallied = known && r.tally;
+    json skills = nullptr;
+    if (tallied) {
+      skills = json::object();
+      const char* const modes[] = {"single", "coop", "deathmatch"};
+      for (std::size_t mode = 0; mode < playmodes; ++mode) skills[modes[mode]] = r.tally->byskill[mode];
+    }
+    j["things_by_skill"] = skills;
+    j["monster_types"] = tallied ? bytype(r.tally->monstertypes) : json(nullptr);
+    j["item_types"] = tallied ? bytype(r.tally->itemtypes) : json(nullptr);
+  }
   // Names from a WAD are bytes of no declared encoding: what is not UTF-8 shows as U+FFFD.
   return j.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+galleryentry galleryentryof(const mapoutcome& r) {
+  galleryentry e;
+  e.input = r.input;
+  if (!r.whole) e.map = r.name;
+  e.status = statusword(r.status);
+  for (const text& line : r.errors) e.error += (e.error.empty() ? text() : text(u"\n")) + line;
+  if (r.layout && r.status != mapoutcome::state::failed) {
+    e.linedefs = static_cast<std::int64_t>(r.linedefs);
+    e.things = r.things;
+    if (r.census) {
+      e.keys = r.census->keys;
+      e.secrets = r.census->secretsectors;
+    }
+  }
+  for (const kindfile& f : r.files) {
+    if (f.written || r.status == mapoutcome::state::skipped)
+      e.files.emplace_back(toutf8(text(rowof(f.kind).word)), f.path);
+  }
+  return e;
 }
 
 outputstatus manifestwriter::open(const text& path, const std::vector<fileid>& keep) {
@@ -109,7 +160,7 @@ outputstatus manifestwriter::open(const text& path, const std::vector<fileid>& k
 }
 
 void manifestwriter::add(const mapoutcome& record) {
-  const std::string line = manifestline(record, outputs) + "\n";
+  const std::string line = manifestline(record, outputs, tallies) + "\n";
   if (tostdout_) {
     currentterminal().write(line);  // flushed: a reader sees each map as it is settled
     return;

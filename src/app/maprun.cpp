@@ -11,7 +11,9 @@
 
 #include "app/batchplan.h"
 #include "app/scheme.h"
+#include "render/mappage.h"
 #include "render/png.h"
+#include "render/pngsize.h"
 #include "render/scene.h"
 #include "render/svg.h"
 #include "support/coreclaim.h"
@@ -24,10 +26,12 @@ namespace tracewell {
 namespace {
 
 // One spelling for every path that leads to the same file: the folders and
-// any links resolved as far as they exist.
+// any links resolved as far as they exist. Made absolute first, so that a file
+// not yet made has the spelling it will have once it exists.
 std::string samefilekey(const text& path) {
   std::error_code ec;
-  const std::filesystem::path resolved = std::filesystem::weakly_canonical(nativepath(path), ec);
+  const std::filesystem::path resolved =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(nativepath(path), ec), ec);
   return ec ? nativepath(path) : resolved.string();
 }
 
@@ -40,7 +44,8 @@ struct mapjob {
 // The one place a map meets the renderer: its scene, a pixel buffer when a PNG is asked for, and the
 // job that draws and writes each kind. Fails for want of memory (the run may try again; an image the
 // PNG could not hold is refused for every kind) or with a fatal stop.
-result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& record) {
+result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest& r,
+                       const mapoutcome& record) {
   const bool png = std::any_of(record.files.begin(), record.files.end(),
                                [](const kindfile& f) { return f.kind == filekind::png; });
   std::shared_ptr<TPixmap> image;
@@ -50,13 +55,13 @@ result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& 
   } else if (TPixmap::StorageSize(r.width, r.height, TPixmap::RGBA, 4) < 0) {
     return failure::nomemory(u"the image is larger than a picture may be");
   }
-  result<scene> made = makescene(read, r.width, r.height, r.margin, r.look->look);
+  result<scene> made = makescene(*held, r.width, r.height, r.margin, r.look->look);
   if (!made.ok()) return made.error();
   const mapbounds& b = made.value().bounds;
   mapjob job;
   job.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
   auto drawing = std::make_shared<const scene>(std::move(made).value());
-  job.write = [image = std::move(image), drawing = std::move(drawing), keep = r.keep,
+  job.write = [image = std::move(image), drawing = std::move(drawing), held, keep = r.keep,
                names = svgnames{record.name, r.input}, png = r.png](filekind kind, const text& path) {
     switch (kind) {
       case filekind::png: {
@@ -67,6 +72,8 @@ result<mapjob> makejob(const map& read, const drawrequest& r, const mapoutcome& 
       }
       case filekind::svg:
         return writesvg(*drawing, names, path, keep);
+      case filekind::html:
+        return writemappage(*drawing, *held, names, path, keep);
     }
     return outputstatus{failure::because(failure::reason::nocontent)};
   };
@@ -109,11 +116,12 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   step.record.input = r.input;
   step.record.name = name;
   mapfile file;
-  bool current = false;
+  std::optional<pngsize> current;
   if (!placefile(r, file, current, step)) return step;
   const std::shared_ptr<const map> read = readmap(r, asked, step);
   if (!read) return step;
-  // An image already drawn from this input is left as it is; the record still says what the map holds.
+  // An image already drawn from this input is left as it is; the record still says what the map holds,
+  // and the size of the image that stays.
   if (current) {
     const result<mapbounds> bounds = boundsof(*read);
     if (!bounds.ok()) {
@@ -122,15 +130,17 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
     }
     const mapbounds& b = bounds.value();
     step.record.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
+    step.record.width = current->width;
+    step.record.height = current->height;
     step.record.status = mapoutcome::state::skipped;
     return step;
   }
-  makeroom(*read, r, file, step);
+  makeroom(read, r, file, step);
   return step;
 }
 
-bool maprun::placefile(const drawrequest& r, mapfile& file, bool& current, mapstep& step) {
-  file = makemapfile(r.pattern, step.record.name);
+bool maprun::placefile(const drawrequest& r, mapfile& file, std::optional<pngsize>& current, mapstep& step) {
+  file = makemapfile(r.pattern, step.record.name, r.folder);
   if (!file.toolong()) step.record.output = file.path;
   const filekind main = kindofpath(r.pattern);
   std::vector<kindfile>& files = step.record.files;
@@ -138,33 +148,54 @@ bool maprun::placefile(const drawrequest& r, mapfile& file, bool& current, mapst
   for (const filekind k : r.extra) {
     if (std::any_of(files.begin(), files.end(), [k](const kindfile& f) { return f.kind == k; })) continue;
     // The time in the name is the main file's, so that the files of one map share their names.
-    const mapfile further = makemapfile(patternfor(r.pattern, k), step.record.name, file.stamp);
+    const mapfile further = makemapfile(patternfor(r.pattern, k), step.record.name, r.folder, file.stamp);
     files.push_back({k, further.toolong() ? text() : further.path});
   }
-  // A map name such as ".." must not carry its image out of the input's folder.
-  if (!r.folder.empty() && !file.toolong() &&
-      leavesfolder(file.path.substr(std::min(file.path.size(), r.folder.size() + 1)))) {
+  // A map name such as ".." must not carry its image out of the input's folder: each path as built is
+  // checked, whatever pieces made it.
+  if (std::any_of(files.begin(), files.end(),
+                  [&r](const kindfile& f) { return leavesitsfolder(f.path, r.folder); })) {
     step.lines.push_back(writefailedline(file.path, main));
     missed_ = true;
     return false;
   }
   // With no record to fill, an image already drawn from this input needs nothing read: a nightly
-  // rerun of a whole collection then costs a look at each file. Every kind must be there, whole.
-  current =
-      r.skipexisting && !file.toolong() && std::all_of(files.begin(), files.end(), [&r](const kindfile& f) {
-        return !f.path.empty() && uptodate(f.path, r.input) && complete(f.path, f.kind);
-      });
+  // rerun of a whole collection then costs a look at each file.
+  current = drawnbefore(files, r);
   if (current && !r.census) {
+    step.record.width = current->width;
+    step.record.height = current->height;
     step.record.status = mapoutcome::state::skipped;
     return false;
   }
   return true;
 }
 
+std::optional<pngsize> maprun::drawnbefore(const std::vector<kindfile>& files, const drawrequest& r) const {
+  if (!r.skipexisting) return std::nullopt;
+  pngsize size{r.width, r.height};
+  for (const kindfile& f : files) {
+    // Every kind must be there, whole; a file an earlier map of this run wrote is no older run's picture
+    // of this map.
+    if (f.path.empty() || !uptodate(f.path, r.input) || !complete(f.path, f.kind) ||
+        written_.contains(samefilekey(f.path)))
+      return std::nullopt;
+    if (f.kind == filekind::png) {
+      const std::optional<pngsize> header = wholepngsize(f.path);
+      if (!header) return std::nullopt;
+      size = *header;
+    }
+  }
+  return size;
+}
+
 std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, mapstep& step) {
   const text& name = step.record.name;
-  const result<std::shared_ptr<map>> m =
-      source_->loadmap(name, r.format, printable(name), r.look->look.things.any() || r.census);
+  // A page shows every thing, drawn or not, and its counts.
+  const bool page = std::any_of(step.record.files.begin(), step.record.files.end(),
+                                [](const kindfile& f) { return f.kind == filekind::html; });
+  const result<std::shared_ptr<map>> m = source_->loadmap(
+      name, r.format, printable(name), r.look->look.things.any() || r.census || r.tally || page);
   if (!m.ok()) {
     if (m.error().what != failure::kind::notice) {
       step.stop = m.error();
@@ -186,10 +217,12 @@ std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, map
   record.fractionbits = read.fractionbits;
   if (read.things) record.things = static_cast<std::int64_t>(read.things->size()) + read.unplacedthings;
   if (r.census) record.census = takecensus(read);
+  if (r.tally) record.tally = tallythings(read);
   return m.value();
 }
 
-bool maprun::makeroom(const map& read, const drawrequest& r, const mapfile& file, mapstep& step) {
+bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest& r, const mapfile& file,
+                      mapstep& step) {
   // No more buffers than maps in flight.
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   if (pool_) pool_->makeroom(handover);
@@ -247,6 +280,9 @@ drawend maprun::draw(const std::list<text>& names, const drawrequest& r, bool al
       // the file ends as the later one leaves it.
       std::string target = samefilekey(step.record.output);
       if (std::find(writing_.begin(), writing_.end(), target) != writing_.end()) pool_->drain(handover);
+      if (r.skipexisting) {
+        for (const kindfile& f : step.record.files) written_.insert(samefilekey(f.path));
+      }
       writing_.push_back(std::move(target));
       pool_->submit(std::move(step.job), handover);
       continue;
@@ -302,9 +338,7 @@ void maprun::finish() {
 
 void maprun::print(const mapstep& step, const drawrequest& r) {
   for (const text& line : step.lines) sayline(line, mode);
-  if (step.unbuildable)
-    printfailedwrite(r.pattern, step.unbuildable->filledname, step.unbuildable->stamp, mode,
-                     kindofpath(r.pattern));
+  if (step.unbuildable) printfailedwrite(r.pattern, *step.unbuildable, mode, kindofpath(r.pattern));
   mapoutcome record = step.record;
   record.errors = step.lines;
   if (recorded) recorded(record);

@@ -10,13 +10,16 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/outputname.h"
 #include "app/report.h"
 #include "game/mapcensus.h"
+#include "game/thingtally.h"
 #include "render/png.h"
+#include "render/pngsize.h"
 #include "support/failure.h"
 #include "support/orderedpool.h"
 #include "support/path.h"
@@ -43,7 +46,7 @@ inline constexpr const char16_t* notreached = u"not drawn: an earlier map stoppe
 
 // How the maps of one input are drawn and where their files go.
 struct drawrequest {
-  text pattern;  // output pattern: "%" map name, "*" date/time
+  text pattern;  // output pattern: "%" map name, "*" date/time; below `folder` when that is set
   std::int32_t format = 0;
   std::int32_t width = 0;
   std::int32_t height = 0;
@@ -51,11 +54,13 @@ struct drawrequest {
   std::shared_ptr<const scheme> look;
   std::vector<fileid> keep;  // files no image may replace: the tool's own inputs
   text input;                // the input as given, for the records and --skip-existing
-  // When set, `pattern` lies below this folder: a file name that would lead
-  // out of it is not written, and the folders it names are made.
+  // When set, each file is this folder, taken literally, and the filled-in
+  // pattern below it: a file name that would lead out of it is not written,
+  // and the folders the pattern names are made.
   text folder;
-  bool skipexisting = false;  // a map whose image is newer than `input` is not drawn
+  bool skipexisting = false;  // a map whose files are newer than `input` (and complete) is not drawn
   bool census = false;        // the records count things and gameplay lines, whatever the scheme draws
+  bool tally = false;         // the records count things per skill and mode, monsters and items by type
   pngencoding png = pngencoding::standard;
   // Kinds written beside the main file (whose kind its pattern's extension gives), in this order; one
   // named twice or equal to the main one is written once.
@@ -82,6 +87,7 @@ struct mapoutcome {
   std::array<std::int64_t, 4> bounds{};  // least x, least y, greatest x, greatest y (y negated as vertexes)
   std::optional<std::int64_t> things;    // records read; absent when not read or unreadable
   std::optional<mapcensus> census;       // when the request asks for it
+  std::optional<thingtally> tally;       // likewise, when the things could be read
 };
 
 // One map planned: everything that can print or fail is done, in map order.
@@ -154,12 +160,17 @@ class maprun {
   mapstep plan(const text& name, const drawrequest& r, bool asked);
   // The file's name, and the rules that leave a map undrawn before it is read: a name that escapes its
   // folder, an image already up to date. False when the step is done.
-  bool placefile(const drawrequest& r, mapfile& file, bool& current, mapstep& step);
+  bool placefile(const drawrequest& r, mapfile& file, std::optional<pngsize>& current, mapstep& step);
+  // With --skip-existing, the size of the image an earlier run drew from this input, when its files are
+  // left as they are: each newer than the input, complete (a PNG whole from its header to IEND), and
+  // written by no earlier map of this run. The requested size when no PNG is among them.
+  std::optional<pngsize> drawnbefore(const std::vector<kindfile>& files, const drawrequest& r) const;
   // Loads the map and fills its record, the census too. Null when the step is done.
   std::shared_ptr<const map> readmap(const drawrequest& r, bool asked, mapstep& step);
   // Waits for room in the pool, then makes the map's job; when memory runs short with maps in flight,
   // waits for them and tries once more. False when the step is done.
-  bool makeroom(const map& read, const drawrequest& r, const mapfile& file, mapstep& step);
+  bool makeroom(const std::shared_ptr<const map>& read, const drawrequest& r, const mapfile& file,
+                mapstep& step);
   // Hands on the records of a draw's map that stopped it and of the maps after it.
   void recordstop(const drawend& end, std::list<text>::const_iterator after,
                   std::list<text>::const_iterator last, const drawrequest& r);
@@ -169,6 +180,7 @@ class maprun {
   std::shared_ptr<mapsource> source_;
   std::optional<orderedpool<mapoutcome>> pool_;
   std::deque<std::string> writing_;  // the files of the jobs in flight, in submission order
+  std::set<std::string> written_;    // with --skip-existing, every file this run set out to write
   bool missed_ = false;
   bool spanning_ = false;
 };

@@ -1,6 +1,9 @@
 // The output file of one map: the pattern filled in, and the files an image must never replace.
 #include "app/outputname.h"
 
+#include <algorithm>
+
+#include "app/batchplan.h"
 #include "support/terminal.h"
 #include "support/timestamp.h"
 
@@ -11,20 +14,28 @@ namespace {
 constexpr std::size_t printpart = std::size_t{1} << 15;
 }  // namespace
 
-mapfile makemapfile(const text& pattern, const text& name) {
-  return makemapfile(pattern, name, timestamp::now().todottedstring());
+mapfile makemapfile(const text& pattern, const text& name, const text& folder) {
+  return makemapfile(pattern, name, folder, timestamp::now().todottedstring());
 }
 
-mapfile makemapfile(const text& pattern, const text& name, const text& stamp) {
+mapfile makemapfile(const text& pattern, const text& name, const text& folder, const text& stamp) {
   mapfile f;
+  f.folder = folder;
   f.stamp = stamp;
-  f.filledname = replaceall(filenamesafe(name), u"*", f.stamp);
+  // A name of no characters would make a hidden file of the extension alone.
+  f.filledname = name.empty() ? text(u"_") : replaceall(filenamesafe(name), u"*", f.stamp);
+  f.length = folder.empty() ? 0 : folder.size() + 1;
   eachpiece(pattern, f.filledname, f.stamp, [&f](std::u16string_view piece) { f.length += piece.size(); });
   if (!f.toolong()) {
     f.path.reserve(f.length);
+    if (!folder.empty()) f.path.append(folder).append(u"/");
     eachpiece(pattern, f.filledname, f.stamp, [&f](std::u16string_view piece) { f.path += piece; });
   }
   return f;
+}
+
+bool leavesitsfolder(const text& path, const text& folder) {
+  return !folder.empty() && leavesfolder(path.substr(std::min(path.size(), folder.size() + 1)));
 }
 
 text loadfailedline(const text& name) {
@@ -40,7 +51,7 @@ text writefailedline(const text& path, filekind kind) {
   return u"Failed to write " + text(rowof(kind).name) + u" file \"" + printable(path) + u"\".";
 }
 
-void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v, filekind kind) {
+void printfailedwrite(const text& pattern, const mapfile& file, voice v, filekind kind) {
   clearprogress();
   terminal& t = currentterminal();
   const auto emit = [&t, v](const text& part) {
@@ -51,7 +62,8 @@ void printfailedwrite(const text& pattern, const text& name, const text& stamp, 
     }
   };
   text part = u"Failed to write " + text(rowof(kind).name) + u" file \"";
-  eachpiece(pattern, name, stamp, [&part, &emit](std::u16string_view piece) {
+  if (!file.folder.empty()) part.append(printable(file.folder)).append(u"/");
+  eachpiece(pattern, file.filledname, file.stamp, [&part, &emit](std::u16string_view piece) {
     part += printable(text(piece));
     if (part.size() >= printpart) {
       emit(part);

@@ -40,6 +40,7 @@ void eachpiece(const text& pattern, const text& name, const text& stamp, F piece
 
 // The output file of one map.
 struct mapfile {
+  text folder;             // the folder the pattern is filled in below, taken literally; empty for none
   text stamp;              // the dotted time taken when the map's turn began
   text filledname;         // the map name with its "*" replaced by the stamp
   std::size_t length = 0;  // code units of the file name
@@ -49,10 +50,17 @@ struct mapfile {
 };
 
 // The file of map `name` under `pattern`, the time taken now: each map of a
-// long run gets a name of its own. The name goes in as filenamesafe makes it.
-mapfile makemapfile(const text& pattern, const text& name);
+// long run gets a name of its own. The name goes in as filenamesafe makes it,
+// an empty one as "_". With a `folder` the file is "FOLDER/" and the filled
+// pattern: only the pattern's "%" and "*" are replaced, never those of the
+// folder's name.
+mapfile makemapfile(const text& pattern, const text& name, const text& folder = {});
 // The same with the time taken already: the further kinds of one map share their main file's stamp.
-mapfile makemapfile(const text& pattern, const text& name, const text& stamp);
+mapfile makemapfile(const text& pattern, const text& name, const text& folder, const text& stamp);
+
+// Whether `path`, a file of `folder` as makemapfile builds it, leads out of
+// that folder once its pattern is filled in (see leavesfolder).
+bool leavesitsfolder(const text& path, const text& folder);
 
 // The lines of a map that gives no image: it could not be loaded, its buffer
 // could not be made, its file could not be written. Names and paths are shown
@@ -61,9 +69,8 @@ text loadfailedline(const text& name);
 text toolargeline(std::int32_t width, std::int32_t height, const text& name);
 text writefailedline(const text& path, filekind kind = filekind::png);
 
-// The failure line for a file name too long to build, printed part by part
-// where `v` prints its lines, printable.
-void printfailedwrite(const text& pattern, const text& name, const text& stamp, voice v,
-                      filekind kind = filekind::png);
+// The failure line of `file`, a name too long to build under `pattern`,
+// printed part by part where `v` prints its lines, printable.
+void printfailedwrite(const text& pattern, const mapfile& file, voice v, filekind kind = filekind::png);
 
 }  // namespace tracewell

@@ -1,6 +1,8 @@
 // Where failures from the layers below become console output, standard error and exit statuses.
 #include "app/report.h"
 
+#include <optional>
+
 #include "support/process.h"
 #include "support/terminal.h"
 #include "wad/archive.h"
@@ -65,6 +67,12 @@ text entryerrorline(const failure& f) {
   }
   if (f.subject.empty()) return {};
   return u"Error in archive entry \"" + printable(f.subject) + u"\": " + why + u".";
+}
+
+bool reportoutputfailure() {
+  const std::optional<text> why = currentterminal().outputfailure();
+  if (why) printerrorline(u"tracewell: standard output: " + *why);
+  return why.has_value();
 }
 
 std::vector<text> failurelines(const failure& f) {

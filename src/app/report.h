@@ -38,4 +38,9 @@ std::vector<text> failurelines(const failure& f);
 // message ends in a line feed there.
 void report(const failure& f, voice v = voice::dialogue);
 
+// When standard output lost some of what the command line gave it, prints
+// "tracewell: standard output: REASON" on standard error and returns true: a
+// script reading it would otherwise take it as whole.
+bool reportoutputfailure();
+
 }  // namespace tracewell

@@ -99,6 +99,11 @@ thing decodedoomthing(const unsigned char* p) {
   t.flags = getu16(p, flags);
   t.skills = binaryskills(t.flags);
   t.single = (t.flags & 0x10) == 0;  // 0x10: multiplayer only
+  // Boom's 0x20 (not in deathmatch) and 0x40 (not in cooperative), unless 0x100 is set: old
+  // editors wrote junk into the high bits, and Boom ignores them when that unused bit says so.
+  const bool boombits = (t.flags & 0x100) == 0;
+  t.coop = !boombits || (t.flags & 0x40) == 0;
+  t.deathmatch = !boombits || (t.flags & 0x20) == 0;
   return t;
 }
 

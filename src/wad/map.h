@@ -117,8 +117,8 @@ struct thing {
   std::uint16_t flags = 0;   // binary layouts as stored; 0 for UDMF
   std::uint8_t skills = 0;   // which skills it appears in
   bool single = false;       // appears in single player
-  bool coop = false;         // appears in cooperative play (Hexen and UDMF)
-  bool deathmatch = false;   // appears in deathmatch (Hexen and UDMF)
+  bool coop = false;         // appears in cooperative play (Doom layout: unless Boom's 0x40)
+  bool deathmatch = false;   // appears in deathmatch (Doom layout: unless Boom's 0x20)
   std::int32_t tid = 0;      // Hexen layout only
   std::int32_t z = 0;        // Hexen layout only
   std::int64_t special = 0;  // Hexen layout and UDMF

@@ -517,19 +517,24 @@ TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
   EXPECT_TRUE(written().empty());
   EXPECT_EQ(run("", {"--help"}).out.rfind("tracewell [WAD] [OPTIONS]\n", 0), 0u);
 
-  // Standard output that takes nothing: the files are still written, the run says so and fails.
+  // Standard output that takes nothing: the files are still written, the run says so and fails, a batch
+  // run as a single one.
   const std::string full = "tracewell: standard output: No space left on device\n";
   const std::string tracewell = (tool / "tracewell").string();
   for (const auto& [command, err] : {std::pair{" --help", full},
                                      {" --list", full},
                                      {" -m MAP02 -m MAP01 -o full-%.png", full},
-                                     {" -a -o full-%.png", mapinfo + full}}) {
+                                     {" -a -o full-%.png", mapinfo + full},
+                                     {" -d fulld -m MAP01 --manifest -", full},
+                                     {" -d fulld -m MAP02", full}}) {
     const processresult r =
         testkit::runprocess("/bin/sh", {"-c", tracewell + command + " >/dev/full"}, "", elsewhere);
     EXPECT_EQ(r.status, 1) << command;
     EXPECT_EQ(r.err, err) << command;
   }
   testkit::expectredsquare(elsewhere / "full-MAP02.png");
+  testkit::expectredsquare(elsewhere / "fulld" / "test" / "MAP01.png");
+  testkit::expectredsquare(elsewhere / "fulld" / "test" / "MAP02.png");
 }
 
 // Progress is drawn on an interactive standard error only, and erased before every other line.
@@ -810,43 +815,214 @@ TEST_F(EndToEnd, ManifestTargets) {
 namespace tracewell {
 namespace {
 
-// The names of inputs are data too: on the console their control characters show as '?' (C0, DEL and C1
-// written in UTF-8; other bytes that are not UTF-8 as U+FFFD), in the files they keep their bytes.
-TEST_F(EndToEnd, InputNamesAreShownAndUsedAsData) {
-  const std::string osc = "t\x1b]0;pwn\x07", newline = "n\nl",
-                    c1 = "c\xc2\x9b"
-                         "2J";
-  for (const std::string& stem : {osc, newline, c1, std::string("bad\xff")})
-    fs::copy_file(tool / "test.wad", elsewhere / (stem + ".wad"));
+// Every file below a folder, as paths relative to it, sorted.
+std::vector<std::string> treeof(const fs::path& folder) {
+  std::vector<std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(folder)) {
+    if (e.is_regular_file()) files.push_back(fs::relative(e.path(), folder).string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// Names are data. "%" and "*" are pattern characters only in the output pattern: the names of inputs, of
+// --dest and of maps are taken as they are, and no name leads a file out of DIR/NAME. On the console the
+// control characters of a path show as '?' (C0, DEL and C1 written in UTF-8; other bytes that are not
+// UTF-8 as U+FFFD). Each row starts from a folder holding only the inputs; the files afterwards are the
+// inputs and those listed.
+TEST_F(EndToEnd, NamesAreTakenLiterallyAndShownPrintable) {
+  testkit::wadbuilder b;
+  for (const char* name : {"MAP01", ".", ".."}) b.addmap(name, testkit::squaremap());
+  b.addmap(std::string(1, '\0'), testkit::squaremap());  // a name whose first byte is NUL
+  const std::string osc = "t\x1b]0;x\x07", nl = "n\nl", c1 = "c\xc2\x9b", bad = "bad\xff";
+  const std::vector<std::string> inputs = {"%.wad",      "MAP01.wad", "%%.wad",    "*.wad",
+                                           osc + ".wad", nl + ".wad", c1 + ".wad", bad + ".wad"};
   struct {
     std::vector<std::string> args;
     int status;
     std::string out, err;
-    std::string file;  // written, below the folder the tool was started in
+    std::vector<std::string> files;
   } cases[] = {
-      {{"-d", "o", "-m", "MAP01", osc + ".wad", newline + ".wad", c1 + ".wad", "bad\xff.wad"},
+      {{"-d", "out", "-m", "MAP01", "%.wad", "MAP01.wad"},
        0,
-       "o/t?]0;pwn?/MAP01.png\no/n?l/MAP01.png\no/c?2J/MAP01.png\no/bad\xef\xbf\xbd/MAP01.png\n",
+       "out/%/MAP01.png\nout/MAP01/MAP01.png\n",
        "",
-       "o/" + osc + "/MAP01.png"},
-      {{"-d", "m", "-a", "gone\x1b[2J.wad"}, 2, "", "tracewell: gone?[2J.wad: Error opening WAD file.\n", ""},
-      {{newline + ".wad", "-m", "MAP02", "-o", "w\r%.png"}, 0, "w?MAP02.png\n", "", "w\rMAP02.png"},
-      {{"-m", "MAP02", "-o", "none\x1b/%.png"}, 2, "", "Failed to write PNG file \"none?/MAP02.png\".\n", ""},
+       {"out/%/MAP01.png", "out/MAP01/MAP01.png"}},
+      {{"-d", "out", "-m", ".", "%%.wad"}, 0, "out/%%/..png\n", "", {"out/%%/..png"}},
+      {{"-d", "out", "-o", "x/%.png", "-m", ".", "-m", "..", "%%.wad"},
+       0,
+       "out/%%/x/..png\nout/%%/x/...png\n",
+       "",
+       {"out/%%/x/...png", "out/%%/x/..png"}},
+      {{"-d", "out", "-o", "x/%/y.png", "-m", "..", "-m", "MAP01", "%%.wad"},
+       2,
+       "out/%%/x/MAP01/y.png\n",
+       "Failed to write PNG file \"out/%%/x/../y.png\".\n",
+       {"out/%%/x/MAP01/y.png"}},
+      {{"-d", "out", "-o", "%", "-m", "..", "MAP01.wad"},
+       2,
+       "",
+       "Failed to write PNG file \"out/MAP01/..\".\n",
+       {}},
+      {{"-d", "o/*%", "-o", "*%.png", "-m", "MAP01", "*.wad"}, 0, "", "", {}},  // the stamp: checked below
+      {{"-d", "out", "-a", "MAP01.wad"},
+       0,
+       "out/MAP01/MAP01.png\nout/MAP01/..png\nout/MAP01/...png\nout/MAP01/_.png\n",
+       "",
+       {"out/MAP01/...png", "out/MAP01/..png", "out/MAP01/MAP01.png", "out/MAP01/_.png"}},
+      {{"MAP01.wad", "-a", "-o", "z%.png"},
+       0,
+       "zMAP01.png\nz..png\nz...png\nz_.png\n",
+       "",
+       {"z...png", "z..png", "zMAP01.png", "z_.png"}},
+      {{"MAP01.wad", "--list"}, 0, "MAP01\n.\n..\n\n", "", {}},  // the NUL name listed as before
+      {{"-d", "o", "-m", "MAP01", osc + ".wad", nl + ".wad", c1 + ".wad", bad + ".wad"},
+       0,
+       "o/t?]0;x?/MAP01.png\no/n?l/MAP01.png\no/c?/MAP01.png\no/bad\xef\xbf\xbd/MAP01.png\n",
+       "",
+       {"o/" + osc + "/MAP01.png", "o/" + nl + "/MAP01.png", "o/" + c1 + "/MAP01.png",
+        "o/" + bad + "/MAP01.png"}},
+      {{"-d", "m", "-a", "gone\x1b[2J.wad"}, 2, "", "tracewell: gone?[2J.wad: Error opening WAD file.\n", {}},
+      {{nl + ".wad", "-m", "MAP01", "-o", "w\r%.png"}, 0, "w?MAP01.png\n", "", {"w\rMAP01.png"}},
+      {{"-m", "MAP01", "-o", "none\x1b/%.png", "MAP01.wad"},
+       2,
+       "",
+       "Failed to write PNG file \"none?/MAP01.png\".\n",
+       {}},
       {{"-m", "MAP01", "a.wad", "b\x1b[2J.wad"},
        1,
        "",
        "tracewell: more than one WAD: \"b?[2J.wad\" (several inputs need --dest DIR)\nTry 'tracewell "
        "--help'.\n",
-       ""},
+       {}},
   };
   for (const auto& c : cases) {
     const std::string line = ::testing::PrintToString(c.args);
-    const processresult r = run("", c.args);
+    fs::remove_all(elsewhere);
+    fs::create_directories(elsewhere);
+    for (const std::string& input : inputs) b.write(elsewhere / input);
+    std::vector<std::string> args = {"--detect", "content"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const processresult r = run("", args);
     EXPECT_EQ(r.status, c.status) << line;
-    EXPECT_EQ(r.out, c.out) << line;
     EXPECT_EQ(r.err, c.err) << line;
-    if (!c.file.empty()) testkit::expectredsquare(elsewhere / c.file);
+    if (c.args[1] == "o/*%") {
+      // The folder keeps its "*" and "%"; the pattern's are replaced.
+      EXPECT_TRUE(std::regex_match(r.out, std::regex(R"(o/\*%/\*/[0-9.]{18}MAP01\.png\n)"))) << r.out;
+      continue;
+    }
+    EXPECT_EQ(r.out, c.out) << line;
+    std::vector<std::string> files;
+    for (const std::string& f : treeof(tool)) files.push_back("tool/" + f);
+    for (const std::string& f : inputs) files.push_back("elsewhere/" + f);
+    for (const std::string& f : c.files) files.push_back("elsewhere/" + f);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(treeof(elsewhere.parent_path()), files) << line;
   }
+}
+
+}  // namespace
+}  // namespace tracewell
+
+namespace tracewell {
+namespace {
+
+// The manifest's output is the path the file system received, read as UTF-8: for every input whose name
+// is UTF-8 it names the file written, whatever bytes the map names hold; a byte that is not UTF-8 shows
+// as U+FFFD in every field, the input's too; control characters stay, escaped by JSON.
+TEST_F(EndToEnd, ManifestNamesTheFilesWritten) {
+  testkit::wadbuilder b;
+  const std::vector<std::string> maps = {"MAP01", "\xe9T\xc9", "\x1b[2J", "a\x9b\x7f", "\xc3\xa9"};
+  for (const std::string& name : maps) b.addmap(name, testkit::squaremap());
+  const std::vector<std::string> inputs = {"plain.wad", "\xc3\xa9t\xc3\xa9.wad", "c\x01.wad",
+                                           "bad\xff\xfe.wad"};
+  for (const std::string& input : inputs) b.write(elsewhere / input);
+  std::vector<std::string> args = {"--detect", "content", "--manifest", "-", "-d", "o", "-a"};
+  args.insert(args.end(), inputs.begin(), inputs.end());
+  const processresult r = run("", args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::vector<nlohmann::json> records;
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);) records.push_back(nlohmann::json::parse(line));
+  ASSERT_EQ(records.size(), inputs.size() * maps.size());
+  const std::string fffd = "\xef\xbf\xbd";
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const nlohmann::json& j = records[i];
+    const std::string& input = inputs[i / maps.size()];
+    const bool utf8 = input.find('\xff') == std::string::npos;
+    SCOPED_TRACE(j.dump());
+    EXPECT_EQ(j["status"], "written");
+    EXPECT_EQ(j["input"], utf8 ? input : "bad" + fffd + fffd + ".wad");
+    const std::string output = j["output"];
+    if (utf8) {
+      EXPECT_TRUE(fs::is_regular_file(elsewhere / output));
+      EXPECT_EQ(output.rfind("o/" + input.substr(0, input.size() - 4) + "/", 0), 0u);
+    } else {
+      EXPECT_EQ(output.rfind("o/bad" + fffd + fffd + "/", 0), 0u);
+    }
+  }
+  // The map's own name is its bytes; its file name, the Latin-1 of those bytes in UTF-8.
+  EXPECT_EQ(records[1]["map"], fffd + "T" + fffd);
+  EXPECT_EQ(records[1]["output"], "o/plain/\xc3\xa9T\xc3\x89.png");
+  EXPECT_EQ(records[4]["map"], "\xc3\xa9");
+  EXPECT_EQ(records[4]["output"], "o/plain/\xc3\x83\xc2\xa9.png");
+  EXPECT_NE(r.out.find(R"("input":"c\u0001.wad")"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tracewell
+
+namespace tracewell {
+namespace {
+
+// --skip-existing leaves only a whole PNG newer than its input, drawn by an earlier run, and records the
+// size that file has. Each row: what o/a/MAP01.png is before the run, and what the record says after.
+TEST_F(EndToEnd, SkipCases) {
+  fs::copy_file(tool / "test.wad", elsewhere / "a.wad");
+  ASSERT_EQ(run("", {"-d", "first", "-s", "10x7", "-m", "MAP01", "a.wad"}).status, 0);
+  const std::string small = readfile(elsewhere / "first" / "a" / "MAP01.png");
+  const auto age = [&](const fs::path& p, int seconds) {
+    fs::last_write_time(p, fs::last_write_time(elsewhere / "a.wad") + std::chrono::seconds(seconds));
+  };
+  struct {
+    const char* what;
+    std::string before;  // the file's bytes; empty: no file
+    int newer;           // seconds after the input's time
+    std::string status;
+    int width, height;
+  } cases[] = {
+      {"no file", "", 0, "written", 64, 48},
+      {"whole and newer", small, 5, "skipped", 10, 7},
+      {"whole and older", small, -5, "written", 64, 48},
+      {"cut short", small.substr(0, small.size() / 2), 5, "written", 64, 48},
+      {"no IEND at its end", small + "junk", 5, "written", 64, 48},
+      {"not a PNG", "not a picture, long enough to be taken for one by its size", 5, "written", 64, 48},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(elsewhere / "o");
+    if (!c.before.empty()) {
+      fs::create_directories(elsewhere / "o" / "a");
+      writefile(elsewhere / "o" / "a" / "MAP01.png", c.before);
+      age(elsewhere / "o" / "a" / "MAP01.png", c.newer);
+    }
+    const processresult r =
+        run("", {"-d", "o", "--skip-existing", "--manifest", "-", "-m", "MAP01", "a.wad"});
+    EXPECT_EQ(r.status, 0) << c.what << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["status"], c.status) << c.what;
+    EXPECT_EQ(j["width"], c.width) << c.what;
+    EXPECT_EQ(j["height"], c.height) << c.what;
+    if (c.status == "written") testkit::expectredsquare(elsewhere / "o" / "a" / "MAP01.png");
+  }
+  // One file for every map of a fresh run: each map is drawn, the last one stays.
+  const processresult same = run("", {"--skip-existing", "-o", "same.png", "-a", "a.wad"});
+  EXPECT_EQ(same.out, "same.png\nsame.png\n") << same.err;
+  EXPECT_EQ(same.status, 0);  // MAPINFO is no map, and was not asked for by name
+  const processresult again =
+      run("", {"--skip-existing", "--manifest", "-", "-o", "same.png", "-a", "a.wad"});
+  for (const char* map : {"MAP01", "MAP02"})
+    EXPECT_NE(again.out.find(std::string(R"("map":")") + map + R"(","status":"skipped")"), std::string::npos)
+        << again.out;
 }
 
 }  // namespace

@@ -27,10 +27,12 @@ class FileKinds : public ::testing::Test {
     return testkit::runprocess((tool / "tracewell").string(), args, input, elsewhere);
   }
 
-  // What a file holds: "png" for a PNG that libpng reads whole, "svg" for text from "<svg" to "</svg>\n".
+  // What a file holds: "png" for a PNG that libpng reads whole, "svg" for text from "<svg" to "</svg>\n",
+  // "html" for a page from its document type to "</html>\n".
   std::string kindof(const fs::path& p) const {
     const std::string bytes = testkit::readfile(elsewhere / p);
     if (bytes.rfind("<svg ", 0) == 0 && bytes.ends_with("</svg>\n")) return "svg";
+    if (bytes.rfind("<!DOCTYPE html>", 0) == 0 && bytes.ends_with("</html>\n")) return "html";
     return testkit::decodepng(elsewhere / p).ok ? "png" : "other";
   }
 
@@ -72,7 +74,28 @@ TEST_F(FileKinds, PathsAndExtraKindsChooseWhatIsWritten) {
       {{"a.wad", "-m", "MAP01", "-o", "x/%.png", "--extra", "svg,gif"},
        1,
        "",
-       "tracewell: invalid value 'svg,gif' for --extra (kinds: png, svg)\nTry 'tracewell --help'.\n",
+       "tracewell: invalid value 'svg,gif' for --extra (kinds: png, svg, html)\nTry 'tracewell --help'.\n",
+       {}},
+      // Pages: .html and .htm in any case (the main kind, so --extra html adds nothing), and --extra html.
+      {{"a.wad", "-m", "MAP01", "-o", "x/%.HTM", "--extra", "html,png"},
+       0,
+       "x/MAP01.HTM\nx/MAP01.png\n",
+       "",
+       {{"x/MAP01.HTM", "html"}, {"x/MAP01.png", "png"}}},
+      {{"a.wad", "-m", "MAP02", "-o", "x/%.svg", "--extra", "html"},
+       0,
+       "x/MAP02.svg\nx/MAP02.html\n",
+       "",
+       {{"x/MAP02.svg", "svg"}, {"x/MAP02.html", "html"}}},
+      {{"a.wad", "-m", "MAP01", "-o", "missing/%.html"},
+       2,
+       "",
+       "Failed to write HTML file \"missing/MAP01.html\".\n",
+       {}},
+      {{"a.wad", "-m", "MAP01", "--gallery"},
+       1,
+       "",
+       "tracewell: --gallery needs --dest DIR\nTry 'tracewell --help'.\n",
        {}},
       {{"a.wad", "-m", "MAP01", "-o", "missing/%.svg"},
        2,

@@ -71,12 +71,18 @@ TEST(Png, NothingToEncodeLeavesNoFile) {
   for (auto [w, h] : {std::pair{0, 4}, {4, 0}, {-2, 3}}) {
     auto empty = TPixmap::Create(w, h);
     ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(WritePNG(*empty, pathtext(dir / "new.png"), 5).error().why, failure::reason::nocontent);
+    const outputstatus made = WritePNG(*empty, pathtext(dir / "new.png"), 5);
+    ASSERT_FALSE(made.ok());
+    EXPECT_EQ(made.error().why, failure::reason::nocontent);
     EXPECT_FALSE(fs::exists(dir / "new.png"));
     writefile(dir / "old.png", "keep me");
     outputfile out = outputfile::open(pathtext(dir / "old.png"));
-    EXPECT_EQ(WritePNG(*empty, out, 5).error().why, failure::reason::nocontent);
-    EXPECT_EQ(out.commit().error().why, failure::reason::nocontent);
+    const outputstatus written = WritePNG(*empty, out, 5);
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error().why, failure::reason::nocontent);
+    const outputstatus committed = out.commit();
+    ASSERT_FALSE(committed.ok());
+    EXPECT_EQ(committed.error().why, failure::reason::nocontent);
     EXPECT_EQ(readfile(dir / "old.png"), "keep me");
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);

@@ -353,7 +353,9 @@ TEST(Svg, RefusedSinksAndEmptyImagesFail) {
   scene empty = s;
   empty.width = 0;
   outputfile out = outputfile::open(fromutf8((dir / "a.svg").string()));
-  EXPECT_EQ(writesvg(empty, {}, out).error().why, failure::reason::nocontent);
+  const outputstatus written = writesvg(empty, {}, out);
+  ASSERT_FALSE(written.ok());
+  EXPECT_EQ(written.error().why, failure::reason::nocontent);
   EXPECT_FALSE(std::filesystem::exists(dir / "a.svg"));
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -146,8 +147,14 @@ TEST(OutputFile, OnlyTheFileThePathFinallyNamesIsReplacedAndOnlyWhenSafe) {
   EXPECT_EQ(readfile(dir / "input.wad"), "old");
   EXPECT_EQ(problemof(outputfile::open(u"").status()), badpath);
   EXPECT_EQ(problemof(outputfile::open(pathtext(dir / "a") + text(1, u'\0') + u"b").status()), badpath);
-  EXPECT_EQ(put("/dev/null", "image", keep), none);
-  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  // A character device is written in place, never replaced: a copy of /dev/null made here, since as
+  // root a faulty writer would replace the real node.
+  if (geteuid() == 0) {
+    const fs::path null = dir / "null";
+    ASSERT_EQ(mknod(null.c_str(), S_IFCHR | 0600, makedev(1, 3)), 0);
+    EXPECT_EQ(put(null, "image", keep), none);
+    EXPECT_TRUE(fs::is_character_file(null));
+  }
   for (const auto& e : fs::recursive_directory_iterator(dir.path()))
     EXPECT_EQ(e.path().filename().string().rfind(".tracewell-", 0), std::string::npos) << e.path();
 }

@@ -1,0 +1,426 @@
+// The web page of one map: its drawing inline, zoom and pan, the legend as layer switch, the details
+// of any line, thing or sector, and its statistics, in one file that needs nothing else.
+#include "render/mappage.h"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "game/linemeaning.h"
+#include "game/mapcensus.h"
+#include "game/specialmeaning.h"
+#include "game/thingkind.h"
+#include "game/thingtally.h"
+#include "render/linecategory.h"
+#include "render/page/pageassets.h"
+#include "render/pageshell.h"
+#include "support/jsontext.h"
+#include "support/markup.h"
+
+namespace tracewell {
+
+namespace {
+
+// The names of a linedef's flag bits, by bit number, as the details panel shows them.
+constexpr std::array<std::string_view, 16> flagnames = {
+    "impassable",  "block monsters", "two-sided",     "upper unpegged", "lower unpegged", "secret",
+    "block sound", "hidden on map",  "always on map", "flag 0x200",     "flag 0x400",     "flag 0x800",
+    "flag 0x1000", "flag 0x2000",    "flag 0x4000",   "flag 0x8000"};
+
+// The meanings a line has through its special (the rest come from its flags and sectors).
+constexpr linemeanings specialmeanings_ = lockedlines | exitlines | linebit(linemeaning::teleport);
+
+// A class name in words: "passable-floor-change" as "passable floor change".
+std::string inwords(std::string cls) {
+  for (char& c : cls) c = c == '-' ? ' ' : c;
+  return cls;
+}
+
+void appenddouble(std::string& out, double v) {
+  std::array<char, 32> buffer{};
+  out.append(buffer.data(), std::to_chars(buffer.data(), buffer.data() + buffer.size(), v).ptr);
+}
+
+void appendcolor(std::string& out, std::int32_t argb) {
+  std::array<char, 8> hex{};
+  std::snprintf(hex.data(), hex.size(), "#%06x", static_cast<unsigned>(argb) & 0xFFFFFFU);
+  out += "\"";
+  out += hex.data();
+  out += "\",\"opacity\":";
+  appenddouble(out, static_cast<double>((static_cast<unsigned>(argb) >> 24) & 0xFFU) / 255.0);
+}
+
+// A height in map units: whole units, or with its fraction of 1/65536 as a decimal.
+void appendheight(std::string& out, std::int32_t whole, std::uint16_t fraction) {
+  if (fraction == 0) {
+    appendjsonint(out, whole);
+  } else {
+    appenddouble(out, static_cast<double>(whole) + fraction / 65536.0);
+  }
+}
+
+// A piece of text for the sink, handed over whenever it grows past a block, so the page is never held whole.
+class pagebuffer {
+ public:
+  explicit pagebuffer(const svgsink& sink) : sink_(sink) {}
+  std::string& text() { return text_; }
+  bool flush(bool always = false) {
+    if (!ok_ || (!always && text_.size() < 1U << 16)) return ok_;
+    ok_ = sink_(text_);
+    text_.clear();
+    return ok_;
+  }
+
+ private:
+  const svgsink& sink_;
+  std::string text_;
+  bool ok_ = true;
+};
+
+// The layers of the legend: every line category and thing kind the scene draws, in table order.
+struct pagelayers {
+  struct layer {
+    std::string cls;
+    std::int32_t color = 0;
+    std::int64_t count = 0;
+  };
+  std::vector<layer> list;
+  std::vector<std::int32_t> ofline;   // by linedef: its layer, -1 when not drawn
+  std::vector<std::int32_t> ofthing;  // by thing: likewise
+};
+
+pagelayers layersof(const scene& s, const map& m) {
+  pagelayers p;
+  p.ofline.assign(m.linedefs.size(), -1);
+  p.ofthing.assign(m.things ? m.things->size() : 0, -1);
+  std::array<std::int32_t, linecategories.size()> categorylayer{};
+  categorylayer.fill(-1);
+  std::array<std::int32_t, thingkindcount> kindlayer{};
+  kindlayer.fill(-1);
+  for (const linecategory& c : linecategories) {
+    for (const scenestroke& k : s.strokes) {
+      if (k.category != c.number) continue;
+      if (categorylayer[static_cast<std::size_t>(c.number)] < 0) {
+        categorylayer[static_cast<std::size_t>(c.number)] = static_cast<std::int32_t>(p.list.size());
+        p.list.push_back({svgclass(c.number), k.color, 0});
+      }
+      break;
+    }
+  }
+  for (std::size_t kind = 0; kind < thingkindcount; ++kind) {
+    for (const scenemarker& k : s.markers) {
+      if (k.kind != kind) continue;
+      kindlayer[kind] = static_cast<std::int32_t>(p.list.size());
+      p.list.push_back({svgthingclass(k.kind), k.color, 0});
+      break;
+    }
+  }
+  for (const scenestroke& k : s.strokes) {
+    const std::int32_t layer = categorylayer.at(static_cast<std::size_t>(k.category));
+    if (k.linedef < p.ofline.size() && p.ofline[k.linedef] < 0) {
+      p.ofline[k.linedef] = layer;
+      ++p.list[static_cast<std::size_t>(layer)].count;
+    }
+  }
+  for (const scenemarker& k : s.markers) {
+    const std::int32_t layer = kindlayer.at(k.kind);
+    if (k.thing < p.ofthing.size() && p.ofthing[k.thing] < 0) {
+      p.ofthing[k.thing] = layer;
+      ++p.list[static_cast<std::size_t>(layer)].count;
+    }
+  }
+  return p;
+}
+
+// The sector on side number `side` of a line, -1 when there is none.
+std::int64_t sectornumber(const map& m, std::int32_t side) {
+  const sector* s = m.sideof(side);
+  return s ? s - m.sectors.data() : -1;
+}
+
+void appendlines(pagebuffer& b, const map& m, const pagelayers& layers) {
+  std::string& out = b.text();
+  out += ",\"lines\":[";
+  for (std::size_t i = 0; i < m.linedefs.size(); ++i) {
+    const linedef& l = m.linedefs[i];
+    const sector* front = m.sideof(l.rightside);
+    const sector* back = m.sideof(l.leftside);
+    out += i == 0 ? "[" : ",[";
+    // Every line was checked when the scene was made; an unknown vertex cannot reach here.
+    const auto vertexnumber = [&m](std::uint32_t v) { return v < m.vertexes.size() ? v : 0; };
+    appendjsonint(out, vertexnumber(l.startvertex));
+    out += ',';
+    appendjsonint(out, vertexnumber(l.endvertex));
+    out += ',';
+    appendjsonint(out, l.flags);
+    out += ',';
+    appendjsonint(out, l.special);
+    out += ',';
+    appendjsonint(out, meaningsof(l, front, back, m.meaning));
+    out += ',';
+    if (m.layout == maplayout::doom) {
+      appendjsonint(out, l.sectortag);
+    } else {
+      for (std::size_t a = 0; a < l.args.size(); ++a) {
+        out += a == 0 ? '[' : ',';
+        appendjsonint(out, l.args[a]);
+      }
+      out += ']';
+    }
+    out += ',';
+    appendjsonint(out, sectornumber(m, l.rightside));
+    out += ',';
+    appendjsonint(out, sectornumber(m, l.leftside));
+    out += ',';
+    appendjsonint(out, layers.ofline[i]);
+    out += ']';
+    b.flush();
+  }
+  out += ']';
+}
+
+void appendthings(pagebuffer& b, const map& m, const pagelayers& layers) {
+  std::string& out = b.text();
+  out += ",\"things\":[";
+  const std::vector<thing> none;
+  const std::vector<thing>& things = m.things ? *m.things : none;
+  for (std::size_t i = 0; i < things.size(); ++i) {
+    const thing& t = things[i];
+    out += i == 0 ? "[" : ",[";
+    for (const std::int64_t v : {t.x, t.y, std::int64_t{t.angle}, std::int64_t{t.type}}) {
+      appendjsonint(out, v);
+      out += ',';
+    }
+    appendjsonint(out, static_cast<std::int64_t>(thingkindof(m.meaning, t.type)));
+    out += ',';
+    appendjsonint(out, t.skills);
+    out += ',';
+    appendjsonint(out, (t.single ? 1 : 0) | (t.coop ? 2 : 0) | (t.deathmatch ? 4 : 0));
+    out += ',';
+    appendjsonint(out, layers.ofthing[i]);
+    out += ']';
+    b.flush();
+  }
+  out += ']';
+}
+
+// The tables the script names things by: flags, meanings, kinds and modes in words.
+void appendnames(std::string& out) {
+  out += ",\"flagnames\":[";
+  for (std::size_t i = 0; i < flagnames.size(); ++i) {
+    if (i > 0) out += ',';
+    appendjsonbytes(out, flagnames[i]);
+  }
+  out += "],\"meanings\":[";
+  for (int bit = 0; bit < linemeaningcount; ++bit) {
+    if (bit > 0) out += ',';
+    for (const linecategory& c : linecategories) {
+      if (!c.fallsback || c.meaning != static_cast<linemeaning>(bit)) continue;
+      out += '[';
+      appendjsonbytes(out, inwords(svgclass(c.number)));
+      out += (specialmeanings_ & linebit(c.meaning)) != 0 ? ",true]" : ",false]";
+    }
+  }
+  out += "],\"kinds\":[";
+  for (std::size_t k = 0; k < thingkindcount; ++k) {
+    if (k > 0) out += ',';
+    std::string cls = svgthingclass(static_cast<std::uint8_t>(k));
+    appendjsonbytes(out, inwords(cls.substr(cls.find('-') + 1)));
+  }
+  out += "],\"modenames\":[\"single player\",\"cooperative\",\"deathmatch\"]";
+}
+
+void appendcounts(std::string& out, const std::map<std::int32_t, std::int64_t>& counts) {
+  out += '{';
+  bool first = true;
+  for (const auto& [type, count] : counts) {
+    out += first ? "\"" : ",\"";
+    first = false;
+    appendjsonint(out, type);
+    out += "\":";
+    appendjsonint(out, count);
+  }
+  out += '}';
+}
+
+// The manifest's counts, the things per skill and mode, monsters and items by type.
+void appendstatistics(std::string& out, const map& m) {
+  const mapcensus c = takecensus(m);
+  const std::optional<thingtally> t = tallythings(m);
+  const std::pair<std::string_view, std::optional<std::int64_t>> rows[] = {
+      {"linedefs", static_cast<std::int64_t>(m.linedefs.size())},
+      {"sectors", static_cast<std::int64_t>(m.sectors.size())},
+      {"vertices", static_cast<std::int64_t>(m.vertexes.size())},
+      {"things", m.things ? std::optional<std::int64_t>(m.things->size()) : std::nullopt},
+      {"locked lines", c.lockedlines},
+      {"exit lines", c.exitlines},
+      {"teleport lines", c.teleportlines},
+      {"secret sectors", c.secretsectors},
+      {"keys", c.keys},
+      {"monsters", c.monsters},
+  };
+  out += ",\"stats\":[";
+  bool first = true;
+  for (const auto& [name, value] : rows) {
+    out += first ? "[" : ",[";
+    first = false;
+    appendjsonbytes(out, name);
+    out += ',';
+    if (value) {
+      appendjsonint(out, *value);
+    } else {
+      out += "null";
+    }
+    out += ']';
+  }
+  out += ']';
+  if (!t) {
+    out += ",\"skills\":null";
+    return;
+  }
+  out += ",\"skills\":{";
+  constexpr std::array<std::string_view, playmodes> modes = {"single", "coop", "deathmatch"};
+  for (std::size_t mode = 0; mode < playmodes; ++mode) {
+    out += mode == 0 ? "\"" : ",\"";
+    out += modes[mode];
+    out += "\":[";
+    for (std::size_t g = 0; g < skillgroups; ++g) {
+      if (g > 0) out += ',';
+      appendjsonint(out, t->byskill[mode][g]);
+    }
+    out += ']';
+  }
+  out += "},\"monster_types\":";
+  appendcounts(out, t->monstertypes);
+  out += ",\"item_types\":";
+  appendcounts(out, t->itemtypes);
+}
+
+// Where a pixel's coordinates start in the drawing: a point at its exact fitted place (pixel x covers x to x
+// + 1).
+constexpr double svghalfpixel = 0;
+
+// The data the script reads: names, size, fit, the map's records, layers, names of bits and counts.
+bool appenddata(pagebuffer& b, const scene& s, const map& m, const std::string& mapname,
+                const std::string& inputname) {
+  const pagelayers layers = layersof(s, m);
+  std::string& out = b.text();
+  out += "{\"title\":";
+  appendjsonbytes(out, mapname);
+  out += ",\"input\":";
+  appendjsonbytes(out, inputname);
+  out += ",\"size\":[";
+  appendjsonint(out, s.width);
+  out += ',';
+  appendjsonint(out, s.height);
+  // pixel = a * vertex unit + b on each axis, the point at its exact fitted place as the drawing has it.
+  const mapfit& f = s.fit;
+  const double ax = f.dx > 0 ? static_cast<double>(f.w) / static_cast<double>(f.dx) : 0.0;
+  const double ay = f.dy > 0 ? static_cast<double>(f.h) / static_cast<double>(f.dy) : 0.0;
+  out += "],\"fit\":[";
+  for (const double v :
+       {ax, static_cast<double>(f.offx) - ax * static_cast<double>(f.leastx) + svghalfpixel, ay,
+        static_cast<double>(f.offy) - ay * static_cast<double>(f.leasty) + svghalfpixel}) {
+    appenddouble(out, v);
+    out += ',';
+  }
+  appenddouble(out, static_cast<double>(std::int64_t{1} << s.fractionbits));
+  out += "],\"vertices\":[";
+  for (std::size_t i = 0; i < m.vertexes.size(); ++i) {
+    if (i > 0) out += ',';
+    appendjsonint(out, m.vertexes[i].x);
+    out += ',';
+    appendjsonint(out, m.vertexes[i].y);
+    b.flush();
+  }
+  out += "],\"sectors\":[";
+  for (std::size_t i = 0; i < m.sectors.size(); ++i) {
+    const sector& sec = m.sectors[i];
+    out += i == 0 ? "[" : ",[";
+    appendheight(out, sec.floorheight, sec.floorfraction);
+    out += ',';
+    appendheight(out, sec.ceilheight, sec.ceilfraction);
+    out += ',';
+    appendjsonint(out, sec.sectortype);
+    out += ']';
+    b.flush();
+  }
+  out += ']';
+  appendlines(b, m, layers);
+  appendthings(b, m, layers);
+  out += ",\"layers\":[";
+  for (std::size_t i = 0; i < layers.list.size(); ++i) {
+    const pagelayers::layer& l = layers.list[i];
+    out += i == 0 ? "{\"cls\":" : ",{\"cls\":";
+    appendjsonbytes(out, l.cls);
+    out += ",\"name\":";
+    appendjsonbytes(out, inwords(l.cls));
+    out += ",\"color\":";
+    appendcolor(out, l.color);
+    out += ",\"count\":";
+    appendjsonint(out, l.count);
+    out += '}';
+  }
+  out += ']';
+  appendnames(out);
+  appendstatistics(out, m);
+  out += '}';
+  return b.flush();
+}
+
+// The file name of a path, without its folders.
+std::string filename(const text& path) {
+  const std::size_t slash = path.find_last_of(u'/');
+  return toutf8(slash == text::npos ? path : path.substr(slash + 1));
+}
+
+}  // namespace
+
+bool writemappage(const scene& s, const map& m, const svgnames& names, const svgsink& sink) {
+  if (s.width < 1 || s.height < 1) return false;
+  const std::string mapname = tobytes(names.map);
+  const std::string inputname = filename(names.input);
+  pagebuffer b(sink);
+  std::string& out = b.text();
+  out += pagehead(mapname + " \xE2\x80\x94 " + inputname, pageassets::viewerjshash);
+  out += "<div class=\"tw-page\">\n<header><h1>";
+  appendmarkup(out, mapname);
+  out += "</h1><span class=\"tw-sub\">";
+  appendmarkup(out, inputname);
+  out += "</span></header>\n<div id=\"tw-view\" tabindex=\"0\">";
+  if (!b.flush(true) || !writesvg(s, names, sink)) return false;
+  out +=
+      "<div class=\"tw-controls\"><button type=\"button\" id=\"tw-zoomin\" title=\"Zoom in (+)\">+</button>"
+      "<button type=\"button\" id=\"tw-zoomout\" title=\"Zoom out (-)\">\xE2\x88\x92</button>"
+      "<button type=\"button\" id=\"tw-fit\" title=\"Fit (0)\">fit</button></div></div>\n"
+      "<aside class=\"tw-panel\"><h2>Layers</h2><ul id=\"tw-legend\"></ul>"
+      "<h2>Details</h2><div id=\"tw-details\"></div>"
+      "<h2>Statistics</h2><div id=\"tw-stats\"></div></aside>\n</div>\n"
+      "<script type=\"application/json\" id=\"tw-data\">";
+  if (!appenddata(b, s, m, mapname, inputname)) return false;
+  out += "</script>\n";
+  out += pagetail(pageassets::viewerjs);
+  return b.flush(true);
+}
+
+outputstatus writemappage(const scene& s, const map& m, const svgnames& names, outputfile& out) {
+  const bool written = writemappage(s, m, names, [&out](std::string_view piece) {
+    out.write(piece.data(), piece.size());
+    return out.status().ok();
+  });
+  if (!written) out.abandon();
+  return out.finish();
+}
+
+outputstatus writemappage(const scene& s, const map& m, const svgnames& names, const text& path,
+                          const std::vector<fileid>& keep) {
+  if (s.width < 1 || s.height < 1) return failure::because(failure::reason::nocontent);
+  outputfile out = outputfile::open(path, keep);
+  const outputstatus written = writemappage(s, m, names, out);
+  return written.ok() ? out.commit() : written;
+}
+
+}  // namespace tracewell

@@ -1,0 +1,383 @@
+#!/usr/bin/python3
+"""Web pages and galleries in a real browser (Debian's chromium and chromedriver through selenium).
+
+usage: webpage_test.py TRACEWELL FREEDOOM2_WAD SETTINGS [--screenshots DIR]
+
+Writes pages with the built program into a temporary folder, opens them from file:// in headless
+Chromium and checks what a user would: no console errors and no network requests, the legend as
+layer switch, the details of the line under the pointer, addresses that select and centre, wheel
+zoom, hostile names shown as text, the gallery's links, and the drawing at 1:1 against the PNG.
+The expected values come from the WAD itself, read here apart from the program.
+"""
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import urllib.parse
+import zlib
+
+from selenium import webdriver
+from selenium.webdriver.chrome.options import Options
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
+from selenium.webdriver.common.by import By
+
+TOOL, FREEDOOM2, SETTINGS = sys.argv[1:4]
+SHOTS = sys.argv[5] if len(sys.argv) > 5 and sys.argv[4] == "--screenshots" else None
+SIZE = 400  # the page's image, small enough to show whole at 1:1 in the window
+failures = []
+
+
+def check(what, ok, detail=""):
+    print(("ok   " if ok else "FAIL ") + what + ("" if ok else ": " + str(detail)))
+    if not ok:
+        failures.append(what)
+
+
+# --- WADs, read and written apart from the program -------------------------------------------
+
+def directory(wad):
+    count, offset = struct.unpack_from("<ii", wad, 4)
+    return [(pos, size, name.rstrip(b"\0")) for pos, size, name in
+            (struct.unpack_from("<ii8s", wad, offset + 16 * i) for i in range(count))]
+
+
+def maplumps(wad, name):
+    """The marker's ten lumps after it, as (name, bytes)."""
+    entries = directory(wad)
+    at = next(i for i, e in enumerate(entries) if e[2] == name)
+    return [(e[2], wad[e[0]:e[0] + e[1]]) for e in entries[at + 1:at + 11]]
+
+
+def writewad(path, maps):
+    """A PWAD of the given (marker name, lumps) maps."""
+    entries, data = [], b""
+    for marker, lumps in maps:
+        entries.append((12, 0, marker))
+        for name, payload in lumps:
+            entries.append((12 + len(data), len(payload), name))
+            data += payload
+    head = struct.pack("<4sii", b"PWAD", len(entries), 12 + len(data))
+    table = b"".join(struct.pack("<ii8s", pos, size, name) for pos, size, name in entries)
+    with open(path, "wb") as f:
+        f.write(head + data + table)
+
+
+def lines_and_points(lumps):
+    lumps = dict(lumps)
+    v = [struct.unpack_from("<hh", lumps[b"VERTEXES"], 4 * i) for i in range(len(lumps[b"VERTEXES"]) // 4)]
+    l = [struct.unpack_from("<HHHHHhh", lumps[b"LINEDEFS"], 14 * i) for i in range(len(lumps[b"LINEDEFS"]) // 14)]
+    return v, l
+
+
+def fitted(vertexes, linedefs, size, margin):
+    """Map point to image pixel: the bounds of the lines scaled into the image less its margin, centred."""
+    xs = [vertexes[e][0] for l in linedefs for e in l[:2]]
+    ys = [-vertexes[e][1] for l in linedefs for e in l[:2]]
+    scale = min((size - 2 * margin) / (max(xs) - min(xs)), (size - 2 * margin) / (max(ys) - min(ys)))
+    cx, cy = (max(xs) + min(xs)) / 2, (max(ys) + min(ys)) / 2
+    return lambda x, y: (size / 2 + (x - cx) * scale, size / 2 + (-y - cy) * scale)
+
+
+# --- PNG decoding (8-bit RGB or RGBA, not interlaced: the program's files and Chromium's shots) ---
+
+def decodepng(blob):
+    pos, chunks, idat = 8, {}, b""
+    while pos < len(blob):
+        length, kind = struct.unpack_from(">I4s", blob, pos)
+        body = blob[pos + 8:pos + 8 + length]
+        if kind == b"IDAT":
+            idat += body
+        else:
+            chunks[kind] = body
+        pos += 12 + length
+    width, height, depth, colour = struct.unpack_from(">IIBB", chunks[b"IHDR"])
+    assert depth == 8 and colour in (2, 6), (depth, colour)
+    bpp = 3 if colour == 2 else 4
+    raw, stride, rows, prev = zlib.decompress(idat), width * bpp, [], bytearray(width * bpp)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a = line[i - bpp] if i >= bpp else 0
+            b, c = prev[i], prev[i - bpp] if i >= bpp else 0
+            if kind == 1:
+                line[i] = (line[i] + a) & 255
+            elif kind == 2:
+                line[i] = (line[i] + b) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (a + b) // 2) & 255
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        rows.append([tuple(line[x * bpp:x * bpp + 3]) for x in range(width)])
+        prev = line
+    return rows
+
+
+def agreement(a, b, background):
+    """The share of a's pixels that differ from the background with a pixel of the same colour within one pixel in b."""
+    h, w = len(a), len(a[0])
+    total = found = 0
+    for y in range(h):
+        for x in range(w):
+            colour = a[y][x]
+            if colour == background:
+                continue
+            total += 1
+            found += any(b[yy][xx] == colour for yy in range(max(0, y - 1), min(h, y + 2))
+                         for xx in range(max(0, x - 1), min(w, x + 2)))
+    return found / max(total, 1), total
+
+
+# --- The browser -----------------------------------------------------------------------------
+
+def browser():
+    options = Options()
+    options.binary_location = "/usr/bin/chromium"
+    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                 "--user-data-dir=" + tempfile.mkdtemp(prefix="tw-chromium-"), "--window-size=1400,1000",
+                 "--force-device-scale-factor=1", "--hide-scrollbars"):
+        options.add_argument(flag)
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL", "performance": "ALL"})
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    # What the browser's own start page asked for is no page's doing.
+    driver.get("about:blank")
+    driver.get_log("performance")
+    driver.get_log("browser")
+    return driver
+
+
+def requests(driver):
+    """The URLs the page asked for since the last call."""
+    urls = []
+    for entry in driver.get_log("performance"):
+        message = json.loads(entry["message"])["message"]
+        if message["method"] == "Network.requestWillBeSent":
+            urls.append(message["params"]["request"]["url"])
+    return urls
+
+
+def errors(driver):
+    return [e for e in driver.get_log("browser") if e["level"] in ("SEVERE", "WARNING")]
+
+
+def open_page(driver, path, fragment=""):
+    driver.get("file://" + urllib.parse.quote(path) + fragment)
+    driver.execute_script("return document.readyState")
+
+
+def on_screen(driver, x, y):
+    """Screen position (CSS pixels) of image point (x, y), by the browser's own transform of the drawing."""
+    return driver.execute_script(
+        "var s = document.querySelector('#tw-view svg'), p = s.createSVGPoint();"
+        "p.x = arguments[0]; p.y = arguments[1]; p = p.matrixTransform(s.getScreenCTM());"
+        "return [p.x, p.y];", x, y)
+
+
+def details(driver):
+    return driver.find_element(By.ID, "tw-details").text
+
+
+def point_at(driver, x, y):
+    ActionChains(driver).move_to_element_with_offset(driver.find_element(By.TAG_NAME, "body"), 0, 0).perform()
+    body = driver.find_element(By.TAG_NAME, "body").rect
+    ActionChains(driver).move_to_element_with_offset(
+        driver.find_element(By.TAG_NAME, "body"), int(round(x - body["width"] / 2)),
+        int(round(y - body["height"] / 2))).perform()
+
+
+def run(*args):
+    done = subprocess.run([TOOL, "--settings", SETTINGS, *args], capture_output=True, text=True, stdin=subprocess.DEVNULL)
+    return done.returncode, done.stdout, done.stderr
+
+
+def screenshots(driver, work, folder):
+    """The README's pictures: freedoom2 MAP01's page with its exit pinned, and a gallery."""
+    wads = [os.path.join(os.path.dirname(FREEDOOM2), w) for w in ("freedoom1.wad", "freedoom2.wad", "freedm.wad")]
+    dest = os.path.join(work, "shots")
+    run("--dest", dest, "--gallery", "--extra", "html", "-s", "256x256", *wads)
+    driver.set_window_size(1200, 800)
+    open_page(driver, os.path.join(dest, "freedoom2", "MAP01.html"))
+    data = json.loads(driver.execute_script("return document.getElementById('tw-data').textContent"))
+    exit = next(i for i, l in enumerate(data["lines"]) if l[3] != 0 and l[4] & 0x60 and l[8] >= 0)
+    open_page(driver, os.path.join(dest, "freedoom2", "MAP01.html"), "#L%d" % exit)
+    driver.save_screenshot(os.path.join(folder, "page.png"))
+    open_page(driver, os.path.join(dest, "index.html"))
+    driver.execute_script("document.querySelectorAll('img').forEach(function (i) { i.loading = 'eager'; })")
+    driver.find_element(By.ID, "tw-filter").send_keys("freedoom2")
+    driver.execute_script("return new Promise(function (done) { setTimeout(done, 500); })")
+    driver.save_screenshot(os.path.join(folder, "gallery.png"))
+
+
+def main():
+    work = tempfile.mkdtemp(prefix="tw-webpage-")
+    wad = open(FREEDOOM2, "rb").read()
+    map01 = maplumps(wad, b"MAP01")
+    vertexes, linedefs = lines_and_points(map01)
+    margin = 16
+
+    code, out, err = run(FREEDOOM2, "-m", "MAP01", "-s", "%dx%d" % (SIZE, SIZE), "-M", str(margin),
+                         "-o", work + "/%.html", "--extra", "png")
+    check("the program writes MAP01's page and PNG", code == 0 and os.path.exists(work + "/MAP01.html"),
+          (code, out, err))
+    page = work + "/MAP01.html"
+    driver = browser()
+    try:
+        open_page(driver, page)
+        check("the page loads with no console errors", not errors(driver), errors(driver))
+        asked = requests(driver)
+        check("the page asks for nothing but itself", all(u.split("#")[0] == "file://" + urllib.parse.quote(page) for u in asked), asked)
+        check("the script ran (its hash matches the policy)",
+              driver.execute_script("return document.documentElement.classList.contains('tw-ready')"))
+
+        # The line under the pointer: a linedef with a special whose midpoint no other line comes near.
+        place = fitted(vertexes, linedefs, SIZE, margin)
+        def mid(i):
+            a, b = vertexes[linedefs[i][0]], vertexes[linedefs[i][1]]
+            return place((a[0] + b[0]) / 2, (a[1] + b[1]) / 2)
+        def dist(p, i):
+            (ax, ay), (bx, by) = place(*vertexes[linedefs[i][0]]), place(*vertexes[linedefs[i][1]])
+            dx, dy = bx - ax, by - ay
+            t = max(0, min(1, ((p[0] - ax) * dx + (p[1] - ay) * dy) / max(dx * dx + dy * dy, 1e-9)))
+            return ((ax + t * dx - p[0]) ** 2 + (ay + t * dy - p[1]) ** 2) ** 0.5
+        scale = driver.execute_script("return document.querySelector('#tw-view svg').getScreenCTM().a")
+        chosen = next(i for i, l in enumerate(linedefs) if l[3] != 0 and
+                      all(j == i or dist(mid(i), j) * scale > 12 for j in range(len(linedefs))))
+        x, y = on_screen(driver, *mid(chosen))
+        point_at(driver, x, y)
+        text = details(driver)
+        check("the pointer over linedef %d shows its number and special %d" % (chosen, linedefs[chosen][3]),
+              text.startswith("Linedef %d\n" % chosen) and ("\nspecial\n%d " % linedefs[chosen][3]) in text, text)
+
+        # A click pins it and sets the address.
+        ActionChains(driver).click().perform()
+        check("a click pins the line in the address", driver.execute_script("return location.hash") == "#L%d" % chosen,
+              driver.execute_script("return location.hash"))
+
+        # The legend switches a layer: every stroke of that class disappears.
+        button = driver.find_element(By.CSS_SELECTOR, "#tw-legend button[data-layer='impassable']")
+        button.click()
+        shown = driver.execute_script(
+            "return Array.from(document.querySelectorAll('#tw-view svg .impassable'))"
+            ".filter(function (e) { return getComputedStyle(e).display !== 'none'; }).length")
+        check("a click on the legend hides that category's strokes", shown == 0 and
+              button.get_attribute("aria-pressed") == "false", shown)
+        button.click()
+
+        # Wheel zoom at the pointer: the scale changes, the image point under the pointer stays.
+        view = driver.find_element(By.ID, "tw-view")
+        before = driver.execute_script("return document.querySelector('#tw-view svg').getAttribute('viewBox')")
+        x, y = on_screen(driver, SIZE / 3, SIZE / 3)
+        rect = view.rect
+        ActionChains(driver).scroll_from_origin(
+            ScrollOrigin.from_element(view, int(x - rect["x"] - rect["width"] / 2), int(y - rect["y"] - rect["height"] / 2)),
+            0, -240).perform()
+        after = driver.execute_script("return document.querySelector('#tw-view svg').getAttribute('viewBox')")
+        x2, y2 = on_screen(driver, SIZE / 3, SIZE / 3)
+        check("wheel zoom changes the view about the pointer",
+              before != after and abs(x2 - x) < 2 and abs(y2 - y) < 2, (before, after, x, y, x2, y2))
+
+        # An address selects and centres.
+        target = next(i for i, l in enumerate(linedefs) if i > 400 and l[3] == 0)
+        open_page(driver, page, "#L%d" % target)
+        x, y = on_screen(driver, *mid(target))
+        rect = view = driver.find_element(By.ID, "tw-view").rect
+        check("#L%d selects and centres the line" % target,
+              details(driver).startswith("Linedef %d\n" % target) and
+              abs(x - rect["x"] - rect["width"] / 2) < 2 and abs(y - rect["y"] - rect["height"] / 2) < 2,
+              (details(driver)[:20], x, y, rect))
+        open_page(driver, page, "#S5")
+        check("#S5 shows the sector", details(driver).startswith("Sector 5\n"), details(driver)[:40])
+
+        # The drawing at 1:1 against the PNG, as the vector image is checked.
+        open_page(driver, page)
+        # The pointer rests on the header, so nothing is highlighted.
+        ActionChains(driver).move_to_element(driver.find_element(By.TAG_NAME, "h1")).perform()
+        driver.find_element(By.TAG_NAME, "body").send_keys("1")
+        check("no highlight while the pointer is off the drawing",
+              not driver.execute_script("return document.querySelector('.tw-overlay').childNodes.length"))
+        left, top = (round(v) for v in on_screen(driver, 0, 0))
+        shot = decodepng(driver.get_screenshot_as_png())
+        seen = [row[left:left + SIZE] for row in shot[top:top + SIZE]]
+        png = decodepng(open(work + "/MAP01.png", "rb").read())
+        background = png[0][0]
+        there, drawn = agreement(png, seen, background)
+        back, shown = agreement(seen, png, background)
+        check("the page at 1:1 agrees with the PNG (%.2f %% of %d pixels, %.2f %% back)" %
+              (100 * there, drawn, 100 * back), there >= 0.99 and back >= 0.99 and drawn > 1000)
+
+        # Hostile names: an input and a map whose names are markup.
+        hostile = work + "/\"><img src=x onerror=alert(1)>.wad"
+        writewad(hostile, [(b"MAP<i>&\"", map01)])
+        code, out, err = run(hostile, "-m", "ALL", "-o", work + "/hostile-%.html")
+        pages = [f for f in os.listdir(work) if f.startswith("hostile-")]
+        check("the program writes the hostile page", code == 0 and len(pages) == 1, (code, out, err, pages))
+        if pages:
+            open_page(driver, os.path.join(work, pages[0]))
+            title = driver.find_element(By.TAG_NAME, "h1").text
+            sub = driver.find_element(By.CLASS_NAME, "tw-sub").text
+            check("hostile names show as text and run nothing",
+                  title == "MAP<i>&\"" and sub == os.path.basename(hostile) and
+                  not driver.find_elements(By.CSS_SELECTOR, "img, i") and not errors(driver) and
+                  driver.execute_script("return document.documentElement.classList.contains('tw-ready')"),
+                  (title, sub, errors(driver)))
+
+        # The gallery of a run over inputs with awkward names, one of them no WAD.
+        inputs = []
+        for name in ("A#1", "50%", "a b", "index.html"):
+            path = os.path.join(work, name + ".wad")
+            writewad(path, [(b"MAP01", map01), (b"MAP02", maplumps(wad, b"MAP02"))])
+            inputs.append(path)
+        notawad = os.path.join(work, "junk.wad")
+        with open(notawad, "w") as f:
+            f.write("no WAD")
+        dest = os.path.join(work, "gallery dir")
+        code, out, err = run("--dest", dest, "--gallery", "--extra", "html", "-s", "64x64", *inputs, notawad)
+        index = os.path.join(dest, "index.html")
+        check("the gallery run writes index.html", code == 2 and os.path.isfile(index), (code, out, err))
+        requests(driver)
+        open_page(driver, index)
+        cards = driver.find_elements(By.CSS_SELECTOR, ".tw-card")
+        names = sorted((c.find_element(By.XPATH, "ancestor::section").get_attribute("data-input"),
+                        c.get_attribute("data-map")) for c in cards)
+        check("the gallery lists every map of every input",
+              names == sorted((i, m) for i in inputs for m in ("MAP01", "MAP02")), names)
+        check("the gallery shows the refused input",
+              "refused" in driver.find_element(By.CSS_SELECTOR, "section[data-input$='junk.wad']").text)
+        links = driver.execute_script(
+            "return Array.from(document.querySelectorAll('a[href], img[src]'))"
+            ".map(function (e) { return e.getAttribute('href') || e.getAttribute('src'); })")
+        missing = [l for l in links if not os.path.isfile(os.path.join(dest, urllib.parse.unquote(l)))]
+        check("every link of the gallery resolves to a file (%d links)" % len(links),
+              len(links) >= 4 * 2 * 4 and not missing, missing)
+        loaded = driver.execute_script(
+            "var i = document.querySelector('.tw-card img'); i.scrollIntoView();"
+            "return new Promise(function (done) { if (i.complete) done(i.naturalWidth);"
+            " else i.onload = i.onerror = function () { done(i.naturalWidth); }; })")
+        check("thumbnails load under the page's policy", loaded == 64, loaded)
+        check("the gallery loads with no console errors", not errors(driver), errors(driver))
+        box = driver.find_element(By.ID, "tw-filter")
+        box.send_keys("50%")
+        visible = [c.get_attribute("data-map") for c in cards if c.is_displayed()]
+        check("the filter narrows the cards to one input", len(visible) == 2, visible)
+        check("an input whose stem is index.html draws into index.html-2",
+              os.path.isfile(os.path.join(dest, "index.html-2", "MAP01.png")), os.listdir(dest))
+        if SHOTS:
+            screenshots(driver, work, SHOTS)
+    finally:
+        driver.quit()
+        shutil.rmtree(work, ignore_errors=True)
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,107 @@
+// The map page as text: its data read back by a JSON parser, placed as the drawing places the map,
+// and hostile names that stay text.
+#include "render/mappage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <string>
+
+namespace tracewell {
+namespace {
+
+// A map of two lines and one thing, and a scene that draws the first line as impassable and the
+// thing as a monster, fitted into a 200 x 100 image.
+struct smallmap {
+  map m;
+  scene s;
+  smallmap() {
+    m.vertexes = {{-320, 64}, {640, -128}, {640, 64}};
+    m.linedefs.resize(2);
+    m.linedefs[0] = {0, 1, 1, 26, 7, 0, -1, {}, 0};
+    m.linedefs[1] = {1, 2, 4, 0, 0, 0, 1, {}, 0};
+    m.sidedefs.resize(2);
+    m.sidedefs[1].sector = 1;
+    m.sectors.resize(2);
+    m.sectors[1].floorheight = -8;
+    m.sectors[1].floorfraction = 0x8000;
+    thing t;
+    t.x = 0;
+    t.y = 0;
+    t.type = 3001;
+    t.skills = 0x1F;
+    t.single = true;
+    m.things = std::vector<thing>{t};
+    s.width = 200;
+    s.height = 100;
+    s.margin = 5;
+    s.background = static_cast<std::int32_t>(0xFF000000U);
+    s.fit = mapfit::make(-320, -128, 640, 64, 200, 100, 5);
+    s.markerradius = 3;
+    s.strokes = {{-320, 64, 640, -128, static_cast<std::int32_t>(0xFFFC0000U), 5, 0}};
+    s.markers = {{0, 0, 0, static_cast<std::int32_t>(0xFF00FF00U), 2, false, 0}};
+  }
+};
+
+std::string page(const smallmap& p, const char* name, const char* input) {
+  std::string out;
+  EXPECT_TRUE(
+      writemappage(p.s, p.m, svgnames{frombytes(name), fromutf8(input)}, [&out](std::string_view piece) {
+        out += piece;
+        return true;
+      }));
+  return out;
+}
+
+nlohmann::json dataof(const std::string& html) {
+  const std::string open = "<script type=\"application/json\" id=\"tw-data\">";
+  const std::size_t from = html.find(open) + open.size();
+  return nlohmann::json::parse(html.substr(from, html.find("</script>", from) - from));
+}
+
+TEST(MapPage, DataPlacesTheMapWhereTheDrawingDoes) {
+  const smallmap p;
+  const std::string html = page(p, "MAP01", "/maps/test.wad");
+  const nlohmann::json data = dataof(html);
+  // The drawing's first path starts at the first stroke's start ("m" from the origin is absolute).
+  const std::size_t d = html.find(" d=\"", html.find("class=\"impassable\""));
+  ASSERT_NE(d, std::string::npos);
+  ASSERT_TRUE(html[d + 4] == 'm' || html[d + 4] == 'M');
+  char* end = nullptr;
+  const double x = std::strtod(html.c_str() + d + 5, &end);
+  const double y = std::strtod(end + (*end == ',' || *end == ' ' ? 1 : 0), nullptr);
+  const auto& fit = data["fit"];
+  EXPECT_NEAR(fit[0].get<double>() * -320 + fit[1].get<double>(), x, 0.011);
+  EXPECT_NEAR(fit[2].get<double>() * 64 + fit[3].get<double>(), y, 0.011);
+  EXPECT_EQ(data["size"], nlohmann::json::parse("[200, 100]"));
+  // Lines: vertices, flags, special, meanings, tag, sectors, layer; the undrawn line has none.
+  EXPECT_EQ(data["lines"][0], nlohmann::json::parse("[0, 1, 1, 26, 4, 7, 0, -1, 0]"));
+  EXPECT_EQ(data["lines"][1], nlohmann::json::parse("[1, 2, 4, 0, 0, 0, 0, 1, -1]"));
+  EXPECT_EQ(data["sectors"][1], nlohmann::json::parse("[-7.5, 0, 0]"));
+  EXPECT_EQ(data["things"][0], nlohmann::json::parse("[0, 0, 0, 3001, 2, 31, 1, 1]"));
+  EXPECT_EQ(data["layers"].size(), 2U);
+  EXPECT_EQ(data["layers"][0]["name"], "impassable");
+  EXPECT_EQ(data["layers"][1]["cls"], "thing-monster");
+  EXPECT_EQ(data["meanings"][2][0], "locked blue");
+  EXPECT_EQ(data["input"], "test.wad");
+  EXPECT_EQ(data["monster_types"], nlohmann::json::parse(R"({"3001": 1})"));
+}
+
+TEST(MapPage, HostileNamesStayText) {
+  const smallmap p;
+  const char* name = "</script><script>alert(1)</script>";
+  const char* input = "/x/\"><img src=x onerror=alert(1)>.wad";
+  const std::string html = page(p, name, input);
+  std::size_t scripts = 0;
+  for (std::size_t at = html.find("<script"); at != std::string::npos; at = html.find("<script", at + 1))
+    ++scripts;
+  EXPECT_EQ(scripts, 2U) << "the data and the viewer, nothing else";
+  EXPECT_EQ(html.find("<img"), std::string::npos);
+  const nlohmann::json data = dataof(html);
+  EXPECT_EQ(data["title"], name);
+  EXPECT_EQ(data["input"], "\"><img src=x onerror=alert(1)>.wad");
+}
+
+}  // namespace
+}  // namespace tracewell
