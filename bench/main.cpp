@@ -21,6 +21,7 @@
 #include "batchrun.h"
 #include "childrun.h"
 #include "compactrun.h"
+#include "diffcost.h"
 #include "keypile.h"
 #include "maplookup.h"
 #include "pagecost.h"
@@ -49,10 +50,10 @@ struct options {
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
   // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
-  // keys, archive, things, pile, batch, svg, compact, pages.
-  std::set<std::string> only = {"real", "program", "poster", "dense",   "outside",
-                                "udmf", "lookup",  "keys",   "archive", "things",
-                                "pile", "batch",   "svg",    "compact", "pages"};
+  // keys, archive, things, pile, batch, svg, compact, pages, diff.
+  std::set<std::string> only = {"real",   "program", "poster",  "dense",  "outside", "udmf",
+                                "lookup", "keys",    "archive", "things", "pile",    "batch",
+                                "svg",    "compact", "pages",   "diff"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -90,6 +91,10 @@ constexpr std::int64_t memoryallowance = std::int64_t{32} << 20;
 // Several WADs in one run against the single-core floor of all their maps; the same run again with
 // --skip-existing against the first.
 constexpr double batchtarget = 0.6, skiptarget = 0.02;
+// A diff of every map against its renumbered copy reads two WADs and matches in O(n log n): less than
+// encoding the maps' PNGs once; two maps of 100,000 linedefs within a second.
+constexpr double difftarget = 1, bigdifftargetms = 1000;
+constexpr int diffrounds = 3;
 // Writing every map's SVG (Automap at 1024 x 1024) against the single-core libpng floor of the same images,
 // and its size per line drawn.
 constexpr double svgtarget = 0.25, svgbytesperline = 32;
@@ -126,7 +131,8 @@ bool parse(int argc, char** argv, options& o) {
     } else {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
       say("                       [--only "
-          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,pile,batch,svg,compact,pages]");
+          "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,pile,batch,svg,compact,pages,"
+          "diff]");
       return false;
     }
   }
@@ -595,6 +601,26 @@ int run(int argc, char** argv) {
     }
   }
 
+  std::optional<diffcost> diff;
+  if (o.only.count("diff") != 0) {
+    say("");
+    diff = rundiffcost(o.wadpath, work.string(), smallsize, margin, std::max(o.rounds, diffrounds));
+    if (diff->error.empty()) {
+      say("Revision diff: every map against its renumbered copy (" + std::to_string(diff->maps) + " maps, " +
+          std::to_string(diff->lines) + " linedefs, " + std::to_string(diff->things) +
+          " things), both WADs read and compared, against the PNG floor at " + dims(smallsize, smallsize));
+      table t({"figure", "value"});
+      t.add({"read both and compare", fixed(diff->diffms, 2) + " ms"});
+      t.add({"floor, all maps", fixed(diff->floorms, 1) + " ms"});
+      t.add({"diff / floor", fixed(diff->ratio(), 3)});
+      t.add({"changes found (must be 0)", std::to_string(diff->changes)});
+      t.add({"two maps of " + std::to_string(diff->biglines) + " linedefs", fixed(diff->bigms, 1) + " ms"});
+      t.print();
+    } else {
+      say(diff->error);
+    }
+  }
+
   std::optional<schemecost> keys;
   if (o.only.count("keys") != 0)
     keys = runschemecost(o.wadpath, TRACEWELL_BENCH_SETTINGS, "Keys", "Automap", largesize, margin,
@@ -707,6 +733,22 @@ int run(int argc, char** argv) {
                   udmf->ratio() < udmftarget);
     } else {
       card.target(figure, udmf->error, false);
+    }
+  }
+  if (diff) {
+    const std::string figure = "Diff against the renumbered copy, " + std::to_string(diff->maps) + " maps";
+    if (diff->error.empty()) {
+      card.target(figure,
+                  "read and compare " + fixed(diff->diffms, 2) + " ms / floor at " +
+                      dims(smallsize, smallsize) + " " + fixed(diff->floorms, 1) +
+                      " ms = " + fixed(diff->ratio(), 3) + ", " + std::to_string(diff->changes) +
+                      " changes (target < " + fixed(difftarget, 2) + ", none)",
+                  diff->ratio() < difftarget && diff->changes == 0);
+      card.target("Diff of two maps of " + std::to_string(diff->biglines) + " linedefs",
+                  fixed(diff->bigms, 1) + " ms (target < " + fixed(bigdifftargetms, 0) + " ms)",
+                  diff->bigms < bigdifftargetms);
+    } else {
+      card.target(figure, diff->error, false);
     }
   }
   if (keys) {

@@ -30,11 +30,13 @@ set(tracewell_settings_sources
 
 set(tracewell_game_sources
   src/game/mapcensus.cpp
+  src/game/mapdiff.cpp
   src/game/specialmeaning.cpp
   src/game/thingtally.cpp)
 
 set(tracewell_render_sources
   src/render/automap.cpp
+  src/render/diffscene.cpp
   src/render/compactpng.cpp
   src/render/deflatebands.cpp
   src/render/mapfit.cpp
@@ -59,6 +61,9 @@ set(tracewell_app_sources
   src/app/commandrun.cpp
   src/app/console.cpp
   src/app/dialogue.cpp
+  src/app/diffrecord.cpp
+  src/app/diffrun.cpp
+  src/app/dumprun.cpp
   src/app/entry.cpp
   src/app/filekind.cpp
   src/app/manifest.cpp

@@ -30,17 +30,6 @@ text destfolder(text dest) {
   return dest.empty() ? text(u".") : dest;
 }
 
-// "tracewell: INPUT: WHY", the line of an input that ends early.
-text inputline(const text& input, const text& why) {
-  text line = u"tracewell: ";
-  line.append(printable(input)).append(u": ").append(why);
-  return line;
-}
-
-text manifestline(const text& path) {
-  return u"cannot write the manifest \"" + printable(path) + u"\"";
-}
-
 // What an input that cannot be drawn at all prints and records, after every map before it.
 void refuseinput(const console& c, const text& input, const text& why) {
   maprun& run = *c.run;
@@ -62,6 +51,16 @@ void closeinput(console& c) {
 }
 
 }  // namespace
+
+text inputline(const text& input, const text& why) {
+  text line = u"tracewell: ";
+  line.append(printable(input)).append(u": ").append(why);
+  return line;
+}
+
+text manifestline(const text& path) {
+  return u"cannot write the manifest \"" + printable(path) + u"\"";
+}
 
 int runstatus::exitstatus() const {
   switch (worst_) {

@@ -17,6 +17,11 @@ namespace tracewell {
 class console;
 struct commandline;
 
+// "tracewell: INPUT: WHY", the line of an input that cannot be used or ends early.
+text inputline(const text& input, const text& why);
+// The refusal of a manifest that cannot be written: cannot write the manifest "PATH".
+text manifestline(const text& path);
+
 // Takes the format, the scheme and the sizes of `cl` over the answers the
 // settings gave `c`, as every run of the command line does. A format or scheme
 // that is not known ends the process with its refusal (status 1).

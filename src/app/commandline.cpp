@@ -34,6 +34,9 @@ enum class optionid {
   skipexisting,
   maxmaps,
   png,
+  diff,
+  crop,
+  dump,
   settings,
   list,
   help,
@@ -71,6 +74,10 @@ constexpr optionrow optionrows[] = {
     {optionid::maxmaps, 0, "max-maps", "N", "refuse an input that lists more than N maps"},
     {optionid::png, 0, "png", "ENCODING",
      "standard: 8-bit RGBA as always; compact: smaller, faster, same pixels"},
+    {optionid::diff, 0, "diff", nullptr, "draw what changed from the first input (OLD) to the second (NEW)"},
+    {optionid::crop, 0, "crop", nullptr, "with --diff: fit the image to the changes"},
+    {optionid::dump, 0, "dump", "WAD",
+     "print each map's lines and things as text that renumbering leaves alone"},
     {optionid::settings, 0, "settings", "FILE", "settings file to use instead of the usual one (below)"},
     {optionid::list, 'l', "list", nullptr, "print the maps of WAD, one per line, and draw nothing"},
     {optionid::help, 'h', "help", nullptr, "print this help and exit"},
@@ -127,10 +134,37 @@ text invalidvalue(const text& value, const text& typed) {
   return (u"invalid value '" + value).append(u"' for ").append(typed);
 }
 
+// Why --diff or --dump cannot run as asked: an option they exclude, or inputs they cannot take; "" when
+// nothing stands in the way.
+text excluded(const commandline& cl) {
+  const text mode = cl.dump ? u"--dump" : u"--diff";
+  const std::pair<bool, const char16_t*> options[] = {
+      {cl.dest.has_value(), u"--dest"},
+      {cl.list, u"--list"},
+      {cl.skipexisting, u"--skip-existing"},
+      {cl.maxmaps.has_value(), u"--max-maps"},
+      {cl.diff && cl.dump, u"--diff"},
+      {cl.dump && cl.crop, u"--crop"},
+      {cl.dump && cl.manifest.has_value(), u"--manifest"},
+      {cl.gallery, u"--gallery"},
+  };
+  for (const auto& [given, name] : options) {
+    if (given) return (u"option '" + text(name)).append(u"' cannot be used with ").append(mode);
+  }
+  if (cl.dump && !cl.inputs.empty()) return u"--dump takes its WAD as its value, no other input";
+  if (cl.diff && cl.inputs.size() != 2) return u"--diff takes two inputs, OLD and NEW";
+  const bool page = (cl.output && kindofpath(*cl.output) == filekind::html) ||
+                    std::find(cl.extra.begin(), cl.extra.end(), filekind::html) != cl.extra.end();
+  if (cl.diff && page) return u"--diff writes PNG and SVG images, no web page";
+  return {};
+}
+
 }  // namespace
 
 std::string usagetext() {
-  std::string out = "tracewell [WAD] [OPTIONS]\ntracewell [OPTIONS] --dest DIR INPUT...\n";
+  std::string out =
+      "tracewell [WAD] [OPTIONS]\ntracewell [OPTIONS] --dest DIR INPUT...\ntracewell [OPTIONS] --diff OLD "
+      "NEW\n";
   for (const optionrow& o : optionrows) {
     std::string names = std::string("--") + o.name + (o.value ? std::string(" ") + o.value : "");
     names.resize(std::max(names.size() + 1, helpcolumn), ' ');
@@ -314,6 +348,15 @@ commandline commandline::parse(const std::vector<std::string>& args) {
           return cl;
         }
         break;
+      case optionid::diff:
+        cl.diff = true;
+        break;
+      case optionid::crop:
+        cl.crop = true;
+        break;
+      case optionid::dump:
+        cl.dump = value;
+        break;
       case optionid::settings:
         cl.settings = value;
         break;
@@ -332,7 +375,11 @@ commandline commandline::parse(const std::vector<std::string>& args) {
   // After "--" every word is an argument.
   for (int i = optind; i < argc; ++i) arguments.emplace_back(argv[static_cast<std::size_t>(i)]);
   for (const std::string& a : arguments) cl.inputs.push_back(fromutf8(a));
-  if (cl.inputs.size() > 1 && !cl.dest) {
+  if (cl.diff || cl.dump) {
+    cl.error = excluded(cl);
+  } else if (cl.crop) {
+    cl.error = u"--crop needs --diff";
+  } else if (cl.inputs.size() > 1 && !cl.dest) {
     cl.error = u"more than one WAD: \"" + cl.inputs[1] + u"\" (several inputs need --dest DIR)";
   } else if (cl.gallery && !cl.dest) {
     cl.error = u"--gallery needs --dest DIR";

@@ -35,7 +35,10 @@ struct commandline {
   std::optional<std::int64_t> maxmaps;
   std::optional<pngencoding> png;  // --png standard|compact, over the settings
   bool skipexisting = false;
-  bool gallery = false;  // DIR/index.html at the end (needs --dest)
+  bool gallery = false;      // DIR/index.html at the end (needs --dest)
+  bool diff = false;         // inputs: OLD then NEW
+  bool crop = false;         // a diff's image fitted to its changes
+  std::optional<text> dump;  // the WAD whose maps are printed as text
   bool list = false;
   bool help = false;
   bool version = false;
@@ -43,7 +46,9 @@ struct commandline {
   // program prefix (an unknown option, a missing value, a malformed size, a
   // size from which no digit is read, a second input without --dest, --list
   // with several inputs, an output pattern that leaves the --dest folder,
-  // --gallery without --dest).
+  // --gallery without --dest, --diff without two inputs or with an option it
+  // excludes, --crop without --diff, --dump with another input or an option it
+  // excludes).
   text error;
 
   // Reads `args` (the program's arguments, without its own name). Numbers
@@ -52,7 +57,7 @@ struct commandline {
 
   // Whether the run takes the batch rules: a folder per input, records,
   // skipping, a limit on maps. Without these one input runs as it always did.
-  bool batch() const { return dest || manifest || maxmaps || skipexisting; }
+  bool batch() const { return !diff && (dest || manifest || maxmaps || skipexisting); }
 };
 
 // Whether `arg` is an option: it starts with "--", or with "-" and a letter.

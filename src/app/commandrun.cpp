@@ -7,6 +7,7 @@
 #include "app/batchrun.h"
 #include "app/commandline.h"
 #include "app/console.h"
+#include "app/diffrun.h"
 #include "app/entry.h"
 #include "app/mapchoice.h"
 #include "app/numbers.h"
@@ -48,12 +49,11 @@ text settingsfile(const commandline& cl, const text& programfolder) {
   return (programfolder.empty() ? text() : programfolder + u"/") + u"settings.txt";
 }
 
-// Ends the run with `status`, or with 1 when standard output lost some of what it was given.
-[[noreturn]] void finish(int status) {
+}  // namespace
+
+void finish(int status) {
   exitprocess(reportoutputfailure() ? 1 : status);
 }
-
-}  // namespace
 
 void runcommandline(const commandline& cl, const text& programfolder) {
   if (!cl.error.empty()) {
@@ -76,6 +76,8 @@ void runcommandline(const commandline& cl, const text& programfolder) {
   console& c = *loaded.value();
   if (cl.detection) c.detection = *cl.detection;
 
+  if (cl.dump) rundump(cl, c);
+  if (cl.diff) rundiff(cl, c);
   if (cl.batch() && !cl.list)
     runbatch(cl, c, cl.inputs.empty() ? besidesettings(settingspath, c.inputpath) : text());
 

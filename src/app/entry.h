@@ -22,4 +22,8 @@ struct commandline;
 // standard error. Status 0 when every map asked for was written, 2 otherwise.
 [[noreturn]] void runcommandline(const commandline& cl, const text& programfolder);
 
+// Ends the run with `status`, or with 1 when standard output lost some of
+// what it was given: a script reading it would otherwise take it as whole.
+[[noreturn]] void finish(int status);
+
 }  // namespace tracewell

@@ -53,6 +53,8 @@ const char* statusword(mapoutcome::state s) {
       return "skipped";
     case mapoutcome::state::failed:
       return "failed";
+    case mapoutcome::state::unchanged:
+      return "unchanged";
   }
   return "failed";
 }
@@ -69,10 +71,12 @@ json bytype(const std::map<std::int32_t, std::int64_t>& counts) {
 std::string manifestline(const mapoutcome& r, bool outputs, bool tallies) {
   json j;
   j["input"] = givenbytes(r.input);
+  if (r.oldinput) j["old_input"] = givenbytes(*r.oldinput);
   j["map"] = r.whole ? json(nullptr) : wadbytes(r.name);
   j["status"] = statusword(r.status);
   // Only a file that holds the map's picture is named; a failed write says its path in the error.
-  j["output"] = r.status == mapoutcome::state::failed ? json(nullptr) : filebytes(r.output);
+  const bool pictured = r.status != mapoutcome::state::failed && r.status != mapoutcome::state::unchanged;
+  j["output"] = pictured ? filebytes(r.output) : json(nullptr);
   if (r.errors.empty()) {
     j["error"] = nullptr;
   } else {
@@ -124,6 +128,12 @@ std::string manifestline(const mapoutcome& r, bool outputs, bool tallies) {
     j["things_by_skill"] = skills;
     j["monster_types"] = tallied ? bytype(r.tally->monstertypes) : json(nullptr);
     j["item_types"] = tallied ? bytype(r.tally->itemtypes) : json(nullptr);
+  }
+  // A diff's figures were made as JSON; an unreadable map has none.
+  if (!r.diff.empty()) {
+    j["diff"] = json::parse(r.diff);
+  } else if (r.oldinput) {
+    j["diff"] = nullptr;
   }
   // Names from a WAD are bytes of no declared encoding: what is not UTF-8 shows as U+FFFD.
   return j.dump(-1, ' ', false, json::error_handler_t::replace);

@@ -70,7 +70,7 @@ struct drawrequest {
 // What became of one map, handed on in map order whatever order the maps were
 // drawn in: enough for a list of what was written or a record per map.
 struct mapoutcome {
-  enum class state { written, skipped, failed };
+  enum class state { written, skipped, failed, unchanged };  // unchanged: a diff found nothing
 
   text input;          // the input as given
   text name;           // as listed, or as asked for
@@ -88,6 +88,8 @@ struct mapoutcome {
   std::optional<std::int64_t> things;    // records read; absent when not read or unreadable
   std::optional<mapcensus> census;       // when the request asks for it
   std::optional<thingtally> tally;       // likewise, when the things could be read
+  std::optional<text> oldinput;          // a diff's: the older version, `input` being the newer
+  std::string diff;                      // a diff's: its JSON object (diffjson); empty otherwise
 };
 
 // One map planned: everything that can print or fail is done, in map order.

@@ -40,6 +40,11 @@ std::shared_ptr<scheme> scheme::read(dictnode& node) {
     if (node.hasvalue(key) != 0)
       s.things.colors[static_cast<std::size_t>(k.kind)] = tonumber(node.getvalue(key));
   }
+  // A diff's colours: a key the scheme lacks keeps its built-in colour.
+  for (const diffmarklook& m : diffmarklooks) {
+    const text key(m.colorkey);
+    if (node.hasvalue(key) != 0) s.diff[static_cast<std::size_t>(m.mark)] = tonumber(node.getvalue(key));
+  }
   s.things.skill = tonumber(node.getvalue(u"thing_skill"));
   s.things.multiplayer = tonumber(node.getvalue(u"thing_multiplayer"));
   return made;

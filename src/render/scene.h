@@ -22,6 +22,7 @@ struct scenestroke {
   std::int32_t color = 0;     // ARGB
   std::int32_t category = 0;  // the line category it is drawn as (render/linecategory.h), 0..19
   std::uint32_t linedef = 0;  // the linedef's number in the map
+  std::int8_t mark = -1;      // in a diff's picture the diffmark it shows (render/diffmark.h); else -1
 };
 
 // One thing marker, at its map position in vertex units.
@@ -32,6 +33,7 @@ struct scenemarker {
   std::uint8_t kind = 0;    // the thing kind's number (game/thingkind.h)
   bool cross = false;       // a cross; else a triangle pointing the thing's way
   std::uint32_t thing = 0;  // the thing's number in the map
+  std::int8_t mark = -1;    // in a diff's picture the diffmark it shows (render/diffmark.h); else -1
 };
 
 struct scene {

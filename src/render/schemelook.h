@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/diffmark.h"
 #include "render/linecategory.h"
 #include "render/thingmarkers.h"
 #include "render/wideline.h"
@@ -18,9 +19,10 @@ struct schemelook {
   std::array<std::int32_t, linecolors> orders = defaultorders;  // pass 1..9 per category; else not drawn
   // Nonzero: action lines (special not 0) get categories 4 and 9 whatever their heights.
   std::int32_t actionspecial = 0;
-  linestyle style;         // of every line and marker
-  fallbacklooks fallback;  // what the scheme says of the categories that fall back
-  thinglook things;        // no colour: no thing is read or drawn
+  linestyle style;                        // of every line and marker
+  fallbacklooks fallback;                 // what the scheme says of the categories that fall back
+  thinglook things;                       // no colour: no thing is read or drawn
+  diffcolors diff = defaultdiffcolors();  // a diff's picture: the colour of each mark
 
   // The look of the drawing call's lists: an empty `colors` or `order` stands for defaultcolors /
   // defaultorders; entries past the tenth are ignored; a missing colour entry takes the default

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "render/diffmark.h"
 #include "render/linecategory.h"
 #include "render/thingkindlook.h"
 #include "render/thingmarkers.h"
@@ -197,7 +198,7 @@ class svgwriter {
 
   void strokes(const svgrun& r) {
     out_ += "<path";
-    const std::string name = svgclass(r.category);
+    const std::string name = r.mark >= 0 ? diffclass(r.mark) : svgclass(r.category);
     if (!name.empty()) {
       out_ += " class=\"";
       out_ += name;
@@ -225,12 +226,14 @@ class svgwriter {
     while (i < s_.markers.size()) {
       const scenemarker& first = s_.markers[i];
       out_ += "<g class=\"";
+      if (first.mark >= 0) out_ += diffclass(first.mark) + ' ';
       out_ += svgthingclass(first.kind);
       out_ += '"';
       appendcolor(out_, "stroke", first.color);
       out_ += "><path d=\"";
       pathdata d(out_);
-      for (; i < s_.markers.size() && s_.markers[i].kind == first.kind && s_.markers[i].color == first.color;
+      for (; i < s_.markers.size() && s_.markers[i].kind == first.kind &&
+             s_.markers[i].color == first.color && s_.markers[i].mark == first.mark;
            ++i) {
         const scenemarker& t = s_.markers[i];
         // The PNG leaves out markers that cannot touch the image; so does this.
@@ -279,8 +282,9 @@ std::vector<svgrun> svgruns(const scene& s) {
   std::vector<svgrun> runs;
   for (std::size_t i = 0; i < s.strokes.size(); ++i) {
     const scenestroke& l = s.strokes[i];
-    if (runs.empty() || runs.back().category != l.category || runs.back().color != l.color) {
-      runs.push_back({i, 0, l.category, l.color});
+    if (runs.empty() || runs.back().category != l.category || runs.back().color != l.color ||
+        runs.back().mark != l.mark) {
+      runs.push_back({i, 0, l.category, l.color, l.mark});
     }
     ++runs.back().count;
   }
@@ -290,6 +294,11 @@ std::vector<svgrun> svgruns(const scene& s) {
 std::string svgclass(std::int32_t category) {
   if (category < 0 || static_cast<std::size_t>(category) >= linecategories.size()) return {};
   return classof(linecategories[static_cast<std::size_t>(category)].prefix);
+}
+
+std::string diffclass(std::int8_t mark) {
+  if (mark < 0 || static_cast<std::size_t>(mark) >= diffmarklooks.size()) return {};
+  return "diff-" + std::string(diffmarklooks[static_cast<std::size_t>(mark)].name);
 }
 
 std::string svgthingclass(std::uint8_t kind) {

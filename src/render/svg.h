@@ -30,12 +30,15 @@ struct svgrun {
   std::size_t first = 0, count = 0;
   std::int32_t category = 0;
   std::int32_t color = 0;
+  std::int8_t mark = -1;  // a diff's strokes run by their mark, and take its class (diffclass)
 };
 std::vector<svgrun> svgruns(const scene& s);
 
 // The class of a line category's path ("impassable", "passable-floor-change", "locked-blue"): its
 // settings key prefix with "_" as "-" and no trailing "-". Empty for a number that is no category.
 std::string svgclass(std::int32_t category);
+// The class of what a diff's picture shows ("diff-removed"); empty for a number that is no diffmark.
+std::string diffclass(std::int8_t mark);
 // The class of a thing kind's group ("thing-monster", "thing-key-red"), likewise from its colour key.
 std::string svgthingclass(std::uint8_t kind);
 

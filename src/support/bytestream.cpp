@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "support/path.h"
 
@@ -27,6 +30,35 @@ int openregularfile(const text& path) {
     return -1;
   }
   return fd;
+}
+
+std::shared_ptr<const std::vector<unsigned char>> readwhole(const text& path, std::uint64_t limit) {
+  if (!usablepath(path)) return nullptr;
+  const int fd = ::open(nativepath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return nullptr;
+  auto bytes = std::make_shared<std::vector<unsigned char>>();
+  bool whole = false;
+  try {
+    for (;;) {
+      const std::size_t at = bytes->size();
+      bytes->resize(at + buffersize);
+      const ssize_t n = ::read(fd, bytes->data() + at, buffersize);
+      if (n < 0 && errno == EINTR) {
+        bytes->resize(at);
+        continue;
+      }
+      bytes->resize(at + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+      if (n <= 0 || bytes->size() > limit) {
+        whole = n == 0 && bytes->size() <= limit;
+        break;
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    whole = false;
+  }
+  ::close(fd);
+  if (!whole) return nullptr;
+  return bytes;
 }
 
 std::shared_ptr<bytestream> bytestream::openread(const text& path) {

@@ -18,6 +18,12 @@ namespace tracewell {
 // once instead of waiting for a writer or for ever.
 int openregularfile(const text& path);
 
+// Every byte `path` gives when read from start to end, for a path that is no
+// regular file (a pipe, a FIFO, a character device): null when it cannot be
+// opened, is a folder, fails to read or gives more than `limit` bytes (reading
+// stops within 64 KiB past the limit). Blocks while a FIFO has no writer.
+std::shared_ptr<const std::vector<unsigned char>> readwhole(const text& path, std::uint64_t limit);
+
 // A file opened for binary reading or writing, or a block of memory read like
 // a file. Reads are buffered, so reading record by record is cheap. A read past
 // the end, a negative seek, a write the file system refuses or any use after

@@ -1,9 +1,11 @@
 // Where the maps named at the WAD prompt come from: a WAD file, or a ZIP archive (PK3) holding WADs.
 #include "wad/mapsource.h"
 
+#include <algorithm>
 #include <array>
 #include <iterator>
 #include <optional>
+#include <span>
 #include <unordered_map>
 
 #include "wad/archivemaps.h"
@@ -146,6 +148,20 @@ result<std::shared_ptr<mapsource>> openmapsource(const text& path, archivelimits
   }
   // Everything else goes to the WAD reader as it always did; it starts from the top again.
   result<std::shared_ptr<wad>> read = wad::read(stream, 0);
+  if (!read.ok()) return read.error();
+  return std::shared_ptr<mapsource>(std::make_shared<wadfilesource>(std::move(read).value(), how));
+}
+
+result<std::shared_ptr<mapsource>> openmapsource(std::shared_ptr<const std::vector<unsigned char>> bytes,
+                                                 archivelimits limits, mapdetection how) {
+  if (!bytes) return refused(failure::reason::cannotopen);
+  if (archive::recognise(
+          std::span<const unsigned char>(bytes->data(), std::min<std::size_t>(bytes->size(), 4)))) {
+    result<std::shared_ptr<archive>> zip = archive::openmemory(bytes, limits);
+    if (!zip.ok()) return zip.error();
+    return archivemapsource(std::move(zip).value(), how);
+  }
+  result<std::shared_ptr<wad>> read = wad::read(bytestream::openmemory(std::move(bytes)), 0);
   if (!read.ok()) return read.error();
   return std::shared_ptr<mapsource>(std::make_shared<wadfilesource>(std::move(read).value(), how));
 }

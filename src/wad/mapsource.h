@@ -55,6 +55,12 @@ class mapsource {
 result<std::shared_ptr<mapsource>> openmapsource(const text& path, archivelimits limits = {},
                                                  mapdetection how = mapdetection::names);
 
+// As openmapsource, over the bytes of an input already read into memory (a
+// pipe read whole): a WAD or an archive, told apart as for a file.
+result<std::shared_ptr<mapsource>> openmapsource(std::shared_ptr<const std::vector<unsigned char>> bytes,
+                                                 archivelimits limits = {},
+                                                 mapdetection how = mapdetection::names);
+
 // The map source of an archive opened already (a file or memory), its maps
 // listed at once, found by `how`.
 std::shared_ptr<mapsource> archivemapsource(std::shared_ptr<archive> zip,

@@ -47,6 +47,21 @@ bool hexen(std::int32_t format) {
 
 }  // namespace
 
+std::string encode(const std::vector<rawthing>& records) {
+  using namespace doomthing;
+  std::string out;
+  for (const auto& t : records) {
+    out += recordwriter(bytes)
+               .set(x, t.x)
+               .set(y, t.y)
+               .set(angle, t.angle)
+               .set(type, t.type)
+               .set(flags, t.flags)
+               .bytes();
+  }
+  return out;
+}
+
 mapdata squaremap(std::int32_t format, std::int32_t side) {
   mapdata m;
   m.format = format;
@@ -148,7 +163,7 @@ std::size_t wadbuilder::addlump(std::string name, std::string data) {
 
 std::size_t wadbuilder::addmap(std::string name, const mapdata& m, const mapoptions& options) {
   std::vector<std::pair<std::string, std::string>> group = {
-      {"THINGS", std::string(10, '\0')},  // one thing; never read
+      {"THINGS", m.things.empty() ? std::string(doomthing::bytes, '\0') : encode(m.things)},
       {"LINEDEFS", encode(m.linedefs, m.format)},
       {"SIDEDEFS", encode(m.sidedefs)},
       {"VERTEXES", encode(m.vertexes)},

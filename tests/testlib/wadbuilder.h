@@ -54,6 +54,14 @@ struct rawsector {
   std::int32_t sectortag = 0;
 };
 
+struct rawthing {  // Doom layout
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::int32_t angle = 0;
+  std::int32_t type = 0;
+  std::int32_t flags = 7;  // every skill
+};
+
 // One map's records. `format` picks the linedef layout: wad::HEXEN or
 // wad::ZDOOM give 16-byte Hexen linedefs and a BEHAVIOR lump after BLOCKMAP.
 struct mapdata {
@@ -62,6 +70,7 @@ struct mapdata {
   std::vector<rawsidedef> sidedefs;
   std::vector<rawsector> sectors;
   std::int32_t format = wad::DOOM;
+  std::vector<rawthing> things;  // Doom layout; none: one zeroed record
 };
 
 // A closed square room of side `side` with its lower-left corner at (0, 0):
@@ -73,6 +82,7 @@ std::string encode(const std::vector<rawvertex>& records);
 std::string encode(const std::vector<rawlinedef>& records, std::int32_t format);
 std::string encode(const std::vector<rawsidedef>& records);
 std::string encode(const std::vector<rawsector>& records);
+std::string encode(const std::vector<rawthing>& records);
 
 // Changes to a map group made by addmap, e.g. mapoptions::without("REJECT").
 struct mapoptions {

@@ -1,0 +1,128 @@
+// Revision diffs: a WAD against its renumbered copy, map by map, and two very large maps, against the PNG
+// floor.
+#include "diffcost.h"
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "game/mapdiff.h"
+#include "pngfloor.h"
+#include "render/automap.h"
+#include "stopwatch.h"
+#include "testlib/mapedit.h"
+#include "testlib/wadbuilder.h"
+#include "wad/map.h"
+#include "wad/wad.h"
+
+namespace tracewell::bench {
+
+namespace {
+
+std::shared_ptr<wad> readfile(const std::string& path) {
+  const result<std::shared_ptr<wad>> read = wad::read(bytestream::openread(fromutf8(path)), wad::DOOM);
+  return read.ok() ? read.value() : nullptr;
+}
+
+std::shared_ptr<map> readmap(wad& w, const text& name) {
+  result<std::shared_ptr<map>> made = map::Create(w.getmaplumps(name, wad::maplumps), wad::DOOM, {}, true);
+  return made.ok() ? made.value() : nullptr;
+}
+
+// Lines between random points of a 32768-unit square sharing end points in chains, and things among them.
+map bigmap(std::size_t lines, std::size_t things) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<std::int64_t> coordinate(-16384, 16383);
+  map m;
+  m.sectors.resize(64);
+  for (std::size_t i = 0; i < 64; ++i) m.sectors[i].floorheight = static_cast<std::int32_t>(i * 8);
+  for (std::size_t i = 0; i <= lines; ++i) m.vertexes.push_back({coordinate(random), coordinate(random)});
+  for (std::size_t i = 0; i < lines; ++i) {
+    linedef l;
+    l.startvertex = static_cast<std::uint32_t>(i);
+    l.endvertex = static_cast<std::uint32_t>(i + 1);
+    l.rightside = static_cast<std::int32_t>(m.sidedefs.size());
+    m.sidedefs.push_back({});
+    m.sidedefs.back().sector = static_cast<std::uint32_t>(i % 64);
+    l.leftside = -1;
+    m.linedefs.push_back(l);
+  }
+  m.things.emplace();
+  for (std::size_t i = 0; i < things; ++i) {
+    thing t;
+    t.x = coordinate(random);
+    t.y = coordinate(random);
+    t.type = 3001 + static_cast<std::int32_t>(i % 4);
+    t.skills = thing::allskills;
+    m.things->push_back(t);
+  }
+  return m;
+}
+
+}  // namespace
+
+diffcost rundiffcost(const std::string& wadpath, const std::string& folder, std::int32_t size,
+                     std::int32_t margin, int rounds) {
+  diffcost cost;
+  const std::shared_ptr<wad> original = readfile(wadpath);
+  if (!original) {
+    cost.error = "cannot read " + wadpath + " as a WAD";
+    return cost;
+  }
+  testkit::wadbuilder copy;
+  std::vector<unsigned char> encoded;
+  std::uint32_t seed = 1;
+  for (const text& name : original->getmapnames()) {
+    const std::shared_ptr<map> m = readmap(*original, name);
+    if (!m) continue;
+    copy.addmap(tobytes(name), testkit::rawof(testkit::renumbered(*m, seed++)));
+    ++cost.maps;
+    cost.lines += m->linedefs.size();
+    cost.things += m->things ? m->things->size() : 0;
+    const result<std::unique_ptr<TPixmap>> drawn = render(*m, size, size, margin, black, {}, {}, 0);
+    const TPixmap* image = drawn.ok() ? drawn.value().get() : nullptr;
+    if (image == nullptr) {
+      cost.error = "no buffer for " + std::to_string(size) + " x " + std::to_string(size);
+      return cost;
+    }
+    stopwatch clock;
+    floorencode(*image, 5, encoded);
+    cost.floorms += clock.lap();
+  }
+  const std::string copypath = folder + "/renumbered.wad";
+  copy.write(copypath);
+
+  for (int round = 0; round < std::max(rounds, 1); ++round) {
+    stopwatch clock;
+    const std::shared_ptr<wad> older = readfile(wadpath), newer = readfile(copypath);
+    if (!older || !newer) {
+      cost.error = "cannot read the WADs back";
+      return cost;
+    }
+    std::size_t changes = 0;
+    for (const text& name : older->getmapnames()) {
+      const std::shared_ptr<map> a = readmap(*older, name), b = readmap(*newer, name);
+      if (!a || !b) continue;
+      const mapdiff d = diffmaps(*a, *b);
+      changes += d.lines.size() + d.things.size();
+    }
+    const double ms = clock.lap();
+    cost.diffms = round == 0 ? ms : std::min(cost.diffms, ms);
+    cost.changes = changes;
+  }
+
+  cost.biglines = 100000;
+  const map big = bigmap(cost.biglines, 20000);
+  const map other = testkit::renumbered(big, 3);
+  for (int round = 0; round < std::max(rounds, 1); ++round) {
+    stopwatch clock;
+    const mapdiff d = diffmaps(big, other);
+    const double ms = clock.lap();
+    cost.bigms = round == 0 ? ms : std::min(cost.bigms, ms);
+    cost.changes += d.lines.size() + d.things.size();
+  }
+  return cost;
+}
+
+}  // namespace tracewell::bench

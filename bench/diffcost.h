@@ -1,0 +1,32 @@
+// Revision diffs: a WAD against its renumbered copy, map by map, and two very large maps, against the PNG
+// floor.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tracewell::bench {
+
+struct diffcost {
+  std::size_t maps = 0;
+  std::size_t lines = 0;    // linedefs of all maps, one version
+  std::size_t things = 0;   // things of all maps, one version
+  std::size_t changes = 0;  // must be 0: renumbering changes nothing
+  double diffms = 0;   // both WADs opened, every map read with its things and compared; least of the rounds
+  double floorms = 0;  // floorencode of every map drawn at the floor size
+  std::size_t biglines = 0;
+  double bigms = 0;  // two synthetic maps of biglines linedefs compared, least of the rounds
+  std::string error;
+
+  double ratio() const { return diffms / floorms; }
+};
+
+// Writes `wadpath`'s maps renumbered (the test library's renumbered and WAD builder) to a WAD in
+// `folder`, then times reading both files and diffing every map, `rounds` times; the floor is the PNG
+// encoding of each map drawn in the fallback look at `size` x `size` with `margin`. Then two synthetic
+// maps of 100,000 linedefs and 20,000 things, one the other renumbered.
+diffcost rundiffcost(const std::string& wadpath, const std::string& folder, std::int32_t size,
+                     std::int32_t margin, int rounds);
+
+}  // namespace tracewell::bench

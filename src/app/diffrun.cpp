@@ -1,0 +1,215 @@
+// --diff: what changed from one version of a WAD to the next, map by map, as a picture, a summary and
+// records.
+#include "app/diffrun.h"
+
+#include <algorithm>
+#include <list>
+#include <optional>
+#include <vector>
+
+#include "app/batchrun.h"
+#include "app/commandline.h"
+#include "app/console.h"
+#include "app/diffrecord.h"
+#include "app/entry.h"
+#include "app/filekind.h"
+#include "app/manifest.h"
+#include "app/outputname.h"
+#include "app/report.h"
+#include "game/mapcensus.h"
+#include "game/mapdiff.h"
+#include "render/diffscene.h"
+#include "render/mapfit.h"
+#include "render/png.h"
+#include "render/scene.h"
+#include "render/svg.h"
+#include "support/process.h"
+#include "support/terminal.h"
+
+namespace tracewell {
+
+namespace {
+
+// One version of the input: its source and the names it lists.
+struct revision {
+  text path;
+  std::shared_ptr<mapsource> source;
+  std::list<text> names;
+
+  // The listed name equal to `name` ignoring case; nullopt when it lists none.
+  std::optional<text> listed(const text& name) const {
+    const text wanted = upper(name);
+    for (const text& n : names) {
+      if (upper(n) == wanted) return n;
+    }
+    return std::nullopt;
+  }
+};
+
+[[noreturn]] void refuse(const text& why) {
+  printerrorline(u"tracewell: " + why);
+  exitprocess(1);
+}
+
+revision openrevision(const text& path, mapdetection how) {
+  result<std::shared_ptr<mapsource>> opened = openversion(path, how);
+  if (!opened.ok()) {
+    const failure& f = opened.error();
+    if (f.what != failure::kind::notice) report(f, voice::commandline);  // a stream failure: 255
+    printerrorline(inputline(path, refusaltext(f)));
+    exitprocess(1);
+  }
+  revision r{path, std::move(opened).value(), {}};
+  r.names = r.source->getmapnames();
+  return r;
+}
+
+// The maps to compare: those NEW lists in its order, then those only OLD lists in its order; or the
+// names asked for, each listed by either version.
+std::list<text> mapsofboth(const revision& older, const revision& newer, const std::vector<text>& asked) {
+  std::list<text> both = newer.names;
+  for (const text& n : older.names) {
+    if (!newer.listed(n)) both.push_back(n);
+  }
+  std::list<text> out;
+  for (const text& wanted : asked) {
+    if (upper(wanted) == u"ALL") return both;
+    if (!older.listed(wanted) && !newer.listed(wanted)) refuse(refusal::badmap);
+    out.push_back(upper(wanted));
+  }
+  return asked.empty() ? both : out;
+}
+
+// The version's map `name`, an empty map when it lists none, or nullopt when it cannot be read: its
+// failure lines are printed then. A fatal stop or a stream failure ends the run.
+std::optional<std::shared_ptr<map>> loadversion(const revision& r, const text& name, std::int32_t format,
+                                                std::vector<text>& errors) {
+  const std::optional<text> listed = r.listed(name);
+  if (!listed) return std::make_shared<map>();
+  const result<std::shared_ptr<map>> m = r.source->loadmap(*listed, format, printable(*listed), true);
+  if (m.ok()) return m.value();
+  if (m.error().what != failure::kind::notice) report(m.error(), voice::commandline);
+  if (const text entry = entryerrorline(m.error()); !entry.empty()) errors.push_back(entry);
+  errors.insert(errors.end(), m.error().lines.begin(), m.error().lines.end());
+  return std::nullopt;
+}
+
+// The files of map `name` under `pattern`: the main kind, then each of `extra` not written already.
+std::vector<kindfile> filesof(const text& pattern, const std::vector<filekind>& extra, const text& name,
+                              const mapfile& main) {
+  std::vector<kindfile> files = {{kindofpath(pattern), main.path}};
+  for (const filekind k : extra) {
+    if (std::any_of(files.begin(), files.end(), [k](const kindfile& f) { return f.kind == k; })) continue;
+    // The time in the name is the main file's, so that the files of one map share their names.
+    const mapfile further = makemapfile(patternfor(pattern, k), name, {}, main.stamp);
+    files.push_back({k, further.toolong() ? text() : further.path});
+  }
+  return files;
+}
+
+// Writes the scene as every file of `record`; the failure line of each that cannot be written goes to
+// its errors.
+void writefiles(const scene& s, mapoutcome& record, const std::vector<fileid>& keep, pngencoding png) {
+  std::unique_ptr<TPixmap> image;
+  bool every = true;
+  for (kindfile& f : record.files) {
+    if (f.kind == filekind::png) {
+      if (!image) image = TPixmap::Create(s.width, s.height, TPixmap::RGBA, 4);
+      if (!image) {
+        record.errors.push_back(toolargeline(s.width, s.height, record.name));
+        return;
+      }
+      drawscene(s, *image);
+      f.written = WritePNG(*image, f.path, pnglevel, keep, png).ok();
+    } else {
+      f.written = writesvg(s, svgnames{record.name, record.input}, f.path, keep).ok();
+    }
+    if (!f.written) record.errors.push_back(writefailedline(f.path, f.kind));
+    every = every && f.written;
+  }
+  if (every) record.status = mapoutcome::state::written;
+}
+
+}  // namespace
+
+void rundiff(const commandline& cl, console& c) {
+  applylook(cl, c);
+  const revision older = openrevision(cl.inputs[0], c.detection);
+  const revision newer = openrevision(cl.inputs[1], c.detection);
+  const text pattern = cl.output ? *cl.output : text(u"%-diff.png");
+  const std::vector<fileid> keep = c.keptfiles({older.path, newer.path});
+  const bool quiet = cl.manifest == text(u"-");
+  manifestwriter manifest;
+  manifest.outputs = !cl.extra.empty();
+  if (cl.manifest) {
+    const outputstatus started = manifest.open(*cl.manifest, keep);
+    if (!started.ok() && started.error().why == failure::reason::owninput)
+      refuse(manifestline(*cl.manifest) + u": it is an input or the settings file");
+    if (!started.ok()) refuse(manifestline(*cl.manifest));
+  }
+
+  bool missed = false;
+  for (const text& name : mapsofboth(older, newer, cl.maps)) {
+    mapoutcome record;
+    record.input = newer.path;
+    record.oldinput = older.path;
+    record.name = newer.listed(name).value_or(older.listed(name).value_or(name));
+    const text shown = printable(record.name);
+    const auto was = loadversion(older, name, c.format, record.errors);
+    const auto is = was ? loadversion(newer, name, c.format, record.errors) : std::nullopt;
+    if (!was || !is) {
+      record.errors.push_back(loadfailedline(record.name));
+      for (const text& line : record.errors) printerrorline(line);
+      if (cl.manifest) manifest.add(record);
+      missed = true;
+      continue;
+    }
+    const map& a = **was;
+    const map& b = **is;
+    const mapdiff d = diffmaps(a, b);
+    if (newer.listed(name)) {
+      record.layout = b.layout;
+      record.width = c.width;
+      record.height = c.height;
+      record.linedefs = b.linedefs.size();
+      record.fractionbits = b.fractionbits;
+      if (b.things) record.things = static_cast<std::int64_t>(b.things->size());
+      if (cl.manifest) record.census = takecensus(b);
+      if (const result<mapbounds> bounds = boundsof(b); bounds.ok()) {
+        const mapbounds& o = bounds.value();
+        record.bounds = {o.leastx, o.leasty, o.greatestx, o.greatesty};
+      }
+    }
+    record.diff = diffjson(d, a, b);
+    if (!quiet) printplainline(summaryline(shown, d));
+    if (d.empty()) {
+      record.status = mapoutcome::state::unchanged;
+    } else {
+      const mapfile file = makemapfile(pattern, record.name);
+      record.output = file.path;
+      record.files = filesof(pattern, cl.extra, record.name, file);
+      const result<scene> s = makediffscene(a, b, d, c.width, c.height, c.margin, c.scheme->look, cl.crop);
+      if (!s.ok()) {
+        record.errors = s.error().lines;
+        record.errors.push_back(loadfailedline(record.name));
+      } else if (file.toolong()) {
+        printfailedwrite(pattern, file, voice::commandline, kindofpath(pattern));
+      } else {
+        writefiles(s.value(), record, keep, c.png);
+        for (const kindfile& f : record.files) {
+          if (f.written && !quiet) printplainline(printable(f.path));
+        }
+      }
+      for (const text& line : record.errors) printerrorline(line);
+      missed = missed || record.status != mapoutcome::state::written;
+    }
+    if (cl.manifest) manifest.add(record);
+  }
+  if (cl.manifest && !manifest.close().ok()) {
+    printerrorline(u"tracewell: " + manifestline(*cl.manifest));
+    missed = true;
+  }
+  finish(missed ? 2 : 0);
+}
+
+}  // namespace tracewell

@@ -1,0 +1,73 @@
+// --dump: a WAD's maps as stable text, for git's textconv.
+#include <algorithm>
+#include <list>
+#include <optional>
+#include <string>
+
+#include "app/commandline.h"
+#include "app/console.h"
+#include "app/diffrun.h"
+#include "app/entry.h"
+#include "app/mapchoice.h"
+#include "app/outputname.h"
+#include "app/report.h"
+#include "game/mapdiff.h"
+#include "support/process.h"
+#include "support/terminal.h"
+
+namespace tracewell {
+
+namespace {
+
+[[noreturn]] void refuse(const text& why) {
+  printerrorline(u"tracewell: " + why);
+  exitprocess(1);
+}
+
+}  // namespace
+
+result<std::shared_ptr<mapsource>> openversion(const text& path, mapdetection how) {
+  result<std::shared_ptr<mapsource>> opened = openmapsource(path, {}, how);
+  if (opened.ok() || opened.error().why != failure::reason::cannotopen) return opened;
+  // Not a regular file, or none at all: what it gives when read, if anything.
+  constexpr std::uint64_t limit = std::uint64_t{2} << 30;
+  auto bytes = readwhole(path, limit);
+  if (!bytes) return opened;
+  return openmapsource(std::move(bytes), {}, how);
+}
+
+void rundump(const commandline& cl, console& c) {
+  if (cl.format) c.formatname = *cl.format;
+  c.format = console::getformat(c.formatname);
+  if (c.format < 0) refuse(refusal::badformat);
+  result<std::shared_ptr<mapsource>> opened = openversion(*cl.dump, c.detection);
+  if (!opened.ok()) {
+    if (opened.error().what != failure::kind::notice) report(opened.error(), voice::commandline);
+    refuse(refusaltext(opened.error()));
+  }
+  mapsource& source = *opened.value();
+  const std::list<text> listed = source.getmapnames();
+  mapchoice asked = mapchoice::of(cl.maps);
+  asked.all = asked.all || cl.maps.empty();
+  const std::optional<mapselection> chosen = choosemaps(asked, listed, unlistedname::refuse);
+  // No maps at all is an empty text, which git shows as such.
+  if (!chosen && !listed.empty()) refuse(refusal::badmap);
+  const std::list<text> names = chosen ? chosen->names : std::list<text>{};
+  bool missed = false;
+  for (const text& name : names) {
+    std::string out = "map " + toutf8(printable(name)) + "\n";
+    const result<std::shared_ptr<map>> m = source.loadmap(name, c.format, printable(name), true);
+    if (m.ok()) {
+      out += dumpmap(*m.value());
+    } else {
+      report(m.error(), voice::commandline);
+      printerrorline(loadfailedline(name));
+      out += "unreadable\n";
+      missed = true;
+    }
+    currentterminal().write(out);
+  }
+  finish(missed ? 2 : 0);
+}
+
+}  // namespace tracewell

@@ -1,0 +1,476 @@
+// What changed between two versions of one map: lines matched by their end points, things by type and place.
+#include "game/mapdiff.h"
+
+#include <algorithm>
+#include <numeric>
+#include <tuple>
+#include <unordered_map>
+
+namespace tracewell {
+
+namespace {
+
+std::string number(std::int64_t v) {
+  return std::to_string(v);
+}
+
+std::string sidesvalue(const linefacts& l) {
+  if (l.front.present && l.back.present) return "front+back";
+  if (l.front.present) return "front";
+  return l.back.present ? "back" : "none";
+}
+
+std::string argsvalue(const linefacts& l) {
+  std::string out;
+  for (const std::int64_t a : l.args) {
+    if (!out.empty()) out += ',';
+    out += number(a);
+  }
+  return out;
+}
+
+// A side's sector value: equal when neither side has a sector, or both have one with the same value.
+template <std::int64_t sidefacts::*field>
+bool samesector(const sidefacts& a, const sidefacts& b) {
+  return a.hassector == b.hassector && (!a.hassector || a.*field == b.*field);
+}
+template <std::int64_t sidefacts::*field, bool height>
+std::string sectorvalue(const sidefacts& s) {
+  if (!s.hassector) return "-";
+  return height ? decimal(s.*field, 16) : number(s.*field);
+}
+
+template <sidefacts linefacts::*side, std::int64_t sidefacts::*field, bool height>
+constexpr lineproperty sectorrow(std::string_view name) {
+  return {name, side == &linefacts::front ? 1 : 2,
+          [](const linefacts& a, const linefacts& b) { return samesector<field>(a.*side, b.*side); },
+          [](const linefacts& l) { return sectorvalue<field, height>(l.*side); }};
+}
+
+std::string skillsvalue(const thingfacts& t) {
+  std::string out;
+  for (int s = 1; s <= 5; ++s) {
+    if ((t.skills & (1 << (s - 1))) != 0) out += static_cast<char>('0' + s);
+  }
+  return out.empty() ? "none" : out;
+}
+
+std::string modesvalue(const thingfacts& t) {
+  std::string out;
+  for (const auto& [bit, name] : {std::pair{thingmode::single, "single"}, std::pair{thingmode::coop, "coop"},
+                                  std::pair{thingmode::deathmatch, "deathmatch"}}) {
+    if ((t.modes & bit) == 0) continue;
+    if (!out.empty()) out += ',';
+    out += name;
+  }
+  return out.empty() ? "none" : out;
+}
+
+std::string place(std::int64_t x, std::int64_t y, std::int32_t fractionbits) {
+  // Stored y, as editors show it: the vertexes hold it negated.
+  std::string out = decimal(x, fractionbits);
+  out += ',';
+  out += decimal(-y, fractionbits);
+  return out;
+}
+
+}  // namespace
+
+const std::array<lineproperty, 12> lineproperties = {{
+    {"sides", 0, [](const linefacts& a, const linefacts& b) { return sidesvalue(a) == sidesvalue(b); },
+     sidesvalue},
+    {"flags", 0, [](const linefacts& a, const linefacts& b) { return a.flags == b.flags; },
+     [](const linefacts& l) { return number(l.flags); }},
+    {"special", 0, [](const linefacts& a, const linefacts& b) { return a.special == b.special; },
+     [](const linefacts& l) { return number(l.special); }},
+    {"tag", 0, [](const linefacts& a, const linefacts& b) { return a.tag == b.tag; },
+     [](const linefacts& l) { return number(l.tag); }},
+    {"args", 0, [](const linefacts& a, const linefacts& b) { return a.args == b.args; }, argsvalue},
+    {"lock", 0, [](const linefacts& a, const linefacts& b) { return a.lock == b.lock; },
+     [](const linefacts& l) { return number(l.lock); }},
+    sectorrow<&linefacts::front, &sidefacts::floor, true>("front_floor"),
+    sectorrow<&linefacts::front, &sidefacts::ceiling, true>("front_ceiling"),
+    sectorrow<&linefacts::front, &sidefacts::special, false>("front_special"),
+    sectorrow<&linefacts::back, &sidefacts::floor, true>("back_floor"),
+    sectorrow<&linefacts::back, &sidefacts::ceiling, true>("back_ceiling"),
+    sectorrow<&linefacts::back, &sidefacts::special, false>("back_special"),
+}};
+
+const std::array<thingproperty, 4> thingproperties = {{
+    {"position", [](const thingfacts& a, const thingfacts& b) { return a.x == b.x && a.y == b.y; },
+     [](const thingfacts& t) { return place(t.x, t.y, t.fractionbits); }},
+    {"angle", [](const thingfacts& a, const thingfacts& b) { return a.angle == b.angle; },
+     [](const thingfacts& t) { return number(t.angle); }},
+    {"skills", [](const thingfacts& a, const thingfacts& b) { return a.skills == b.skills; }, skillsvalue},
+    {"modes", [](const thingfacts& a, const thingfacts& b) { return a.modes == b.modes; }, modesvalue},
+}};
+
+std::size_t mapdiff::count(const std::vector<recordchange>& records, changekind k) const {
+  return static_cast<std::size_t>(
+      std::count_if(records.begin(), records.end(), [k](const recordchange& c) { return c.kind == k; }));
+}
+
+std::string decimal(std::int64_t value, std::int32_t fractionbits) {
+  const std::uint64_t magnitude =
+      value < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  const std::uint64_t mask = (std::uint64_t{1} << fractionbits) - 1;
+  std::string out;
+  if (value < 0) out += '-';
+  out += std::to_string(magnitude >> fractionbits);
+  // Every binary fraction ends as a decimal one: at most `fractionbits` digits.
+  std::uint64_t fraction = magnitude & mask;
+  if (fraction != 0) out += '.';
+  while (fraction != 0) {
+    fraction *= 10;
+    out += static_cast<char>('0' + (fraction >> fractionbits));
+    fraction &= mask;
+  }
+  return out;
+}
+
+namespace {
+
+sidefacts sideof(const map& m, std::int32_t side) {
+  sidefacts s;
+  s.present = side >= 0;
+  if (const sector* sec = m.sideof(side)) {
+    s.hassector = true;
+    s.floor = sec->floorlevel();
+    s.ceiling = sec->ceillevel();
+    s.special = sec->sectortype;
+    s.sector = sec - m.sectors.data();
+  }
+  return s;
+}
+
+// The game modes of a thing: the Doom layout keeps them as flags (0x10 multiplayer only, and Boom's
+// 0x20 not in deathmatch, 0x40 not in cooperative play), the other layouts as read.
+std::uint8_t modesof(const thing& t, maplayout layout) {
+  bool single = t.single, coop = t.coop, deathmatch = t.deathmatch;
+  if (layout == maplayout::doom) {
+    single = (t.flags & 0x10) == 0;
+    coop = (t.flags & 0x40) == 0;
+    deathmatch = (t.flags & 0x20) == 0;
+  }
+  return static_cast<std::uint8_t>((single ? thingmode::single : 0) | (coop ? thingmode::coop : 0) |
+                                   (deathmatch ? thingmode::deathmatch : 0));
+}
+
+// The map order of changes: by new number, then the removed ones by old number.
+void putinmaporder(std::vector<recordchange>& records) {
+  std::sort(records.begin(), records.end(), [](const recordchange& a, const recordchange& b) {
+    return std::tuple(a.newnumber < 0, a.newnumber, a.oldnumber) <
+           std::tuple(b.newnumber < 0, b.newnumber, b.oldnumber);
+  });
+}
+
+template <typename Facts, typename Properties>
+std::uint32_t differences(const Facts& a, const Facts& b, const Properties& properties) {
+  std::uint32_t what = 0;
+  for (std::size_t i = 0; i < properties.size(); ++i) {
+    if (!properties[i].same(a, b)) what |= std::uint32_t{1} << i;
+  }
+  return what;
+}
+
+// Pairs two lists sorted by `less` on a key without numbers: equal keys pair in list order. Calls
+// pair(a, b) for each pair and alone(a, fromold) for each record left over.
+template <typename Facts, typename Less, typename Pair, typename Alone>
+void mergepairs(const std::vector<Facts>& olds, const std::vector<Facts>& news, Less less, Pair pair,
+                Alone alone) {
+  std::size_t i = 0, j = 0;
+  while (i < olds.size() || j < news.size()) {
+    if (j == news.size() || (i < olds.size() && less(olds[i], news[j]))) {
+      alone(olds[i++], true);
+    } else if (i == olds.size() || less(news[j], olds[i])) {
+      alone(news[j++], false);
+    } else {
+      pair(olds[i++], news[j++]);
+    }
+  }
+}
+
+// Pairs records at the same place: first those whose facts are equal too, so that records stacked on one
+// spot and merely renumbered pair with their equals; then the rest of each place in number order.
+template <typename Facts, typename Place, typename Same, typename Pair, typename Alone>
+void pairbyplace(std::vector<Facts> olds, std::vector<Facts> news, Place place, Same facts, Pair pair,
+                 Alone alone) {
+  const auto whole = [&](const Facts& a, const Facts& b) {
+    return std::tuple_cat(place(a), facts(a), std::tuple(a.number)) <
+           std::tuple_cat(place(b), facts(b), std::tuple(b.number));
+  };
+  std::sort(olds.begin(), olds.end(), whole);
+  std::sort(news.begin(), news.end(), whole);
+  std::vector<Facts> oldrest, newrest;
+  mergepairs(
+      olds, news,
+      [&](const Facts& a, const Facts& b) {
+        return std::tuple_cat(place(a), facts(a)) < std::tuple_cat(place(b), facts(b));
+      },
+      pair, [&](const Facts& f, bool fromold) { (fromold ? oldrest : newrest).push_back(f); });
+  const auto numbered = [&](const Facts& a, const Facts& b) {
+    return std::tuple_cat(place(a), std::tuple(a.number)) < std::tuple_cat(place(b), std::tuple(b.number));
+  };
+  std::sort(oldrest.begin(), oldrest.end(), numbered);
+  std::sort(newrest.begin(), newrest.end(), numbered);
+  mergepairs(
+      oldrest, newrest, [&](const Facts& a, const Facts& b) { return place(a) < place(b); }, pair, alone);
+}
+
+auto sidekey(const sidefacts& s) {
+  return std::tuple(s.present, s.hassector, s.floor, s.ceiling, s.special);
+}
+
+void difflines(std::vector<linefacts> olds, std::vector<linefacts> news, mapdiff& out) {
+  std::vector<std::int64_t> sectors;
+  std::uint32_t frontsector = 0, backsector = 0;
+  for (std::size_t i = 0; i < lineproperties.size(); ++i) {
+    if (lineproperties[i].side == 1) frontsector |= std::uint32_t{1} << i;
+    if (lineproperties[i].side == 2) backsector |= std::uint32_t{1} << i;
+  }
+  pairbyplace(
+      std::move(olds), std::move(news), [](const linefacts& l) { return std::tuple(l.x0, l.y0, l.x1, l.y1); },
+      [](const linefacts& l) {
+        return std::tuple_cat(std::tuple(l.flags, l.special, l.tag, l.args, l.lock), sidekey(l.front),
+                              sidekey(l.back));
+      },
+      [&](const linefacts& a, const linefacts& b) {
+        const std::uint32_t what = differences(a, b, lineproperties);
+        if (what == 0) return;
+        out.lines.push_back({changekind::changed, a.number, b.number, what});
+        if ((what & frontsector) != 0 && b.front.sector >= 0) sectors.push_back(b.front.sector);
+        if ((what & backsector) != 0 && b.back.sector >= 0) sectors.push_back(b.back.sector);
+      },
+      [&](const linefacts& l, bool fromold) {
+        out.lines.push_back(fromold ? recordchange{changekind::removed, l.number, -1, 0}
+                                    : recordchange{changekind::added, -1, l.number, 0});
+      });
+  std::sort(sectors.begin(), sectors.end());
+  out.sectorschanged =
+      static_cast<std::size_t>(std::unique(sectors.begin(), sectors.end()) - sectors.begin());
+  putinmaporder(out.lines);
+}
+
+// Things of one type at one spot, in number order; `next` counts those already paired.
+struct thingstack {
+  const thingfacts* first;
+  std::vector<const thingfacts*> members;
+  std::size_t next = 0;
+  bool spent() const { return next == members.size(); }
+};
+
+std::vector<thingstack> stacksof(const std::vector<thingfacts>& sorted) {
+  std::vector<thingstack> stacks;
+  for (const thingfacts& t : sorted) {
+    if (stacks.empty() || std::tie(stacks.back().first->type, stacks.back().first->x,
+                                   stacks.back().first->y) != std::tie(t.type, t.x, t.y)) {
+      stacks.push_back({&t, {}, 0});
+    }
+    stacks.back().members.push_back(&t);
+  }
+  return stacks;
+}
+
+struct cellkey {
+  std::int32_t type;
+  std::int64_t cx, cy;
+  bool operator==(const cellkey&) const = default;
+};
+struct cellhash {
+  std::size_t operator()(const cellkey& k) const {
+    std::uint64_t h = static_cast<std::uint64_t>(k.type) * 0x9E3779B97F4A7C15ULL;
+    h ^= static_cast<std::uint64_t>(k.cx) + 0x632BE59BD9B4E019ULL + (h << 6) + (h >> 2);
+    h ^= static_cast<std::uint64_t>(k.cy) + 0x85EBCA77C2B2AE63ULL + (h << 6) + (h >> 2);
+    return static_cast<std::size_t>(h);
+  }
+};
+
+std::int64_t floordiv(std::int64_t a, std::int64_t b) {
+  return a / b - ((a % b != 0 && a < 0) ? 1 : 0);
+}
+
+// Pairs the unmatched things of one type within reach, nearest first: things stacked on one spot pair as
+// one stack (in number order), candidates come from a grid of cells as wide as the reach.
+void pairmoved(const std::vector<thingfacts>& olds, const std::vector<thingfacts>& news, std::int64_t reach,
+               mapdiff& out, std::vector<const thingfacts*>& oldleft,
+               std::vector<const thingfacts*>& newleft) {
+  std::vector<thingstack> oldstacks = stacksof(olds), newstacks = stacksof(news);
+  std::unordered_map<cellkey, std::vector<std::size_t>, cellhash> grid;
+  for (std::size_t i = 0; i < newstacks.size(); ++i) {
+    const thingfacts& t = *newstacks[i].first;
+    grid[{t.type, floordiv(t.x, reach), floordiv(t.y, reach)}].push_back(i);
+  }
+  struct candidate {
+    std::uint64_t distance2;
+    std::int64_t oldnumber, newnumber;
+    std::size_t o, n;
+  };
+  std::vector<candidate> candidates;
+  for (std::size_t o = 0; o < oldstacks.size(); ++o) {
+    const thingfacts& a = *oldstacks[o].first;
+    const std::int64_t cx = floordiv(a.x, reach), cy = floordiv(a.y, reach);
+    for (std::int64_t dx = -1; dx <= 1; ++dx) {
+      for (std::int64_t dy = -1; dy <= 1; ++dy) {
+        const auto cell = grid.find({a.type, cx + dx, cy + dy});
+        if (cell == grid.end()) continue;
+        for (const std::size_t n : cell->second) {
+          const thingfacts& b = *newstacks[n].first;
+          const std::uint64_t ex =
+              static_cast<std::uint64_t>(std::max(a.x, b.x)) - static_cast<std::uint64_t>(std::min(a.x, b.x));
+          const std::uint64_t ey =
+              static_cast<std::uint64_t>(std::max(a.y, b.y)) - static_cast<std::uint64_t>(std::min(a.y, b.y));
+          const std::uint64_t r = static_cast<std::uint64_t>(reach);
+          if (ex > r || ey > r || ex * ex + ey * ey > r * r) continue;
+          candidates.push_back({ex * ex + ey * ey, a.number, b.number, o, n});
+        }
+      }
+    }
+  }
+  std::sort(candidates.begin(), candidates.end(), [](const candidate& a, const candidate& b) {
+    return std::tie(a.distance2, a.oldnumber, a.newnumber) < std::tie(b.distance2, b.oldnumber, b.newnumber);
+  });
+  for (const candidate& c : candidates) {
+    thingstack& from = oldstacks[c.o];
+    thingstack& to = newstacks[c.n];
+    while (!from.spent() && !to.spent()) {
+      const thingfacts& a = *from.members[from.next++];
+      const thingfacts& b = *to.members[to.next++];
+      out.things.push_back({changekind::moved, a.number, b.number, differences(a, b, thingproperties)});
+    }
+  }
+  for (auto* stacks : {&oldstacks, &newstacks}) {
+    for (thingstack& s : *stacks) {
+      auto& left = stacks == &oldstacks ? oldleft : newleft;
+      left.insert(left.end(), s.members.begin() + static_cast<std::ptrdiff_t>(s.next), s.members.end());
+    }
+  }
+}
+
+void diffthings(std::vector<thingfacts> olds, std::vector<thingfacts> news, std::int64_t reach,
+                mapdiff& out) {
+  std::vector<thingfacts> oldrest, newrest;
+  const auto place = [](const thingfacts& t) { return std::tuple(t.type, t.x, t.y); };
+  pairbyplace(
+      std::move(olds), std::move(news), place,
+      [](const thingfacts& t) { return std::tuple(t.angle, t.skills, t.modes); },
+      [&](const thingfacts& a, const thingfacts& b) {
+        if (const std::uint32_t what = differences(a, b, thingproperties); what != 0) {
+          out.things.push_back({changekind::changed, a.number, b.number, what});
+        }
+      },
+      [&](const thingfacts& t, bool fromold) { (fromold ? oldrest : newrest).push_back(t); });
+  // The nearest pairing wants each side by place, stacks in number order.
+  const auto numbered = [&](const thingfacts& a, const thingfacts& b) {
+    return std::tuple_cat(place(a), std::tuple(a.number)) < std::tuple_cat(place(b), std::tuple(b.number));
+  };
+  std::sort(oldrest.begin(), oldrest.end(), numbered);
+  std::sort(newrest.begin(), newrest.end(), numbered);
+  std::vector<const thingfacts*> oldleft, newleft;
+  pairmoved(oldrest, newrest, reach, out, oldleft, newleft);
+  for (const thingfacts* t : oldleft) out.things.push_back({changekind::removed, t->number, -1, 0});
+  for (const thingfacts* t : newleft) out.things.push_back({changekind::added, -1, t->number, 0});
+  putinmaporder(out.things);
+}
+
+}  // namespace
+
+std::vector<linefacts> linefactsof(const map& m, std::int32_t fractionbits) {
+  const std::int32_t shift = fractionbits - m.fractionbits;
+  std::vector<linefacts> out;
+  out.reserve(m.linedefs.size());
+  for (std::size_t i = 0; i < m.linedefs.size(); ++i) {
+    const linedef& l = m.linedefs[i];
+    if (l.startvertex >= m.vertexes.size() || l.endvertex >= m.vertexes.size()) continue;
+    const vertex& a = m.vertexes[l.startvertex];
+    const vertex& b = m.vertexes[l.endvertex];
+    linefacts f;
+    f.x0 = a.x * (std::int64_t{1} << shift);
+    f.y0 = a.y * (std::int64_t{1} << shift);
+    f.x1 = b.x * (std::int64_t{1} << shift);
+    f.y1 = b.y * (std::int64_t{1} << shift);
+    f.fractionbits = fractionbits;
+    f.number = static_cast<std::int64_t>(i);
+    f.flags = l.flags;
+    f.special = l.special;
+    f.tag = l.sectortag;
+    f.args = l.args;
+    f.lock = l.locknumber;
+    f.front = sideof(m, l.rightside);
+    f.back = sideof(m, l.leftside);
+    if (std::tie(f.x1, f.y1) < std::tie(f.x0, f.y0)) {
+      std::swap(f.x0, f.x1);
+      std::swap(f.y0, f.y1);
+      std::swap(f.front, f.back);
+    }
+    out.push_back(f);
+  }
+  return out;
+}
+
+std::vector<thingfacts> thingfactsof(const map& m, std::int32_t fractionbits) {
+  std::vector<thingfacts> out;
+  if (!m.things) return out;
+  const std::int64_t scale = std::int64_t{1} << (fractionbits - m.fractionbits);
+  out.reserve(m.things->size());
+  for (std::size_t i = 0; i < m.things->size(); ++i) {
+    const thing& t = (*m.things)[i];
+    out.push_back({t.x * scale, t.y * scale, fractionbits, static_cast<std::int64_t>(i), t.type, t.angle,
+                   static_cast<std::uint8_t>(t.skills & thing::allskills), modesof(t, m.layout)});
+  }
+  return out;
+}
+
+mapdiff diffmaps(const map& older, const map& newer) {
+  // Both versions in the finer of their units, so a map saved as UDMF still matches its binary self.
+  const std::int32_t bits = std::max(older.fractionbits, newer.fractionbits);
+  mapdiff out;
+  difflines(linefactsof(older, bits), linefactsof(newer, bits), out);
+  diffthings(thingfactsof(older, bits), thingfactsof(newer, bits), movedistance << bits, out);
+  return out;
+}
+
+namespace {
+// A property with no value to speak of (zero, no sector, no arguments) is left out, so lines stay short.
+void setting(std::string& row, std::string_view name, const std::string& value) {
+  if (value == "0" || value == "-" || value == "0,0,0,0,0") return;
+  row += ' ';
+  row += name;
+  row += '=';
+  row += value;
+}
+}  // namespace
+
+std::string dumpmap(const map& m) {
+  std::vector<linefacts> lines = linefactsof(m, m.fractionbits);
+  std::vector<thingfacts> things = thingfactsof(m, m.fractionbits);
+  // Equal end points (or type and place) keep a stable order through the rest of the text.
+  std::vector<std::pair<std::tuple<std::int64_t, std::int64_t, std::int64_t, std::int64_t>, std::string>>
+      rows;
+  rows.reserve(lines.size());
+  for (const linefacts& l : lines) {
+    std::string row = "line ";
+    row += place(l.x0, l.y0, l.fractionbits);
+    row += ' ';
+    row += place(l.x1, l.y1, l.fractionbits);
+    for (const lineproperty& p : lineproperties) setting(row, p.name, p.value(l));
+    rows.push_back({{l.x0, l.y0, l.x1, l.y1}, std::move(row)});
+  }
+  const std::size_t linerows = rows.size();
+  for (const thingfacts& t : things) {
+    std::string row = "thing ";
+    row += number(t.type);
+    row += ' ';
+    row += place(t.x, t.y, t.fractionbits);
+    for (const thingproperty& p : thingproperties) {
+      if (p.name != "position") setting(row, p.name, p.value(t));
+    }
+    rows.push_back({{t.type, t.x, t.y, 0}, std::move(row)});
+  }
+  std::sort(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(linerows));
+  std::sort(rows.begin() + static_cast<std::ptrdiff_t>(linerows), rows.end());
+  std::string out;
+  for (const auto& row : rows) out += row.second + "\n";
+  return out;
+}
+
+}  // namespace tracewell
