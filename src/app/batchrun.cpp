@@ -31,7 +31,7 @@ text destfolder(text dest) {
 }
 
 // What an input that cannot be drawn at all prints and records, after every map before it.
-void refuseinput(console& c, const text& input, const text& why) {
+void refuseinput(const console& c, const text& input, const text& why) {
   maprun& run = *c.run;
   run.drain();
   clearprogress();
