@@ -62,6 +62,13 @@ text manifestline(const text& path) {
   return u"cannot write the manifest \"" + printable(path) + u"\"";
 }
 
+void startmanifest(manifestwriter& m, const text& path, const std::vector<fileid>& keep) {
+  const outputstatus started = m.open(path, keep);
+  if (!started.ok() && started.error().why == failure::reason::owninput)
+    refuse(manifestline(path) + u": it is an input or the settings file");
+  if (!started.ok()) refuse(manifestline(path));
+}
+
 int runstatus::exitstatus() const {
   switch (worst_) {
     case runoutcome::drawn:
@@ -120,12 +127,7 @@ void setupbatch(const commandline& cl, console& c, const text& fallback, batchse
   // The destination is made first, so that a manifest may be kept in it; one that cannot be shows in each
   // map's failure line.
   if (cl.dest) makefolders(b.dest);
-  if (cl.manifest) {
-    const outputstatus started = b.manifest.open(*cl.manifest, b.base.keep);
-    if (!started.ok() && started.error().why == failure::reason::owninput)
-      refuse(manifestline(*cl.manifest) + u": it is an input or the settings file");
-    if (!started.ok()) refuse(manifestline(*cl.manifest));
-  }
+  if (cl.manifest) startmanifest(b.manifest, *cl.manifest, b.base.keep);
 
   c.run = std::make_shared<maprun>(nullptr);
   maprun& run = *c.run;

@@ -21,6 +21,9 @@ struct commandline;
 text inputline(const text& input, const text& why);
 // The refusal of a manifest that cannot be written: cannot write the manifest "PATH".
 text manifestline(const text& path);
+// Starts `m` at `path`, which may be none of `keep`; a refusal ends the process (status 1) with
+// manifestline, and for one of `keep` ": it is an input or the settings file" after it.
+void startmanifest(manifestwriter& m, const text& path, const std::vector<fileid>& keep);
 
 // Takes the format, the scheme and the sizes of `cl` over the answers the
 // settings gave `c`, as every run of the command line does. A format or scheme

@@ -130,79 +130,101 @@ void writefiles(const scene& s, mapoutcome& record, const std::vector<fileid>& k
   if (every) record.status = mapoutcome::state::written;
 }
 
+// What a diff run settles once: both versions, the look and the files it writes.
+struct diffsetup {
+  const commandline& cl;
+  const console& c;
+  revision older, newer;
+  text pattern;
+  std::vector<fileid> keep;
+  bool quiet;  // the manifest goes to standard output, and nothing else does
+};
+
+// The record's map fields, of the newer version.
+void describe(mapoutcome& record, const map& m, const diffsetup& s) {
+  record.layout = m.layout;
+  record.width = s.c.width;
+  record.height = s.c.height;
+  record.linedefs = m.linedefs.size();
+  record.fractionbits = m.fractionbits;
+  if (m.things) record.things = static_cast<std::int64_t>(m.things->size());
+  if (s.cl.manifest) record.census = takecensus(m);
+  if (const result<mapbounds> bounds = boundsof(m); bounds.ok()) {
+    const mapbounds& o = bounds.value();
+    record.bounds = {o.leastx, o.leasty, o.greatestx, o.greatesty};
+  }
+}
+
+// Draws the diff of a changed map into its files and lists those written.
+void picture(mapoutcome& record, const map& a, const map& b, const mapdiff& d, const diffsetup& s) {
+  const mapfile file = makemapfile(s.pattern, record.name);
+  record.output = file.path;
+  record.files = filesof(s.pattern, s.cl.extra, record.name, file);
+  const result<scene> made =
+      makediffscene(a, b, d, s.c.width, s.c.height, s.c.margin, s.c.scheme->look, s.cl.crop);
+  if (!made.ok()) {
+    record.errors = made.error().lines;
+    record.errors.push_back(loadfailedline(record.name));
+  } else if (file.toolong()) {
+    printfailedwrite(s.pattern, file, voice::commandline, kindofpath(s.pattern));
+  } else {
+    writefiles(made.value(), record, s.keep, s.c.png);
+    for (const kindfile& f : record.files) {
+      if (f.written && !s.quiet) printplainline(printable(f.path));
+    }
+  }
+  for (const text& line : record.errors) printerrorline(line);
+}
+
+// Compares map `name` of both versions: prints its summary and draws it when it changed, or prints
+// why it could not be read.
+mapoutcome diffonemap(const diffsetup& s, const text& name) {
+  mapoutcome record;
+  record.input = s.newer.path;
+  record.oldinput = s.older.path;
+  record.name = s.newer.listed(name).value_or(s.older.listed(name).value_or(name));
+  const auto was = loadversion(s.older, name, s.c.format, record.errors);
+  const auto is = was ? loadversion(s.newer, name, s.c.format, record.errors) : std::nullopt;
+  if (!was || !is) {
+    record.errors.push_back(loadfailedline(record.name));
+    for (const text& line : record.errors) printerrorline(line);
+    return record;
+  }
+  const map &a = **was, &b = **is;
+  const mapdiff d = diffmaps(a, b);
+  if (s.newer.listed(name)) describe(record, b, s);
+  record.diff = diffjson(d, a, b);
+  if (!s.quiet) printplainline(summaryline(printable(record.name), d));
+  if (d.empty()) {
+    record.status = mapoutcome::state::unchanged;
+  } else {
+    picture(record, a, b, d, s);
+  }
+  return record;
+}
+
 }  // namespace
 
 void rundiff(const commandline& cl, console& c) {
   applylook(cl, c);
-  const revision older = openrevision(cl.inputs[0], c.detection);
-  const revision newer = openrevision(cl.inputs[1], c.detection);
-  const text pattern = cl.output ? *cl.output : text(u"%-diff.png");
-  const std::vector<fileid> keep = c.keptfiles({older.path, newer.path});
-  const bool quiet = cl.manifest == text(u"-");
+  revision older = openrevision(cl.inputs[0], c.detection);
+  revision newer = openrevision(cl.inputs[1], c.detection);
+  std::vector<fileid> keep = c.keptfiles({older.path, newer.path});
+  const diffsetup s{cl,
+                    c,
+                    std::move(older),
+                    std::move(newer),
+                    cl.output ? *cl.output : text(u"%-diff.png"),
+                    std::move(keep),
+                    cl.manifest == text(u"-")};
   manifestwriter manifest;
   manifest.outputs = !cl.extra.empty();
-  if (cl.manifest) {
-    const outputstatus started = manifest.open(*cl.manifest, keep);
-    if (!started.ok() && started.error().why == failure::reason::owninput)
-      refuse(manifestline(*cl.manifest) + u": it is an input or the settings file");
-    if (!started.ok()) refuse(manifestline(*cl.manifest));
-  }
-
+  if (cl.manifest) startmanifest(manifest, *cl.manifest, s.keep);
   bool missed = false;
-  for (const text& name : mapsofboth(older, newer, cl.maps)) {
-    mapoutcome record;
-    record.input = newer.path;
-    record.oldinput = older.path;
-    record.name = newer.listed(name).value_or(older.listed(name).value_or(name));
-    const text shown = printable(record.name);
-    const auto was = loadversion(older, name, c.format, record.errors);
-    const auto is = was ? loadversion(newer, name, c.format, record.errors) : std::nullopt;
-    if (!was || !is) {
-      record.errors.push_back(loadfailedline(record.name));
-      for (const text& line : record.errors) printerrorline(line);
-      if (cl.manifest) manifest.add(record);
-      missed = true;
-      continue;
-    }
-    const map& a = **was;
-    const map& b = **is;
-    const mapdiff d = diffmaps(a, b);
-    if (newer.listed(name)) {
-      record.layout = b.layout;
-      record.width = c.width;
-      record.height = c.height;
-      record.linedefs = b.linedefs.size();
-      record.fractionbits = b.fractionbits;
-      if (b.things) record.things = static_cast<std::int64_t>(b.things->size());
-      if (cl.manifest) record.census = takecensus(b);
-      if (const result<mapbounds> bounds = boundsof(b); bounds.ok()) {
-        const mapbounds& o = bounds.value();
-        record.bounds = {o.leastx, o.leasty, o.greatestx, o.greatesty};
-      }
-    }
-    record.diff = diffjson(d, a, b);
-    if (!quiet) printplainline(summaryline(shown, d));
-    if (d.empty()) {
-      record.status = mapoutcome::state::unchanged;
-    } else {
-      const mapfile file = makemapfile(pattern, record.name);
-      record.output = file.path;
-      record.files = filesof(pattern, cl.extra, record.name, file);
-      const result<scene> s = makediffscene(a, b, d, c.width, c.height, c.margin, c.scheme->look, cl.crop);
-      if (!s.ok()) {
-        record.errors = s.error().lines;
-        record.errors.push_back(loadfailedline(record.name));
-      } else if (file.toolong()) {
-        printfailedwrite(pattern, file, voice::commandline, kindofpath(pattern));
-      } else {
-        writefiles(s.value(), record, keep, c.png);
-        for (const kindfile& f : record.files) {
-          if (f.written && !quiet) printplainline(printable(f.path));
-        }
-      }
-      for (const text& line : record.errors) printerrorline(line);
-      missed = missed || record.status != mapoutcome::state::written;
-    }
+  for (const text& name : mapsofboth(s.older, s.newer, cl.maps)) {
+    const mapoutcome record = diffonemap(s, name);
+    missed = missed ||
+             (record.status != mapoutcome::state::written && record.status != mapoutcome::state::unchanged);
     if (cl.manifest) manifest.add(record);
   }
   if (cl.manifest && !manifest.close().ok()) {

@@ -1,8 +1,10 @@
 // --dump: a WAD's maps as stable text, for git's textconv.
 #include <algorithm>
+#include <filesystem>
 #include <list>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "app/commandline.h"
 #include "app/console.h"
@@ -12,6 +14,7 @@
 #include "app/outputname.h"
 #include "app/report.h"
 #include "game/mapdiff.h"
+#include "support/path.h"
 #include "support/process.h"
 #include "support/terminal.h"
 
@@ -27,12 +30,17 @@ namespace {
 }  // namespace
 
 result<std::shared_ptr<mapsource>> openversion(const text& path, mapdetection how) {
-  result<std::shared_ptr<mapsource>> opened = openmapsource(path, {}, how);
-  if (opened.ok() || opened.error().why != failure::reason::cannotopen) return opened;
-  // Not a regular file, or none at all: what it gives when read, if anything.
+  // A pipe is opened once only, by the reader that takes it whole: a first look that opened and
+  // closed it would end the writer's output.
+  std::error_code ec;
+  const auto type = std::filesystem::status(nativepath(path), ec).type();
+  const bool stream = !ec && type != std::filesystem::file_type::regular &&
+                      type != std::filesystem::file_type::directory &&
+                      type != std::filesystem::file_type::not_found;
+  if (!stream) return openmapsource(path, {}, how);
   constexpr std::uint64_t limit = std::uint64_t{2} << 30;
   auto bytes = readwhole(path, limit);
-  if (!bytes) return opened;
+  if (!bytes) return failure::because(failure::reason::cannotopen);
   return openmapsource(std::move(bytes), {}, how);
 }
 
