@@ -453,7 +453,7 @@ std::string dumpmap(const map& m) {
     row += ' ';
     row += place(l.x1, l.y1, l.fractionbits);
     for (const lineproperty& p : lineproperties) setting(row, p.name, p.value(l));
-    rows.push_back({{l.x0, l.y0, l.x1, l.y1}, std::move(row)});
+    rows.emplace_back(std::tuple(l.x0, l.y0, l.x1, l.y1), std::move(row));
   }
   const std::size_t linerows = rows.size();
   for (const thingfacts& t : things) {
@@ -464,7 +464,7 @@ std::string dumpmap(const map& m) {
     for (const thingproperty& p : thingproperties) {
       if (p.name != "position") setting(row, p.name, p.value(t));
     }
-    rows.push_back({{t.type, t.x, t.y, 0}, std::move(row)});
+    rows.emplace_back(std::tuple(std::int64_t{t.type}, t.x, t.y, std::int64_t{0}), std::move(row));
   }
   std::sort(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(linerows));
   std::sort(rows.begin() + static_cast<std::ptrdiff_t>(linerows), rows.end());
