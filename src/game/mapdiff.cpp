@@ -111,11 +111,13 @@ std::size_t mapdiff::count(const std::vector<recordchange>& records, changekind 
 }
 
 std::string decimal(std::int64_t value, std::int32_t fractionbits) {
+  // The magnitude in unsigned arithmetic, so that the least value has one too.
+  const bool negative = value < 0;
   const std::uint64_t magnitude =
-      value < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+      negative ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
   const std::uint64_t mask = (std::uint64_t{1} << fractionbits) - 1;
   std::string out;
-  if (value < 0) out += '-';
+  if (negative) out += '-';
   out += std::to_string(magnitude >> fractionbits);
   // Every binary fraction ends as a decimal one: at most `fractionbits` digits.
   std::uint64_t fraction = magnitude & mask;
@@ -289,11 +291,16 @@ std::int64_t floordiv(std::int64_t a, std::int64_t b) {
   return a / b - ((a % b != 0 && a < 0) ? 1 : 0);
 }
 
+// The things no pairing took, of each version.
+struct leftthings {
+  std::vector<const thingfacts*> olds, news;
+};
+
 // Pairs the unmatched things of one type within reach, nearest first: things stacked on one spot pair as
-// one stack (in number order), candidates come from a grid of cells as wide as the reach.
-void pairmoved(const std::vector<thingfacts>& olds, const std::vector<thingfacts>& news, std::int64_t reach,
-               mapdiff& out, std::vector<const thingfacts*>& oldleft,
-               std::vector<const thingfacts*>& newleft) {
+// one stack (in number order), candidates come from a grid of cells as wide as the reach. Returns the rest.
+leftthings pairmoved(const std::vector<thingfacts>& olds, const std::vector<thingfacts>& news,
+                     std::int64_t reach, mapdiff& out) {
+  leftthings rest;
   std::vector<thingstack> oldstacks = stacksof(olds), newstacks = stacksof(news);
   std::unordered_map<cellkey, std::vector<std::size_t>, cellhash> grid;
   for (std::size_t i = 0; i < newstacks.size(); ++i) {
@@ -340,10 +347,11 @@ void pairmoved(const std::vector<thingfacts>& olds, const std::vector<thingfacts
   }
   for (auto* stacks : {&oldstacks, &newstacks}) {
     for (thingstack& s : *stacks) {
-      auto& left = stacks == &oldstacks ? oldleft : newleft;
+      auto& left = stacks == &oldstacks ? rest.olds : rest.news;
       left.insert(left.end(), s.members.begin() + static_cast<std::ptrdiff_t>(s.next), s.members.end());
     }
   }
+  return rest;
 }
 
 void diffthings(std::vector<thingfacts> olds, std::vector<thingfacts> news, std::int64_t reach,
@@ -365,10 +373,9 @@ void diffthings(std::vector<thingfacts> olds, std::vector<thingfacts> news, std:
   };
   std::sort(oldrest.begin(), oldrest.end(), numbered);
   std::sort(newrest.begin(), newrest.end(), numbered);
-  std::vector<const thingfacts*> oldleft, newleft;
-  pairmoved(oldrest, newrest, reach, out, oldleft, newleft);
-  for (const thingfacts* t : oldleft) out.things.push_back({changekind::removed, t->number, -1, 0});
-  for (const thingfacts* t : newleft) out.things.push_back({changekind::added, -1, t->number, 0});
+  const leftthings left = pairmoved(oldrest, newrest, reach, out);
+  for (const thingfacts* t : left.olds) out.things.push_back({changekind::removed, t->number, -1, 0});
+  for (const thingfacts* t : left.news) out.things.push_back({changekind::added, -1, t->number, 0});
   putinmaporder(out.things);
 }
 

@@ -297,8 +297,10 @@ std::string svgclass(std::int32_t category) {
 }
 
 std::string diffclass(std::int8_t mark) {
-  if (mark < 0 || static_cast<std::size_t>(mark) >= diffmarklooks.size()) return {};
-  return "diff-" + std::string(diffmarklooks[static_cast<std::size_t>(mark)].name);
+  if (mark < 0) return {};
+  const auto at = static_cast<std::size_t>(static_cast<unsigned char>(mark));
+  if (at >= diffmarklooks.size()) return {};
+  return "diff-" + std::string(diffmarklooks[at].name);
 }
 
 std::string svgthingclass(std::uint8_t kind) {
