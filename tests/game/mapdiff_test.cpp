@@ -170,32 +170,7 @@ TEST(MapDiff, ThingRemovedMovedAndSkillChanged) {
   }
 }
 
-// A small map of lines between the given points (stored y) and things (type, x, y), one sector.
-map smallmap(const std::vector<std::array<std::int32_t, 4>>& lines,
-             const std::vector<std::array<std::int32_t, 3>>& things) {
-  map m;
-  m.sectors.resize(1);
-  m.sidedefs.resize(1);
-  for (const auto& [x0, y0, x1, y1] : lines) {
-    m.vertexes.push_back({x0, -y0});
-    m.vertexes.push_back({x1, -y1});
-    linedef l;
-    l.startvertex = static_cast<std::uint32_t>(m.vertexes.size() - 2);
-    l.endvertex = static_cast<std::uint32_t>(m.vertexes.size() - 1);
-    l.leftside = -1;
-    m.linedefs.push_back(l);
-  }
-  m.things.emplace();
-  for (const auto& [type, x, y] : things) {
-    thing t;
-    t.type = type;
-    t.x = x;
-    t.y = -y;
-    t.skills = thing::allskills;
-    m.things->push_back(t);
-  }
-  return m;
-}
+using testkit::linesandthings;
 
 TEST(MapDiff, DuplicatesStacksAndNearestFirst) {
   struct row {
@@ -206,50 +181,50 @@ TEST(MapDiff, DuplicatesStacksAndNearestFirst) {
   };
   const std::vector<row> rows = {
       {"a line three times against twice",
-       smallmap({{0, 0, 64, 0}, {0, 0, 64, 0}}, {}),
-       smallmap({{0, 0, 64, 0}, {0, 0, 64, 0}, {0, 0, 64, 0}}, {}),
+       linesandthings({{0, 0, 64, 0}, {0, 0, 64, 0}}, {}),
+       linesandthings({{0, 0, 64, 0}, {0, 0, 64, 0}, {0, 0, 64, 0}}, {}),
        {1, 0, 0},
        {0, 0, 0, 0}},
       {"zero-length lines pair as any other",
-       smallmap({{5, 5, 5, 5}}, {}),
-       smallmap({{5, 5, 5, 5}, {5, 5, 5, 5}}, {}),
+       linesandthings({{5, 5, 5, 5}}, {}),
+       linesandthings({{5, 5, 5, 5}, {5, 5, 5, 5}}, {}),
        {1, 0, 0},
        {0, 0, 0, 0}},
-      {"no lines in either", smallmap({}, {}), smallmap({}, {}), {0, 0, 0}, {0, 0, 0, 0}},
+      {"no lines in either", linesandthings({}, {}), linesandthings({}, {}), {0, 0, 0}, {0, 0, 0, 0}},
       {"a stack of five moved as one",
-       smallmap({}, {{3001, 0, 0}, {3001, 0, 0}, {3001, 0, 0}, {3001, 0, 0}, {3001, 0, 0}}),
-       smallmap({}, {{3001, 10, 0}, {3001, 10, 0}, {3001, 10, 0}, {3001, 10, 0}, {3001, 10, 0}}),
+       linesandthings({}, {{3001, 0, 0}, {3001, 0, 0}, {3001, 0, 0}, {3001, 0, 0}, {3001, 0, 0}}),
+       linesandthings({}, {{3001, 10, 0}, {3001, 10, 0}, {3001, 10, 0}, {3001, 10, 0}, {3001, 10, 0}}),
        {0, 0, 0},
        {0, 0, 5, 0}},
       // In list order 0 would take 30 and leave 40 to 70; nearest first pairs 40 with 30.
       {"nearest first",
-       smallmap({}, {{9, 0, 0}, {9, 40, 0}}),
-       smallmap({}, {{9, 30, 0}, {9, 70, 0}}),
+       linesandthings({}, {{9, 0, 0}, {9, 40, 0}}),
+       linesandthings({}, {{9, 30, 0}, {9, 70, 0}}),
        {0, 0, 0},
        {1, 1, 1, 0}},
       {"64 units reach, 65 do not",
-       smallmap({}, {{9, 0, 0}, {9, 1000, 0}}),
-       smallmap({}, {{9, 0, 64}, {9, 1065, 0}}),
+       linesandthings({}, {{9, 0, 0}, {9, 1000, 0}}),
+       linesandthings({}, {{9, 0, 64}, {9, 1065, 0}}),
        {0, 0, 0},
        {1, 1, 1, 0}},
       {"a diagonal within 64",
-       smallmap({}, {{9, 0, 0}}),
-       smallmap({}, {{9, 45, 45}}),
+       linesandthings({}, {{9, 0, 0}}),
+       linesandthings({}, {{9, 45, 45}}),
        {0, 0, 0},
        {0, 0, 1, 0}},
       {"a diagonal beyond 64",
-       smallmap({}, {{9, 0, 0}}),
-       smallmap({}, {{9, 46, 46}}),
+       linesandthings({}, {{9, 0, 0}}),
+       linesandthings({}, {{9, 46, 46}}),
        {0, 0, 0},
        {1, 1, 0, 0}},
       {"another type is no move",
-       smallmap({}, {{9, 0, 0}}),
-       smallmap({}, {{10, 1, 0}}),
+       linesandthings({}, {{9, 0, 0}}),
+       linesandthings({}, {{10, 1, 0}}),
        {0, 0, 0},
        {1, 1, 0, 0}},
       {"negative coordinates across cells",
-       smallmap({}, {{9, -1, -1}}),
-       smallmap({}, {{9, 1, 1}}),
+       linesandthings({}, {{9, -1, -1}}),
+       linesandthings({}, {{9, 1, 1}}),
        {0, 0, 0},
        {0, 0, 1, 0}},
   };
@@ -268,7 +243,7 @@ TEST(MapDiff, DuplicatesStacksAndNearestFirst) {
 
 TEST(MapDiff, ReversedLineComparesFrontWithBack) {
   // A two-sided line between sectors 0 (floor 0) and 1 (floor 32), drawn both ways round.
-  map older = smallmap({{0, 0, 64, 0}}, {});
+  map older = linesandthings({{0, 0, 64, 0}}, {});
   older.sectors.resize(2);
   older.sectors[1].floorheight = 32;
   older.sidedefs.resize(2);

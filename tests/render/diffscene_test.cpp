@@ -7,36 +7,12 @@
 #include "render/pixmap.h"
 #include "render/schemelook.h"
 #include "render/svg.h"
+#include "testlib/mapedit.h"
 
 namespace tracewell {
 namespace {
 
-// A map of one-sided lines between the given points (stored y) and things (type, x, y).
-map built(const std::vector<std::array<std::int32_t, 4>>& lines,
-          const std::vector<std::array<std::int32_t, 3>>& things) {
-  map m;
-  m.sectors.resize(1);
-  m.sidedefs.resize(1);
-  for (const auto& [x0, y0, x1, y1] : lines) {
-    m.vertexes.push_back({x0, -y0});
-    m.vertexes.push_back({x1, -y1});
-    linedef l;
-    l.startvertex = static_cast<std::uint32_t>(m.vertexes.size() - 2);
-    l.endvertex = static_cast<std::uint32_t>(m.vertexes.size() - 1);
-    l.leftside = -1;
-    m.linedefs.push_back(l);
-  }
-  m.things.emplace();
-  for (const auto& [type, x, y] : things) {
-    thing t;
-    t.type = type;
-    t.x = x;
-    t.y = -y;
-    t.skills = thing::allskills;
-    m.things->push_back(t);
-  }
-  return m;
-}
+using testkit::linesandthings;
 
 std::int32_t colorof(diffmark m) {
   return lookof(m).fallback;
@@ -45,10 +21,10 @@ std::int32_t colorof(diffmark m) {
 TEST(DiffScene, EachChangeInItsColourWhereItLies) {
   // A room 0..512; the new version moves the top wall up, changes the east wall's special, moves an
   // imp 32 units, removes a shotgun, adds a medikit and changes a zombie's skills.
-  const map older = built({{0, 0, 512, 0}, {512, 0, 512, 512}, {512, 512, 0, 512}, {0, 512, 0, 0}},
-                          {{3001, 100, 100}, {2001, 400, 100}, {3004, 100, 400}});
-  map newer = built({{0, 0, 512, 0}, {512, 0, 512, 512}, {512, 600, 0, 600}, {0, 512, 0, 0}},
-                    {{3001, 132, 100}, {2012, 400, 400}, {3004, 100, 400}});
+  const map older = linesandthings({{0, 0, 512, 0}, {512, 0, 512, 512}, {512, 512, 0, 512}, {0, 512, 0, 0}},
+                                   {{3001, 100, 100}, {2001, 400, 100}, {3004, 100, 400}});
+  map newer = linesandthings({{0, 0, 512, 0}, {512, 0, 512, 512}, {512, 600, 0, 600}, {0, 512, 0, 0}},
+                             {{3001, 132, 100}, {2012, 400, 400}, {3004, 100, 400}});
   newer.linedefs[1].special = 1;
   (*newer.things)[2].skills = 0x03;
   const mapdiff d = diffmaps(older, newer);
@@ -120,7 +96,7 @@ TEST(DiffScene, EachChangeInItsColourWhereItLies) {
 
 TEST(DiffScene, CropFitsTheChangesAndAMargin) {
   // Far apart walls; only the short one near the origin changes.
-  const map older = built({{0, 0, 64, 0}, {5000, 5000, 6000, 5000}}, {});
+  const map older = linesandthings({{0, 0, 64, 0}, {5000, 5000, 6000, 5000}}, {});
   map newer = older;
   newer.linedefs[0].special = 11;
   const mapdiff d = diffmaps(older, newer);
@@ -131,7 +107,7 @@ TEST(DiffScene, CropFitsTheChangesAndAMargin) {
   EXPECT_EQ((std::array{b.leastx, b.leasty, b.greatestx, b.greatesty}),
             (std::array<std::int64_t, 4>{-128, -128, 64 + 128, 128}));
   // A long change widens by a tenth of its extent.
-  map longer = built({{0, 0, 5000, 0}}, {});
+  map longer = linesandthings({{0, 0, 5000, 0}}, {});
   map longernew = longer;
   longernew.linedefs[0].flags = 1;
   const result<scene> wide =

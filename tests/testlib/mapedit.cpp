@@ -113,4 +113,30 @@ wadbuilder wadof(const std::vector<std::pair<text, map>>& maps) {
   return b;
 }
 
+map linesandthings(const std::vector<std::array<std::int32_t, 4>>& lines,
+                   const std::vector<std::array<std::int32_t, 3>>& things) {
+  map m;
+  m.sectors.resize(1);
+  m.sidedefs.resize(1);
+  for (const auto& [x0, y0, x1, y1] : lines) {
+    m.vertexes.push_back({x0, -y0});
+    m.vertexes.push_back({x1, -y1});
+    linedef l;
+    l.startvertex = static_cast<std::uint32_t>(m.vertexes.size() - 2);
+    l.endvertex = static_cast<std::uint32_t>(m.vertexes.size() - 1);
+    l.leftside = -1;
+    m.linedefs.push_back(l);
+  }
+  m.things.emplace();
+  for (const auto& [type, x, y] : things) {
+    thing t;
+    t.type = type;
+    t.x = x;
+    t.y = -y;
+    t.skills = thing::allskills;
+    m.things->push_back(t);
+  }
+  return m;
+}
+
 }  // namespace tracewell::testkit

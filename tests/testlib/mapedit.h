@@ -1,6 +1,7 @@
 // Real maps saved again for the diff's tests: renumbered as another editor would, and as binary records.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -25,5 +26,10 @@ const std::vector<std::pair<text, std::shared_ptr<map>>>& freedoom2maps();
 
 // A WAD of `maps` (binary Doom layout, see rawof), in their order.
 wadbuilder wadof(const std::vector<std::pair<text, map>>& maps);
+
+// A map of one-sided lines between the given points (stored y) and things (type, x, y) of every skill,
+// one sector: small pairs for the diff's tests.
+map linesandthings(const std::vector<std::array<std::int32_t, 4>>& lines,
+                   const std::vector<std::array<std::int32_t, 3>>& things);
 
 }  // namespace tracewell::testkit
