@@ -245,7 +245,8 @@
     var item = sel.kind === 'L' ? lines[sel.n] : things[sel.n];
     var id = item[sel.kind === 'L' ? 9 : 8], k = item[sel.kind === 'L' ? 10 : 9];
     var title = (/^[Ll]/.test(id) ? 'Linedef ' : 'Thing ') + id.slice(1) + (/^[lt]/.test(id) ? ' (old)' : '');
-    if (k >= 0) describechange(title, k); else rows_(title, [['layer', layers[item[8]].name]]);
+    var layer = item[sel.kind === 'L' ? 8 : 7];
+    if (k >= 0) describechange(title, k); else rows_(title, [['layer', layer >= 0 ? layers[layer].name : 'not drawn']]);
   }
   function clear() {
     details.textContent = '';
