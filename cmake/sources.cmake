@@ -42,6 +42,7 @@ set(tracewell_render_sources
   src/render/mapfit.cpp
   src/render/draw.cpp
   src/render/gallerypage.cpp
+  src/render/diffpage.cpp
   src/render/mappage.cpp
   src/render/pageshell.cpp
   src/render/pixmap.cpp

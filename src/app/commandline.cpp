@@ -153,9 +153,6 @@ text excluded(const commandline& cl) {
   }
   if (cl.dump && !cl.inputs.empty()) return u"--dump takes its WAD as its value, no other input";
   if (cl.diff && cl.inputs.size() != 2) return u"--diff takes two inputs, OLD and NEW";
-  const bool page = (cl.output && kindofpath(*cl.output) == filekind::html) ||
-                    std::find(cl.extra.begin(), cl.extra.end(), filekind::html) != cl.extra.end();
-  if (cl.diff && page) return u"--diff writes PNG and SVG images, no web page";
   return {};
 }
 

@@ -18,6 +18,7 @@
 #include "app/report.h"
 #include "game/mapcensus.h"
 #include "game/mapdiff.h"
+#include "render/diffpage.h"
 #include "render/diffscene.h"
 #include "render/mapfit.h"
 #include "render/png.h"
@@ -109,7 +110,8 @@ std::vector<kindfile> filesof(const text& pattern, const std::vector<filekind>& 
 
 // Writes the scene as every file of `record`; the failure line of each that cannot be written goes to
 // its errors.
-void writefiles(const scene& s, mapoutcome& record, const std::vector<fileid>& keep, pngencoding png) {
+void writefiles(const scene& s, const map& older, const map& newer, const mapdiff& d, mapoutcome& record,
+                const std::vector<fileid>& keep, pngencoding png) {
   std::unique_ptr<TPixmap> image;
   bool every = true;
   for (kindfile& f : record.files) {
@@ -121,6 +123,8 @@ void writefiles(const scene& s, mapoutcome& record, const std::vector<fileid>& k
       }
       drawscene(s, *image);
       f.written = WritePNG(*image, f.path, pnglevel, keep, png).ok();
+    } else if (f.kind == filekind::html) {
+      f.written = writediffpage(s, older, newer, d, svgnames{record.name, record.input}, f.path, keep).ok();
     } else {
       f.written = writesvg(s, svgnames{record.name, record.input}, f.path, keep).ok();
     }
@@ -168,7 +172,7 @@ void picture(mapoutcome& record, const map& a, const map& b, const mapdiff& d, c
   } else if (file.toolong()) {
     printfailedwrite(s.pattern, file, voice::commandline, kindofpath(s.pattern));
   } else {
-    writefiles(made.value(), record, s.keep, s.c.png);
+    writefiles(made.value(), a, b, d, record, s.keep, s.c.png);
     for (const kindfile& f : record.files) {
       if (f.written && !s.quiet) printplainline(printable(f.path));
     }

@@ -215,6 +215,54 @@ def screenshots(driver, work, folder):
     driver.save_screenshot(os.path.join(folder, "gallery.png"))
 
 
+def diffpage(driver, work, map01, linedefs):
+    """A diff's page: MAP01 against a copy with one line's special changed, the last line gone and the
+    first thing moved, the new version under a name that is markup."""
+    line = next(i for i, l in enumerate(linedefs) if l[3] == 0 and l[6] >= 0)
+    lumps = dict(map01)
+    defs = bytearray(lumps[b"LINEDEFS"])
+    struct.pack_into("<H", defs, 14 * line + 6, 97)
+    del defs[-14:]
+    last = len(linedefs) - 1
+    things = bytearray(lumps[b"THINGS"])
+    x, y = struct.unpack_from("<hh", things, 0)
+    struct.pack_into("<h", things, 0, x + 32)
+    edited = [(n, bytes(defs) if n == b"LINEDEFS" else bytes(things) if n == b"THINGS" else b) for n, b in map01]
+    old, new = os.path.join(work, "old.wad"), os.path.join(work, "new <b>x&amp;.wad")
+    writewad(old, [(b"MAP01", map01)])
+    writewad(new, [(b"MAP01", edited)])
+    code, out, err = run("--diff", old, new, "-s", "%dx%d" % (SIZE, SIZE), "-o", work + "/%-diff.html")
+    page = os.path.join(work, "MAP01-diff.html")
+    check("--diff writes the diff's page", code == 0 and os.path.isfile(page), (code, out, err))
+    requests(driver)
+    open_page(driver, page)
+    layers = [b.get_attribute("data-layer") for b in driver.find_elements(By.CSS_SELECTOR, "#tw-legend button")]
+    check("the diff's page has a layer per kind of change",
+          layers == ["diff-same", "diff-removed", "diff-changed", "diff-moved"], layers)
+    check("the new version's name shows as text", driver.find_element(By.CSS_SELECTOR, ".tw-sub").text ==
+          os.path.basename(new) and not driver.find_elements(By.CSS_SELECTOR, "header b"))
+    listed = [b.get_attribute("data-address") for b in driver.find_elements(By.CSS_SELECTOR, "#tw-changes button")]
+    check("the list holds exactly the three changes", listed == ["L%d" % line, "l%d" % last, "T0"], listed)
+    gone = linedefs[last]
+    for address, expect in (("L%d" % line, ["special", "0", "97"]), ("l%d" % last, ["tag", str(gone[4]), "\u2014"]),("T0", ["position", "%d,%d" % (x, y), "%d,%d" % (x + 32, y)])):
+        driver.find_element(By.CSS_SELECTOR, "#tw-changes button[data-address='%s']" % address).click()
+        hash_ = driver.execute_script("return location.hash")
+        rows = driver.execute_script(
+            "return Array.from(document.querySelectorAll('#tw-details tr')).map(function (r) {"
+            " return Array.from(r.children).map(function (c) { return c.textContent; }); })")
+        check("a click on change %s sets its address and shows old and new" % address,
+              hash_ == "#" + address and expect in rows, (hash_, rows))
+    open_page(driver, page, "#T0")
+    check("#T0 selects the moved thing", details(driver).startswith("Thing 0 moved"), details(driver))
+    shapes = "return Array.from(document.querySelectorAll('#tw-view svg .diff-changed')).filter(function (e) {" \
+             " return getComputedStyle(e).display !== 'none'; }).length"
+    before = driver.execute_script(shapes)
+    driver.find_element(By.CSS_SELECTOR, "#tw-legend button[data-layer='diff-changed']").click()
+    check("the legend hides the changed lines", before > 0 and driver.execute_script(shapes) == 0, before)
+    check("the diff's page loads with no console errors and asks for nothing else",
+          not errors(driver) and all(u.split("#")[0] == "file://" + urllib.parse.quote(page) for u in requests(driver)))
+
+
 def main():
     work = tempfile.mkdtemp(prefix="tw-webpage-")
     wad = open(FREEDOOM2, "rb").read()
@@ -368,6 +416,7 @@ def main():
         check("the filter narrows the cards to one input", len(visible) == 2, visible)
         check("an input whose stem is index.html draws into index.html-2",
               os.path.isfile(os.path.join(dest, "index.html-2", "MAP01.png")), os.listdir(dest))
+        diffpage(driver, work, map01, linedefs)
         if SHOTS:
             screenshots(driver, work, SHOTS)
     finally:

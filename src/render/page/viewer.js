@@ -15,6 +15,14 @@
   var lines = data.lines, things = data.things, sectors = data.sectors;
   var layers = data.layers;
   var hidden = [];
+  // A diff's page lists its changes; its lines and things then carry their address and their change
+  // after the map page's fields (line: 9 and 10, thing: 8 and 9), and are found by that address.
+  var changes = data.changes || null;
+  var byaddress = {};
+  if (changes) {
+    lines.forEach(function (l, i) { if (!(l[9] in byaddress)) byaddress[l[9]] = {kind: 'L', n: i}; });
+    things.forEach(function (t, i) { byaddress[t[8]] = {kind: 'T', n: i}; });
+  }
 
   function px(x) { return fit[0] * x + fit[1]; }
   function py(y) { return fit[2] * y + fit[3]; }
@@ -213,6 +221,33 @@
     lines.forEach(function (l) { if (l[6] === i || l[7] === i) ++n; });
     rows_('Sector ' + i, [['floor', s[0]], ['ceiling', s[1]], ['special', s[2]], ['lines', n]]);
   }
+  // A change: its old and new properties side by side, those that differ marked.
+  function describechange(title, k) {
+    var c = changes[k];
+    details.textContent = '';
+    details.appendChild(el('h2', title + ' ' + c.kind));
+    var t = el('table', undefined, 'tw-compare'), head = el('tr');
+    ['', 'old', 'new'].forEach(function (h) { head.appendChild(el('th', h)); });
+    t.appendChild(head);
+    c.properties.forEach(function (p) {
+      var tr = el('tr', undefined, p[3] ? 'tw-differs' : undefined);
+      tr.appendChild(el('th', p[0]));
+      [p[1], p[2]].forEach(function (v) {
+        var td = el('td');
+        td.appendChild(el(p[3] ? 'strong' : 'span', v === null ? '\u2014' : v));
+        tr.appendChild(td);
+      });
+      t.appendChild(tr);
+    });
+    details.appendChild(t);
+  }
+  function describediff(sel) {
+    var item = sel.kind === 'L' ? lines[sel.n] : things[sel.n];
+    var id = item[sel.kind === 'L' ? 9 : 8], k = item[sel.kind === 'L' ? 10 : 9];
+    var title = (/^[Ll]/.test(id) ? 'Linedef ' : 'Thing ') + id.slice(1) + (/^[lt]/.test(id) ? ' (old)' : '');
+    var layer = item[sel.kind === 'L' ? 8 : 7];
+    if (k >= 0) describechange(title, k); else rows_(title, [['layer', layer >= 0 ? layers[layer].name : 'not drawn']]);
+  }
   function clear() {
     details.textContent = '';
     details.appendChild(el('p', 'Point at a line or thing for its details; click to pin it.', 'tw-hint'));
@@ -251,13 +286,18 @@
   }
   function show(sel) {
     if (!valid(sel)) { clear(); mark(null); return; }
-    if (sel.kind === 'L') describeline(sel.n);
-    if (sel.kind === 'T') describething(sel.n);
+    if (changes && sel.kind !== 'S') describediff(sel);
+    else if (sel.kind === 'L') describeline(sel.n);
+    else if (sel.kind === 'T') describething(sel.n);
     if (sel.kind === 'S') describesector(sel.n);
     mark(sel);
   }
   var pinned = null;
-  function fragment(sel) { return sel ? '#' + sel.kind + sel.n : ''; }
+  function fragment(sel) {
+    if (!sel) return '';
+    if (changes && sel.kind !== 'S') return '#' + (sel.kind === 'L' ? lines[sel.n][9] : things[sel.n][8]);
+    return '#' + sel.kind + sel.n;
+  }
   function pin(sel) {
     pinned = valid(sel) ? sel : null;
     show(pinned);
@@ -279,9 +319,9 @@
     apply();
   }
   function fromaddress() {
-    var m = /^#([LTS])(\d+)$/.exec(location.hash);
+    var m = /^#([LTSlt])(\d+)$/.exec(location.hash);
     if (!m) return;
-    var sel = {kind: m[1], n: parseInt(m[2], 10)};
+    var sel = changes ? byaddress[m[1] + m[2]] : {kind: m[1], n: parseInt(m[2], 10)};
     if (!valid(sel)) return;
     pinned = sel;
     show(sel);
@@ -309,6 +349,24 @@
         b.setAttribute('aria-pressed', hidden[i] ? 'false' : 'true');
         for (var k = 0; k < shapes.length; ++k) shapes[k].style.display = hidden[i] ? 'none' : '';
       });
+      var li = el('li');
+      li.appendChild(b);
+      list.appendChild(li);
+    });
+  })();
+
+  // The list of changes, when the page has one: each selects and centres what it names.
+  (function changelist() {
+    var list = document.getElementById('tw-changes');
+    if (!changes || !list) return;
+    changes.forEach(function (c) {
+      var sel = byaddress[c.id];
+      if (!sel) return;
+      var what = c.properties.filter(function (p) { return p[3]; }).map(function (p) { return p[0]; });
+      var b = el('button', c.record + ' ' + c.id.slice(1) + ' ' + c.kind + (what.length ? ': ' + what.join(', ') : ''), 'tw-link');
+      b.type = 'button';
+      b.dataset.address = c.id;
+      b.addEventListener('click', function () { pin(sel); centre(sel); });
       var li = el('li');
       li.appendChild(b);
       list.appendChild(li);
