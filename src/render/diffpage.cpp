@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "render/diffmark.h"
+#include "render/mappage.h"
 #include "render/page/pageassets.h"
 #include "render/pageshell.h"
 #include "support/jsontext.h"
@@ -120,21 +121,9 @@ std::string dataof(const scene& s, const map& older, const map& newer, const map
     appendjsonint(out, counts[m]);
     out += '}';
   }
-  out += "],\"size\":[";
-  appendjsonint(out, s.width);
-  out += ',';
-  appendjsonint(out, s.height);
-  const mapfit& f = s.fit;
-  const double ax = f.dx > 0 ? static_cast<double>(f.w) / static_cast<double>(f.dx) : 0.0;
-  const double ay = f.dy > 0 ? static_cast<double>(f.h) / static_cast<double>(f.dy) : 0.0;
-  out += "],\"fit\":[";
-  for (const double v : {ax, static_cast<double>(f.offx) - ax * static_cast<double>(f.leastx), ay,
-                         static_cast<double>(f.offy) - ay * static_cast<double>(f.leasty)}) {
-    appenddouble(out, v);
-    out += ',';
-  }
-  appenddouble(out, static_cast<double>(std::int64_t{1} << s.fractionbits));
-  out += "],\"vertices\":[";
+  out += "],";
+  appendpagefit(out, s);
+  out += ",\"vertices\":[";
   for (const scenestroke& k : s.strokes) {
     for (const std::int64_t v : {k.x0, k.y0, k.x1, k.y1}) {
       if (out.back() != '[') out += ',';

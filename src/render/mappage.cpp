@@ -299,9 +299,29 @@ void appendstatistics(std::string& out, const map& m) {
   appendcounts(out, t->itemtypes);
 }
 
-// Where a pixel's coordinates start in the drawing: a point at its exact fitted place (pixel x covers x to x
-// + 1).
-constexpr double svghalfpixel = 0;
+}  // namespace
+
+void appendpagefit(std::string& out, const scene& s) {
+  out += "\"size\":[";
+  appendjsonint(out, s.width);
+  out += ',';
+  appendjsonint(out, s.height);
+  // pixel = a * vertex unit + b on each axis, the point at its exact fitted place (pixel x covers x to x +
+  // 1).
+  const mapfit& f = s.fit;
+  const double ax = f.dx > 0 ? static_cast<double>(f.w) / static_cast<double>(f.dx) : 0.0;
+  const double ay = f.dy > 0 ? static_cast<double>(f.h) / static_cast<double>(f.dy) : 0.0;
+  out += "],\"fit\":[";
+  for (const double v : {ax, static_cast<double>(f.offx) - ax * static_cast<double>(f.leastx), ay,
+                         static_cast<double>(f.offy) - ay * static_cast<double>(f.leasty)}) {
+    appenddouble(out, v);
+    out += ',';
+  }
+  appenddouble(out, static_cast<double>(std::int64_t{1} << s.fractionbits));
+  out += ']';
+}
+
+namespace {
 
 // The data the script reads: names, size, fit, the map's records, layers, names of bits and counts.
 bool appenddata(pagebuffer& b, const scene& s, const map& m, const std::string& mapname,
@@ -312,23 +332,9 @@ bool appenddata(pagebuffer& b, const scene& s, const map& m, const std::string& 
   appendjsonbytes(out, mapname);
   out += ",\"input\":";
   appendjsonbytes(out, inputname);
-  out += ",\"size\":[";
-  appendjsonint(out, s.width);
   out += ',';
-  appendjsonint(out, s.height);
-  // pixel = a * vertex unit + b on each axis, the point at its exact fitted place as the drawing has it.
-  const mapfit& f = s.fit;
-  const double ax = f.dx > 0 ? static_cast<double>(f.w) / static_cast<double>(f.dx) : 0.0;
-  const double ay = f.dy > 0 ? static_cast<double>(f.h) / static_cast<double>(f.dy) : 0.0;
-  out += "],\"fit\":[";
-  for (const double v :
-       {ax, static_cast<double>(f.offx) - ax * static_cast<double>(f.leastx) + svghalfpixel, ay,
-        static_cast<double>(f.offy) - ay * static_cast<double>(f.leasty) + svghalfpixel}) {
-    appenddouble(out, v);
-    out += ',';
-  }
-  appenddouble(out, static_cast<double>(std::int64_t{1} << s.fractionbits));
-  out += "],\"vertices\":[";
+  appendpagefit(out, s);
+  out += ",\"vertices\":[";
   for (std::size_t i = 0; i < m.vertexes.size(); ++i) {
     if (i > 0) out += ',';
     appendjsonint(out, m.vertexes[i].x);

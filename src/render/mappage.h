@@ -2,6 +2,8 @@
 // of any line, thing or sector, and its statistics, in one file that needs nothing else.
 #pragma once
 
+#include <string>
+
 #include "render/scene.h"
 #include "render/svg.h"
 #include "support/outputfile.h"
@@ -21,5 +23,9 @@ outputstatus writemappage(const scene& s, const map& m, const svgnames& names, o
 // The same into the file at `path`, which may be none of `keep`, put in place only when complete.
 outputstatus writemappage(const scene& s, const map& m, const svgnames& names, const text& path,
                           const std::vector<fileid>& keep);
+
+// Appends the page data's "size" and "fit" members (pixel = a * vertex unit + b on each axis, then the
+// vertex units per map unit), read by the page script; the map page and the diff page share them.
+void appendpagefit(std::string& out, const scene& s);
 
 }  // namespace tracewell
