@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "app/console.h"
@@ -86,5 +87,26 @@ class toolfolder : public ::testing::Test {
   tempdir dir;
   std::optional<workingfolder> cwd;
 };
+
+// One command line of a table and what it must give.
+struct commandcase {
+  std::vector<std::string> args;
+  int status;
+  std::string out, err;
+};
+
+// Runs each row of `cases` (a commandcase or any row with its four fields) through `run` (args to
+// processresult) and checks its status and output; `after`, when given, checks the row further.
+template <class Rows, class Run, class After = std::nullptr_t>
+void runcommands(const Rows& cases, const Run& run, const After& after = nullptr) {
+  for (const auto& c : cases) {
+    const std::string line = ::testing::PrintToString(c.args);
+    const processresult r = run(c.args);
+    EXPECT_EQ(r.status, c.status) << line;
+    EXPECT_EQ(r.out, c.out) << line;
+    EXPECT_EQ(r.err, c.err) << line;
+    if constexpr (!std::is_same_v<After, std::nullptr_t>) after(c, line);
+  }
+}
 
 }  // namespace tracewell::testkit

@@ -327,57 +327,6 @@ TEST_F(EndToEnd, DeliveredKeysSchemeColoursMap02) {
     EXPECT_GT(seen[colour], 10) << std::hex << colour;
 }
 
-// The compact encoding changes the files, never the pixels: every map of Phase 2 in every delivered
-// scheme, decoded, against the standard files. png_encoding in the settings chooses it, --png overrides.
-TEST_F(EndToEnd, CompactImagesHoldTheStandardPixelsInEveryDeliveredScheme) {
-  if (testkit::freedoom2path().empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
-  const std::string delivered = readfile(fs::path(TRACEWELL_SOURCE_DIR) / "settings.txt");
-  writefile(tool / "settings.txt", delivered);
-  const result<std::shared_ptr<console>> loaded = console::load(fromutf8((tool / "settings.txt").string()));
-  ASSERT_TRUE(loaded.ok());
-  std::size_t images = 0, palettes = 0;
-  for (const auto& sc : loaded.value()->schemes) {
-    const std::string name = toutf8(sc->name);
-    for (const char* png : {"standard", "compact"}) {
-      fs::create_directories(tool / png / name);
-      const processresult r = run("", {testkit::freedoom2path(), "--all", "-s", "1024x1024", "-c", name,
-                                       "--png", png, "-o", (tool / png / name / "%.png").string()});
-      ASSERT_EQ(r.status, 0) << name << ": " << r.err;
-    }
-    for (const std::string& file : testkit::filesin(tool / "standard" / name)) {
-      const testkit::decodedpng standard = testkit::decodepng(tool / "standard" / name / file);
-      const testkit::decodedpng compact = testkit::decodepng(tool / "compact" / name / file);
-      ASSERT_TRUE(standard.ok && compact.ok) << name << " " << file;
-      EXPECT_TRUE(compact.bytes == standard.bytes) << name << " " << file;
-      ++images;
-      palettes += compact.ihdr[9] == 3 ? 1 : 0;
-    }
-  }
-  EXPECT_EQ(images, 32 * loaded.value()->schemes.size());
-  EXPECT_GT(palettes, images / 2);
-
-  // The key chooses compact; --png standard gives the standard file again.
-  std::string compact = delivered;
-  const std::size_t at = compact.find("default_scheme: Automap;");
-  ASSERT_NE(at, std::string::npos);
-  compact.insert(at, "png_encoding: Compact; ");
-  writefile(tool / "settings.txt", compact);
-  fs::create_directories(tool / "keyed");
-  for (const char* png : {"", "standard"}) {
-    std::vector<std::string> args = {testkit::freedoom2path(),
-                                     "-m",
-                                     "MAP01",
-                                     "-s",
-                                     "1024x1024",
-                                     "-o",
-                                     (tool / "keyed" / (std::string(png) + "%.png")).string()};
-    if (*png != 0) args.insert(args.end(), {"--png", png});
-    ASSERT_EQ(run("", args).status, 0);
-  }
-  EXPECT_EQ(readfile(tool / "keyed/MAP01.png"), readfile(tool / "compact/Automap/MAP01.png"));
-  EXPECT_EQ(readfile(tool / "keyed/standardMAP01.png"), readfile(tool / "standard/Automap/MAP01.png"));
-}
-
 // Archives at the WAD prompt: an empty one and one with a damaged central
 // directory are refused like WADs; a map entry that is encrypted or fails its
 // CRC is reported, with why, when drawn and the run goes on.
@@ -476,11 +425,7 @@ TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
   const std::string mapinfo =
       "failed to read map lumps\nencountered invalid map\n"
       "Failed to load map lumps for \"MAPINFO\". Image not outputted.\n";
-  struct {
-    std::vector<std::string> args;
-    int status;
-    std::string out, err;
-  } cases[] = {
+  const std::vector<testkit::commandcase> cases = {
       {{"--version"}, 0, "Tracewell v1.0\n", ""},
       {{"x.wad", "--bogus"}, 1, "", "tracewell: unknown option '--bogus'" + usage},
       {{"--map"}, 1, "", "tracewell: option '--map' needs a value" + usage},
@@ -505,13 +450,7 @@ TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
       {{"-m", "MAP01", "-o", "nofolder/%.png"}, 2, "", "Failed to write PNG file \"nofolder/MAP01.png\".\n"},
       {{"bad.wad", "-a"}, 1, "", "Encountered invalid vertex ID. Probably using the wrong map format.\n"},
   };
-  for (const auto& c : cases) {
-    const std::string line = ::testing::PrintToString(c.args);
-    const processresult r = run("", c.args);
-    EXPECT_EQ(r.status, c.status) << line;
-    EXPECT_EQ(r.out, c.out) << line;
-    EXPECT_EQ(r.err, c.err) << line;
-  }
+  testkit::runcommands(cases, [&](const std::vector<std::string>& args) { return run("", args); });
   // The images are the dialogue's: the settings' defaults, written where the tool was started.
   testkit::expectredsquare(elsewhere / "MAP01.png");
   EXPECT_TRUE(written().empty());
@@ -602,11 +541,7 @@ TEST_F(EndToEnd, BatchRunsGoOnPastBadInputs) {
   bad.addmap("MAP02", testkit::squaremap());
   bad.write(elsewhere / "bad.wad");
   writefile(elsewhere / "short.wad", testkit::truncated(bad.bytes(), bad.bytes().size() - 5));
-  struct {
-    std::vector<std::string> args;
-    int status;
-    std::string out, err;
-  } cases[] = {
+  const std::vector<testkit::commandcase> cases = {
       {{"-d", "o", "-m", "MAP01", "a.wad", "sub/a.wad", "a.wad"},
        0,
        "o/a/MAP01.png\no/a-2/MAP01.png\no/a-3/MAP01.png\n",
@@ -630,13 +565,7 @@ TEST_F(EndToEnd, BatchRunsGoOnPastBadInputs) {
        "",
        "tracewell: a.wad: 3 maps listed, more than --max-maps 2\n"},
   };
-  for (const auto& c : cases) {
-    const std::string line = ::testing::PrintToString(c.args);
-    const processresult r = run("", c.args);
-    EXPECT_EQ(r.status, c.status) << line;
-    EXPECT_EQ(r.out, c.out) << line;
-    EXPECT_EQ(r.err, c.err) << line;
-  }
+  testkit::runcommands(cases, [&](const std::vector<std::string>& args) { return run("", args); });
   testkit::expectredsquare(elsewhere / "o" / "a-3" / "MAP01.png");
 }
 
@@ -975,44 +904,52 @@ TEST_F(EndToEnd, ManifestNamesTheFilesWritten) {
 namespace tracewell {
 namespace {
 
-// --skip-existing leaves only a whole PNG newer than its input, drawn by an earlier run, and records the
-// size that file has. Each row: what o/a/MAP01.png is before the run, and what the record says after.
+// --skip-existing leaves only whole files newer than their input, drawn by an earlier run, and records the
+// size they have. Each row: what o/a/MAP01.png and its SVG are before the run, and what the record says.
 TEST_F(EndToEnd, SkipCases) {
   fs::copy_file(tool / "test.wad", elsewhere / "a.wad");
-  ASSERT_EQ(run("", {"-d", "first", "-s", "10x7", "-m", "MAP01", "a.wad"}).status, 0);
+  ASSERT_EQ(run("", {"-d", "first", "-s", "10x7", "-m", "MAP01", "--extra", "svg", "a.wad"}).status, 0);
   const std::string small = readfile(elsewhere / "first" / "a" / "MAP01.png");
+  const std::string svg = readfile(elsewhere / "first" / "a" / "MAP01.svg");
   const auto age = [&](const fs::path& p, int seconds) {
     fs::last_write_time(p, fs::last_write_time(elsewhere / "a.wad") + std::chrono::seconds(seconds));
   };
   struct {
     const char* what;
-    std::string before;  // the file's bytes; empty: no file
-    int newer;           // seconds after the input's time
+    std::string before, beforesvg;  // the files' bytes; empty: no file
+    int newer;                      // seconds after the input's time
     std::string status;
     int width, height;
   } cases[] = {
-      {"no file", "", 0, "written", 64, 48},
-      {"whole and newer", small, 5, "skipped", 10, 7},
-      {"whole and older", small, -5, "written", 64, 48},
-      {"cut short", small.substr(0, small.size() / 2), 5, "written", 64, 48},
-      {"no IEND at its end", small + "junk", 5, "written", 64, 48},
-      {"not a PNG", "not a picture, long enough to be taken for one by its size", 5, "written", 64, 48},
+      {"no file", "", "", 0, "written", 64, 48},
+      {"whole and newer", small, svg, 5, "skipped", 10, 7},
+      {"whole and older", small, svg, -5, "written", 64, 48},
+      {"cut short", small.substr(0, small.size() / 2), svg, 5, "written", 64, 48},
+      {"no IEND at its end", small + "junk", svg, 5, "written", 64, 48},
+      {"not a PNG", "not a picture, long enough to be taken for one by its size", svg, 5, "written", 64, 48},
+      {"SVG cut short", small, svg.substr(0, svg.size() - 1), 5, "written", 64, 48},
+      {"no SVG", small, "", 5, "written", 64, 48},
   };
   for (const auto& c : cases) {
     fs::remove_all(elsewhere / "o");
-    if (!c.before.empty()) {
-      fs::create_directories(elsewhere / "o" / "a");
-      writefile(elsewhere / "o" / "a" / "MAP01.png", c.before);
-      age(elsewhere / "o" / "a" / "MAP01.png", c.newer);
+    fs::create_directories(elsewhere / "o" / "a");
+    for (const auto& [file, bytes] :
+         {std::pair{"MAP01.png", c.before}, std::pair{"MAP01.svg", c.beforesvg}}) {
+      if (bytes.empty()) continue;
+      writefile(elsewhere / "o" / "a" / file, bytes);
+      age(elsewhere / "o" / "a" / file, c.newer);
     }
     const processresult r =
-        run("", {"-d", "o", "--skip-existing", "--manifest", "-", "-m", "MAP01", "a.wad"});
+        run("", {"-d", "o", "--skip-existing", "--extra", "svg", "--manifest", "-", "-m", "MAP01", "a.wad"});
     EXPECT_EQ(r.status, 0) << c.what << r.err;
     const auto j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["status"], c.status) << c.what;
     EXPECT_EQ(j["width"], c.width) << c.what;
     EXPECT_EQ(j["height"], c.height) << c.what;
-    if (c.status == "written") testkit::expectredsquare(elsewhere / "o" / "a" / "MAP01.png");
+    if (c.status == "written") {
+      testkit::expectredsquare(elsewhere / "o" / "a" / "MAP01.png");
+      EXPECT_NE(readfile(elsewhere / "o" / "a" / "MAP01.svg"), c.beforesvg) << c.what;
+    }
   }
   // One file for every map of a fresh run: each map is drawn, the last one stays.
   const processresult same = run("", {"--skip-existing", "-o", "same.png", "-a", "a.wad"});

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "apptest.h"
 #include "testlib/harness.h"
 #include "testlib/pngdecode.h"
 #include "testlib/toolfolder.h"
@@ -118,30 +119,11 @@ TEST_F(FileKinds, PathsAndExtraKindsChooseWhatIsWritten) {
        "Failed to write SVG file \"y/MAP01.svg\".\n",
        {{"y/MAP01.png", "png"}}},
   };
-  for (const auto& c : cases) {
-    const std::string line = ::testing::PrintToString(c.args);
-    const testkit::processresult r = run(c.args);
-    EXPECT_EQ(r.status, c.status) << line;
-    EXPECT_EQ(r.out, c.out) << line;
-    EXPECT_EQ(r.err, c.err) << line;
-    for (const auto& [path, kind] : c.files) EXPECT_EQ(kindof(path), kind) << line << " " << path;
-  }
-}
-
-TEST_F(FileKinds, SkippingNeedsEveryKindWhole) {
-  const std::vector<std::string> args = {"a.wad",   "-m",      "MAP01", "-o",
-                                         "x/%.png", "--extra", "svg",   "--skip-existing"};
-  ASSERT_EQ(run(args).out, "x/MAP01.png\nx/MAP01.svg\n");
-  ASSERT_EQ(run(args).out, "");
-  // A file cut short, or one kind missing, draws the map again, every kind.
-  for (const char* damaged : {"x/MAP01.svg", "x/MAP01.png"}) {
-    const std::string bytes = testkit::readfile(elsewhere / damaged);
-    testkit::writefile(elsewhere / damaged, bytes.substr(0, bytes.size() - 1));
-    EXPECT_EQ(run(args).out, "x/MAP01.png\nx/MAP01.svg\n") << damaged;
-    EXPECT_EQ(run(args).out, "") << damaged;
-  }
-  fs::remove(elsewhere / "x" / "MAP01.svg");
-  EXPECT_EQ(run(args).out, "x/MAP01.png\nx/MAP01.svg\n");
+  testkit::runcommands(
+      cases, [&](const std::vector<std::string>& args) { return run(args); },
+      [&](const auto& c, const std::string& line) {
+        for (const auto& [path, kind] : c.files) EXPECT_EQ(kindof(path), kind) << line << " " << path;
+      });
 }
 
 TEST_F(FileKinds, TheDialogueWritesSvgForAnSvgPath) {

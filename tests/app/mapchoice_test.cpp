@@ -1,9 +1,7 @@
-// The maps each run draws from what was asked and what an input lists, and the status a batch run ends with.
+// The maps each run draws from what was asked and what an input lists.
 #include "app/mapchoice.h"
 
 #include <gtest/gtest.h>
-
-#include "app/batchrun.h"
 
 namespace tracewell {
 namespace {
@@ -40,28 +38,6 @@ TEST(MapChoice, EachRunsRulesFromOneFunction) {
     if (!chosen) continue;
     EXPECT_EQ(names(chosen->names.begin(), chosen->names.end()), *c.drawn) << row;
     EXPECT_EQ(chosen->all, c.all) << row;
-  }
-}
-
-// The worst outcome wins, whatever order the inputs came in.
-TEST(RunStatus, KeepsTheWorstOutcome) {
-  using enum runoutcome;
-  const struct {
-    std::vector<runoutcome> noted;
-    int status;
-  } cases[] = {
-      {{}, 0},
-      {{drawn, drawn}, 0},
-      {{drawn, missed, drawn}, 2},
-      {{outputfailed, missed}, 1},
-      {{missed, outputfailed, drawn}, 1},
-      {{damaged, outputfailed}, 255},
-      {{drawn, damaged, missed}, 255},
-  };
-  for (const auto& c : cases) {
-    runstatus s;
-    for (const runoutcome o : c.noted) s.note(o);
-    EXPECT_EQ(s.exitstatus(), c.status) << c.noted.size();
   }
 }
 

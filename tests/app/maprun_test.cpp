@@ -23,7 +23,7 @@ struct outcome {
   std::map<std::string, std::string> files;
 };
 
-class ParallelRun : public testkit::toolfolder {
+class MapRun : public testkit::toolfolder {
  protected:
   outcome run(const char* wadfile, std::size_t inflight, std::int32_t width,
               const text& pattern = u"out/%.png", std::int32_t height = 96) {
@@ -50,7 +50,7 @@ class ParallelRun : public testkit::toolfolder {
 // Rooms of growing size, a name with no map behind it, a picture that cannot
 // be written and, in one WAD, a map whose lines name a vertex it lacks: a
 // fatal stop in the middle of the run.
-TEST_F(ParallelRun, SameLinesFilesAndStopsAsOneMapAfterAnother) {
+TEST_F(MapRun, SameLinesFilesAndStopsAsOneMapAfterAnother) {
   for (const bool broken : {false, true}) {
     testkit::wadbuilder b;
     for (int i = 1; i <= 9; ++i) {
@@ -81,7 +81,7 @@ TEST_F(ParallelRun, SameLinesFilesAndStopsAsOneMapAfterAnother) {
 
 // A map of many lines takes longer to encode than a bare room after it: both
 // into one file, directly or through a link, the room's picture must win.
-TEST_F(ParallelRun, MapsSharingAFileEndItAsOneAfterAnother) {
+TEST_F(MapRun, MapsSharingAFileEndItAsOneAfterAnother) {
   testkit::mapdata fan = testkit::squaremap();
   for (int i = 0; i < 30000; ++i) {
     fan.vertexes.push_back({(i * 7919) % 4096, (i * 613) % 4096});

@@ -18,6 +18,7 @@ import sys
 import tempfile
 import urllib.parse
 import zlib
+from xml.dom import minidom
 
 from selenium import webdriver
 from selenium.webdriver.chrome.options import Options
@@ -263,6 +264,129 @@ def diffpage(driver, work, map01, linedefs):
           not errors(driver) and all(u.split("#")[0] == "file://" + urllib.parse.quote(page) for u in requests(driver)))
 
 
+# The red team's names: markup, quotes and ampersands, line and paragraph separators, bytes that are no
+# UTF-8, control bytes, URL delimiters, and an input stem that is the gallery's own file name. Each is an
+# input's stem (a file name's bytes) and the name of a map in it (a lump name: at most 8 bytes).
+HOSTILE = [
+    (b"\"><img src=x onerror=alert(1)>", b"</script"),
+    (b"<p onclick=alert(2)><script>alert(2)", b"<img/"),
+    (b"q'\"&amp;&", b"MAP&<'\""),
+    ("sep\u2028par\u2029\u202e".encode(), b"\xe2\x80\xa8\xe2\x80\xa9"),
+    (b"bad\xff\xc3\xed\xa0\x80", b"\xff\xfe\xc3"),
+    (b"ctl\x01\x1b[2J\x7f", b"A\x01\x1f\x7f\x9b"),
+    (b"#1%3F?x=&y", b"#%?"),
+    (b"index.html", b"MAP01"),
+]
+
+
+def nothing_injected(driver, what, title=None, viewer=True):
+    """No element a name could have made, the page's script ran, the browser logged nothing, and the
+    title, when given, shows as text."""
+    found = driver.execute_script(
+        "return Array.from(document.querySelectorAll('script:not(#tw-data), img, h1 *, .tw-sub *'))"
+        ".filter(function (e) { return e.tagName === 'SCRIPT' ? /alert/.test(e.textContent) : !e.closest('.tw-card'); })"
+        ".map(function (e) { return e.outerHTML.slice(0, 60); })")
+    ready = not viewer or driver.execute_script("return document.documentElement.classList.contains('tw-ready')")
+    logged = errors(driver)
+    shown = driver.find_element(By.TAG_NAME, "h1").text if title is not None else None
+    check("%s: names stay text and run nothing" % what, not found and ready and not logged and shown == title,
+          (found, ready, logged, shown))
+
+
+def hostile(driver, work, map01):
+    """One corpus of hostile names through every writer: PNG and folder names, SVG, map page, diff
+    page, gallery and manifest; the pages read back in the browser."""
+    raw = os.fsencode(work) + b"/hostile"
+    os.makedirs(raw)
+    lines = dict(map01)[b"LINEDEFS"]
+    edited = [(n, lines[:-14] if n == b"LINEDEFS" else b) for n, b in map01]
+    inputs = []
+    for stem, mapname in HOSTILE:
+        path = raw + b"/" + stem + b".wad"
+        writewad(path, [(mapname, map01)] + ([(b"MAP01", edited)] if mapname != b"MAP01" else []))
+        inputs.append(path)
+    junk = raw + b"/junk.wad"
+    with open(junk, "wb") as f:
+        f.write(b"no WAD")
+    dest = raw + b"/out"
+    done = subprocess.run([TOOL, "--settings", SETTINGS, "--detect", "content", "--dest", dest, "--gallery",
+                           "--extra", "svg,html", "--manifest", dest + b"/run.jsonl", "-s", "64x64", *inputs, junk],
+                          capture_output=True, stdin=subprocess.DEVNULL)
+    check("the hostile run draws every input and refuses the junk", done.returncode == 2, done.stderr)
+
+    # The manifest: strict JSON, one record per map, naming files that are there.
+    records = [json.loads(line) for line in open(dest + b"/run.jsonl", "rb").read().splitlines()]
+    maps = sum(2 if m != b"MAP01" else 1 for _, m in HOSTILE)
+    written = [r for r in records if r["status"] == "written"]
+    check("the manifest holds a record per map", len(written) == maps and len(records) == maps + 1,
+          len(records))
+    for r in written:
+        if "\ufffd" not in r["input"]:
+            for kind, name in r["outputs"].items():
+                check("the manifest names the %s file written for %r" % (kind, r["map"]),
+                      os.path.isfile(os.path.join(work, name) if not os.path.isabs(name) else name), name)
+
+    # Folders and file names: one folder per input; the stem index.html does not take the gallery's name.
+    folders = sorted(f for f in os.listdir(dest) if os.path.isdir(os.path.join(dest, f)))
+    check("one folder per input", len(folders) == len(HOSTILE), folders)
+    check("the gallery keeps its index.html", os.path.isfile(dest + b"/index.html") and
+          os.path.isfile(dest + b"/index.html-2/MAP01.png"), os.listdir(dest))
+    files = [os.path.join(dest, f, n) for f in folders for n in os.listdir(os.path.join(dest, f))]
+    check("each map drawn as PNG, SVG and page", len(files) == 3 * maps, len(files))
+
+    # SVG: well-formed XML of the expected elements only.
+    for svg in (f for f in files if f.endswith(b".svg")):
+        try:
+            tags = {e.tagName for e in minidom.parseString(open(svg, "rb").read()).getElementsByTagName("*")}
+            check("%r is well-formed SVG of drawing elements only" % svg,
+                  tags <= {"svg", "title", "rect", "path", "g"}, tags)
+        except Exception as e:  # noqa: BLE001 - any parser error is the failure reported
+            check("%r is well-formed SVG" % svg, False, e)
+
+    # Map pages and the gallery in the browser; a printable name is the page's title, by its file name.
+    plain = {m.replace(b"/", b"_"): m for _, m in HOSTILE + [(b"", b"MAP01")] if all(32 <= c < 127 for c in m)}
+    for page in (f for f in files if f.endswith(b".html")):
+        open_page(driver, page)
+        name = plain.get(os.path.basename(page)[:-5])
+        nothing_injected(driver, "map page %r" % page, name.decode() if name else None)
+    open_page(driver, dest + b"/index.html")
+    nothing_injected(driver, "the gallery", viewer=False)
+    cards = driver.find_elements(By.CSS_SELECTOR, ".tw-card")
+    check("the gallery has a card per map", len(cards) == maps, len(cards))
+    links = driver.execute_script(
+        "return Array.from(document.querySelectorAll('a[href], img[src]'))"
+        ".map(function (e) { return e.getAttribute('href') || e.getAttribute('src'); })")
+    missing = [l for l in links if not os.path.isfile(os.path.join(dest, urllib.parse.unquote_to_bytes(l)))]
+    check("every link of the gallery resolves to a file (%d links)" % len(links),
+          len(links) >= 3 * maps and not missing, missing)
+    check("the gallery shows the refused input",
+          "refused" in driver.find_element(By.CSS_SELECTOR, "section[data-input$='junk.wad']").text)
+    loaded = driver.execute_script(
+        "var i = document.querySelector('.tw-card img'); i.scrollIntoView();"
+        "return new Promise(function (done) { if (i.complete) done(i.naturalWidth);"
+        " else i.onload = i.onerror = function () { done(i.naturalWidth); }; })")
+    check("thumbnails load under the page's policy", loaded == 64, loaded)
+    driver.find_element(By.ID, "tw-filter").send_keys("#1%3F")
+    visible = [c.get_attribute("data-map") for c in cards if c.is_displayed()]
+    check("the filter narrows the cards to one input", sorted(visible) == ["#%?", "MAP01"], visible)
+
+    # Diff pages: each hostile input against an older copy with a line more in every map.
+    for i, (path, (stem, mapname)) in enumerate(zip(inputs, HOSTILE)):
+        old = raw + b"/old%d.wad" % i
+        writewad(old, [(mapname, edited)] + ([(b"MAP01", map01)] if mapname != b"MAP01" else []))
+        out = raw + b"/diff%d" % i
+        os.makedirs(out)
+        done = subprocess.run([TOOL, "--settings", SETTINGS, "--detect", "content", "--diff", old, path, "-a",
+                               "-s", "64x64", "-o", out + b"/%.html"], capture_output=True, stdin=subprocess.DEVNULL)
+        pages = os.listdir(out)
+        check("--diff writes the pages of %r" % stem, done.returncode == 0 and len(pages) == 2 - (mapname == b"MAP01"),
+              (done.stderr, pages))
+        for page in pages:
+            open_page(driver, out + b"/" + page)
+            name = plain.get(page[:-5])
+            nothing_injected(driver, "diff page %r of %r" % (page, stem), name.decode() if name else None)
+
+
 def main():
     work = tempfile.mkdtemp(prefix="tw-webpage-")
     wad = open(FREEDOOM2, "rb").read()
@@ -360,62 +484,7 @@ def main():
         check("the page at 1:1 agrees with the PNG (%.2f %% of %d pixels, %.2f %% back)" %
               (100 * there, drawn, 100 * back), there >= 0.99 and back >= 0.99 and drawn > 1000)
 
-        # Hostile names: an input and a map whose names are markup.
-        hostile = work + "/\"><img src=x onerror=alert(1)>.wad"
-        writewad(hostile, [(b"MAP<i>&\"", map01)])
-        code, out, err = run(hostile, "-m", "ALL", "-o", work + "/hostile-%.html")
-        pages = [f for f in os.listdir(work) if f.startswith("hostile-")]
-        check("the program writes the hostile page", code == 0 and len(pages) == 1, (code, out, err, pages))
-        if pages:
-            open_page(driver, os.path.join(work, pages[0]))
-            title = driver.find_element(By.TAG_NAME, "h1").text
-            sub = driver.find_element(By.CLASS_NAME, "tw-sub").text
-            check("hostile names show as text and run nothing",
-                  title == "MAP<i>&\"" and sub == os.path.basename(hostile) and
-                  not driver.find_elements(By.CSS_SELECTOR, "img, i") and not errors(driver) and
-                  driver.execute_script("return document.documentElement.classList.contains('tw-ready')"),
-                  (title, sub, errors(driver)))
-
-        # The gallery of a run over inputs with awkward names, one of them no WAD.
-        inputs = []
-        for name in ("A#1", "50%", "a b", "index.html"):
-            path = os.path.join(work, name + ".wad")
-            writewad(path, [(b"MAP01", map01), (b"MAP02", maplumps(wad, b"MAP02"))])
-            inputs.append(path)
-        notawad = os.path.join(work, "junk.wad")
-        with open(notawad, "w") as f:
-            f.write("no WAD")
-        dest = os.path.join(work, "gallery dir")
-        code, out, err = run("--dest", dest, "--gallery", "--extra", "html", "-s", "64x64", *inputs, notawad)
-        index = os.path.join(dest, "index.html")
-        check("the gallery run writes index.html", code == 2 and os.path.isfile(index), (code, out, err))
-        requests(driver)
-        open_page(driver, index)
-        cards = driver.find_elements(By.CSS_SELECTOR, ".tw-card")
-        names = sorted((c.find_element(By.XPATH, "ancestor::section").get_attribute("data-input"),
-                        c.get_attribute("data-map")) for c in cards)
-        check("the gallery lists every map of every input",
-              names == sorted((i, m) for i in inputs for m in ("MAP01", "MAP02")), names)
-        check("the gallery shows the refused input",
-              "refused" in driver.find_element(By.CSS_SELECTOR, "section[data-input$='junk.wad']").text)
-        links = driver.execute_script(
-            "return Array.from(document.querySelectorAll('a[href], img[src]'))"
-            ".map(function (e) { return e.getAttribute('href') || e.getAttribute('src'); })")
-        missing = [l for l in links if not os.path.isfile(os.path.join(dest, urllib.parse.unquote(l)))]
-        check("every link of the gallery resolves to a file (%d links)" % len(links),
-              len(links) >= 4 * 2 * 4 and not missing, missing)
-        loaded = driver.execute_script(
-            "var i = document.querySelector('.tw-card img'); i.scrollIntoView();"
-            "return new Promise(function (done) { if (i.complete) done(i.naturalWidth);"
-            " else i.onload = i.onerror = function () { done(i.naturalWidth); }; })")
-        check("thumbnails load under the page's policy", loaded == 64, loaded)
-        check("the gallery loads with no console errors", not errors(driver), errors(driver))
-        box = driver.find_element(By.ID, "tw-filter")
-        box.send_keys("50%")
-        visible = [c.get_attribute("data-map") for c in cards if c.is_displayed()]
-        check("the filter narrows the cards to one input", len(visible) == 2, visible)
-        check("an input whose stem is index.html draws into index.html-2",
-              os.path.isfile(os.path.join(dest, "index.html-2", "MAP01.png")), os.listdir(dest))
+        hostile(driver, work, map01)
         diffpage(driver, work, map01, linedefs)
         if SHOTS:
             screenshots(driver, work, SHOTS)

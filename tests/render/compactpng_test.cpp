@@ -171,13 +171,5 @@ TEST(CompactPngDeathTest, AFullDiskDuringTheBandsKeepsTheOldFile) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
-TEST(CompactPng, EncodingWordsInAnyCase) {
-  EXPECT_EQ(findpngencoding(u"compact"), pngencoding::compact);
-  EXPECT_EQ(findpngencoding(u"CoMPact"), pngencoding::compact);
-  EXPECT_EQ(findpngencoding(u"STANDARD"), pngencoding::standard);
-  for (const text& other : {text(u""), text(u" compact"), text(u"palette")})
-    EXPECT_FALSE(findpngencoding(other));
-}
-
 }  // namespace
 }  // namespace tracewell
