@@ -10,11 +10,11 @@
 #include <random>
 #include <vector>
 
+#include "childrun.h"
 #include "game/mapdiff.h"
 #include "pngfloor.h"
 #include "render/automap.h"
 #include "stopwatch.h"
-#include "childrun.h"
 #include "testlib/mapedit.h"
 #include "testlib/udmfwriter.h"
 #include "testlib/wadbuilder.h"

@@ -33,10 +33,10 @@ diffcost rundiffcost(const std::string& wadpath, const std::string& folder, std:
 // Things crowded into one 64-unit square in both versions, at fractional places none of them held before,
 // so that nearly every thing is within moving reach of every other.
 struct crowdedpairing {
-  std::size_t things = 0;     // per version
-  double ms = 0;              // diffmaps of the two maps (things only), least of the rounds
-  std::int64_t bytes = 0;     // peak resident memory above the two maps during the first round
-  std::size_t moved = 0;      // things paired as moved
+  std::size_t things = 0;  // per version
+  double ms = 0;           // diffmaps of the two maps (things only), least of the rounds
+  std::int64_t bytes = 0;  // peak resident memory above the two maps during the first round
+  std::size_t moved = 0;   // things paired as moved
 };
 struct crowdedcost {
   std::vector<crowdedpairing> pairings;

@@ -254,22 +254,24 @@ void difflines(std::vector<linefacts> olds, std::vector<linefacts> news, mapdiff
   putinmaporder(out.lines);
 }
 
-// Things of one type at one spot, in number order; `next` counts those already paired.
+// Things of one type at one spot, in number order: `size` neighbours in the sorted list from `first` on;
+// `next` counts those already paired.
 struct thingstack {
   const thingfacts* first;
-  std::vector<const thingfacts*> members;
+  std::size_t size = 1;
   std::size_t next = 0;
-  bool spent() const { return next == members.size(); }
+  bool spent() const { return next == size; }
 };
 
 std::vector<thingstack> stacksof(const std::vector<thingfacts>& sorted) {
   std::vector<thingstack> stacks;
   for (const thingfacts& t : sorted) {
-    if (stacks.empty() || std::tie(stacks.back().first->type, stacks.back().first->x,
-                                   stacks.back().first->y) != std::tie(t.type, t.x, t.y)) {
-      stacks.push_back({&t, {}, 0});
+    if (!stacks.empty() && std::tie(stacks.back().first->type, stacks.back().first->x,
+                                    stacks.back().first->y) == std::tie(t.type, t.x, t.y)) {
+      ++stacks.back().size;
+    } else {
+      stacks.push_back({&t});
     }
-    stacks.back().members.push_back(&t);
   }
   return stacks;
 }
@@ -282,8 +284,10 @@ struct leftthings {
 // The squared distance of two spots when it is at most reach², else none.
 std::optional<std::uint64_t> withinreach(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by,
                                          std::uint64_t reach) {
-  const std::uint64_t ex = static_cast<std::uint64_t>(std::max(ax, bx)) - static_cast<std::uint64_t>(std::min(ax, bx));
-  const std::uint64_t ey = static_cast<std::uint64_t>(std::max(ay, by)) - static_cast<std::uint64_t>(std::min(ay, by));
+  const std::uint64_t ex =
+      static_cast<std::uint64_t>(std::max(ax, bx)) - static_cast<std::uint64_t>(std::min(ax, bx));
+  const std::uint64_t ey =
+      static_cast<std::uint64_t>(std::max(ay, by)) - static_cast<std::uint64_t>(std::min(ay, by));
   if (ex > reach || ey > reach || ex * ex + ey * ey > reach * reach) return std::nullopt;
   return ex * ex + ey * ey;
 }
@@ -354,7 +358,8 @@ class stacktree {
     const auto begin = nodes_.begin();
     std::nth_element(begin + static_cast<std::ptrdiff_t>(lo), begin + static_cast<std::ptrdiff_t>(mid),
                      begin + static_cast<std::ptrdiff_t>(hi), [byx](const node& a, const node& b) {
-                       return byx ? std::tie(a.x, a.y) < std::tie(b.x, b.y) : std::tie(a.y, a.x) < std::tie(b.y, b.x);
+                       return byx ? std::tie(a.x, a.y) < std::tie(b.x, b.y)
+                                  : std::tie(a.y, a.x) < std::tie(b.y, b.x);
                      });
     nodes_[mid].box = box;
     nodes_[mid].live = hi - lo;
@@ -427,8 +432,8 @@ leftthings pairmoved(const std::vector<thingfacts>& olds, const std::vector<thin
         thingstack& from = oldstacks[fromold ? chain.back() : next];
         thingstack& to = newstacks[fromold ? next : chain.back()];
         while (!from.spent() && !to.spent()) {
-          const thingfacts& a = *from.members[from.next++];
-          const thingfacts& b = *to.members[to.next++];
+          const thingfacts& a = from.first[from.next++];
+          const thingfacts& b = to.first[to.next++];
           out.things.push_back({changekind::moved, a.number, b.number, differences(a, b, thingproperties)});
         }
         if (from.spent()) oldtree.remove(static_cast<std::size_t>(&from - oldstacks.data()));
@@ -444,7 +449,7 @@ leftthings pairmoved(const std::vector<thingfacts>& olds, const std::vector<thin
   for (auto* stacks : {&oldstacks, &newstacks}) {
     for (thingstack& s : *stacks) {
       auto& left = stacks == &oldstacks ? rest.olds : rest.news;
-      left.insert(left.end(), s.members.begin() + static_cast<std::ptrdiff_t>(s.next), s.members.end());
+      for (std::size_t i = s.next; i < s.size; ++i) left.push_back(&s.first[i]);
     }
   }
   return rest;

@@ -256,7 +256,8 @@ TEST(MapDiff, MovedPairingIsThatOfTheSortedListOfAllPairs) {
     for (const auto& [a, as] : oldstacks) {
       for (const auto& [b, bs] : newstacks) {
         const std::int64_t dx = a[1] - b[1], dy = a[2] - b[2];
-        if (a[0] == b[0] && dx * dx + dy * dy <= 64 * 64) all.emplace_back(dx * dx + dy * dy, as[0], bs[0], a, b);
+        if (a[0] == b[0] && dx * dx + dy * dy <= 64 * 64)
+          all.emplace_back(dx * dx + dy * dy, as[0], bs[0], a, b);
       }
     }
     std::sort(all.begin(), all.end());
