@@ -401,7 +401,8 @@ class stacktree {
 // crowded things (8,000 in one 64-unit square: 2.6 GB), so the pairs are found by nearest-neighbour
 // chains instead: from a stack to its nearest of the other version, and on, until two stacks are each
 // other's nearest. Such a pair comes first among the pairs of both, so the sorted list pairs them too
-// (the same result for every order of taking them). Returns the rest.
+// (the same result for every order of taking them). Each search lengthens a chain or spends a stack, so
+// there are O(n) searches. Returns the rest.
 leftthings pairmoved(const std::vector<thingfacts>& olds, const std::vector<thingfacts>& news,
                      std::int64_t reach, mapdiff& out) {
   leftthings rest;
@@ -418,12 +419,14 @@ leftthings pairmoved(const std::vector<thingfacts>& olds, const std::vector<thin
     while (n1 < newstacks.size() && newstacks[n1].first->type == type) ++n1;
     stacktree oldtree(oldstacks, o0, o1), newtree(newstacks, n0, n1);
     for (std::size_t o = o0; o < o1; ++o) {
+      if (oldstacks[o].spent()) continue;
       chain.assign(1, o);
       while (!chain.empty()) {
         const bool fromold = chain.size() % 2 == 1;
         const thingfacts& t = *(fromold ? oldstacks : newstacks)[chain.back()].first;
         const std::size_t next = (fromold ? newtree : oldtree).nearest(t.x, t.y, r);
-        // Only the first has no one before it within reach: it will have no pair.
+        // Only the first can find none (the others have the one before them within reach): it stays
+        // unpaired.
         if (next == stacktree::none) break;
         if (chain.size() < 2 || next != chain[chain.size() - 2]) {
           chain.push_back(next);
