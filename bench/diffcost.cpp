@@ -2,16 +2,21 @@
 // floor.
 #include "diffcost.h"
 
+#include <malloc.h>
+
 #include <algorithm>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "childrun.h"
 #include "game/mapdiff.h"
 #include "pngfloor.h"
 #include "render/automap.h"
 #include "stopwatch.h"
 #include "testlib/mapedit.h"
+#include "testlib/udmfwriter.h"
 #include "testlib/wadbuilder.h"
 #include "wad/map.h"
 #include "wad/wad.h"
@@ -60,7 +65,84 @@ map bigmap(std::size_t lines, std::size_t things) {
   return m;
 }
 
+// A 64-unit square room holding `things` things of one type at random places in units of 2^-16.
+map crowdedmap(std::size_t things, std::uint32_t seed) {
+  map m = testkit::linesandthings({{0, 0, 64, 0}, {64, 0, 64, 64}, {64, 64, 0, 64}, {0, 64, 0, 0}}, {});
+  m.layout = maplayout::udmf;
+  m.fractionbits = 16;
+  for (vertex& v : m.vertexes) {
+    v.x *= 65536;
+    v.y *= 65536;
+  }
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<std::int64_t> coordinate(0, (std::int64_t{64} << 16) - 1);
+  m.things->resize(things);
+  for (thing& t : *m.things) {
+    t.type = 3004;
+    t.x = coordinate(random);
+    t.y = -coordinate(random);
+    t.skills = thing::allskills;
+    t.single = t.coop = t.deathmatch = true;
+  }
+  return m;
+}
+
+// A field of /proc/self/status in bytes ("VmRSS", "VmHWM"); -1 when it cannot be read.
+std::int64_t statusbytes(const std::string& field) {
+  std::ifstream in("/proc/self/status");
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(field + ":", 0) == 0) return std::stoll(line.substr(field.size() + 1)) * 1024;
+  }
+  return -1;
+}
+
+// Resets the peak resident memory to the present one (Linux's clear_refs "5") after handing freed memory
+// back, so that the peak after a step is what the step itself took; false when it cannot.
+bool resetpeak() {
+  malloc_trim(0);
+  std::ofstream out("/proc/self/clear_refs");
+  out << "5";
+  out.close();
+  return static_cast<bool>(out);
+}
+
 }  // namespace
+
+crowdedcost runcrowdedcost(const std::string& exe, const std::string& folder,
+                           const std::vector<std::size_t>& counts, std::size_t runthings, int rounds) {
+  crowdedcost cost;
+  for (const std::size_t n : counts) {
+    crowdedpairing p;
+    p.things = n;
+    const map older = crowdedmap(n, 1), newer = crowdedmap(n, 2);
+    for (int round = 0; round < std::max(rounds, 1); ++round) {
+      if (round == 0 && !resetpeak()) {
+        cost.error = "cannot reset the peak memory (/proc/self/clear_refs)";
+        return cost;
+      }
+      const std::int64_t before = statusbytes("VmRSS");
+      stopwatch clock;
+      const mapdiff d = diffmaps(older, newer);
+      const double ms = clock.lap();
+      if (round == 0) p.bytes = statusbytes("VmHWM") - before;
+      p.ms = round == 0 ? ms : std::min(p.ms, ms);
+      p.moved = d.thingcount(changekind::moved);
+    }
+    cost.pairings.push_back(p);
+  }
+  cost.runthings = runthings;
+  const std::string oldpath = folder + "/crowded-old.wad", newpath = folder + "/crowded-new.wad";
+  for (const auto& [path, seed] : {std::pair{oldpath, 1u}, std::pair{newpath, 2u}}) {
+    testkit::wadbuilder w;
+    w.addudmfmap("MAP01", testkit::toudmf(crowdedmap(runthings, seed)));
+    w.write(path);
+  }
+  const childresult run =
+      runchild(exe, "", folder, {"--diff", oldpath, newpath, "-o", folder + "/crowded-%.png"});
+  cost.runms = run.wallms;
+  cost.runstatus = run.started ? run.status : -1;
+  return cost;
+}
 
 diffcost rundiffcost(const std::string& wadpath, const std::string& folder, std::int32_t size,
                      std::int32_t margin, int rounds) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tracewell::bench {
 
@@ -28,5 +29,26 @@ struct diffcost {
 // maps of 100,000 linedefs and 20,000 things, one the other renumbered.
 diffcost rundiffcost(const std::string& wadpath, const std::string& folder, std::int32_t size,
                      std::int32_t margin, int rounds);
+
+// Things crowded into one 64-unit square in both versions, at fractional places none of them held before,
+// so that nearly every thing is within moving reach of every other.
+struct crowdedpairing {
+  std::size_t things = 0;  // per version
+  double ms = 0;           // diffmaps of the two maps (things only), least of the rounds
+  std::int64_t bytes = 0;  // peak resident memory above the two maps during the first round
+  std::size_t moved = 0;   // things paired as moved
+};
+struct crowdedcost {
+  std::vector<crowdedpairing> pairings;
+  std::size_t runthings = 0;  // per version, for the real tool's --diff of two UDMF WADs
+  double runms = 0;           // its wall time
+  int runstatus = -1;
+  std::string error;
+};
+
+// Times diffmaps on crowded maps of each count in `counts` (`rounds` times), then writes two UDMF WADs
+// of `runthings` crowded things each to `folder` and runs `exe --diff` on them once.
+crowdedcost runcrowdedcost(const std::string& exe, const std::string& folder,
+                           const std::vector<std::size_t>& counts, std::size_t runthings, int rounds);
 
 }  // namespace tracewell::bench

@@ -95,6 +95,12 @@ constexpr double batchtarget = 0.6, skiptarget = 0.02;
 // encoding the maps' PNGs once; two maps of 100,000 linedefs within a second.
 constexpr double difftarget = 1, bigdifftargetms = 1000;
 constexpr int diffrounds = 3;
+// Things crowded into one 64-unit square, each within moving reach of nearly every other: pairing them
+// stays O(n log n) in time and O(n) in memory (a list of every pair within reach took 2.6 GB for 8,000).
+const std::vector<std::size_t> crowdedcounts = {8000, 100000};
+constexpr std::size_t crowdedrunthings = 8000;
+constexpr double crowdedtargetms = 1000, crowdedruntargetms = 3000;
+constexpr std::int64_t crowdedallowance = std::int64_t{64} << 20;
 // Writing every map's SVG (Automap at 1024 x 1024) against the single-core libpng floor of the same images,
 // and its size per line drawn.
 constexpr double svgtarget = 0.25, svgbytesperline = 32;
@@ -602,6 +608,7 @@ int run(int argc, char** argv) {
   }
 
   std::optional<diffcost> diff;
+  std::optional<crowdedcost> crowded;
   if (o.only.count("diff") != 0) {
     say("");
     diff = rundiffcost(o.wadpath, work.string(), smallsize, margin, std::max(o.rounds, diffrounds));
@@ -618,6 +625,21 @@ int run(int argc, char** argv) {
       t.print();
     } else {
       say(diff->error);
+    }
+    crowded = runcrowdedcost(o.exe, work.string(), crowdedcounts, crowdedrunthings, diffrounds);
+    if (crowded->error.empty()) {
+      say("Crowded things: every thing of both versions at a new place inside one 64 x 64 square");
+      table t({"figure", "value"});
+      for (const crowdedpairing& p : crowded->pairings) {
+        t.add({std::to_string(p.things) + " things, compared", fixed(p.ms, 1) + " ms, " + mib(p.bytes) +
+                                                                   " above the maps, " +
+                                                                   std::to_string(p.moved) + " moved"});
+      }
+      t.add({std::to_string(crowded->runthings) + " things, tracewell --diff",
+             fixed(crowded->runms, 1) + " ms wall, status " + std::to_string(crowded->runstatus)});
+      t.print();
+    } else {
+      say(crowded->error);
     }
   }
 
@@ -749,6 +771,22 @@ int run(int argc, char** argv) {
                   diff->bigms < bigdifftargetms);
     } else {
       card.target(figure, diff->error, false);
+    }
+  }
+  if (crowded) {
+    if (crowded->error.empty()) {
+      for (const crowdedpairing& p : crowded->pairings) {
+        card.target("Diff of " + std::to_string(p.things) + " crowded things",
+                    fixed(p.ms, 1) + " ms, " + mib(p.bytes) + " above the maps (target <= " +
+                        fixed(crowdedtargetms, 0) + " ms, <= " + mib(crowdedallowance) + ")",
+                    p.ms <= crowdedtargetms && p.bytes <= crowdedallowance);
+      }
+      card.target("tracewell --diff of " + std::to_string(crowded->runthings) + " crowded things",
+                  fixed(crowded->runms, 1) + " ms wall, status " + std::to_string(crowded->runstatus) +
+                      " (target <= " + fixed(crowdedruntargetms, 0) + " ms, status 0)",
+                  crowded->runms <= crowdedruntargetms && crowded->runstatus == 0);
+    } else {
+      card.target("Diff of crowded things", crowded->error, false);
     }
   }
   if (keys) {

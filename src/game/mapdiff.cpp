@@ -2,9 +2,10 @@
 #include "game/mapdiff.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
+#include <optional>
 #include <tuple>
-#include <unordered_map>
 
 namespace tracewell {
 
@@ -253,42 +254,26 @@ void difflines(std::vector<linefacts> olds, std::vector<linefacts> news, mapdiff
   putinmaporder(out.lines);
 }
 
-// Things of one type at one spot, in number order; `next` counts those already paired.
+// Things of one type at one spot, in number order: `size` neighbours in the sorted list from `first` on;
+// `next` counts those already paired.
 struct thingstack {
   const thingfacts* first;
-  std::vector<const thingfacts*> members;
+  std::size_t size = 1;
   std::size_t next = 0;
-  bool spent() const { return next == members.size(); }
+  bool spent() const { return next == size; }
 };
 
 std::vector<thingstack> stacksof(const std::vector<thingfacts>& sorted) {
   std::vector<thingstack> stacks;
   for (const thingfacts& t : sorted) {
-    if (stacks.empty() || std::tie(stacks.back().first->type, stacks.back().first->x,
-                                   stacks.back().first->y) != std::tie(t.type, t.x, t.y)) {
-      stacks.push_back({&t, {}, 0});
+    if (!stacks.empty() && std::tie(stacks.back().first->type, stacks.back().first->x,
+                                    stacks.back().first->y) == std::tie(t.type, t.x, t.y)) {
+      ++stacks.back().size;
+    } else {
+      stacks.push_back({&t});
     }
-    stacks.back().members.push_back(&t);
   }
   return stacks;
-}
-
-struct cellkey {
-  std::int32_t type;
-  std::int64_t cx, cy;
-  bool operator==(const cellkey&) const = default;
-};
-struct cellhash {
-  std::size_t operator()(const cellkey& k) const {
-    std::uint64_t h = static_cast<std::uint64_t>(k.type) * 0x9E3779B97F4A7C15ULL;
-    h ^= static_cast<std::uint64_t>(k.cx) + 0x632BE59BD9B4E019ULL + (h << 6) + (h >> 2);
-    h ^= static_cast<std::uint64_t>(k.cy) + 0x85EBCA77C2B2AE63ULL + (h << 6) + (h >> 2);
-    return static_cast<std::size_t>(h);
-  }
-};
-
-std::int64_t floordiv(std::int64_t a, std::int64_t b) {
-  return a / b - ((a % b != 0 && a < 0) ? 1 : 0);
 }
 
 // The things no pairing took, of each version.
@@ -296,59 +281,178 @@ struct leftthings {
   std::vector<const thingfacts*> olds, news;
 };
 
+// The squared distance of two spots when it is at most reach², else none.
+std::optional<std::uint64_t> withinreach(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by,
+                                         std::uint64_t reach) {
+  const std::uint64_t ex =
+      static_cast<std::uint64_t>(std::max(ax, bx)) - static_cast<std::uint64_t>(std::min(ax, bx));
+  const std::uint64_t ey =
+      static_cast<std::uint64_t>(std::max(ay, by)) - static_cast<std::uint64_t>(std::min(ay, by));
+  if (ex > reach || ey > reach || ex * ex + ey * ey > reach * reach) return std::nullopt;
+  return ex * ex + ey * ey;
+}
+
+// A 2-d tree over stacks[begin, end) of one version, stored in one array: the range [lo, hi) has its
+// stack at (lo + hi) / 2, split across its longer side, and keeps its bounding box and how many of its
+// stacks are not spent. O(n) memory; a search visits about O(log n) ranges.
+class stacktree {
+ public:
+  static constexpr std::size_t none = SIZE_MAX;
+
+  stacktree(const std::vector<thingstack>& stacks, std::size_t begin, std::size_t end)
+      : begin_(begin), nodes_(end - begin), at_(end - begin) {
+    for (std::size_t i = begin; i < end; ++i) {
+      const thingfacts& t = *stacks[i].first;
+      nodes_[i - begin] = {t.x, t.y, t.number, i, {t.x, t.x, t.y, t.y}, 0};
+    }
+    build(0, nodes_.size());
+    for (std::size_t i = 0; i < nodes_.size(); ++i) at_[nodes_[i].stack - begin_] = i;
+  }
+
+  void remove(std::size_t stack) {
+    const std::size_t at = at_[stack - begin_];
+    std::size_t lo = 0, hi = nodes_.size();
+    for (;;) {
+      const std::size_t mid = lo + (hi - lo) / 2;
+      --nodes_[mid].live;
+      if (at == mid) break;
+      if (at < mid) {
+        hi = mid;
+      } else {
+        lo = mid + 1;
+      }
+    }
+    nodes_[at].number = INT64_MAX;  // no longer found
+  }
+
+  // The stack not spent of least (distance², first number) within reach of (x, y), or none.
+  std::size_t nearest(std::int64_t x, std::int64_t y, std::uint64_t reach) const {
+    best b{reach * reach, INT64_MAX, none};
+    search(0, nodes_.size(), x, y, reach, b);
+    return b.stack;
+  }
+
+ private:
+  struct node {
+    std::int64_t x, y, number;  // number INT64_MAX once spent
+    std::size_t stack;
+    std::array<std::int64_t, 4> box;  // of the range: least x, greatest x, least y, greatest y
+    std::size_t live;                 // stacks of the range not spent
+  };
+  struct best {
+    std::uint64_t distance2;
+    std::int64_t number;
+    std::size_t stack;
+  };
+
+  void build(std::size_t lo, std::size_t hi) {
+    if (lo >= hi) return;
+    std::array<std::int64_t, 4> box = nodes_[lo].box;
+    for (std::size_t i = lo; i < hi; ++i) {
+      box = {std::min(box[0], nodes_[i].x), std::max(box[1], nodes_[i].x), std::min(box[2], nodes_[i].y),
+             std::max(box[3], nodes_[i].y)};
+    }
+    const bool byx = static_cast<std::uint64_t>(box[1]) - static_cast<std::uint64_t>(box[0]) >=
+                     static_cast<std::uint64_t>(box[3]) - static_cast<std::uint64_t>(box[2]);
+    const std::size_t mid = lo + (hi - lo) / 2;
+    const auto begin = nodes_.begin();
+    std::nth_element(begin + static_cast<std::ptrdiff_t>(lo), begin + static_cast<std::ptrdiff_t>(mid),
+                     begin + static_cast<std::ptrdiff_t>(hi), [byx](const node& a, const node& b) {
+                       return byx ? std::tie(a.x, a.y) < std::tie(b.x, b.y)
+                                  : std::tie(a.y, a.x) < std::tie(b.y, b.x);
+                     });
+    nodes_[mid].box = box;
+    nodes_[mid].live = hi - lo;
+    build(lo, mid);
+    build(mid + 1, hi);
+  }
+
+  void search(std::size_t lo, std::size_t hi, std::int64_t x, std::int64_t y, std::uint64_t reach,
+              best& b) const {
+    if (lo >= hi) return;
+    const node& n = nodes_[lo + (hi - lo) / 2];
+    // Nothing left, or the box lies farther than the best so far (at equal distance a lower number may
+    // still be inside).
+    if (n.live == 0) return;
+    const std::optional<std::uint64_t> gap =
+        withinreach(x, y, std::clamp(x, n.box[0], n.box[1]), std::clamp(y, n.box[2], n.box[3]), reach);
+    if (!gap || *gap > b.distance2) return;
+    if (n.number != INT64_MAX) {
+      const std::optional<std::uint64_t> d = withinreach(x, y, n.x, n.y, reach);
+      if (d && std::tie(*d, n.number) < std::tie(b.distance2, b.number)) b = {*d, n.number, n.stack};
+    }
+    // The half holding (x, y) first, so the other is mostly cut off.
+    const std::size_t mid = lo + (hi - lo) / 2;
+    const bool byx = static_cast<std::uint64_t>(n.box[1]) - static_cast<std::uint64_t>(n.box[0]) >=
+                     static_cast<std::uint64_t>(n.box[3]) - static_cast<std::uint64_t>(n.box[2]);
+    const bool lowfirst = byx ? std::tie(x, y) < std::tie(n.x, n.y) : std::tie(y, x) < std::tie(n.y, n.x);
+    search(lowfirst ? lo : mid + 1, lowfirst ? mid : hi, x, y, reach, b);
+    search(lowfirst ? mid + 1 : lo, lowfirst ? hi : mid, x, y, reach, b);
+  }
+
+  std::size_t begin_;
+  std::vector<node> nodes_;
+  std::vector<std::size_t> at_;  // each stack's place in nodes_
+};
+
 // Pairs the unmatched things of one type within reach, nearest first: things stacked on one spot pair as
-// one stack (in number order), candidates come from a grid of cells as wide as the reach. Returns the rest.
+// one stack (in number order). The order is that of every pair within reach sorted by (distance², old
+// number, new number) and taken while both stacks have things left; but that list grows as the square of
+// crowded things (8,000 in one 64-unit square: 2.6 GB), so the pairs are found by nearest-neighbour
+// chains instead: from a stack to its nearest of the other version, and on, until two stacks are each
+// other's nearest. Such a pair comes first among the pairs of both, so the sorted list pairs them too
+// (the same result for every order of taking them). Each search lengthens a chain or spends a stack, so
+// there are O(n) searches. Returns the rest.
 leftthings pairmoved(const std::vector<thingfacts>& olds, const std::vector<thingfacts>& news,
                      std::int64_t reach, mapdiff& out) {
   leftthings rest;
   std::vector<thingstack> oldstacks = stacksof(olds), newstacks = stacksof(news);
-  std::unordered_map<cellkey, std::vector<std::size_t>, cellhash> grid;
-  for (std::size_t i = 0; i < newstacks.size(); ++i) {
-    const thingfacts& t = *newstacks[i].first;
-    grid[{t.type, floordiv(t.x, reach), floordiv(t.y, reach)}].push_back(i);
-  }
-  struct candidate {
-    std::uint64_t distance2;
-    std::int64_t oldnumber, newnumber;
-    std::size_t o, n;
-  };
-  std::vector<candidate> candidates;
-  for (std::size_t o = 0; o < oldstacks.size(); ++o) {
-    const thingfacts& a = *oldstacks[o].first;
-    const std::int64_t cx = floordiv(a.x, reach), cy = floordiv(a.y, reach);
-    for (std::int64_t dx = -1; dx <= 1; ++dx) {
-      for (std::int64_t dy = -1; dy <= 1; ++dy) {
-        const auto cell = grid.find({a.type, cx + dx, cy + dy});
-        if (cell == grid.end()) continue;
-        for (const std::size_t n : cell->second) {
-          const thingfacts& b = *newstacks[n].first;
-          const std::uint64_t ex =
-              static_cast<std::uint64_t>(std::max(a.x, b.x)) - static_cast<std::uint64_t>(std::min(a.x, b.x));
-          const std::uint64_t ey =
-              static_cast<std::uint64_t>(std::max(a.y, b.y)) - static_cast<std::uint64_t>(std::min(a.y, b.y));
-          const std::uint64_t r = static_cast<std::uint64_t>(reach);
-          if (ex > r || ey > r || ex * ex + ey * ey > r * r) continue;
-          candidates.push_back({ex * ex + ey * ey, a.number, b.number, o, n});
+  const std::uint64_t r = static_cast<std::uint64_t>(reach);
+  std::vector<std::size_t> chain;  // old, new, old, ... each the nearest of the one before
+  for (std::size_t o0 = 0, n0 = 0; o0 < oldstacks.size();) {
+    // The stacks of one type in both versions.
+    const std::int32_t type = oldstacks[o0].first->type;
+    std::size_t o1 = o0;
+    while (o1 < oldstacks.size() && oldstacks[o1].first->type == type) ++o1;
+    while (n0 < newstacks.size() && newstacks[n0].first->type < type) ++n0;
+    std::size_t n1 = n0;
+    while (n1 < newstacks.size() && newstacks[n1].first->type == type) ++n1;
+    stacktree oldtree(oldstacks, o0, o1), newtree(newstacks, n0, n1);
+    for (std::size_t o = o0; o < o1; ++o) {
+      if (oldstacks[o].spent()) continue;
+      chain.assign(1, o);
+      while (!chain.empty()) {
+        const bool fromold = chain.size() % 2 == 1;
+        const thingfacts& t = *(fromold ? oldstacks : newstacks)[chain.back()].first;
+        const std::size_t next = (fromold ? newtree : oldtree).nearest(t.x, t.y, r);
+        // Only the first can find none (the others have the one before them within reach): it stays
+        // unpaired.
+        if (next == stacktree::none) break;
+        if (chain.size() < 2 || next != chain[chain.size() - 2]) {
+          chain.push_back(next);
+          continue;
         }
+        thingstack& from = oldstacks[fromold ? chain.back() : next];
+        thingstack& to = newstacks[fromold ? next : chain.back()];
+        while (!from.spent() && !to.spent()) {
+          const thingfacts& a = from.first[from.next++];
+          const thingfacts& b = to.first[to.next++];
+          out.things.push_back({changekind::moved, a.number, b.number, differences(a, b, thingproperties)});
+        }
+        if (from.spent()) oldtree.remove(static_cast<std::size_t>(&from - oldstacks.data()));
+        if (to.spent()) newtree.remove(static_cast<std::size_t>(&to - newstacks.data()));
+        chain.resize(chain.size() - 2);
+        // The first stack may have things left and other stacks within reach.
+        if (chain.empty() && !oldstacks[o].spent()) chain.push_back(o);
       }
     }
-  }
-  std::sort(candidates.begin(), candidates.end(), [](const candidate& a, const candidate& b) {
-    return std::tie(a.distance2, a.oldnumber, a.newnumber) < std::tie(b.distance2, b.oldnumber, b.newnumber);
-  });
-  for (const candidate& c : candidates) {
-    thingstack& from = oldstacks[c.o];
-    thingstack& to = newstacks[c.n];
-    while (!from.spent() && !to.spent()) {
-      const thingfacts& a = *from.members[from.next++];
-      const thingfacts& b = *to.members[to.next++];
-      out.things.push_back({changekind::moved, a.number, b.number, differences(a, b, thingproperties)});
-    }
+    o0 = o1;
+    n0 = n1;
   }
   for (auto* stacks : {&oldstacks, &newstacks}) {
     for (thingstack& s : *stacks) {
       auto& left = stacks == &oldstacks ? rest.olds : rest.news;
-      left.insert(left.end(), s.members.begin() + static_cast<std::ptrdiff_t>(s.next), s.members.end());
+      for (std::size_t i = s.next; i < s.size; ++i) left.push_back(&s.first[i]);
     }
   }
   return rest;

@@ -110,8 +110,8 @@ std::vector<thingfacts> thingfactsof(const map& m, std::int32_t fractionbits);
 // What changed from `older` to `newer`. Lines pair by their two end points (either direction, as a
 // multiset: equal lines pair in number order); a pair differing in any of lineproperties is changed.
 // Things pair by type and exact place, then the rest of one type within movedistance nearest first
-// (ties: lower old, then new number) as moved. Takes O(n log n) in the records (things crowded at
-// distinct spots within movedistance of each other excepted).
+// (ties: lower old, then new number) as moved. Takes O(n log n) time in the records and O(n) memory,
+// things crowded within movedistance of each other included.
 mapdiff diffmaps(const map& older, const map& newer);
 
 // A coordinate or height in units of 2^-fractionbits as an exact decimal ("64", "-12.5").
