@@ -33,11 +33,10 @@ bool isspace(char c) {
 bool isdigit(char c) {
   return c >= '0' && c <= '9';
 }
-bool isidentstart(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-bool isidentpart(char c) {
-  return isidentstart(c) || isdigit(c);
+// Names of keys and blocks. Editors write some keys starting with a digit
+// (`1024 = true;` in a thing block), which the ports read too.
+bool isnamepart(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || isdigit(c);
 }
 // Characters that end an unquoted value.
 bool isdelimiter(char c) {
@@ -250,7 +249,7 @@ struct pending {
   sector s;
   thing t;
   std::string_view text;  // a text value (the namespace), without its quotes
-  std::array<reference, 5> refs{{{}, {}, {}, {-1, 0}, {}}};  // sideback -1: no side
+  std::array<reference, 5> refs{{{}, {}, {-1, 0}, {-1, 0}, {}}};  // sides -1: no side
 };
 
 // A value as the row's kind reads it.
@@ -330,7 +329,8 @@ constexpr keyrow keys[] = {
 
     {"v1", blockkind::linedef, valuekind::integer, onfault::fail, true, putref<v1>},
     {"v2", blockkind::linedef, valuekind::integer, onfault::fail, true, putref<v2>},
-    {"sidefront", blockkind::linedef, valuekind::integer, onfault::fail, true, putref<sidefront>},
+    // Without a front side a line is drawn by its flags, as a binary line whose sides are both absent.
+    {"sidefront", blockkind::linedef, valuekind::integer, onfault::fail, false, putref<sidefront>},
     {"sideback", blockkind::linedef, valuekind::integer, onfault::fail, false, putref<sideback>},
     {"special", blockkind::linedef, valuekind::integer, onfault::fail, false,
      [](pending& b, const given& v) { b.l.special = v.number; }},
@@ -531,9 +531,7 @@ class reader {
 
   std::string_view identifier() {
     const char* start = p_;
-    if (p_ != end_ && isidentstart(*p_)) {
-      while (p_ != end_ && isidentpart(*p_)) ++p_;
-    }
+    while (p_ != end_ && isnamepart(*p_)) ++p_;
     return {start, static_cast<std::size_t>(p_ - start)};
   }
 
@@ -764,10 +762,10 @@ class reader {
       const auto& r = linerefs_[i];
       check(r[v1], m_->vertexes.size(), "linedef", i, "vertex", "vertices");
       check(r[v2], m_->vertexes.size(), "linedef", i, "vertex", "vertices");
-      check(r[sidefront], m_->sidedefs.size(), "linedef", i, "sidedef", "sidedefs");
       // -1, the default, is no side.
-      if (r[sideback].index != -1)
-        check(r[sideback], m_->sidedefs.size(), "linedef", i, "sidedef", "sidedefs");
+      for (const refslot side : {sidefront, sideback}) {
+        if (r[side].index != -1) check(r[side], m_->sidedefs.size(), "linedef", i, "sidedef", "sidedefs");
+      }
     }
     for (std::size_t i = 0; i < siderefs_.size(); ++i) {
       check(siderefs_[i], m_->sectors.size(), "sidedef", i, "sector", "sectors");
