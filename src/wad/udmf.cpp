@@ -787,6 +787,39 @@ class reader {
 
 }  // namespace
 
+std::string decimal(std::int64_t value, std::int32_t fractionbits) {
+  // The magnitude in unsigned arithmetic, so that the least value has one too;
+  // the reader rounds the magnitude and applies the sign after.
+  const bool negative = value < 0;
+  const std::uint64_t magnitude =
+      negative ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
+  const std::string sign = negative ? "-" : "";
+  const std::uint64_t one = std::uint64_t{1} << fractionbits;
+  if (magnitude % one == 0) return sign + std::to_string(magnitude / one);
+  // The decimals d that read back as `magnitude` (rounding halves away from
+  // zero): (2m - 1) / 2^(b+1) <= d < (2m + 1) / 2^(b+1). With k digits after the
+  // point, d = n / 10^k; k = b always has one, the exact value.
+  const auto twice = static_cast<uint128>(magnitude) * 2;
+  const uint128 denominator = static_cast<uint128>(one) * 2;
+  uint128 power = 1;  // 10^k
+  for (int k = 1;; ++k) {
+    power *= 10;
+    const uint128 least = ((twice - 1) * power + denominator - 1) / denominator;
+    const uint128 beyond = ((twice + 1) * power + denominator - 1) / denominator;  // first n past the range
+    if (least >= beyond) continue;
+    // The candidate nearest the exact value m * 10^k / 2^b: its floor or the next, within the range.
+    const uint128 exact = static_cast<uint128>(magnitude) * power;
+    uint128 n = std::clamp(exact / one, least, beyond - 1);
+    const auto distance = [&](uint128 c) { return c * one > exact ? c * one - exact : exact - c * one; };
+    if (n + 1 < beyond && distance(n + 1) < distance(n)) ++n;
+    std::string fraction(static_cast<std::size_t>(k), '0');
+    uint128 rest = n % power;
+    for (std::size_t i = fraction.size(); i-- > 0; rest /= 10)
+      fraction[i] = static_cast<char>('0' + rest % 10);
+    return sign + std::to_string(static_cast<std::uint64_t>(n / power)) + "." + fraction;
+  }
+}
+
 udmfresult readudmf(std::string_view textmap, bool withthings) {
   return reader(textmap, withthings).read();
 }
