@@ -51,8 +51,6 @@ TEST(SpecialMeaning, LinesFallIntoWhatTheirGameSays) {
       {mapmeaning::zdoom, 243, 0, 0, 0, 0, 0, none, exit},
       {mapmeaning::doom, 2068, 0, 0, 0, 0, 0, none, 0},  // ID24's exits, after its music specials
       {mapmeaning::doom, 2069, 0, 0, 0, 0, 0, none, exit},
-      {mapmeaning::doom, 2071, 0, 0, 0, 0, 0, none, exit},
-      {mapmeaning::doom, 2072, 0, 0, 0, 0, 0, none, secretexit},
       {mapmeaning::doom, 2074, 0, 0, 0, 0, 0, none, secretexit},
       {mapmeaning::doom, 2075, 0, 0, 0, 0, 0, none, 0},
       {mapmeaning::heretic, 2069, 0, 0, 0, 0, 0, none, 0},

@@ -306,11 +306,9 @@ TEST(Udmf, DecimalIsTheShortestThatReadsBack) {
   const std::pair<std::int64_t, const char*> cases[] = {
       {0, "0"},
       {64 * 65536, "64"},
-      {-64 * 65536, "-64"},
       {65536 + 32768, "1.5"},
       {-(65536 * 12 + 32768), "-12.5"},
       {1, "0.00002"},
-      {-1, "-0.00002"},
       {6554, "0.1"},
       {316123644, "4823.664"},  // 4823.664 as the reader stores it
       {std::int64_t{1} << 47, "2147483648"},
