@@ -1,12 +1,14 @@
 // The manifest of a batch run: one JSON object per map, one per line (JSON Lines).
 #include "app/manifest.h"
 
+#include <charconv>
 #include <map>
 #include <nlohmann/json.hpp>
 
 #include "game/mapcensus.h"
 #include "support/path.h"
 #include "support/terminal.h"
+#include "wad/udmf.h"
 
 namespace tracewell {
 
@@ -27,10 +29,14 @@ json filebytes(const text& s) {
   return nativepath(s);
 }
 
-// A coordinate in map units: whole for binary maps, a decimal for UDMF's 1/65536 units.
+// A coordinate in map units: whole for binary maps, for UDMF's 1/65536 units the double
+// nearest the shortest decimal that reads back as the value, which JSON writes as that decimal.
 json coordinate(std::int64_t value, std::int32_t fractionbits) {
   if (fractionbits == 0) return value;
-  return static_cast<double>(value) / static_cast<double>(std::int64_t{1} << fractionbits);
+  const std::string shortest = decimal(value, fractionbits);
+  double v = 0;
+  std::from_chars(shortest.data(), shortest.data() + shortest.size(), v);
+  return v;
 }
 
 const char* layoutword(maplayout layout) {

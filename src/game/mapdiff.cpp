@@ -7,6 +7,8 @@
 #include <optional>
 #include <tuple>
 
+#include "wad/udmf.h"
+
 namespace tracewell {
 
 namespace {
@@ -109,26 +111,6 @@ const std::array<thingproperty, 4> thingproperties = {{
 std::size_t mapdiff::count(const std::vector<recordchange>& records, changekind k) const {
   return static_cast<std::size_t>(
       std::count_if(records.begin(), records.end(), [k](const recordchange& c) { return c.kind == k; }));
-}
-
-std::string decimal(std::int64_t value, std::int32_t fractionbits) {
-  // The magnitude in unsigned arithmetic, so that the least value has one too.
-  const bool negative = value < 0;
-  const std::uint64_t magnitude =
-      negative ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
-  const std::uint64_t mask = (std::uint64_t{1} << fractionbits) - 1;
-  std::string out;
-  if (negative) out += '-';
-  out += std::to_string(magnitude >> fractionbits);
-  // Every binary fraction ends as a decimal one: at most `fractionbits` digits.
-  std::uint64_t fraction = magnitude & mask;
-  if (fraction != 0) out += '.';
-  while (fraction != 0) {
-    fraction *= 10;
-    out += static_cast<char>('0' + (fraction >> fractionbits));
-    fraction &= mask;
-  }
-  return out;
 }
 
 namespace {

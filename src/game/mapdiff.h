@@ -114,9 +114,6 @@ std::vector<thingfacts> thingfactsof(const map& m, std::int32_t fractionbits);
 // things crowded within movedistance of each other included.
 mapdiff diffmaps(const map& older, const map& newer);
 
-// A coordinate or height in units of 2^-fractionbits as an exact decimal ("64", "-12.5").
-std::string decimal(std::int64_t value, std::int32_t fractionbits);
-
 // The map as stable text, one line per linedef sorted by its end points, then one per thing sorted by
 // type and place, each ending in LF; no record numbers, so renumbering changes nothing. A line is
 // "line X0,Y0 X1,Y1" (its end points ascending) then NAME=VALUE for every property whose value is

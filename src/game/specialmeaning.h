@@ -118,10 +118,12 @@ inline constexpr auto specialmeanings = [] {
       special(D | H, 197, exit),
       special(X | Z, 74, 75, exit),
       special(Z, 243, exit),
+      special(D, 2069, 2071, exit),  // ID24's exits that reset the inventory: W1, S1, G1
       special(D | H, 51, secretexit),
       special(D | H, 124, secretexit),
       special(D | H, 198, secretexit),
       special(Z, 244, secretexit),
+      special(D, 2072, 2074, secretexit),
       // Teleporters within the level.
       special(D | H | S | Z, 39, teleport),
       special(D | H | S, 97, teleport),

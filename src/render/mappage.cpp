@@ -19,6 +19,7 @@
 #include "render/pageshell.h"
 #include "support/jsontext.h"
 #include "support/markup.h"
+#include "wad/udmf.h"
 
 namespace tracewell {
 
@@ -53,12 +54,13 @@ void appendcolor(std::string& out, std::int32_t argb) {
   appenddouble(out, static_cast<double>((static_cast<unsigned>(argb) >> 24) & 0xFFU) / 255.0);
 }
 
-// A height in map units: whole units, or with its fraction of 1/65536 as a decimal.
+// A height in map units: whole units, or with its fraction of 1/65536 as the shortest decimal that reads
+// back.
 void appendheight(std::string& out, std::int32_t whole, std::uint16_t fraction) {
   if (fraction == 0) {
     appendjsonint(out, whole);
   } else {
-    appenddouble(out, static_cast<double>(whole) + fraction / 65536.0);
+    out += decimal(std::int64_t{whole} * 65536 + fraction, 16);
   }
 }
 

@@ -58,6 +58,13 @@ text upper(const text& s) {
 text lower(const text& s) {
   return mapcase(s, false);
 }
+text upperascii(const text& s) {
+  text out(s);
+  for (auto& c : out) {
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  }
+  return out;
+}
 
 text replaceall(const text& s, const text& from, const text& to) {
   if (from.empty()) return s;

@@ -16,6 +16,8 @@ text u(std::string_view ascii);
 // Unicode letters that fit in 16 bits); other units are kept.
 text upper(const text& s);
 text lower(const text& s);
+// Upper case of the ASCII letters only.
+text upperascii(const text& s);
 
 // Replaces every occurrence of `from` by `to`, scanning left to right and never
 // rescanning inserted text. An empty `from` leaves `s` unchanged.

@@ -87,16 +87,25 @@ constexpr namedmethod namedmethods[] = {
 
 using readat = std::function<bool(std::uint64_t offset, std::size_t n, unsigned char* out)>;
 
-// Which entries' data overlap another entry's, in central-directory order,
-// read from the records themselves (libzip 1.7 does not tell where an
-// entry's data lies). Each entry's data is taken to span its local header
-// and compressed data; the spans of a well-made archive never meet, while a
-// bomb that lets many entries share one stream of data makes them meet. All
-// false when the records cannot be read or count other than `count` entries:
-// libzip has opened the archive, so that is only a layout not understood here.
-std::vector<bool> overlappingentries(const readat& read, std::uint64_t size, std::size_t count) {
+// What the central directory's records say of each entry, in central-directory
+// order, read from the records themselves: libzip 1.7 tells neither where an
+// entry's data lies nor its flags.
+struct entryfacts {
+  // The entry's data overlaps another entry's. Each entry's data is taken to
+  // span its local header and compressed data; the spans of a well-made
+  // archive never meet, while a bomb that lets many entries share one stream
+  // of data makes them meet.
+  std::vector<bool> overlaps;
+  std::vector<bool> utf8;  // general-purpose bit 11: the name is UTF-8
+};
+
+// All false when the records cannot be read or count other than `count`
+// entries: libzip has opened the archive, so that is only a layout not understood here.
+entryfacts readentryfacts(const readat& read, std::uint64_t size, std::size_t count) {
   using namespace wadformat;
-  const auto none = [count] { return std::vector<bool>(count, false); };
+  const auto none = [count] {
+    return entryfacts{std::vector<bool>(count, false), std::vector<bool>(count, false)};
+  };
   const std::uint64_t tail = std::min<std::uint64_t>(size, zipendrecord::bytes + 0xFFFF);
   std::vector<unsigned char> end(static_cast<std::size_t>(tail));
   if (tail < zipendrecord::bytes || !read(size - tail, end.size(), end.data())) return none();
@@ -132,6 +141,8 @@ std::vector<bool> overlappingentries(const readat& read, std::uint64_t size, std
   };
   std::vector<span> spans;
   spans.reserve(count);
+  std::vector<bool> utf8;
+  utf8.reserve(count);
   constexpr std::uint64_t escaped = 0xFFFFFFFF;
   for (std::size_t pos = 0; spans.size() < count;) {
     if (directory.size() - pos < zipcentralheader::bytes) return none();
@@ -162,6 +173,7 @@ std::vector<bool> overlappingentries(const readat& read, std::uint64_t size, std
       }
       e += 4 + length;
     }
+    utf8.push_back((getunsigned(h, zipcentralheader::flags) & zipcentralheader::utf8name) != 0);
     const std::uint64_t spanend = local + ziplocalheader::bytes + std::min(compressed, size);
     spans.push_back({local, spanend, spans.size()});
     pos = next;
@@ -176,7 +188,7 @@ std::vector<bool> overlappingentries(const readat& read, std::uint64_t size, std
     }
     if (furthest == nullptr || s.end > furthest->end) furthest = &s;
   }
-  return overlaps;
+  return {std::move(overlaps), std::move(utf8)};
 }
 
 }  // namespace
@@ -266,15 +278,18 @@ result<std::shared_ptr<archive>> archive::open(handle z, entrybytes memory, arch
   if (count < 0) return refused(reason::notparsable);
   // A central directory whose names do not fit in memory is one this program cannot use.
   try {
+    entryfacts facts = readentryfacts(raw, ownsize, static_cast<std::size_t>(count));
     std::vector<text> names;
     names.reserve(static_cast<std::size_t>(count));
     for (zip_int64_t i = 0; i < count; ++i) {
       const char* name = zip_get_name(z.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
-      names.push_back(name != nullptr ? frombytes(name) : text());
+      const bool utf8 = facts.utf8[static_cast<std::size_t>(i)];
+      names.push_back(name == nullptr ? text() : utf8 ? fromutf8(name) : frombytes(name));
     }
     auto opened =
         std::make_shared<archive>(key(), std::move(z), std::move(memory), std::move(names), limits, ownsize);
-    opened->overlaps_ = overlappingentries(raw, ownsize, opened->names_.size());
+    opened->overlaps_ = std::move(facts.overlaps);
+    opened->utf8names_ = std::move(facts.utf8);
     return opened;
   } catch (const std::bad_alloc&) {
     return refused(reason::notparsable);

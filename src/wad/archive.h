@@ -76,8 +76,11 @@ class archive {
   // Bytes inflated by this opening so far, over all reads.
   std::uint64_t inflated() const { return inflated_; }
 
-  // Entry names in central-directory order, as stored (bytes as code units 0..255).
+  // Entry names in central-directory order: a name flagged UTF-8 decoded as
+  // UTF-8 (see fromutf8), any other as stored (bytes as code units 0..255).
   const std::vector<text>& names() const { return names_; }
+  // By entry: its name was flagged UTF-8.
+  const std::vector<bool>& utf8names() const { return utf8names_; }
 
   struct closer {
     void operator()(zip* z) const;
@@ -105,6 +108,7 @@ class archive {
   std::uint64_t allowance_;     // what this opening may inflate in all
   std::uint64_t inflated_ = 0;  // what it has inflated so far
   std::vector<bool> overlaps_;  // by entry: its data overlaps another entry's, so it is never inflated
+  std::vector<bool> utf8names_;
 };
 
 }  // namespace tracewell

@@ -18,13 +18,15 @@ bool endswithwad(const text& entry) {
 }
 
 // NAME, upper-cased, when `entry` is maps/NAME.wad naming a map by itself; empty otherwise.
-// Under content the entry's place alone makes it a map, so NAME may be any name.
-text wholewadname(const text& entry, mapdetection how) {
+// Under content the entry's place alone makes it a map, so NAME may be any name. A name
+// stored as bytes is upper-cased as Latin-1 letters, one stored as UTF-8 in its ASCII letters.
+text wholewadname(const text& entry, mapdetection how, bool utf8) {
   if (entry.size() <= mapsfolder.size() + wadextension.size() || !endswithwad(entry) ||
       lower(entry.substr(0, mapsfolder.size())) != mapsfolder) {
     return {};
   }
-  text name = upper(entry.substr(mapsfolder.size(), entry.size() - mapsfolder.size() - wadextension.size()));
+  const text stem = entry.substr(mapsfolder.size(), entry.size() - mapsfolder.size() - wadextension.size());
+  text name = utf8 ? upperascii(stem) : upper(stem);
   if (name.find(u'/') != text::npos) return {};
   if (how == mapdetection::names && (name.size() > wadformat::namesize || name.compare(0, 3, u"MAP") != 0)) {
     return {};
@@ -35,10 +37,10 @@ text wholewadname(const text& entry, mapdetection how) {
 }  // namespace
 
 archivemaplist listarchivemaps(const std::vector<text>& entrynames, const embeddedmapnames& mapsof,
-                               mapdetection how) {
+                               mapdetection how, const std::vector<bool>& utf8names) {
   archivemaplist maps;
   for (std::size_t i = 0; i < entrynames.size(); ++i) {
-    text name = wholewadname(entrynames[i], how);
+    text name = wholewadname(entrynames[i], how, i < utf8names.size() && utf8names[i]);
     if (!name.empty()) {
       maps.push_back({std::move(name), i, archivemapkind::wholewad});
     } else if (endswithwad(entrynames[i])) {

@@ -43,13 +43,16 @@ using embeddedmapnames = std::function<std::list<text>(std::size_t index)>;
 // - an entry maps/NAME.wad (one folder deep; "maps" and ".wad" in any case;
 //   NAME, upper-cased, at most 8 characters and starting with "MAP"; under
 //   `how` content any NAME) is one map named NAME upper-cased, a wholewad
-//   map; `mapsof` is not called for it;
+//   map; `mapsof` is not called for it. Upper-cased: its ASCII letters only
+//   where `utf8names` flags the entry's name as UTF-8 (entries past its end
+//   are not flagged), else every letter of the code units 0..255;
 // - any other entry whose name ends in ".wad" (any case) gives the maps
 //   `mapsof` names for it, each a marker map, in the order given;
 // - other entries give nothing.
 // `mapsof` is called once per such entry, in order, and never kept.
 archivemaplist listarchivemaps(const std::vector<text>& entrynames, const embeddedmapnames& mapsof,
-                               mapdetection how = mapdetection::names);
+                               mapdetection how = mapdetection::names,
+                               const std::vector<bool>& utf8names = {});
 
 // The listed names in order, duplicates kept, as the dialogue shows them.
 std::list<text> archivemapnames(const archivemaplist& maps);

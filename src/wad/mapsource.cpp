@@ -43,7 +43,7 @@ class archivesource : public mapsource {
               const result<std::shared_ptr<wad>>& w = hold(entry);
               return w.ok() ? w.value()->getmapnames(how_) : std::list<text>();
             },
-            how_)),
+            how_, zip_->utf8names())),
         index_(maps_) {}
   std::list<text> getmapnames() const override { return archivemapnames(maps_); }
 

@@ -33,11 +33,10 @@ bool isspace(char c) {
 bool isdigit(char c) {
   return c >= '0' && c <= '9';
 }
-bool isidentstart(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-bool isidentpart(char c) {
-  return isidentstart(c) || isdigit(c);
+// Names of keys and blocks. Editors write some keys starting with a digit
+// (`1024 = true;` in a thing block), which the ports read too.
+bool isnamepart(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || isdigit(c);
 }
 // Characters that end an unquoted value.
 bool isdelimiter(char c) {
@@ -250,7 +249,7 @@ struct pending {
   sector s;
   thing t;
   std::string_view text;  // a text value (the namespace), without its quotes
-  std::array<reference, 5> refs{{{}, {}, {}, {-1, 0}, {}}};  // sideback -1: no side
+  std::array<reference, 5> refs{{{}, {}, {-1, 0}, {-1, 0}, {}}};  // sides -1: no side
 };
 
 // A value as the row's kind reads it.
@@ -330,7 +329,8 @@ constexpr keyrow keys[] = {
 
     {"v1", blockkind::linedef, valuekind::integer, onfault::fail, true, putref<v1>},
     {"v2", blockkind::linedef, valuekind::integer, onfault::fail, true, putref<v2>},
-    {"sidefront", blockkind::linedef, valuekind::integer, onfault::fail, true, putref<sidefront>},
+    // Without a front side a line is drawn by its flags, as a binary line whose sides are both absent.
+    {"sidefront", blockkind::linedef, valuekind::integer, onfault::fail, false, putref<sidefront>},
     {"sideback", blockkind::linedef, valuekind::integer, onfault::fail, false, putref<sideback>},
     {"special", blockkind::linedef, valuekind::integer, onfault::fail, false,
      [](pending& b, const given& v) { b.l.special = v.number; }},
@@ -531,9 +531,7 @@ class reader {
 
   std::string_view identifier() {
     const char* start = p_;
-    if (p_ != end_ && isidentstart(*p_)) {
-      while (p_ != end_ && isidentpart(*p_)) ++p_;
-    }
+    while (p_ != end_ && isnamepart(*p_)) ++p_;
     return {start, static_cast<std::size_t>(p_ - start)};
   }
 
@@ -764,10 +762,10 @@ class reader {
       const auto& r = linerefs_[i];
       check(r[v1], m_->vertexes.size(), "linedef", i, "vertex", "vertices");
       check(r[v2], m_->vertexes.size(), "linedef", i, "vertex", "vertices");
-      check(r[sidefront], m_->sidedefs.size(), "linedef", i, "sidedef", "sidedefs");
       // -1, the default, is no side.
-      if (r[sideback].index != -1)
-        check(r[sideback], m_->sidedefs.size(), "linedef", i, "sidedef", "sidedefs");
+      for (const refslot side : {sidefront, sideback}) {
+        if (r[side].index != -1) check(r[side], m_->sidedefs.size(), "linedef", i, "sidedef", "sidedefs");
+      }
     }
     for (std::size_t i = 0; i < siderefs_.size(); ++i) {
       check(siderefs_[i], m_->sectors.size(), "sidedef", i, "sector", "sectors");
@@ -788,6 +786,39 @@ class reader {
 };
 
 }  // namespace
+
+std::string decimal(std::int64_t value, std::int32_t fractionbits) {
+  // The magnitude in unsigned arithmetic, so that the least value has one too;
+  // the reader rounds the magnitude and applies the sign after.
+  const bool negative = value < 0;
+  const std::uint64_t magnitude =
+      negative ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
+  const std::string sign = negative ? "-" : "";
+  const std::uint64_t one = std::uint64_t{1} << fractionbits;
+  if (magnitude % one == 0) return sign + std::to_string(magnitude / one);
+  // The decimals d that read back as `magnitude` (rounding halves away from
+  // zero): (2m - 1) / 2^(b+1) <= d < (2m + 1) / 2^(b+1). With k digits after the
+  // point, d = n / 10^k; k = b always has one, the exact value.
+  const auto twice = static_cast<uint128>(magnitude) * 2;
+  const uint128 denominator = static_cast<uint128>(one) * 2;
+  uint128 power = 1;  // 10^k
+  for (int k = 1;; ++k) {
+    power *= 10;
+    const uint128 least = ((twice - 1) * power + denominator - 1) / denominator;
+    const uint128 beyond = ((twice + 1) * power + denominator - 1) / denominator;  // first n past the range
+    if (least >= beyond) continue;
+    // The candidate nearest the exact value m * 10^k / 2^b: its floor or the next, within the range.
+    const uint128 exact = static_cast<uint128>(magnitude) * power;
+    uint128 n = std::clamp(exact / one, least, beyond - 1);
+    const auto distance = [&](uint128 c) { return c * one > exact ? c * one - exact : exact - c * one; };
+    if (n + 1 < beyond && distance(n + 1) < distance(n)) ++n;
+    std::string fraction(static_cast<std::size_t>(k), '0');
+    uint128 rest = n % power;
+    for (std::size_t i = fraction.size(); i-- > 0; rest /= 10)
+      fraction[i] = static_cast<char>('0' + rest % 10);
+    return sign + std::to_string(static_cast<std::uint64_t>(n / power)) + "." + fraction;
+  }
+}
 
 udmfresult readudmf(std::string_view textmap, bool withthings) {
   return reader(textmap, withthings).read();

@@ -49,7 +49,7 @@ struct udmfresult {
 // map::things (an empty list when there are none): x and y as vertices,
 // angle, type, skill1..skill5, single, coop, dm, special and arg0..arg4.
 //
-// Faults: a syntax error, a missing x, y, v1, v2, sidefront or sector, a value of
+// Faults: a syntax error, a missing x, y, v1, v2 or sector, a value of
 // the wrong kind for x, y, v1, v2, sidefront, sideback, special, blocking,
 // sector, heightfloor or heightceiling, a coordinate beyond +-2^31 and a number
 // beyond 64 bits for one of them are reported where they are met. Every other
@@ -67,6 +67,12 @@ udmfresult readudmf(std::string_view textmap, bool withthings = false);
 // The line printed for a map whose TEXTMAP fails:
 // Error in TEXTMAP of "NAME" at line L: DETAIL.
 text udmferrorline(const text& mapname, const udmferror& error);
+
+// A coordinate or height in units of 2^-fractionbits (0 to 16) as the shortest
+// decimal that readudmf reads back to the same value ("64", "-12.5", "4823.664";
+// of the shortest, the one nearest the value, of two as near the one nearer zero). Whole values
+// print as integers, so binary maps' numbers print as they always have.
+std::string decimal(std::int64_t value, std::int32_t fractionbits);
 
 // Fills `m` from a UDMF map group (see istextmapgroup) as readudmf reads its
 // TEXTMAP lump, keeping m.format. Any fault sets `invalidmap` and is a notice

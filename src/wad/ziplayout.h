@@ -77,6 +77,7 @@ inline constexpr field internalattributes{36, 2};
 inline constexpr field externalattributes{38, 4};
 inline constexpr field localheaderoffset{42, 4};
 inline constexpr std::size_t bytes = 46;
+inline constexpr std::uint32_t utf8name = 0x800;  // bit 11 of `flags`: the name is UTF-8
 static_assert(tiles({magic, versionmadeby, versionneeded, flags, method, time, date, crc, compressedsize,
                      size, namelength, extralength, commentlength, disk, internalattributes,
                      externalattributes, localheaderoffset},

@@ -24,12 +24,12 @@ bool among(std::uint32_t value, std::initializer_list<std::uint32_t> list) {
   return std::find(list.begin(), list.end(), value) != list.end();
 }
 
-// Doom's (with Boom's) keyed doors and switches, exits and teleporters, from the specials' lists.
+// Doom's (with Boom's and ID24's) keyed doors and switches, exits and teleporters, from the specials' lists.
 bool locked(std::uint32_t s) {
   return among(s, {26, 27, 28, 32, 33, 34, 99, 133, 134, 135, 136, 137}) || (s >= 0x3800 && s < 0x3C00);
 }
 bool exits(std::uint32_t s) {
-  return among(s, {11, 51, 52, 124, 197, 198});
+  return among(s, {11, 51, 52, 124, 197, 198}) || (s >= 2069 && s <= 2074);
 }
 bool teleports(std::uint32_t s) {
   return among(s, {39, 97, 125, 126, 174, 195, 207, 208, 209, 210, 243, 244}) || (s >= 262 && s <= 269);

@@ -325,18 +325,5 @@ TEST(MapDiff, ReversedLineComparesFrontWithBack) {
   EXPECT_EQ(d.sectorschanged, 2u);
 }
 
-TEST(MapDiff, DecimalIsExact) {
-  const std::vector<std::tuple<std::int64_t, std::int32_t, std::string>> rows = {
-      {64, 0, "64"},
-      {-64, 0, "-64"},
-      {0, 16, "0"},
-      {65536 + 32768, 16, "1.5"},
-      {-(65536 * 12 + 32768), 16, "-12.5"},
-      {1, 16, "0.0000152587890625"},
-      {INT64_MIN, 0, "-9223372036854775808"},
-  };
-  for (const auto& [value, bits, want] : rows) EXPECT_EQ(decimal(value, bits), want);
-}
-
 }  // namespace
 }  // namespace tracewell

@@ -8,8 +8,8 @@ namespace {
 
 constexpr linemeanings red = linebit(linemeaning::lockedred), blue = linebit(linemeaning::lockedblue),
                        yellow = linebit(linemeaning::lockedyellow), other = linebit(linemeaning::lockedother),
-                       exit = linebit(linemeaning::exit), teleport = linebit(linemeaning::teleport),
-                       secret = linebit(linemeaning::secretsector);
+                       exit = linebit(linemeaning::exit), secretexit = linebit(linemeaning::secretexit),
+                       teleport = linebit(linemeaning::teleport), secret = linebit(linemeaning::secretsector);
 
 // Generalized keys sit in bits 6 to 8 above 0x3800; Hexen and ZDoom keep the
 // lock in an argument that depends on the special, or in the lock number.
@@ -49,6 +49,12 @@ TEST(SpecialMeaning, LinesFallIntoWhatTheirGameSays) {
       {mapmeaning::doom, 0, 0, 0, 2, 0, 0, none, 0},
       {mapmeaning::doom, 243, 0, 0, 0, 0, 0, none, teleport},
       {mapmeaning::zdoom, 243, 0, 0, 0, 0, 0, none, exit},
+      {mapmeaning::doom, 2068, 0, 0, 0, 0, 0, none, 0},  // ID24's exits, after its music specials
+      {mapmeaning::doom, 2069, 0, 0, 0, 0, 0, none, exit},
+      {mapmeaning::doom, 2074, 0, 0, 0, 0, 0, none, secretexit},
+      {mapmeaning::doom, 2075, 0, 0, 0, 0, 0, none, 0},
+      {mapmeaning::heretic, 2069, 0, 0, 0, 0, 0, none, 0},
+      {mapmeaning::zdoom, 2072, 0, 0, 0, 0, 0, none, 0},
       {mapmeaning::zdoom, 70, 0, 0, 0, 0x80 | 0x20, 0, none,
        teleport | linebit(linemeaning::hidden) | linebit(linemeaning::secretflag)},
       {mapmeaning::doom, 0, 0, 0, 0, 0, 0, 128 | 5, secret},

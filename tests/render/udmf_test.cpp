@@ -56,5 +56,29 @@ TEST(UdmfDrawing, FreedoomMapsDrawAsTheirBinaryForm) {
   EXPECT_EQ(maps, 32);
 }
 
+// Lines with an absent front side, back side or both, blocking or not, draw
+// as the same lines of a binary map whose side numbers are -1.
+TEST(UdmfDrawing, LinesWithoutSidesDrawAsTheirBinaryForm) {
+  const std::string path = testkit::freedoom2path();
+  if (path.empty()) GTEST_SKIP() << "freedoom2.wad is not installed";
+  const auto w = testkit::readwad(bytestream::openread(fromutf8(path)), wad::DOOM);
+  ASSERT_TRUE(w);
+  const auto made = map::Create(w->getmaplumps(u"MAP01", wad::maplumps), wad::DOOM);
+  ASSERT_TRUE(made.ok());
+  map binary = *made.value();
+  for (std::size_t i = 0; i < binary.linedefs.size(); ++i) {
+    linedef& l = binary.linedefs[i];
+    if (i % 3 == 0) l.rightside = -1;
+    if (i % 4 == 0) l.leftside = -1;
+    if (i % 5 == 0) l.flags = static_cast<std::uint16_t>(l.flags ^ (1u << linedef::impassable));
+  }
+  const udmfresult r = readudmf(testkit::toudmf(binary));
+  ASSERT_TRUE(r.m) << "line " << r.error->line << ": " << tobytes(r.error->detail);
+  const auto want = render(binary, 1024, 768, 16, black, colours, order, 1);
+  const auto got = render(*r.m, 1024, 768, 16, black, colours, order, 1);
+  ASSERT_TRUE(want.ok() && want.value() && got.ok() && got.value());
+  EXPECT_TRUE(samepixels(*want.value(), *got.value()));
+}
+
 }  // namespace
 }  // namespace tracewell

@@ -72,7 +72,7 @@ std::string toudmf(const map& m, int halvings) {
     out += "\nlinedef // " + std::to_string(i) + "\n{\n";
     field(out, "v1", std::to_string(l.startvertex));
     field(out, "v2", std::to_string(l.endvertex));
-    field(out, "sidefront", std::to_string(l.rightside));
+    if (l.rightside >= 0) field(out, "sidefront", std::to_string(l.rightside));
     if (l.leftside >= 0) field(out, "sideback", std::to_string(l.leftside));
     if (l.special != 0) field(out, "special", std::to_string(l.special));
     if (l.sectortag != 0) field(out, "id", std::to_string(l.sectortag));

@@ -15,8 +15,8 @@ namespace tracewell::testkit {
 // coordinate is written divided by 2^halvings (and by 2^m.fractionbits) as an
 // exact decimal: a plain integer when it is whole and `halvings` is 0,
 // otherwise with a point and as many digits as it needs.
-// REQUIRES: 0 <= halvings <= 16; rightside and every sector number valid (a
-// UDMF linedef must have a front side).
+// A side that is absent (negative) is left out.
+// REQUIRES: 0 <= halvings <= 16; every side and sector number valid or absent.
 std::string toudmf(const map& m, int halvings = 0);
 
 }  // namespace tracewell::testkit

@@ -60,6 +60,13 @@ std::string buildzip(const std::vector<zipentry>& entries) {
   zip_source_close(out);
   zip_source_free(out);
   zip_error_fini(&error);
+  // Set here rather than by libzip, which flags every name that is valid UTF-8 and not ASCII.
+  namespace central = wadformat::zipcentralheader;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::uint32_t flags = getfield(bytes, centralheader(bytes, i), central::flags);
+    patchentry(bytes, i, central::flags, wadformat::ziplocalheader::flags,
+               entries[i].utf8 ? flags | central::utf8name : flags & ~central::utf8name);
+  }
   return bytes;
 }
 

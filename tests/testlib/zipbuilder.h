@@ -17,6 +17,7 @@ struct zipentry {
   std::string data;
   bool deflate = true;   // false: stored
   std::string password;  // not empty: AES-256 encrypted with it
+  bool utf8 = false;     // general-purpose bit 11 in both headers: the name is UTF-8
 };
 
 // The bytes of an archive holding `entries`.

@@ -7,6 +7,7 @@
 
 #include "testlib/harness.h"
 #include "testlib/zipbuilder.h"
+#include "wad/mapsource.h"
 
 namespace tracewell {
 namespace {
@@ -79,6 +80,36 @@ TEST(Archive, EntriesReadBackAsWrittenFromFileAndMemory) {
     EXPECT_EQ(why(zip.read(entries.size())), reason::noentry);
   }
   EXPECT_FALSE(std::filesystem::exists(dir / "etc")) << "nothing is extracted";
+}
+
+// A name flagged UTF-8 reads as UTF-8 and, as a map's name, is upper-cased in
+// its ASCII letters only; an unflagged name stays bytes, upper-cased as Latin-1.
+TEST(Archive, NamesFlaggedUtf8) {
+  const struct {
+    std::string name;
+    bool utf8;
+    std::u16string want, map;  // the entry's name, and the map it names when listed by content
+  } cases[] = {
+      {"maps/\xe6\x97\xa5\xe6\x9c\xac.wad", true, u"maps/\u65e5\u672c.wad", u"\u65e5\u672c"},
+      {"maps/caf\xc3\xa9.wad", true, u"maps/caf\u00e9.wad", u"CAF\u00e9"},
+      {"maps/map01.wad", true, u"maps/map01.wad", u"MAP01"},
+      {"maps/caf\xc3\xa9x.wad", false, u"maps/caf\u00c3\u00a9x.wad", u"CAF\u00c3\u00a9X"},
+      {"maps/caf\xe9y.wad", false, u"maps/caf\u00e9y.wad", u"CAF\u00c9Y"},
+  };
+  std::vector<zipentry> entries;
+  for (const auto& c : cases) entries.push_back({c.name, "not read", false, "", c.utf8});
+  const result<std::shared_ptr<mapsource>> source =
+      openmapsource(shared(buildzip(entries)), {}, mapdetection::content);
+  ASSERT_TRUE(source.ok());
+  const std::list<text> maps = source.value()->getmapnames();
+  ASSERT_EQ(maps.size(), std::size(cases));
+  auto listed = maps.begin();
+  for (const auto& c : cases) {
+    EXPECT_EQ(*listed++, c.map) << c.name;
+  }
+  const auto zip = archive::openmemory(shared(buildzip(entries)));
+  ASSERT_TRUE(zip.ok());
+  for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(zip.value()->names()[i], cases[i].want);
 }
 
 TEST(Archive, OpeningFailsAsAValue) {
