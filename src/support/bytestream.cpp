@@ -46,11 +46,12 @@ result<std::shared_ptr<const std::vector<unsigned char>>> readwhole(
   try {
     for (;;) {
       const std::size_t at = bytes->size();
-      // Doubling keeps the copies few; the cap keeps the last one from taking twice the limit.
+      // Doubling keeps the copies few. A copy holds the old bytes and their copy at once, so the
+      // last one comes while they take at most half the limit, and makes room for all it allows.
       if (bytes->capacity() - at < buffersize) {
-        const std::uint64_t cap = limit + buffersize;
-        bytes->reserve(static_cast<std::size_t>(std::min<std::uint64_t>(
-            std::max<std::uint64_t>(std::uint64_t{2} * bytes->capacity(), buffersize), cap)));
+        std::uint64_t room = std::max<std::uint64_t>(std::uint64_t{2} * bytes->capacity(), buffersize);
+        if (room > limit / 2) room = limit + buffersize;
+        bytes->reserve(static_cast<std::size_t>(room));
       }
       bytes->resize(at + buffersize);
       const ssize_t n = ::read(fd, bytes->data() + at, buffersize);

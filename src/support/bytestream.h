@@ -27,9 +27,9 @@ int openregularfile(const text& path);
 // refuses them, so that an endless stream of something else is not read on;
 // with overlimit when it gives more than `limit` bytes (reading stops within
 // 64 KiB past the limit). A stream that ends before `headsize` bytes is given
-// whole, for its reader to judge. The buffer doubles but never grows past
-// the limit and one read, so the limit bounds memory too. Blocks while a FIFO
-// has no writer.
+// whole, for its reader to judge. The buffer doubles while it holds at most
+// half the limit, then makes room for the limit and one read at once, so the
+// limit bounds memory too, copies included. Blocks while a FIFO has no writer.
 result<std::shared_ptr<const std::vector<unsigned char>>> readwhole(
     const text& path, std::uint64_t limit, std::size_t headsize,
     const std::function<bool(std::span<const unsigned char>)>& accepts);
