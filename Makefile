@@ -103,7 +103,7 @@ format: dev-deps
 	clang-format -i $(FORMAT_SOURCES)
 
 # Builds the fuzz targets (fuzz/CMakeLists.txt: clang 14, libFuzzer, ASan, UBSan) and runs each
-# (FUZZ_TARGETS, default wad settings dialogue archive udmf batch) for FUZZ_SECONDS; new inputs go to
+# (FUZZ_TARGETS, default wad settings dialogue archive udmf batch diff) for FUZZ_SECONDS; new inputs go to
 # FUZZ_CORPUS/<target>, failing ones to FUZZ_ARTIFACTS, logs to FUZZ_BUILD/logs.
 fuzz: deps dev-deps
 	FUZZ_BUILD=$(FUZZ_BUILD) FUZZ_CORPUS=$(FUZZ_CORPUS) FUZZ_ARTIFACTS=$(FUZZ_ARTIFACTS) JOBS=$(JOBS) \

@@ -33,6 +33,7 @@
 #include "report.h"
 #include "schemecost.h"
 #include "stopwatch.h"
+#include "streamcost.h"
 #include "svgcost.h"
 #include "synthmaps.h"
 #include "thingcost.h"
@@ -50,10 +51,10 @@ struct options {
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
   // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
-  // keys, archive, things, pile, batch, svg, compact, pages, diff.
+  // keys, archive, things, pile, batch, svg, compact, pages, diff, stream.
   std::set<std::string> only = {"real",   "program", "poster",  "dense",  "outside", "udmf",
                                 "lookup", "keys",    "archive", "things", "pile",    "batch",
-                                "svg",    "compact", "pages",   "diff"};
+                                "svg",    "compact", "pages",   "diff",   "stream"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -138,7 +139,7 @@ bool parse(int argc, char** argv, options& o) {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
       say("                       [--only "
           "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,pile,batch,svg,compact,pages,"
-          "diff]");
+          "diff,stream]");
       return false;
     }
   }
@@ -456,6 +457,39 @@ void compactsummary(scorecard& card, const compactcost& c) {
               c.automap.clean() && c.poster.clean() && peak <= limit);
 }
 
+// A pipe of zeros is refused by its first bytes; one past the limit is read no further, and the limit
+// bounds the memory too.
+constexpr double streamrefusalms = 100;
+constexpr std::int64_t streamrefusalrss = std::int64_t{16} << 20;
+constexpr std::int64_t streamlimitrss = (std::int64_t{2} << 30) + (std::int64_t{64} << 20);
+
+void streamsummary(scorecard& card, const streamcost& c) {
+  if (!c.error.empty()) {
+    card.target("pipes", c.error, false);
+    return;
+  }
+  say("");
+  say("Pipes: --dump over a FIFO of endless zero bytes, and over one of \"PWAD\" and endless zero bytes");
+  table t({"figure", "zeros", "PWAD and zeros"});
+  t.add({"exit status", std::to_string(c.zeros.status), std::to_string(c.overlimit.status)});
+  t.add({"bytes taken from the pipe", mib(static_cast<std::int64_t>(c.zerosread)),
+         mib(static_cast<std::int64_t>(c.overread))});
+  t.add({"wall time", fixed(c.zeros.wallms, 1) + " ms", fixed(c.overlimit.wallms, 1) + " ms"});
+  t.add({"peak resident memory", mib(c.zeros.peakrss), mib(c.overlimit.peakrss)});
+  t.print();
+  const bool refused =
+      c.zeros.status == 1 && c.zeros.output.find("Error parsing WAD file.") != std::string::npos;
+  card.target("pipe of zeros refused",
+              "wall " + fixed(c.zeros.wallms, 1) + " ms, peak RSS " + mib(c.zeros.peakrss) +
+                  " (target <= " + fixed(streamrefusalms, 0) + " ms, <= " + mib(streamrefusalrss) + ")",
+              refused && c.zeros.wallms <= streamrefusalms && c.zeros.peakrss <= streamrefusalrss);
+  const bool over = c.overlimit.status == 1 && c.overlimit.output.find("2 GiB") != std::string::npos;
+  card.target(
+      "pipe past the 2 GiB limit refused",
+      "peak RSS " + mib(c.overlimit.peakrss) + " (target <= limit + 64 MiB = " + mib(streamlimitrss) + ")",
+      over && c.overlimit.peakrss <= streamlimitrss);
+}
+
 }  // namespace
 
 int run(int argc, char** argv) {
@@ -487,6 +521,10 @@ int run(int argc, char** argv) {
                          margin, compactruns, work.string());
     printcompact(*compact);
   }
+
+  // The pipes too, while the benchmark is small.
+  std::optional<streamcost> streams;
+  if (o.only.count("stream") != 0) streams = runstreamcost(o.exe, work.string());
 
   std::map<std::int32_t, childresult> toolruns;
   for (const std::int32_t size : {smallsize, largesize}) {
@@ -910,6 +948,7 @@ int run(int argc, char** argv) {
     }
   }
   if (compact) compactsummary(card, *compact);
+  if (streams) streamsummary(card, *streams);
   say("Load average (1, 5, 15 min) at end: " + loadaverage());
   say("bench: " + std::to_string(card.met()) + " of " + std::to_string(card.met() + card.missed()) +
       " targets met");

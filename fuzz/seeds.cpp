@@ -1,12 +1,13 @@
 // Builds the binary seed corpora: synthetic WADs and single-map WADs cut from freedoom2.wad.
-// Usage: fuzz_seeds <folder>; writes <folder>/wad/*.wad, <folder>/archive/*.zip and
-// <folder>/batch/* (argument vectors, NUL between arguments).
+// Usage: fuzz_seeds <folder>; writes <folder>/wad/*.wad, <folder>/archive/*.zip,
+// <folder>/batch/* (argument vectors, NUL between arguments) and <folder>/diff/* (two versions).
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "testlib/wadbuilder.h"
@@ -260,5 +261,20 @@ int main(int argc, char** argv) {
     for (const std::string& arg : lines[i]) bytes += (bytes.empty() ? "" : std::string(1, '\0')) + arg;
     std::ofstream(batch / ("line" + std::to_string(i)), std::ios::binary) << bytes;
   }
+
+  // Versions of the diff target: a WAD alone (compared with itself), then pairs that differ in their
+  // maps, their layouts or their kind (a WAD against an archive).
+  const std::filesystem::path diff = root / "diff";
+  std::filesystem::create_directories(diff);
+  const auto wadof = [&](const char* name) { return slurp(wads / name); };
+  const std::vector<std::pair<std::string, std::string>> pairs = {
+      {"rooms", wadof("rooms.wad")},
+      {"udmf", wadof("udmf.wad")},
+      {"square-rooms", wadof("square-doom.wad") + "=NEW=WAD" + wadof("rooms.wad")},
+      {"doom-hexen", wadof("square-doom.wad") + "=NEW=WAD" + wadof("square-hexen.wad")},
+      {"udmf-rooms", wadof("udmf.wad") + "=NEW=WAD" + wadof("rooms.wad")},
+      {"wad-zip", wadof("rooms.wad") + "=NEW=WAD" + slurp(root / "archive" / "folders.zip")},
+  };
+  for (const auto& [name, bytes] : pairs) std::ofstream(diff / name, std::ios::binary) << bytes;
   return 0;
 }

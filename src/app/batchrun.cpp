@@ -149,7 +149,7 @@ runoutcome runinput(console& c, const batchsetup& b, std::size_t i) {
   text why;
   std::optional<mapselection> chosen;
   if (!opened.ok()) {
-    const failure& f = opened.error();
+    const failure f = asinputrefusal(opened.error());
     why = f.what == failure::kind::notice ? refusaltext(f) : f.lines.front();
     if (f.what != failure::kind::notice) refused = runoutcome::damaged;
   } else if (b.maxmaps && static_cast<std::int64_t>(c.maps.size()) > *b.maxmaps) {

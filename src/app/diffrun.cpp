@@ -53,14 +53,7 @@ struct revision {
 }
 
 revision openrevision(const text& path, mapdetection how) {
-  result<std::shared_ptr<mapsource>> opened = openversion(path, how);
-  if (!opened.ok()) {
-    const failure& f = opened.error();
-    if (f.what != failure::kind::notice) report(f, voice::commandline);  // a stream failure: 255
-    printerrorline(inputline(path, refusaltext(f)));
-    exitprocess(1);
-  }
-  revision r{path, std::move(opened).value(), {}};
+  revision r{path, openversionorstop(path, how), {}};
   r.names = r.source->getmapnames();
   return r;
 }

@@ -1,6 +1,7 @@
 // The runs of a revision: --diff draws what changed between two versions of a WAD, --dump prints one as text.
 #pragma once
 
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <optional>
@@ -15,10 +16,21 @@ namespace tracewell {
 class console;
 struct commandline;
 
+// The most bytes read from a pipe or a device as one version of an input.
+inline constexpr std::uint64_t streamlimit = std::uint64_t{2} << 30;
+
 // Opens one version of an input: as any input, or, for a path that is no
 // regular file (a pipe from `git show`), its bytes read whole into memory, at
-// most 2 GiB. The failures are openmapsource's.
+// most streamlimit, its first bytes checked as they arrive (readwhole,
+// ismapsourcehead). The failures are openmapsource's, readwhole's and
+// overlimit, with an input that ends before a WAD's signature taken for no WAD
+// (asinputrefusal).
 result<std::shared_ptr<mapsource>> openversion(const text& path, mapdetection how);
+
+// The source openversion opens, or the end of the run: a stream failure as
+// report() ends it (255), any other refusal as "tracewell: PATH: MESSAGE"
+// (inputline, status 1).
+std::shared_ptr<mapsource> openversionorstop(const text& path, mapdetection how);
 
 // --diff: the maps of the two inputs (OLD, NEW) compared by name, with the
 // look, sizes and format of a drawing run. Per map its summary line

@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/batchrun.h"
 #include "app/commandline.h"
 #include "app/console.h"
 #include "app/diffrun.h"
@@ -14,9 +15,11 @@
 #include "app/outputname.h"
 #include "app/report.h"
 #include "game/mapdiff.h"
+#include "support/bytestream.h"
 #include "support/path.h"
 #include "support/process.h"
 #include "support/terminal.h"
+#include "wad/lumplayout.h"
 
 namespace tracewell {
 
@@ -37,23 +40,35 @@ result<std::shared_ptr<mapsource>> openversion(const text& path, mapdetection ho
   const bool stream = !ec && type != std::filesystem::file_type::regular &&
                       type != std::filesystem::file_type::directory &&
                       type != std::filesystem::file_type::not_found;
-  if (!stream) return openmapsource(path, {}, how);
-  constexpr std::uint64_t limit = std::uint64_t{2} << 30;
-  auto bytes = readwhole(path, limit);
-  if (!bytes) return failure::because(failure::reason::cannotopen);
-  return openmapsource(std::move(bytes), {}, how);
+  if (!stream) {
+    result<std::shared_ptr<mapsource>> opened = openmapsource(path, {}, how);
+    if (opened.ok()) return opened;
+    return asinputrefusal(opened.error());
+  }
+  // The first bytes decide before the rest is read, so an endless stream of something else ends at once.
+  result<std::shared_ptr<const std::vector<unsigned char>>> bytes =
+      readwhole(path, streamlimit, wadformat::header::identification.width, ismapsourcehead);
+  if (!bytes.ok()) return bytes.error();
+  result<std::shared_ptr<mapsource>> opened = openmapsource(std::move(bytes).value(), {}, how);
+  if (opened.ok()) return opened;
+  return asinputrefusal(opened.error());
+}
+
+std::shared_ptr<mapsource> openversionorstop(const text& path, mapdetection how) {
+  result<std::shared_ptr<mapsource>> opened = openversion(path, how);
+  if (opened.ok()) return std::move(opened).value();
+  const failure& f = opened.error();
+  if (f.what != failure::kind::notice) report(f, voice::commandline);  // a stream failure: 255
+  printerrorline(inputline(path, refusaltext(f)));
+  exitprocess(1);
 }
 
 void rundump(const commandline& cl, console& c) {
   if (cl.format) c.formatname = *cl.format;
   c.format = console::getformat(c.formatname);
   if (c.format < 0) refuse(refusal::badformat);
-  result<std::shared_ptr<mapsource>> opened = openversion(*cl.dump, c.detection);
-  if (!opened.ok()) {
-    if (opened.error().what != failure::kind::notice) report(opened.error(), voice::commandline);
-    refuse(refusaltext(opened.error()));
-  }
-  mapsource& source = *opened.value();
+  const std::shared_ptr<mapsource> opened = openversionorstop(*cl.dump, c.detection);
+  mapsource& source = *opened;
   const std::list<text> listed = source.getmapnames();
   mapchoice asked = mapchoice::of(cl.maps);
   asked.all = asked.all || cl.maps.empty();

@@ -14,13 +14,22 @@ text refusaltext(const failure& f) {
       return refusal::cannotopen;
     case failure::reason::nomaps:
       return refusal::nomaps;
+    case failure::reason::overlimit:
+      return refusal::overlimit;
     default:
       return refusal::notawad;
   }
 }
 
+failure asinputrefusal(failure f) {
+  if (f.what == failure::kind::readstream && f.why == failure::reason::nosignature)
+    return failure::because(failure::reason::notawad);
+  return f;
+}
+
 status console::openwad(const text& path, voice v) {
   status opened = tryopen(path);
+  if (!opened.ok() && v == voice::commandline) opened = asinputrefusal(opened.error());
   if (!opened.ok() && opened.error().what != failure::kind::notice)
     report(opened.error(), v);  // a stream failure: ends the process
   return opened;

@@ -53,6 +53,8 @@ text entryerrorline(const failure& f) {
     case reason::badvertex:
     case reason::badsidedef:
     case reason::cutshort:
+    case reason::nosignature:
+    case reason::overlimit:
     case reason::badpath:
     case reason::brokenlink:
     case reason::owninput:

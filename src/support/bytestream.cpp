@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "support/path.h"
 
@@ -32,15 +33,26 @@ int openregularfile(const text& path) {
   return fd;
 }
 
-std::shared_ptr<const std::vector<unsigned char>> readwhole(const text& path, std::uint64_t limit) {
-  if (!usablepath(path)) return nullptr;
+result<std::shared_ptr<const std::vector<unsigned char>>> readwhole(
+    const text& path, std::uint64_t limit, std::size_t headsize,
+    const std::function<bool(std::span<const unsigned char>)>& accepts) {
+  const failure unopenable = failure::because(failure::reason::cannotopen);
+  if (!usablepath(path)) return unopenable;
   const int fd = ::open(nativepath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return nullptr;
+  if (fd < 0) return unopenable;
   auto bytes = std::make_shared<std::vector<unsigned char>>();
-  bool whole = false;
+  std::optional<failure> refused;
+  bool looked = false;
   try {
     for (;;) {
       const std::size_t at = bytes->size();
+      // Doubling keeps the copies few. A copy holds the old bytes and their copy at once, so the
+      // last one comes while they take at most half the limit, and makes room for all it allows.
+      if (bytes->capacity() - at < buffersize) {
+        std::uint64_t room = std::max<std::uint64_t>(std::uint64_t{2} * bytes->capacity(), buffersize);
+        if (room > limit / 2) room = limit + buffersize;
+        bytes->reserve(static_cast<std::size_t>(room));
+      }
       bytes->resize(at + buffersize);
       const ssize_t n = ::read(fd, bytes->data() + at, buffersize);
       if (n < 0 && errno == EINTR) {
@@ -48,17 +60,21 @@ std::shared_ptr<const std::vector<unsigned char>> readwhole(const text& path, st
         continue;
       }
       bytes->resize(at + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
-      if (n <= 0 || bytes->size() > limit) {
-        whole = n == 0 && bytes->size() <= limit;
-        break;
+      if (n < 0) refused = unopenable;
+      if (!refused && !looked && bytes->size() >= headsize) {
+        looked = true;
+        if (!accepts(std::span<const unsigned char>(bytes->data(), headsize)))
+          refused = failure::because(failure::reason::notparsable);
       }
+      if (!refused && bytes->size() > limit) refused = failure::because(failure::reason::overlimit);
+      if (refused || n == 0) break;
     }
   } catch (const std::bad_alloc&) {
-    whole = false;
+    refused = unopenable;
   }
   ::close(fd);
-  if (!whole) return nullptr;
-  return bytes;
+  if (refused) return *refused;
+  return std::shared_ptr<const std::vector<unsigned char>>(std::move(bytes));
 }
 
 std::shared_ptr<bytestream> bytestream::openread(const text& path) {

@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "support/failure.h"
@@ -19,10 +21,18 @@ namespace tracewell {
 int openregularfile(const text& path);
 
 // Every byte `path` gives when read from start to end, for a path that is no
-// regular file (a pipe, a FIFO, a character device): null when it cannot be
-// opened, is a folder, fails to read or gives more than `limit` bytes (reading
-// stops within 64 KiB past the limit). Blocks while a FIFO has no writer.
-std::shared_ptr<const std::vector<unsigned char>> readwhole(const text& path, std::uint64_t limit);
+// regular file (a pipe, a FIFO, a character device). Refused with reason
+// cannotopen when it cannot be opened, is a folder or fails to read; with
+// notparsable as soon as its first `headsize` bytes are there and `accepts`
+// refuses them, so that an endless stream of something else is not read on;
+// with overlimit when it gives more than `limit` bytes (reading stops within
+// 64 KiB past the limit). A stream that ends before `headsize` bytes is given
+// whole, for its reader to judge. The buffer doubles while it holds at most
+// half the limit, then makes room for the limit and one read at once, so the
+// limit bounds memory too, copies included. Blocks while a FIFO has no writer.
+result<std::shared_ptr<const std::vector<unsigned char>>> readwhole(
+    const text& path, std::uint64_t limit, std::size_t headsize,
+    const std::function<bool(std::span<const unsigned char>)>& accepts);
 
 // A file opened for binary reading or writing, or a block of memory read like
 // a file. Reads are buffered, so reading record by record is cheap. A read past

@@ -38,6 +38,8 @@ struct failure {
     damaged,      // the entry's data fails to decompress, has the wrong size or fails its CRC
     toolarge,     // the entry is over the size limit, or memory ran out for it
     notawad,      // the bytes (a file's, an archive entry's) are no valid WAD
+    nosignature,  // a stream failure: the bytes end before a WAD's four-byte signature is whole
+    overlimit,    // a pipe or device gives more bytes than may be read into memory
     overlaps,     // the entry's data overlaps another entry's
     overbudget,   // inflating the entry would pass what one opening of the archive may inflate
     nomaps,       // a source that can be read lists no map

@@ -6,9 +6,11 @@
 #include <iterator>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <unordered_map>
 
 #include "wad/archivemaps.h"
+#include "wad/lumplayout.h"
 
 namespace tracewell {
 
@@ -133,6 +135,13 @@ failure refused(failure::reason why) {
 
 std::shared_ptr<mapsource> archivemapsource(std::shared_ptr<archive> zip, mapdetection how) {
   return std::make_shared<archivesource>(std::move(zip), how);
+}
+
+bool ismapsourcehead(std::span<const unsigned char> head) {
+  if (archive::recognise(head)) return true;
+  const std::string_view first(reinterpret_cast<const char*>(head.data()),
+                               std::min(head.size(), wadformat::header::identification.width));
+  return first == wadformat::iwad || first == wadformat::pwad;
 }
 
 result<std::shared_ptr<mapsource>> openmapsource(const text& path, archivelimits limits, mapdetection how) {

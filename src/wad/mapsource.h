@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <span>
 
 #include "support/failure.h"
 #include "support/text.h"
@@ -40,6 +41,11 @@ class mapsource {
   // The WAD when this source is a WAD file; null for an archive.
   virtual std::shared_ptr<wad> wadfile() const { return nullptr; }
 };
+
+// Whether the first four bytes of an input are those of a WAD ("IWAD",
+// "PWAD") or of a ZIP archive (archive::recognise): what openmapsource tries
+// to read further.
+bool ismapsourcehead(std::span<const unsigned char> head);
 
 // Opens `path` and tells by its first bytes what it is: "IWAD"/"PWAD" is a WAD
 // file, read as wad::read reads it (so a WAD ending inside its header or

@@ -67,7 +67,12 @@ status wad::readfrom(const std::shared_ptr<bytestream>& s) {
   // only once its four bytes are there.
   stream->seek(0);
   identification = stream->readtext(header::identification.width);
-  if (stream->failed()) return failure::readstream();
+  if (stream->failed()) {
+    // Still a stream failure, but one that says the bytes end too soon to be anything.
+    failure tooshort = failure::readstream();
+    tooshort.why = failure::reason::nosignature;
+    return tooshort;
+  }
   if (identification != u(iwad) && identification != u(pwad)) {
     invalidwad = 1;
     return {};

@@ -98,7 +98,8 @@ struct wad {
   // "IWAD"/"PWAD" (case-sensitive), a negative directory offset, or a file
   // that ends exactly where a directory entry should begin. A file that ends
   // inside the header or inside an entry, or a directory offset past the end,
-  // is failure::readstream. Memory that runs out while reading also gives
+  // is failure::readstream, with reason nosignature when it ends inside the
+  // identification (so that a caller may take it for no WAD). Memory that runs out while reading also gives
   // notawad: such a directory is not one this program can use.
   static result<std::shared_ptr<wad>> read(const std::shared_ptr<bytestream>& stream, std::int32_t format);
   // Fills this wad from `stream` as read describes; an invalid WAD shows only

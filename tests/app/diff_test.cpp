@@ -92,7 +92,7 @@ TEST_F(Revisions, DumpIgnoresRenumberingAndRefusesWhatIsNoWad) {
   const processresult refused = run({"--dump", "c.txt"});
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.out, "");
-  EXPECT_EQ(refused.err, "tracewell: Error parsing WAD file.\n");
+  EXPECT_EQ(refused.err, "tracewell: c.txt: Error parsing WAD file.\n");
 }
 
 TEST_F(Revisions, GitDiffThroughTheDumpShowsTheChangedLineOnly) {

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
 #include "testlib/harness.h"
 #include "testlib/wadbuilder.h"
 
@@ -159,6 +164,47 @@ TEST(ByteStream, BackslashesSeparateFolders) {
   auto s = bytestream::openread(fromutf8(withbackslash));
   ASSERT_TRUE(s);
   EXPECT_EQ(s->readtext(4), u"PWAD");
+}
+
+// A pipe is judged by its first bytes as they come, and read no further than the limit, in memory too.
+TEST(ByteStream, PipesAreCheckedFirstAndReadWithinTheLimit) {
+  constexpr std::uint64_t limit = std::uint64_t{1} << 20;
+  const auto wad = [](std::size_t size) { return "PWAD" + std::string(size - 4, 'x'); };
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool zeros;  // then zero bytes until the reader leaves
+    std::optional<failure::reason> refused;
+  } cases[] = {
+      {"limit", wad(limit), false, std::nullopt},
+      {"over", wad(limit + 1), false, failure::reason::overlimit},
+      {"zeros", "", true, failure::reason::notparsable},
+      {"wadthenzeros", "PWAD", true, failure::reason::overlimit},
+      {"short", "PWA", false, std::nullopt},
+      {"empty", "", false, std::nullopt},
+  };
+  tempdir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testkit::fifowriter writer(dir / c.name, c.bytes, c.zeros);
+    const auto read =
+        readwhole(fromutf8((dir / c.name).string()), limit, 4, [](std::span<const unsigned char> head) {
+          return std::string_view(reinterpret_cast<const char*>(head.data()), head.size()) == "PWAD";
+        });
+    const std::uint64_t written = writer.written();
+    if (c.refused) {
+      ASSERT_FALSE(read.ok());
+      EXPECT_EQ(read.error(), failure::because(*c.refused));
+      // Refused at once: no more than a pipe's buffer and two reads past what decided it.
+      EXPECT_LE(written, (c.refused == failure::reason::overlimit ? limit : 0) + 256 * 1024);
+      continue;
+    }
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(*read.value(), std::vector<unsigned char>(c.bytes.begin(), c.bytes.end()));
+    EXPECT_LE(read.value()->capacity(), limit + 64 * 1024);
+  }
+  EXPECT_EQ(readwhole(fromutf8((dir / "missing").string()), limit, 4, nullptr).error(),
+            failure::because(failure::reason::cannotopen));
 }
 
 }  // namespace

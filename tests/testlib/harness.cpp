@@ -1,14 +1,20 @@
 // Test helpers: scripted console, captured exits, temporary folders, child processes.
 #include "testlib/harness.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <stdexcept>
+#include <thread>
 
 #include "support/debuglog.h"
 #include "support/process.h"
@@ -60,6 +66,50 @@ tempdir::tempdir() {
 tempdir::~tempdir() {
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
+}
+
+struct fifowriter::state {
+  std::uint64_t written = 0;
+  std::thread thread;
+};
+
+fifowriter::fifowriter(const std::filesystem::path& path, std::string bytes, bool zeros)
+    : s_(std::make_unique<state>()) {
+  if (mkfifo(path.c_str(), 0600) != 0) throw std::runtime_error("mkfifo " + path.string());
+  s_->thread = std::thread([path, bytes = std::move(bytes), zeros, s = s_.get()] {
+    // The reader leaving must end the writes, not the test program.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    int fd = -1;
+    for (int tries = 0; fd < 0 && tries < 1000; ++tries) {
+      fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+      if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (fd < 0) return;
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const std::string block(65536, '\0');
+    for (std::string_view left = bytes; !left.empty() || zeros;) {
+      const std::string_view now = left.empty() ? std::string_view(block) : left;
+      const ssize_t n = ::write(fd, now.data(), now.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      s->written += static_cast<std::uint64_t>(n);
+      if (!left.empty()) left.remove_prefix(static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    // A broken pipe leaves SIGPIPE pending on this thread; it goes with it.
+  });
+}
+
+fifowriter::~fifowriter() {
+  if (s_->thread.joinable()) s_->thread.join();
+}
+
+std::uint64_t fifowriter::written() {
+  if (s_->thread.joinable()) s_->thread.join();
+  return s_->written;
 }
 
 std::string readfile(const std::filesystem::path& p) {

@@ -1,6 +1,7 @@
 // Test helpers: scripted console, captured exits, temporary folders, child processes.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -68,6 +69,24 @@ struct processresult {
 processresult runprocess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& input, const std::filesystem::path& cwd,
                          const std::function<void(int pid)>& whilerunning = nullptr);
+
+// A FIFO made at `path` and a thread that writes `bytes` into it for one
+// reader, then, when `zeros` is set, zero bytes until the reader leaves; the
+// FIFO closes once all is written. A reader that never comes is waited for
+// 10 s at most. `written()` is what the reader was given (blocks until the
+// writer is done).
+class fifowriter {
+ public:
+  fifowriter(const std::filesystem::path& path, std::string bytes, bool zeros = false);
+  ~fifowriter();
+  fifowriter(const fifowriter&) = delete;
+  fifowriter& operator=(const fifowriter&) = delete;
+  std::uint64_t written();
+
+ private:
+  struct state;
+  std::unique_ptr<state> s_;
+};
 
 std::string readfile(const std::filesystem::path& p);
 void writefile(const std::filesystem::path& p, const std::string& bytes);

@@ -39,7 +39,7 @@ ending pipeline(const tempdir& dir, const std::string& bytes, const std::string&
   const auto read = wad::read(testkit::openbytes(dir.path(), bytes, name), wad::DOOM);
   if (!read.ok()) {
     if (read.error().why == failure::reason::notawad) return ending::notawad;
-    EXPECT_EQ(read.error(), failure::readstream());
+    EXPECT_EQ(read.error().what, failure::kind::readstream);
     return ending::streamfailure;
   }
   const auto made = map::Create(read.value()->getmaplumps(u"MAP01", wad::maplumps), wad::DOOM);

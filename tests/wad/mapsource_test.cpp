@@ -50,7 +50,8 @@ TEST(MapSource, ContentDecidesAndEachFailureIsTold) {
     const result<std::shared_ptr<mapsource>> r = openmapsource(u(path.string()));
     if (k.want == streamfailure) {
       ASSERT_FALSE(r.ok()) << k.file;
-      EXPECT_EQ(r.error(), failure::readstream());
+      EXPECT_EQ(r.error().what, failure::kind::readstream);
+      EXPECT_EQ(r.error().why, failure::reason::nosignature);
       continue;
     }
     if (k.want == unopenable || k.want == unparsable) {
