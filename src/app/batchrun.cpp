@@ -187,8 +187,11 @@ runoutcome finishbatch(console& c, batchsetup& b) {
   if (b.gallery) {
     const text path = b.dest + u"/index.html";
     outputfile out = outputfile::open(path, b.base.keep);
-    if (!writegallery(b.galleryentries, b.dest, out).ok() || !out.commit().ok()) {
-      sayline(writefailedline(path, filekind::html), voice::commandline);
+    kindfile page{filekind::html, path};
+    outputstatus wrote = writegallery(b.galleryentries, b.dest, out);
+    page.settle(wrote.ok() ? out.commit() : wrote);
+    if (!page.written) {
+      sayfailures({writefailedline(path, filekind::html)}, {page}, voice::commandline);
       outcome = runoutcome::missed;
     }
   }

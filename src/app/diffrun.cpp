@@ -115,11 +115,11 @@ void writefiles(const scene& s, const map& older, const map& newer, const mapdif
         return;
       }
       drawscene(s, *image);
-      f.written = WritePNG(*image, f.path, pnglevel, keep, png).ok();
+      f.settle(WritePNG(*image, f.path, pnglevel, keep, png));
     } else if (f.kind == filekind::html) {
-      f.written = writediffpage(s, older, newer, d, svgnames{record.name, record.input}, f.path, keep).ok();
+      f.settle(writediffpage(s, older, newer, d, svgnames{record.name, record.input}, f.path, keep));
     } else {
-      f.written = writesvg(s, svgnames{record.name, record.input}, f.path, keep).ok();
+      f.settle(writesvg(s, svgnames{record.name, record.input}, f.path, keep));
     }
     if (!f.written) record.errors.push_back(writefailedline(f.path, f.kind));
     every = every && f.written;
@@ -170,7 +170,7 @@ void picture(mapoutcome& record, const map& a, const map& b, const mapdiff& d, c
       if (f.written && !s.quiet) printplainline(printable(f.path));
     }
   }
-  for (const text& line : record.errors) printerrorline(line);
+  sayfailures(record.errors, record.files, voice::commandline);
 }
 
 // Compares map `name` of both versions: prints its summary and draws it when it changed, or prints

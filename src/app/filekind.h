@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "support/failure.h"
 #include "support/text.h"
 
 namespace tracewell {
@@ -57,11 +58,22 @@ text kindwords();
 // kind's, or the kind's added when it has none.
 text patternfor(const text& pattern, filekind k);
 
-// One file of a map: its kind, path, and whether it was written.
+// One file of a map: its kind, path, and whether it was written; when not, why not.
 struct kindfile {
   filekind kind = filekind::png;
   text path;
   bool written = false;
+  failure::reason why = failure::reason::unspecified;
+  std::uint32_t error = 0;  // the system's error number of `why`; 0 for none
+
+  // Notes whether the file was written, and why not.
+  void settle(const status& wrote) {
+    written = wrote.ok();
+    if (!written) {
+      why = wrote.error().why;
+      error = wrote.error().detail;
+    }
+  }
 };
 
 // Whether the file at `path` is complete for its kind: it ends in the kind's last bytes.

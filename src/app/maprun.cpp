@@ -254,7 +254,7 @@ bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest&
   step.job = [write = std::move(made.value().write), record = step.record]() mutable {
     bool every = true;
     for (kindfile& f : record.files) {
-      f.written = write(f.kind, f.path).ok();
+      f.settle(write(f.kind, f.path));
       if (!f.written) record.errors.push_back(writefailedline(f.path, f.kind));
       every = every && f.written;
     }
@@ -352,7 +352,7 @@ void maprun::deliver(mapoutcome& done) {
     if (f.written && mode == voice::commandline && printwritten) printplainline(printable(f.path));
   }
   if (done.status != mapoutcome::state::written) {
-    for (const text& line : done.errors) sayline(line, mode);
+    sayfailures(done.errors, done.files, mode);
     missed_ = true;
   }
   if (recorded) recorded(done);

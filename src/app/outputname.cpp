@@ -2,6 +2,7 @@
 #include "app/outputname.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "app/batchplan.h"
 #include "support/terminal.h"
@@ -49,6 +50,36 @@ text toolargeline(std::int32_t width, std::int32_t height, const text& name) {
 
 text writefailedline(const text& path, filekind kind) {
   return u"Failed to write " + text(rowof(kind).name) + u" file \"" + printable(path) + u"\".";
+}
+
+text writereasonline(const kindfile& f) {
+  using reason = failure::reason;
+  text why;
+  if (f.error != 0) {
+    why = fromutf8(std::strerror(static_cast<int>(f.error)));
+  } else if (f.why == reason::badpath) {
+    why = u"not a usable file name";
+  } else if (f.why == reason::owninput) {
+    why = u"it is one of this run's inputs";
+  } else if (f.why == reason::notregular) {
+    why = u"not a regular file";
+  } else if (f.why == reason::writefailed) {
+    why = u"not every byte could be written";
+  }
+  if (why.empty()) return {};
+  return u"tracewell: " + printable(f.path) + u": " + why;
+}
+
+void sayfailures(const std::vector<text>& errors, const std::vector<kindfile>& files, voice v) {
+  for (const text& line : errors) {
+    sayline(line, v);
+    if (v == voice::dialogue) continue;
+    for (const kindfile& f : files) {
+      if (f.written || line != writefailedline(f.path, f.kind)) continue;
+      if (const text reasonline = writereasonline(f); !reasonline.empty()) sayline(reasonline, v);
+      break;
+    }
+  }
 }
 
 void printfailedwrite(const text& pattern, const mapfile& file, voice v, filekind kind) {

@@ -69,6 +69,16 @@ text loadfailedline(const text& name);
 text toolargeline(std::int32_t width, std::int32_t height, const text& name);
 text writefailedline(const text& path, filekind kind = filekind::png);
 
+// What the command line adds after the failure line of `f`, a file not written:
+// "tracewell: PATH: REASON", the system's words where it gave an error number.
+// Empty when there is nothing more to say.
+text writereasonline(const kindfile& f);
+
+// Prints `errors`, the lines of a map, as `v` does; on the command line the
+// failure line of each file of `files` not written is followed by its
+// writereasonline.
+void sayfailures(const std::vector<text>& errors, const std::vector<kindfile>& files, voice v);
+
 // The failure line of `file`, a name too long to build under `pattern`,
 // printed part by part where `v` prints its lines, printable.
 void printfailedwrite(const text& pattern, const mapfile& file, voice v, filekind kind = filekind::png);

@@ -46,7 +46,8 @@ struct failure {
     badvertex,    // a linedef names a vertex the map does not have
     badsidedef,   // a linedef names a sidedef the map does not have
     cutshort,     // a map lump ends exactly where a record should begin
-    // Why an output file was refused or not written (support/outputfile.h).
+    // Why an output file was refused or not written (support/outputfile.h); `detail` holds the
+    // system's error number where one applies.
     badpath,          // empty, or holds a NUL character
     brokenlink,       // links unreadable or in a circle, or the path cannot be looked at
     owninput,         // the target is one of the program's own inputs or its settings file
@@ -63,7 +64,7 @@ struct failure {
   std::vector<text> lines;  // in the order they are printed
   reason why = reason::unspecified;
   text subject;              // what `why` concerns: an archive entry's name as stored
-  std::uint32_t detail = 0;  // a number `why` names: a ZIP compression method
+  std::uint32_t detail = 0;  // a number `why` names: a ZIP compression method, an output's errno (0: none)
 
   static failure notice(std::vector<text> lines) {
     return {kind::notice, std::move(lines), reason::unspecified, {}, 0};

@@ -52,7 +52,7 @@ constexpr int maxlinkhops = 40;
 // Follows the symbolic links at `target` to the file they finally name; `st`
 // describes it when `exists`. False when a link cannot be read, they run too
 // long (or in a circle), or the path cannot be looked at for another reason
-// than naming nothing. A relative link is taken from the folder of the link.
+// than naming nothing; errno then says why. A relative link is taken from the folder of the link.
 bool followlinks(std::string& target, struct stat& st, bool& exists) {
   for (int hop = 0; hop <= maxlinkhops; ++hop) {
     if (lstat(target.c_str(), &st) != 0) {
@@ -63,7 +63,11 @@ bool followlinks(std::string& target, struct stat& st, bool& exists) {
     if (!S_ISLNK(st.st_mode)) return true;
     std::string link(PATH_MAX, '\0');
     const ssize_t n = readlink(target.c_str(), link.data(), link.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return false;
+    if (n <= 0) return false;
+    if (static_cast<std::size_t>(n) >= link.size()) {
+      errno = ENAMETOOLONG;
+      return false;
+    }
     link.resize(static_cast<std::size_t>(n));
     const std::size_t cut = target.find_last_of('/');
     if (link.front() == '/' || cut == std::string::npos) {
@@ -73,6 +77,7 @@ bool followlinks(std::string& target, struct stat& st, bool& exists) {
       target += link;
     }
   }
+  errno = ELOOP;
   return false;
 }
 
@@ -80,19 +85,23 @@ bool followlinks(std::string& target, struct stat& st, bool& exists) {
 
 struct outputfile::state {
   std::optional<failure::reason> problem;  // the first one met
+  int problemerrno = 0;                    // the system's error number of that one; 0 for none
   std::string target;                      // where the bytes finally go
   std::string temp;                        // the new file beside it; empty when writing the target in place
   std::unique_ptr<tempfileguard> guard;
   std::FILE* file = nullptr;  // open until finished
   std::vector<char> buffer;   // the stream's buffer, alive while the stream is
   bool committed = false;
+  int closeerrno = 0;  // why a write into the stream or its close failed, as far as known
 
-  void fail(failure::reason why) {
-    if (!problem) problem = why;
+  void fail(failure::reason why, int err = 0) {
+    if (problem) return;
+    problem = why;
+    problemerrno = err;
   }
 
   outputstatus outcome() const {
-    if (problem) return failure::because(*problem);
+    if (problem) return failure::because(*problem, {}, static_cast<std::uint32_t>(problemerrno));
     return {};
   }
 
@@ -101,6 +110,7 @@ struct outputfile::state {
     if (file == nullptr) return true;
     const bool ok = std::ferror(file) == 0;
     const bool closed = std::fclose(file) == 0;
+    if (!closed && closeerrno == 0) closeerrno = errno;
     file = nullptr;
     return ok && closed;
   }
@@ -119,8 +129,9 @@ struct outputfile::state {
   void attach(int fd, bool lines = false) {
     file = fdopen(fd, "wb");
     if (file == nullptr) {
+      const int err = errno;
       ::close(fd);
-      fail(failure::reason::cannotcreate);
+      fail(failure::reason::cannotcreate, err);
       return;
     }
     buffer.resize(streambuffersize);
@@ -153,7 +164,7 @@ outputfile outputfile::open(const text& path, const std::vector<fileid>& keep, o
   struct stat found {};
   bool exists = false;
   if (!followlinks(st.target, found, exists)) {
-    st.fail(failure::reason::brokenlink);
+    st.fail(failure::reason::brokenlink, errno);
     return out;
   }
   if (exists) {
@@ -168,18 +179,18 @@ outputfile outputfile::open(const text& path, const std::vector<fileid>& keep, o
     if (S_ISCHR(found.st_mode) || fifo) {
       const int fd = ::open(st.target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
       if (fd < 0) {
-        st.fail(failure::reason::notwritable);
+        st.fail(failure::reason::notwritable, errno);
       } else {
         st.attach(fd, kind == outputkind::records);
       }
       return out;
     }
     if (!S_ISREG(found.st_mode)) {
-      st.fail(failure::reason::notregular);
+      st.fail(failure::reason::notregular, S_ISDIR(found.st_mode) ? EISDIR : 0);
       return out;
     }
     if (access(st.target.c_str(), W_OK) != 0) {
-      st.fail(failure::reason::notwritable);
+      st.fail(failure::reason::notwritable, errno);
       return out;
     }
   }
@@ -189,14 +200,15 @@ outputfile outputfile::open(const text& path, const std::vector<fileid>& keep, o
   const int fd = st.guard->create(st.temp);
   if (fd < 0) {
     st.temp.clear();
-    st.fail(failure::reason::cannotcreate);
+    st.fail(failure::reason::cannotcreate, errno);
     return out;
   }
   if (!exists) {
     setusualmode(fd);
   } else if (!keepattributes(fd, found)) {
+    const int err = errno;
     ::close(fd);
-    st.fail(failure::reason::cannotkeepowner);
+    st.fail(failure::reason::cannotkeepowner, err);
     st.discard();
     return out;
   }
@@ -216,7 +228,7 @@ std::FILE* outputfile::stream() {
 void outputfile::write(const void* data, std::size_t size) {
   std::FILE* f = stream();
   if (f == nullptr) return;
-  if (size > 0 && std::fwrite(data, 1, size, f) != size) state_->fail(failure::reason::writefailed);
+  if (size > 0 && std::fwrite(data, 1, size, f) != size) state_->fail(failure::reason::writefailed, errno);
 }
 
 void outputfile::abandon() {
@@ -226,7 +238,7 @@ void outputfile::abandon() {
 
 outputstatus outputfile::finish() {
   state& st = *state_;
-  if (st.file != nullptr && !st.close()) st.fail(failure::reason::writefailed);
+  if (st.file != nullptr && !st.close()) st.fail(failure::reason::writefailed, st.closeerrno);
   st.buffer = {};
   if (st.problem) st.discard();
   return st.outcome();
@@ -237,7 +249,7 @@ outputstatus outputfile::commit() {
   if (!finish().ok() || st.committed) return st.outcome();
   if (!st.temp.empty()) {
     if (std::rename(st.temp.c_str(), st.target.c_str()) != 0) {
-      st.fail(failure::reason::renamefailed);
+      st.fail(failure::reason::renamefailed, errno);
       st.discard();
       return st.outcome();
     }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 
@@ -118,17 +119,23 @@ tempfileguard::~tempfileguard() {
 }
 
 int tempfileguard::create(std::string& pattern) {
-  if (slot_ >= 0 || pattern.size() >= PATH_MAX) return -1;
+  if (slot_ >= 0) return -1;
+  if (pattern.size() >= PATH_MAX) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
   const sigset_t set = guardedset();
   sigset_t old;
   pthread_sigmask(SIG_BLOCK, &set, &old);
   int fd = -1;
+  int err = EMFILE;  // every name already guarded
   for (int i = 0; i < static_cast<int>(maxfiles); ++i) {
     keptname& k = kept[i];
     int state = unused;
     if (!k.state.compare_exchange_strong(state, making, std::memory_order_acquire)) continue;
     std::memcpy(k.path, pattern.c_str(), pattern.size() + 1);
     fd = mkstemp(k.path);
+    err = errno;
     if (fd >= 0) {
       pattern = k.path;
       slot_ = i;
@@ -137,6 +144,7 @@ int tempfileguard::create(std::string& pattern) {
     break;
   }
   pthread_sigmask(SIG_SETMASK, &old, nullptr);
+  if (fd < 0) errno = err;
   return fd;
 }
 

@@ -30,7 +30,7 @@ class tempfileguard {
   // "XXXXXX", replaced in place); no signal can come between its creation and
   // its registration. The open descriptor, or -1 when no file was made (also
   // when the name is too long to keep, when this guard holds a file already,
-  // or when maxfiles files are held).
+  // or when maxfiles files are held), errno then saying why.
   int create(std::string& pattern);
   // The file is gone or renamed: a signal no longer removes it.
   void release();

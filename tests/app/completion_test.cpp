@@ -22,7 +22,16 @@ TEST(Completion, NamesAreOfferedLiterallyAndNothingRuns) {
   // Maps found by their lumps, whatever their names, unless the line says otherwise.
   std::string settings = testkit::testsettings;
   settings.insert(settings.find('[') + 1, " map_detection: content;");
+  // Scheme names as the settings language allows them: quoted, in comments (no scheme), included,
+  // given twice in different case.
+  settings.insert(settings.rfind(']'),
+                  "< #color_scheme[ scheme_name: Fake; ] < nested > scheme_name: Fake2; >\n"
+                  "#color_scheme[ scheme_name: \"$(id>W) x;y\"; ]\ninclude: more.txt;\n"
+                  "#color_scheme[ scheme_name: RED; scheme_name: Green; ]\n#deeper[ #color_scheme[ "
+                  "scheme_name: No; ] ]\n");
   testkit::writefile(dir / "settings.txt", settings);
+  testkit::writefile(dir / "more.txt", "#color_scheme[ scheme_name: Blue; ]");
+  testkit::writefile(dir / "other.txt", "#s[ include: more.txt; ]");
   testkit::wadbuilder evil;
   for (const char* name : {"$(id>X)", "`id>Y`", "*", "a b", "-x"}) evil.addmap(name, testkit::squaremap());
   evil.write(dir / "evil.wad");
@@ -48,6 +57,14 @@ TEST(Completion, NamesAreOfferedLiterallyAndNothingRuns) {
       {{p, "'my map.wad'", "-m", "M"}, "MAP01\n"},
       {{p, "my"}, "my map.wad\n"},
       {{p, "--ma"}, "--map\n--margin\n--manifest\n--max-maps\n"},
+      {{p, "--dump", "evil.wad", "-m", "-"}, "-x\n"},
+      {{p, "evil.wad", "--png", ""}, "standard\ncompact\n"},
+      {{p, "--detect", "C"}, "\n"},
+      {{p, "--detect", "c"}, "content\n"},
+      {{p, "--extra", "svg,"}, "svg,png\nsvg,html\n"},
+      {{p, "--extra", "png,h"}, "png,html\n"},
+      {{p, "-c", "p"}, "Plain\n"},
+      {{p, "--settings", "other.txt", "--scheme", ""}, "Blue\n"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = {"-c", completeline, "bash", TRACEWELL_SOURCE_DIR "/dist/tracewell.bash",
@@ -58,6 +75,22 @@ TEST(Completion, NamesAreOfferedLiterallyAndNothingRuns) {
     EXPECT_EQ(r.out, c.offered) << ::testing::PrintToString(c.words);
   }
   EXPECT_EQ(testkit::filesin(dir.path()), before);
+
+  // The schemes offered are those the dialogue lists for the same settings, in its order.
+  const testkit::processresult dialogue =
+      testkit::runprocess(program.string(), {}, "\nMAP01\n\n\n\n\n", dir.path());
+  const std::size_t from = dialogue.out.find("Available color schemes:\r\n");
+  const std::size_t to = dialogue.out.find("Input automap color scheme?");
+  ASSERT_NE(from, std::string::npos) << dialogue.out;
+  std::string listed = dialogue.out.substr(from + 26, to - from - 26);
+  std::erase(listed, '\r');
+  std::vector<std::string> args = {
+      "-c", completeline, "bash", TRACEWELL_SOURCE_DIR "/dist/tracewell.bash", "2", p, "-c", ""};
+  const testkit::processresult offered = testkit::runprocess("/bin/bash", args, "", dir.path());
+  std::string unquoted;
+  for (const char c : offered.out)
+    if (c != '\\') unquoted += c;
+  EXPECT_EQ(unquoted, listed);
 }
 
 }  // namespace

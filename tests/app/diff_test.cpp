@@ -198,6 +198,15 @@ TEST_F(Revisions, DiffRefusesWhatItCannotUse) {
   EXPECT_NE(unread.err.find("Failed to load map lumps for \"MAP01\". Image not outputted.\n"),
             std::string::npos)
       << unread.err;
+  // Pictures that cannot be written: each kind's failure line, then why on the command line.
+  testkit::writefile(root / "b.wad", wadbytes(2, specialonmap1));
+  testkit::writefile(root / "a2.wad", wadbytes(2, same));
+  const processresult unwritten = run({"--diff", "a2.wad", "b.wad", "-o", "no/%.png", "--extra", "svg"});
+  EXPECT_EQ(unwritten.status, 2);
+  EXPECT_EQ(
+      unwritten.err,
+      "Failed to write PNG file \"no/MAP02.png\".\ntracewell: no/MAP02.png: No such file or directory\n"
+      "Failed to write SVG file \"no/MAP02.svg\".\ntracewell: no/MAP02.svg: No such file or directory\n");
   // The same file twice, the second through a pipe: nothing changed, nothing written.
   ASSERT_EQ(mkfifo((root / "pipe").c_str(), 0600), 0);
   const processresult piped = testkit::runprocess(

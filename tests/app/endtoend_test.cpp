@@ -447,7 +447,11 @@ TEST_F(EndToEnd, CommandLinesAndTheirStatuses) {
        "Error in TEXTMAP of \"MAP01\" at line 1: expected \";\" after the value of \"x\".\n"
        "Failed to load map lumps for \"MAP01\". Image not outputted.\n" +
            mapinfo},
-      {{"-m", "MAP01", "-o", "nofolder/%.png"}, 2, "", "Failed to write PNG file \"nofolder/MAP01.png\".\n"},
+      {{"-m", "MAP01", "-o", "nofolder/%.png"},
+       2,
+       "",
+       "Failed to write PNG file \"nofolder/MAP01.png\".\ntracewell: nofolder/MAP01.png: No such file or "
+       "directory\n"},
       {{"bad.wad", "-a"}, 1, "", "Encountered invalid vertex ID. Probably using the wrong map format.\n"},
   };
   testkit::runcommands(cases, [&](const std::vector<std::string>& args) { return run("", args); });
@@ -816,7 +820,8 @@ TEST_F(EndToEnd, NamesAreTakenLiterallyAndShownPrintable) {
       {{"-m", "MAP01", "-o", "none\x1b/%.png", "MAP01.wad"},
        2,
        "",
-       "Failed to write PNG file \"none?/MAP01.png\".\n",
+       "Failed to write PNG file \"none?/MAP01.png\".\ntracewell: none?/MAP01.png: No such file or "
+       "directory\n",
        {}},
       {{"-m", "MAP01", "a.wad", "b\x1b[2J.wad"},
        1,

@@ -43,7 +43,8 @@ class FileKinds : public ::testing::Test {
 };
 
 TEST_F(FileKinds, PathsAndExtraKindsChooseWhatIsWritten) {
-  fs::create_directories(elsewhere / "y" / "MAP01.svg");  // a folder where one file should go
+  fs::create_directories(elsewhere / "y" / "MAP01.svg");   // a folder where one file should go
+  fs::create_directories(elsewhere / "g" / "index.html");  // and where the gallery should go
   struct {
     std::vector<std::string> args;
     int status;
@@ -91,7 +92,8 @@ TEST_F(FileKinds, PathsAndExtraKindsChooseWhatIsWritten) {
       {{"a.wad", "-m", "MAP01", "-o", "missing/%.html"},
        2,
        "",
-       "Failed to write HTML file \"missing/MAP01.html\".\n",
+       "Failed to write HTML file \"missing/MAP01.html\".\n"
+       "tracewell: missing/MAP01.html: No such file or directory\n",
        {}},
       {{"a.wad", "-m", "MAP01", "--gallery"},
        1,
@@ -101,7 +103,8 @@ TEST_F(FileKinds, PathsAndExtraKindsChooseWhatIsWritten) {
       {{"a.wad", "-m", "MAP01", "-o", "missing/%.svg"},
        2,
        "",
-       "Failed to write SVG file \"missing/MAP01.svg\".\n",
+       "Failed to write SVG file \"missing/MAP01.svg\".\n"
+       "tracewell: missing/MAP01.svg: No such file or directory\n",
        {}},
       {{"-d", "d", "-m", "MAP01", "-m", "MAP02", "--extra", "svg", "a.wad"},
        0,
@@ -116,8 +119,13 @@ TEST_F(FileKinds, PathsAndExtraKindsChooseWhatIsWritten) {
        "\"height\":null,\"linedefs\":null,\"bounds\":null,\"things\":null,\"locked_lines\":null,"
        "\"exit_lines\":null,\"teleport_lines\":null,\"secret_sectors\":null,\"keys\":null,\"monsters\":null,"
        "\"outputs\":{\"png\":\"y/MAP01.png\",\"svg\":null}}\n",
-       "Failed to write SVG file \"y/MAP01.svg\".\n",
+       "Failed to write SVG file \"y/MAP01.svg\".\ntracewell: y/MAP01.svg: Is a directory\n",
        {{"y/MAP01.png", "png"}}},
+      {{"-d", "g", "--gallery", "-m", "MAP01", "a.wad"},
+       2,
+       "g/a/MAP01.png\n",
+       "Failed to write HTML file \"g/index.html\".\ntracewell: g/index.html: Is a directory\n",
+       {{"g/a/MAP01.png", "png"}}},
   };
   testkit::runcommands(
       cases, [&](const std::vector<std::string>& args) { return run(args); },

@@ -36,6 +36,8 @@ while IFS= read -r usage; do
   [ "$(grep -cF -- "$usage" <<<"$synopsis")" = 1 ] && [ "$(grep -cF -- "$usage" <<<"$page")" = 1 ] ||
     fail "usage line \"$usage\" not in the synopsis alone"
 done < <("$tw" --help | sed '/^ *-/,$d')
+# The help's closing text is a paragraph of its own, not the end of the last option's entry.
+grep -q '^ \{1,8\}Long options may be shortened' <<<"$page" || fail "closing text inside an option's entry"
 for option in $("$tw" --help | grep -o -- '^ *-[-a-zA-Z, ]*' | grep -o -- '-[-a-zA-Z]*'); do
   grep -q -- "^ *\(-[a-zA-Z], \)\?$option\b" <<<"$page" || fail "$option missing from the manual page"
 done
@@ -45,6 +47,9 @@ source "$root/share/bash-completion/completions/tracewell"
 COMP_WORDS=("$tw" --sc) COMP_CWORD=1 && _tracewell && [ "${COMPREPLY[*]}" = --scheme ] || fail "option completion"
 COMP_WORDS=("$tw" "$wad" -m MAP3) COMP_CWORD=3 && _tracewell && [ "${COMPREPLY[*]}" = "MAP30 MAP31 MAP32" ] ||
   fail "map completion: ${COMPREPLY[*]}"
+# Scheme names from the settings beside the program, found through the bin/ link.
+COMP_WORDS=("$tw" -c Bl) COMP_CWORD=2 && XDG_CONFIG_HOME="$tmp/missing" _tracewell &&
+  [ "${COMPREPLY[*]}" = Blueprint ] || fail "scheme completion: ${COMPREPLY[*]}"
 
 cd "$tmp" && DESTDIR="$tmp/dest" cmake -DPREFIX="/opt/tw a" -P "$build/uninstall.cmake" >/dev/null
 [ -z "$(find "$tmp/dest" -type f -o -type l | grep -v '\.png$')" ] || fail "uninstall left files"
