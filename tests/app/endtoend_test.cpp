@@ -859,51 +859,7 @@ TEST_F(EndToEnd, NamesAreTakenLiterallyAndShownPrintable) {
 }  // namespace tracewell
 
 namespace tracewell {
-namespace {
-
-// The manifest's output is the path the file system received, read as UTF-8: for every input whose name
-// is UTF-8 it names the file written, whatever bytes the map names hold; a byte that is not UTF-8 shows
-// as U+FFFD in every field, the input's too; control characters stay, escaped by JSON.
-TEST_F(EndToEnd, ManifestNamesTheFilesWritten) {
-  testkit::wadbuilder b;
-  const std::vector<std::string> maps = {"MAP01", "\xe9T\xc9", "\x1b[2J", "a\x9b\x7f", "\xc3\xa9"};
-  for (const std::string& name : maps) b.addmap(name, testkit::squaremap());
-  const std::vector<std::string> inputs = {"plain.wad", "\xc3\xa9t\xc3\xa9.wad", "c\x01.wad",
-                                           "bad\xff\xfe.wad"};
-  for (const std::string& input : inputs) b.write(elsewhere / input);
-  std::vector<std::string> args = {"--detect", "content", "--manifest", "-", "-d", "o", "-a"};
-  args.insert(args.end(), inputs.begin(), inputs.end());
-  const processresult r = run("", args);
-  EXPECT_EQ(r.status, 0) << r.err;
-  std::vector<nlohmann::json> records;
-  std::istringstream in(r.out);
-  for (std::string line; std::getline(in, line);) records.push_back(nlohmann::json::parse(line));
-  ASSERT_EQ(records.size(), inputs.size() * maps.size());
-  const std::string fffd = "\xef\xbf\xbd";
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    const nlohmann::json& j = records[i];
-    const std::string& input = inputs[i / maps.size()];
-    const bool utf8 = input.find('\xff') == std::string::npos;
-    SCOPED_TRACE(j.dump());
-    EXPECT_EQ(j["status"], "written");
-    EXPECT_EQ(j["input"], utf8 ? input : "bad" + fffd + fffd + ".wad");
-    const std::string output = j["output"];
-    if (utf8) {
-      EXPECT_TRUE(fs::is_regular_file(elsewhere / output));
-      EXPECT_EQ(output.rfind("o/" + input.substr(0, input.size() - 4) + "/", 0), 0u);
-    } else {
-      EXPECT_EQ(output.rfind("o/bad" + fffd + fffd + "/", 0), 0u);
-    }
-  }
-  // The map's own name is its bytes; its file name, the Latin-1 of those bytes in UTF-8.
-  EXPECT_EQ(records[1]["map"], fffd + "T" + fffd);
-  EXPECT_EQ(records[1]["output"], "o/plain/\xc3\xa9T\xc3\x89.png");
-  EXPECT_EQ(records[4]["map"], "\xc3\xa9");
-  EXPECT_EQ(records[4]["output"], "o/plain/\xc3\x83\xc2\xa9.png");
-  EXPECT_NE(r.out.find(R"("input":"c\u0001.wad")"), std::string::npos);
-}
-
-}  // namespace
+namespace {}  // namespace
 }  // namespace tracewell
 
 namespace tracewell {

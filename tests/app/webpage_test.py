@@ -273,10 +273,23 @@ HOSTILE = [
     (b"q'\"&amp;&", b"MAP&<'\""),
     ("sep\u2028par\u2029\u202e".encode(), b"\xe2\x80\xa8\xe2\x80\xa9"),
     (b"bad\xff\xc3\xed\xa0\x80", b"\xff\xfe\xc3"),
+    (b"over\xc0\xaf\xf4\x90\x80\x80", b"\xef\xbf\xbe\xed\xa0\x80"),
     (b"ctl\x01\x1b[2J\x7f", b"A\x01\x1f\x7f\x9b"),
     (b"#1%3F?x=&y", b"#%?"),
     (b"index.html", b"MAP01"),
 ]
+
+
+def filename(name):
+    """A map's file name: its bytes as Latin-1 in UTF-8, "_" for "/" and control characters."""
+    return "".join("_" if c < 0x20 or 0x7f <= c <= 0x9f or c == 0x2f else chr(c) for c in name).encode()
+
+
+def readable(name):
+    """Bytes as a title shows them: UTF-8 with U+FFFD for what is not, U+FFFE and U+FFFF as U+FFFD too,
+    and no control characters."""
+    return "".join("\ufffd" if c in "\ufffe\uffff" else c for c in name.decode("utf-8", "replace")
+                   if not (ord(c) < 0x20 or 0x7f <= ord(c) <= 0x9f))
 
 
 def nothing_injected(driver, what, title=None, viewer=True):
@@ -314,17 +327,19 @@ def hostile(driver, work, map01):
                           capture_output=True, stdin=subprocess.DEVNULL)
     check("the hostile run draws every input and refuses the junk", done.returncode == 2, done.stderr)
 
-    # The manifest: strict JSON, one record per map, naming files that are there.
+    # The manifest: strict JSON, a record per map in input order, names as UTF-8 with U+FFFD for what is
+    # not (control characters kept, escaped), naming the file written.
     records = [json.loads(line) for line in open(dest + b"/run.jsonl", "rb").read().splitlines()]
-    maps = sum(2 if m != b"MAP01" else 1 for _, m in HOSTILE)
-    written = [r for r in records if r["status"] == "written"]
-    check("the manifest holds a record per map", len(written) == maps and len(records) == maps + 1,
-          len(records))
-    for r in written:
-        if "\ufffd" not in r["input"]:
-            for kind, name in r["outputs"].items():
-                check("the manifest names the %s file written for %r" % (kind, r["map"]),
-                      os.path.isfile(os.path.join(work, name) if not os.path.isabs(name) else name), name)
+    maps = [(path, stem, name) for path, (stem, mapname) in zip(inputs, HOSTILE) for name in
+            ([mapname] + ([b"MAP01"] if mapname != b"MAP01" else []))]
+    check("the manifest holds a record per map and the refusal", len(records) == len(maps) + 1, len(records))
+    for r, (path, stem, name) in zip(records, maps):
+        png = dest + b"/" + stem + (b"-2/" if stem == b"index.html" else b"/") + filename(name) + b".png"
+        got = (r["status"], r["input"], r["map"], r["output"])
+        want = ("written", path.decode("utf-8", "replace"), name.decode("utf-8", "replace"),
+                png.decode("utf-8", "replace"))
+        check("the manifest names %r of %r and its file" % (name, stem), got == want and os.path.isfile(png),
+              (got, want))
 
     # Folders and file names: one folder per input; the stem index.html does not take the gallery's name.
     folders = sorted(f for f in os.listdir(dest) if os.path.isdir(os.path.join(dest, f)))
@@ -332,19 +347,24 @@ def hostile(driver, work, map01):
     check("the gallery keeps its index.html", os.path.isfile(dest + b"/index.html") and
           os.path.isfile(dest + b"/index.html-2/MAP01.png"), os.listdir(dest))
     files = [os.path.join(dest, f, n) for f in folders for n in os.listdir(os.path.join(dest, f))]
-    check("each map drawn as PNG, SVG and page", len(files) == 3 * maps, len(files))
+    check("each map drawn as PNG, SVG and page", len(files) == 3 * len(maps), len(files))
 
-    # SVG: well-formed XML of the expected elements only.
-    for svg in (f for f in files if f.endswith(b".svg")):
-        try:
-            tags = {e.tagName for e in minidom.parseString(open(svg, "rb").read()).getElementsByTagName("*")}
-            check("%r is well-formed SVG of drawing elements only" % svg,
-                  tags <= {"svg", "title", "rect", "path", "g"}, tags)
-        except Exception as e:  # noqa: BLE001 - any parser error is the failure reported
-            check("%r is well-formed SVG" % svg, False, e)
+    # SVG: well-formed XML of drawing elements only, titled "MAP - INPUT" in readable text.
+    for stem, mapname in HOSTILE:
+        for name in {mapname, b"MAP01"}:
+            file = dest + b"/" + stem + (b"-2/" if stem == b"index.html" else b"/") + filename(name) + b".svg"
+            try:
+                doc = minidom.parseString(open(file, "rb").read())
+                tags = {e.tagName for e in doc.getElementsByTagName("*")}
+                title = doc.getElementsByTagName("title")[0].firstChild.data
+                want = readable(name) + " - " + readable(stem + b".wad")
+                check("%r is well-formed SVG titled in readable text" % file,
+                      tags <= {"svg", "title", "rect", "path", "g"} and title == want, (tags, title, want))
+            except Exception as e:  # noqa: BLE001 - any parser error is the failure reported
+                check("%r is well-formed SVG" % file, False, e)
 
     # Map pages and the gallery in the browser; a printable name is the page's title, by its file name.
-    plain = {m.replace(b"/", b"_"): m for _, m in HOSTILE + [(b"", b"MAP01")] if all(32 <= c < 127 for c in m)}
+    plain = {filename(m): m for _, m in HOSTILE + [(b"", b"MAP01")] if all(32 <= c < 127 for c in m)}
     for page in (f for f in files if f.endswith(b".html")):
         open_page(driver, page)
         name = plain.get(os.path.basename(page)[:-5])
@@ -352,13 +372,13 @@ def hostile(driver, work, map01):
     open_page(driver, dest + b"/index.html")
     nothing_injected(driver, "the gallery", viewer=False)
     cards = driver.find_elements(By.CSS_SELECTOR, ".tw-card")
-    check("the gallery has a card per map", len(cards) == maps, len(cards))
+    check("the gallery has a card per map", len(cards) == len(maps), len(cards))
     links = driver.execute_script(
         "return Array.from(document.querySelectorAll('a[href], img[src]'))"
         ".map(function (e) { return e.getAttribute('href') || e.getAttribute('src'); })")
     missing = [l for l in links if not os.path.isfile(os.path.join(dest, urllib.parse.unquote_to_bytes(l)))]
     check("every link of the gallery resolves to a file (%d links)" % len(links),
-          len(links) >= 3 * maps and not missing, missing)
+          len(links) >= 3 * len(maps) and not missing, missing)
     check("the gallery shows the refused input",
           "refused" in driver.find_element(By.CSS_SELECTOR, "section[data-input$='junk.wad']").text)
     loaded = driver.execute_script(

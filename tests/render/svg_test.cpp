@@ -225,26 +225,16 @@ TEST(Svg, EverySegmentSitsAtItsExactFitInDrawingOrder) {
   }
 }
 
-TEST(Svg, HostileNamesGiveWellFormedXmlAndReadableTitles) {
+// Hostile names through every writer are the browser test's table; here only what no command line can
+// give: a map name starting with NUL, an input named "/" and one in backslashed folders.
+TEST(Svg, TitlesOfNamesNoFileCanCarry) {
   struct {
     std::string map;  // bytes, as read from a file
     text input;
     std::string title;  // as the XML parser reads it back
   } cases[] = {
       {"MAP01", u"/usr/share/games/doom/freedoom2.wad", "MAP01 - freedoom2.wad"},
-      {"<b>&amp;\"'", u"dir/a&b<c>.wad", "<b>&amp;\"' - a&b<c>.wad"},
-      {"]]></title><script>", u"x\".wad", "]]></title><script> - x\".wad"},
-      {std::string("A\x01\x1F\x7F"
-                   "B\t\n\r",
-                   9),
-       u"in\u0085.wad", "AB - in.wad"},
-      {"\xFF\xFE", u"ok.wad", "\xEF\xBF\xBD\xEF\xBF\xBD - ok.wad"},
-      {"\xC3\xA9t\xC3\xA9", u"\u00E9t\u00E9.wad", "\xC3\xA9t\xC3\xA9 - \xC3\xA9t\xC3\xA9.wad"},
-      {"\xC3", fromutf8("bad\xFF.wad"), "\xEF\xBF\xBD - bad\xEF\xBF\xBD.wad"},
-      {"\xEF\xBF\xBE\xED\xA0\x80", u"a\\b\\c.wad",
-       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD - c.wad"},
-      {"\xC0\xAF\xF4\x90\x80\x80", u"",
-       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"\xC0\xAF", u"a\\b\\c.wad", "\xEF\xBF\xBD\xEF\xBF\xBD - c.wad"},
       {std::string("\0x", 2), u"/", "x"},
   };
   const scene s = makescene(32, 32, 2, 0, {{0, 0, 10, 10}});
