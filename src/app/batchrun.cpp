@@ -31,13 +31,14 @@ text destfolder(text dest) {
 }
 
 // What an input that cannot be drawn at all prints and records, after every map before it.
-void refuseinput(const console& c, const text& input, const text& why) {
+void refuseinput(const console& c, const text& input, std::size_t given, const text& why) {
   maprun& run = *c.run;
   run.drain();
   clearprogress();
   printerrorline(inputline(input, why));
   mapoutcome r;
   r.input = input;
+  r.given = given;
   r.whole = true;
   r.errors = {why};
   if (run.recorded) run.recorded(r);
@@ -113,6 +114,7 @@ void setupbatch(const commandline& cl, console& c, const text& fallback, batchse
   c.outputpath = b.pattern;
   b.base = c.request();
   b.base.keep = c.keptfiles(b.inputs);
+  b.base.literalnames = true;
   b.base.skipexisting = cl.skipexisting;
   b.base.census = cl.manifest.has_value() || cl.gallery;
   // Pages and galleries show the things per skill and mode; so do their runs' records.
@@ -159,13 +161,14 @@ runoutcome runinput(console& c, const batchsetup& b, std::size_t i) {
     why = refusal::badmap;
   }
   if (!chosen) {
-    refuseinput(c, input, why);
+    refuseinput(c, input, i, why);
     closeinput(c);
     return refused;
   }
 
   drawrequest r = b.base;
   r.input = input;
+  r.given = i;
   // DIR and the input's folder name are names, not patterns: "%" and "*" in them stay as they are.
   if (!b.dest.empty()) r.folder = b.dest + u"/" + b.folders[i];
   const drawend end = c.run->draw(chosen->names, r, chosen->all);

@@ -95,7 +95,7 @@ std::vector<kindfile> filesof(const text& pattern, const std::vector<filekind>& 
   for (const filekind k : extra) {
     if (std::any_of(files.begin(), files.end(), [k](const kindfile& f) { return f.kind == k; })) continue;
     // The time in the name is the main file's, so that the files of one map share their names.
-    const mapfile further = makemapfile(patternfor(pattern, k), name, {}, main.stamp);
+    const mapfile further = makemapfile(patternfor(pattern, k), name, {}, main.stamp, true);
     files.push_back({k, further.toolong() ? text() : further.path});
   }
   return files;
@@ -154,7 +154,7 @@ void describe(mapoutcome& record, const map& m, const diffsetup& s) {
 
 // Draws the diff of a changed map into its files and lists those written.
 void picture(mapoutcome& record, const map& a, const map& b, const mapdiff& d, const diffsetup& s) {
-  const mapfile file = makemapfile(s.pattern, record.name);
+  const mapfile file = makemapfile(s.pattern, record.name, {}, true);
   record.output = file.path;
   record.files = filesof(s.pattern, s.cl.extra, record.name, file);
   const result<scene> made =

@@ -45,7 +45,10 @@ text kindwords() {
 }
 
 text patternfor(const text& pattern, filekind k) {
-  const std::size_t dot = extensionat(pattern);
+  std::size_t dot = extensionat(pattern);
+  // "shots/doom2.%" names each map's file: a last part holding "%" or "*" is no extension to replace,
+  // else every map's further files would share one name.
+  if (dot != text::npos && pattern.find_first_of(u"%*", dot) != text::npos) dot = text::npos;
   return (dot == text::npos ? pattern : pattern.substr(0, dot)) + u"." + text(rowof(k).word);
 }
 

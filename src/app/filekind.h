@@ -55,7 +55,7 @@ std::optional<filekind> kindofword(const text& word);
 text kindwords();
 
 // `pattern` for another kind: its extension (after the last "." of its last part) replaced by the
-// kind's, or the kind's added when it has none.
+// kind's, or the kind's added when it has none or what follows the "." holds "%" or "*".
 text patternfor(const text& pattern, filekind k);
 
 // One file of a map: its kind, path, and whether it was written; when not, why not.

@@ -148,6 +148,7 @@ std::string manifestline(const mapoutcome& r, bool outputs, bool tallies) {
 galleryentry galleryentryof(const mapoutcome& r) {
   galleryentry e;
   e.input = r.input;
+  e.given = r.given;
   if (!r.whole) e.map = r.name;
   e.status = statusword(r.status);
   for (const text& line : r.errors) e.error += (e.error.empty() ? text() : text(u"\n")) + line;

@@ -114,6 +114,7 @@ void maprun::close() {
 mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   mapstep step;
   step.record.input = r.input;
+  step.record.given = r.given;
   step.record.name = name;
   mapfile file;
   std::optional<pngsize> current;
@@ -140,7 +141,7 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
 }
 
 bool maprun::placefile(const drawrequest& r, mapfile& file, std::optional<pngsize>& current, mapstep& step) {
-  file = makemapfile(r.pattern, step.record.name, r.folder);
+  file = makemapfile(r.pattern, step.record.name, r.folder, r.literalnames);
   if (!file.toolong()) step.record.output = file.path;
   const filekind main = kindofpath(r.pattern);
   std::vector<kindfile>& files = step.record.files;
@@ -148,7 +149,8 @@ bool maprun::placefile(const drawrequest& r, mapfile& file, std::optional<pngsiz
   for (const filekind k : r.extra) {
     if (std::any_of(files.begin(), files.end(), [k](const kindfile& f) { return f.kind == k; })) continue;
     // The time in the name is the main file's, so that the files of one map share their names.
-    const mapfile further = makemapfile(patternfor(r.pattern, k), step.record.name, r.folder, file.stamp);
+    const mapfile further =
+        makemapfile(patternfor(r.pattern, k), step.record.name, r.folder, file.stamp, r.literalnames);
     files.push_back({k, further.toolong() ? text() : further.path});
   }
   // A map name such as ".." must not carry its image out of the input's folder: each path as built is
@@ -276,14 +278,16 @@ drawend maprun::draw(const std::list<text>& names, const drawrequest& r, bool al
     }
     mapstep step = plan(*at, r, !all);
     if (step.job) {
-      // Two maps written to one file are written whole one after the other, so
+      // Two maps written to one file, of any kind, are written whole one after the other, so
       // the file ends as the later one leaves it.
-      std::string target = samefilekey(step.record.output);
-      if (std::find(writing_.begin(), writing_.end(), target) != writing_.end()) pool_->drain(handover);
-      if (r.skipexisting) {
-        for (const kindfile& f : step.record.files) written_.insert(samefilekey(f.path));
-      }
-      writing_.push_back(std::move(target));
+      std::vector<std::string> targets;
+      for (const kindfile& f : step.record.files) targets.push_back(samefilekey(f.path));
+      const auto shared = [&targets](const std::vector<std::string>& job) {
+        return std::find_first_of(job.begin(), job.end(), targets.begin(), targets.end()) != job.end();
+      };
+      if (std::any_of(writing_.begin(), writing_.end(), shared)) pool_->drain(handover);
+      if (r.skipexisting) written_.insert(targets.begin(), targets.end());
+      writing_.push_back(std::move(targets));
       pool_->submit(std::move(step.job), handover);
       continue;
     }
@@ -309,12 +313,14 @@ void maprun::recordstop(const drawend& end, std::list<text>::const_iterator afte
   if (!recorded) return;
   mapoutcome stopped;
   stopped.input = r.input;
+  stopped.given = r.given;
   stopped.name = end.map;
   stopped.errors = end.lines();
   recorded(stopped);
   for (; after != last; ++after) {
     mapoutcome rest;
     rest.input = r.input;
+    rest.given = r.given;
     rest.name = *after;
     rest.errors = {notreached};
     recorded(rest);

@@ -54,10 +54,12 @@ struct drawrequest {
   std::shared_ptr<const scheme> look;
   std::vector<fileid> keep;  // files no image may replace: the tool's own inputs
   text input;                // the input as given, for the records and --skip-existing
+  std::size_t given = 0;     // which input of a batch run, so that one given twice stays two
   // When set, each file is this folder, taken literally, and the filled-in
   // pattern below it: a file name that would lead out of it is not written,
   // and the folders the pattern names are made.
   text folder;
+  bool literalnames = false;  // a "*" in a map name stays itself; the dialogue puts the time there
   bool skipexisting = false;  // a map whose files are newer than `input` (and complete) is not drawn
   bool census = false;        // the records count things and gameplay lines, whatever the scheme draws
   bool tally = false;         // the records count things per skill and mode, monsters and items by type
@@ -72,9 +74,10 @@ struct drawrequest {
 struct mapoutcome {
   enum class state { written, skipped, failed, unchanged };  // unchanged: a diff found nothing
 
-  text input;          // the input as given
-  text name;           // as listed, or as asked for
-  bool whole = false;  // the record of an input refused as a whole: it names no map
+  text input;             // the input as given
+  std::size_t given = 0;  // which input of a batch run
+  text name;              // as listed, or as asked for
+  bool whole = false;     // the record of an input refused as a whole: it names no map
   state status = state::failed;
   text output;                      // the file written or tried; empty when its name could not be made
   std::vector<kindfile> files;      // every kind's file, the main one (`output`) first, as they were written
@@ -181,8 +184,8 @@ class maprun {
 
   std::shared_ptr<mapsource> source_;
   std::optional<orderedpool<mapoutcome>> pool_;
-  std::deque<std::string> writing_;  // the files of the jobs in flight, in submission order
-  std::set<std::string> written_;    // with --skip-existing, every file this run set out to write
+  std::deque<std::vector<std::string>> writing_;  // the files of each job in flight, in submission order
+  std::set<std::string> written_;  // with --skip-existing, every file this run set out to write
   bool missed_ = false;
   bool spanning_ = false;
 };

@@ -15,16 +15,19 @@ namespace {
 constexpr std::size_t printpart = std::size_t{1} << 15;
 }  // namespace
 
-mapfile makemapfile(const text& pattern, const text& name, const text& folder) {
-  return makemapfile(pattern, name, folder, timestamp::now().todottedstring());
+mapfile makemapfile(const text& pattern, const text& name, const text& folder, bool literalname) {
+  return makemapfile(pattern, name, folder, timestamp::now().todottedstring(), literalname);
 }
 
-mapfile makemapfile(const text& pattern, const text& name, const text& folder, const text& stamp) {
+mapfile makemapfile(const text& pattern, const text& name, const text& folder, const text& stamp,
+                    bool literalname) {
   mapfile f;
   f.folder = folder;
   f.stamp = stamp;
   // A name of no characters would make a hidden file of the extension alone.
-  f.filledname = name.empty() ? text(u"_") : replaceall(filenamesafe(name), u"*", f.stamp);
+  f.filledname = name.empty()  ? text(u"_")
+                 : literalname ? filenamesafe(name)
+                               : replaceall(filenamesafe(name), u"*", f.stamp);
   f.length = folder.empty() ? 0 : folder.size() + 1;
   eachpiece(pattern, f.filledname, f.stamp, [&f](std::u16string_view piece) { f.length += piece.size(); });
   if (!f.toolong()) {

@@ -54,9 +54,12 @@ struct mapfile {
 // an empty one as "_". With a `folder` the file is "FOLDER/" and the filled
 // pattern: only the pattern's "%" and "*" are replaced, never those of the
 // folder's name.
-mapfile makemapfile(const text& pattern, const text& name, const text& folder = {});
+// With `literalname` (command-line runs) a "*" in the map's name stays itself; the dialogue's rule
+// puts the time there too.
+mapfile makemapfile(const text& pattern, const text& name, const text& folder = {}, bool literalname = false);
 // The same with the time taken already: the further kinds of one map share their main file's stamp.
-mapfile makemapfile(const text& pattern, const text& name, const text& folder, const text& stamp);
+mapfile makemapfile(const text& pattern, const text& name, const text& folder, const text& stamp,
+                    bool literalname = false);
 
 // Whether `path`, a file of `folder` as makemapfile builds it, leads out of
 // that folder once its pattern is filled in (see leavesfolder).

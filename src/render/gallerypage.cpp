@@ -89,12 +89,12 @@ std::string relativelink(const text& folder, const text& file) {
 
 outputstatus writegallery(const std::vector<galleryentry>& entries, const text& folder, outputfile& out) {
   // The inputs in run order, each with its entries.
-  std::vector<text> inputs;
-  std::map<text, std::vector<const galleryentry*>> byinput;
+  std::vector<std::size_t> inputs;
+  std::map<std::size_t, std::vector<const galleryentry*>> byinput;
   std::size_t maps = 0;
   for (const galleryentry& e : entries) {
-    if (!byinput.contains(e.input)) inputs.push_back(e.input);
-    byinput[e.input].push_back(&e);
+    if (!byinput.contains(e.given)) inputs.push_back(e.given);
+    byinput[e.given].push_back(&e);
     maps += e.map ? 1 : 0;
   }
   // Thumbnails come from the folder beside the page, so images may load from files.
@@ -105,8 +105,9 @@ outputstatus writegallery(const std::vector<galleryentry>& entries, const text& 
       "aria-label=\"Filter by input or map name\">"
       "<span class=\"tw-status\"><span id=\"tw-shown\">" +
       std::to_string(maps) + "</span> of " + std::to_string(maps) + " maps</span></header>\n";
-  for (const text& input : inputs) {
-    const std::vector<const galleryentry*>& list = byinput[input];
+  for (const std::size_t given : inputs) {
+    const std::vector<const galleryentry*>& list = byinput[given];
+    const text& input = list.front()->input;
     std::size_t failed = 0;
     for (const galleryentry* e : list) failed += e->map && e->status == "failed" ? 1 : 0;
     page += "<section class=\"tw-input\" data-input=\"" + html(input) + "\"><h2>" + html(input) + "</h2>";

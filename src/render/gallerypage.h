@@ -15,6 +15,7 @@ namespace tracewell {
 // One map of the run, or an input refused whole (no map), as the manifest records it.
 struct galleryentry {
   text input;               // the input as given
+  std::size_t given = 0;    // which input of the run: one given twice has two sections
   std::optional<text> map;  // the map's name as read (bytes as code units); absent: the input refused
   std::string status;       // "written", "skipped" or "failed"
   text error;               // why it failed or was refused, lines joined by '\n'; empty otherwise

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -65,9 +66,9 @@ TEST_F(FileKinds, PathsAndExtraKindsChooseWhatIsWritten) {
        {{"x/MAP02.Svg", "svg"}, {"x/MAP02.png", "png"}}},
       {{"a.wad", "-m", "MAP01", "-o", "x/n.%", "--extra", "svg"},
        0,
-       "x/n.MAP01\nx/n.svg\n",
+       "x/n.MAP01\nx/n.MAP01.svg\n",
        "",
-       {{"x/n.MAP01", "png"}, {"x/n.svg", "svg"}}},
+       {{"x/n.MAP01", "png"}, {"x/n.MAP01.svg", "svg"}}},
       {{"a.wad", "-m", "MAP01", "-o", "x/plain-%", "--extra", "svg"},
        0,
        "x/plain-MAP01\nx/plain-MAP01.svg\n",
@@ -132,6 +133,65 @@ TEST_F(FileKinds, PathsAndExtraKindsChooseWhatIsWritten) {
       [&](const auto& c, const std::string& line) {
         for (const auto& [path, kind] : c.files) EXPECT_EQ(kindof(path), kind) << line << " " << path;
       });
+}
+
+// Each map's further kinds are named after it whatever the pattern's last part holds, and a "*" in a map
+// name stays itself on the command line; drawing and diff runs alike.
+TEST_F(FileKinds, EachMapsFilesHaveNamesOfTheirOwn) {
+  testkit::wadbuilder olds, news;
+  for (const char* name : {"MAP01", "A*B"}) {
+    olds.addmap(name, testkit::squaremap());
+    news.addmap(name, testkit::squaremap(wad::DOOM, 128));
+  }
+  olds.write(elsewhere / "old.wad");
+  news.write(elsewhere / "new.wad");
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"x.%", {"x.A*B", "x.A*B.svg", "x.MAP01", "x.MAP01.svg"}},
+      {"x.*", {}},  // named by the time: checked by pairs
+      {"dir.v2/%", {"dir.v2/A*B", "dir.v2/A*B.svg", "dir.v2/MAP01", "dir.v2/MAP01.svg"}},
+      {"%", {"A*B", "A*B.svg", "MAP01", "MAP01.svg"}},
+      {"%.png", {"A*B.png", "A*B.svg", "MAP01.png", "MAP01.svg"}},
+  };
+  for (const auto& [pattern, files] : cases) {
+    for (const bool diff : {false, true}) {
+      SCOPED_TRACE(pattern + (diff ? " --diff" : ""));
+      fs::remove_all(elsewhere / "o");
+      fs::create_directories(elsewhere / "o" / "dir.v2");
+      std::vector<std::string> args = {"new.wad", "-a", "--detect",     "content", "-s",
+                                       "32x32",   "-o", "o/" + pattern, "--extra", "svg"};
+      if (diff) args.insert(args.begin(), {"--diff", "old.wad"});
+      ASSERT_EQ(run(args).status, 0);
+      std::set<std::string> written;
+      for (const auto& e : fs::recursive_directory_iterator(elsewhere / "o")) {
+        if (e.is_regular_file()) {
+          written.insert(e.path().lexically_relative(elsewhere / "o").string());
+        }
+      }
+      if (!files.empty()) {
+        EXPECT_EQ(written, std::set<std::string>(files.begin(), files.end()));
+      }
+      std::size_t pictures = 0;
+      for (const std::string& f : written) {
+        if (f.ends_with(".svg")) continue;
+        ++pictures;
+        EXPECT_EQ(kindof("o/" + f), "png") << f;
+        const std::string svg = (f.ends_with(".png") ? f.substr(0, f.size() - 4) : f) + ".svg";
+        EXPECT_TRUE(written.contains(svg) && kindof("o/" + svg) == "svg") << f;
+      }
+      EXPECT_EQ(written.size(), 2 * pictures);
+    }
+  }
+}
+
+// An input given twice is drawn into two folders, and so has two sections in the gallery.
+TEST_F(FileKinds, AnInputGivenTwiceHasTwoGallerySections) {
+  ASSERT_EQ(run({"-d", "g", "--gallery", "-m", "MAP01", "a.wad", "a.wad"}).status, 0);
+  const std::string page = testkit::readfile(elsewhere / "g" / "index.html");
+  const std::string section = "data-input=\"a.wad\"><h2>a.wad</h2><p class=\"tw-status\">1 map</p>";
+  std::size_t sections = 0;
+  for (std::size_t at = page.find(section); at != std::string::npos; at = page.find(section, at + 1))
+    ++sections;
+  EXPECT_EQ(sections, 2U) << page;
 }
 
 TEST_F(FileKinds, TheDialogueWritesSvgForAnSvgPath) {

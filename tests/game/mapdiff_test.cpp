@@ -55,7 +55,7 @@ TEST(MapDiff, RenumberedMapsShowNoChange) {
                            << " things";
     EXPECT_EQ(dumpmap(*m), dumpmap(other)) << tobytes(name);
   }
-  EXPECT_EQ(realmaps().size(), 32u);
+  EXPECT_EQ(realmaps().size(), testkit::freedoom2mapcount);
 }
 
 TEST(MapDiff, MovedVertexReplacesExactlyTheLinesThroughIt) {

@@ -94,4 +94,12 @@ void writefile(const std::filesystem::path& p, const std::string& bytes);
 // Path of Debian's freedoom2.wad, or "" when it is not installed.
 std::string freedoom2path();
 
+// How many of freedoom2's maps the whole-WAD loops take: every one, but the first four in the sanitizer
+// builds, where those loops cost minutes and find nothing the first maps would not.
+#if TRACEWELL_SANITIZED
+inline constexpr std::size_t freedoom2mapcount = 4;
+#else
+inline constexpr std::size_t freedoom2mapcount = 32;
+#endif
+
 }  // namespace tracewell::testkit

@@ -99,6 +99,7 @@ const std::vector<std::pair<text, std::shared_ptr<map>>>& freedoom2maps() {
     const auto w = readwad(bytestream::openread(fromutf8(path)), wad::DOOM);
     if (!w) return out;
     for (const text& name : w->getmapnames()) {
+      if (out.size() == freedoom2mapcount) break;
       auto made = map::Create(w->getmaplumps(name, wad::maplumps), wad::DOOM, {}, true);
       if (made.ok()) out.emplace_back(name, made.value());
     }

@@ -20,8 +20,8 @@ map renumbered(const map& m, std::uint32_t seed);
 // The Doom-layout records of `m` (a vertex's and thing's y stored un-negated again), things included.
 mapdata rawof(const map& m);
 
-// Every map of Debian's freedoom2.wad in the Doom format with its things, by name, read once; empty
-// when the WAD is not installed.
+// The maps of Debian's freedoom2.wad (freedoom2mapcount of them) in the Doom format with their things, by
+// name, read once; empty when the WAD is not installed.
 const std::vector<std::pair<text, std::shared_ptr<map>>>& freedoom2maps();
 
 // A WAD of `maps` (binary Doom layout, see rawof), in their order.
