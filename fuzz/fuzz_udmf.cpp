@@ -35,7 +35,8 @@ void checkmap(const map& m) {
     if (l.startvertex >= m.vertexes.size() || l.endvertex >= m.vertexes.size()) {
       fuzz::broken("a linedef names a vertex that does not exist");
     }
-    if (l.rightside < 0 || l.rightside >= sides || l.leftside < -1 || l.leftside >= sides) {
+    // Either side may be absent (-1): real maps have lines with no front side.
+    if (l.rightside < -1 || l.rightside >= sides || l.leftside < -1 || l.leftside >= sides) {
       fuzz::broken("a linedef names a sidedef that does not exist");
     }
   }

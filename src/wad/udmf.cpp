@@ -816,7 +816,11 @@ std::string decimal(std::int64_t value, std::int32_t fractionbits) {
     uint128 rest = n % power;
     for (std::size_t i = fraction.size(); i-- > 0; rest /= 10)
       fraction[i] = static_cast<char>('0' + rest % 10);
-    return sign + std::to_string(static_cast<std::uint64_t>(n / power)) + "." + fraction;
+    std::string out = sign;
+    out += std::to_string(static_cast<std::uint64_t>(n / power));
+    out += '.';
+    out += fraction;
+    return out;
   }
 }
 

@@ -105,7 +105,7 @@ TEST(Freedoom2, EveryMapTranslucentMatchesThePlainWalk) {
   for (const std::uint32_t c : {0x40FFFFFFu, 0xB0FF8000u, 0x80FFFF00u, 0xB0FF8000u, 0xC000FF00u, 0xFFFFFFFFu,
                                 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFF00E0FFu})
     colours.push_back(testkit::argb(c));
-  for (int number = 1; number <= 32; ++number) {
+  for (int number = 1; number <= static_cast<int>(testkit::freedoom2mapcount); ++number) {
     const text name = u"MAP" + fromutf8(std::string(number < 10 ? "0" : "") + std::to_string(number));
     const auto m = loadmap(name);
     ASSERT_TRUE(m) << toutf8(name);
