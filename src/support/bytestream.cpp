@@ -42,8 +42,8 @@ result<std::shared_ptr<const std::vector<unsigned char>>> readwhole(
   if (fd < 0) return unopenable;
   auto bytes = std::make_shared<std::vector<unsigned char>>();
   std::optional<failure> refused;
-  bool looked = false;
   try {
+    bool looked = false;  // whether the first bytes were judged
     for (;;) {
       const std::size_t at = bytes->size();
       // Doubling keeps the copies few. A copy holds the old bytes and their copy at once, so the
