@@ -75,6 +75,8 @@ set(tracewell_app_sources
   src/app/outputname.cpp
   src/app/outputrun.cpp
   src/app/report.cpp
+  src/app/runend.cpp
+  src/app/runsetup.cpp
   src/app/scheme.cpp
   src/app/settingsbinding.cpp)
 

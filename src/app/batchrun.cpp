@@ -10,19 +10,14 @@
 #include "app/console.h"
 #include "app/filekind.h"
 #include "app/report.h"
+#include "app/runsetup.h"
 #include "support/outputfile.h"
 #include "support/path.h"
-#include "support/process.h"
 #include "support/terminal.h"
 
 namespace tracewell {
 
 namespace {
-
-[[noreturn]] void refuse(const text& why) {
-  printerrorline(u"tracewell: " + why);
-  exitprocess(1);
-}
 
 // The destination as a folder to join names to: without the separators it ends in, "." for none.
 text destfolder(text dest) {
@@ -53,56 +48,11 @@ void closeinput(console& c) {
 
 }  // namespace
 
-text inputline(const text& input, const text& why) {
-  text line = u"tracewell: ";
-  line.append(printable(input)).append(u": ").append(why);
-  return line;
-}
-
-text manifestline(const text& path) {
-  return u"cannot write the manifest \"" + printable(path) + u"\"";
-}
-
-void startmanifest(manifestwriter& m, const text& path, const std::vector<fileid>& keep) {
-  const outputstatus started = m.open(path, keep);
-  if (!started.ok() && started.error().why == failure::reason::owninput)
-    refuse(manifestline(path) + u": it is an input or the settings file");
-  if (!started.ok()) refuse(manifestline(path));
-}
-
-int runstatus::exitstatus() const {
-  switch (worst_) {
-    case runoutcome::drawn:
-      return 0;
-    case runoutcome::missed:
-      return 2;
-    case runoutcome::outputfailed:
-      return 1;
-    case runoutcome::damaged:
-      return 255;
-  }
-  return 255;
-}
-
-void applylook(const commandline& cl, console& c) {
-  if (cl.format) c.formatname = *cl.format;
-  c.format = console::getformat(c.formatname);
-  if (c.format < 0) refuse(refusal::badformat);
-  if (cl.scheme) c.schemename = *cl.scheme;
-  c.scheme = c.getscheme(c.schemename);
-  if (!c.scheme) refuse(refusal::badscheme);
-  c.extra = cl.extra;
-  if (cl.width) c.width = *cl.width;
-  if (cl.height) c.height = *cl.height;
-  if (cl.margin) c.margin = *cl.margin;
-  if (cl.png) c.png = *cl.png;
-}
-
-void setupbatch(const commandline& cl, console& c, const text& fallback, batchsetup& b) {
+std::optional<runend> setupbatch(const commandline& cl, console& c, const text& fallback, batchsetup& b) {
   b.asked = mapchoice::of(cl.maps);
   // A run over a collection draws all of it unless maps are named.
   if (cl.maps.empty()) b.asked.all = true;
-  applylook(cl, c);
+  if (std::optional<runend> refused = applylook(cl, c)) return refused;
 
   b.inputs = cl.inputs.empty() ? std::vector<text>{fallback} : cl.inputs;
   b.gallery = cl.gallery;
@@ -129,7 +79,9 @@ void setupbatch(const commandline& cl, console& c, const text& fallback, batchse
   // The destination is made first, so that a manifest may be kept in it; one that cannot be shows in each
   // map's failure line.
   if (cl.dest) makefolders(b.dest);
-  if (cl.manifest) startmanifest(b.manifest, *cl.manifest, b.base.keep);
+  if (cl.manifest) {
+    if (std::optional<runend> refused = startmanifest(b.manifest, *cl.manifest, b.base.keep)) return refused;
+  }
 
   c.run = std::make_shared<maprun>(nullptr);
   maprun& run = *c.run;
@@ -142,6 +94,7 @@ void setupbatch(const commandline& cl, console& c, const text& fallback, batchse
     };
   }
   run.span(mapsinflight(c.width, c.height, c.png));
+  return std::nullopt;
 }
 
 runoutcome runinput(console& c, const batchsetup& b, std::size_t i) {
@@ -173,7 +126,7 @@ runoutcome runinput(console& c, const batchsetup& b, std::size_t i) {
   if (!b.dest.empty()) r.folder = b.dest + u"/" + b.folders[i];
   const drawend end = c.run->draw(chosen->names, r, chosen->all);
   closeinput(c);
-  if (end.ok()) return runoutcome::drawn;
+  if (end.ok()) return runoutcome::done;
   clearprogress();
   if (end.stop->what == failure::kind::fatal) {
     for (const text& line : end.lines()) printerrorline(line);
@@ -186,7 +139,7 @@ runoutcome runinput(console& c, const batchsetup& b, std::size_t i) {
 runoutcome finishbatch(console& c, batchsetup& b) {
   c.run->finish();
   clearprogress();
-  runoutcome outcome = c.run->missed() ? runoutcome::missed : runoutcome::drawn;
+  runoutcome outcome = c.run->missed() ? runoutcome::missed : runoutcome::done;
   if (b.gallery) {
     const text path = b.dest + u"/index.html";
     outputfile out = outputfile::open(path, b.base.keep);
@@ -205,14 +158,13 @@ runoutcome finishbatch(console& c, batchsetup& b) {
   return outcome;
 }
 
-void runbatch(const commandline& cl, console& c, const text& fallback) {
+runend runbatch(const commandline& cl, console& c, const text& fallback) {
   batchsetup b;
-  setupbatch(cl, c, fallback, b);
-  runstatus s;
-  for (std::size_t i = 0; i < b.inputs.size(); ++i) s.note(runinput(c, b, i));
-  s.note(finishbatch(c, b));
-  if (reportoutputfailure()) s.note(runoutcome::outputfailed);
-  exitprocess(s.exitstatus());
+  if (std::optional<runend> refused = setupbatch(cl, c, fallback, b)) return *refused;
+  runend end;
+  for (std::size_t i = 0; i < b.inputs.size(); ++i) end.note(runinput(c, b, i));
+  end.note(finishbatch(c, b));
+  return end;
 }
 
 }  // namespace tracewell

@@ -11,18 +11,13 @@
 #include "app/entry.h"
 #include "app/mapchoice.h"
 #include "app/numbers.h"
+#include "app/runsetup.h"
 #include "support/path.h"
-#include "support/process.h"
 #include "support/terminal.h"
 
 namespace tracewell {
 
 namespace {
-
-[[noreturn]] void refuse(const text& why) {
-  printerrorline(u"tracewell: " + why);
-  exitprocess(1);
-}
 
 // A relative path written in a settings file is taken from that file's folder.
 text besidesettings(const text& settingspath, const text& path) {
@@ -51,62 +46,56 @@ text settingsfile(const commandline& cl, const text& programfolder) {
 
 }  // namespace
 
-void finish(int status) {
-  exitprocess(reportoutputfailure() ? 1 : status);
-}
-
-void runcommandline(const commandline& cl, const text& programfolder) {
-  if (!cl.error.empty()) {
-    printerrorline(u"tracewell: " + printable(cl.error));
-    printerrorline(u"Try 'tracewell --help'.");
-    exitprocess(1);
-  }
+runend runcommandline(const commandline& cl, const text& programfolder) {
+  if (!cl.error.empty())
+    return {runoutcome::refused, {u"tracewell: " + printable(cl.error), u"Try 'tracewell --help'."}};
   if (cl.help) {
     currentterminal().write(usagetext());
-    finish(0);
+    return {};
   }
   if (cl.version) {
     printplainline(u"Tracewell v1.0");
-    finish(0);
+    return {};
   }
 
   const text settingspath = settingsfile(cl, programfolder);
   result<std::shared_ptr<console>> loaded = console::load(settingspath);
-  if (!loaded.ok()) report(loaded.error(), voice::commandline);  // ends the process
+  if (!loaded.ok()) return runend::stop(loaded.error());
   console& c = *loaded.value();
   if (cl.detection) c.detection = *cl.detection;
 
-  if (cl.dump) rundump(cl, c);
-  if (cl.diff) rundiff(cl, c);
+  if (cl.dump) return rundump(cl, c);
+  if (cl.diff) return rundiff(cl, c);
   if (cl.batch() && !cl.list)
-    runbatch(cl, c, cl.inputs.empty() ? besidesettings(settingspath, c.inputpath) : text());
+    return runbatch(cl, c, cl.inputs.empty() ? besidesettings(settingspath, c.inputpath) : text());
 
   // Checked in the dialogue's order: WAD, maps, format, scheme.
   const text wadpath = !cl.inputs.empty() ? cl.inputs.front() : besidesettings(settingspath, c.inputpath);
-  if (const status opened = c.openwad(wadpath, voice::commandline); !opened.ok())
-    refuse(refusaltext(opened.error()));
+  if (const status opened = c.tryopen(wadpath); !opened.ok()) {
+    const failure f = asinputrefusal(opened.error());
+    if (f.what != failure::kind::notice) return runend::stop(f);
+    return runend::refusal(refusaltext(f));
+  }
   c.run->mode = voice::commandline;
   c.inputpath = wadpath;
   if (cl.list) {
     for (const text& name : c.maps) printplainline(printable(name));
-    finish(0);
+    return {};
   }
 
-  if (cl.maps.empty()) {
-    printerrorline(u"tracewell: no map given (use --map NAME or --all)");
-    exitprocess(1);
-  }
+  if (cl.maps.empty()) return runend::refusal(u"no map given (use --map NAME or --all)");
   // Every name asked for must be listed, alongside ALL too.
   const std::optional<mapselection> chosen = choosemaps(mapchoice::of(cl.maps), c.maps, unlistedname::refuse);
-  if (!chosen) refuse(refusal::badmap);
+  if (!chosen) return runend::refusal(refusal::badmap);
 
-  applylook(cl, c);
+  if (std::optional<runend> refused = applylook(cl, c)) return *refused;
   if (cl.output) c.outputpath = *cl.output;
 
   // ALL as the dialogue draws it; else each named map as the dialogue draws a single one, in the order given.
   c.mapname = chosen->all ? text(u"ALL") : chosen->names.back();
-  c.drawmaps(chosen->names, chosen->all);
-  finish(c.run->missed() ? 2 : 0);
+  const drawend end = c.drawmaps(chosen->names, chosen->all);
+  if (!end.ok()) return runend::stop(*end.stop);
+  return {c.run->missed() ? runoutcome::missed : runoutcome::done, {}};
 }
 
 }  // namespace tracewell

@@ -10,6 +10,7 @@
 
 #include "app/filekind.h"
 #include "app/maprun.h"
+#include "app/openinput.h"
 #include "app/report.h"
 #include "app/scheme.h"
 #include "support/bytestream.h"
@@ -31,20 +32,9 @@ inline constexpr const char16_t* nomaps = u"No maps found in WAD.";
 inline constexpr const char16_t* badmap = u"Invalid map name.";
 inline constexpr const char16_t* badformat = u"Invalid map format.";
 inline constexpr const char16_t* badscheme = u"Invalid color scheme.";
-// The limit is diffrun.h's streamlimit.
+// The limit is openinput.h's streamlimit.
 inline constexpr const char16_t* overlimit = u"Stream longer than 2 GiB, the most read from a pipe.";
 }  // namespace refusal
-
-// The refusal of an input that cannot be used, from the reason of the failure
-// console::tryopen gave: "Error opening WAD file." for one that cannot be
-// opened, "No maps found in WAD." for one without maps, else "Error parsing
-// WAD file.", "Stream longer than ..." for a pipe over the limit.
-text refusaltext(const failure& f);
-
-// The command line's reading of an input's failure: one that ends before a
-// WAD's signature is no WAD (a notice with reason notawad), where the
-// dialogue takes it for a stream failure; every other failure as it is.
-failure asinputrefusal(failure f);
 
 // The one console of the process. Every field keeps its value from one cycle
 // to the next, so each answer is the default offered in the next cycle.
@@ -87,8 +77,9 @@ class console {
   // written each print one line; the caller goes on with the next map.
   void domap(const text& name);
   // The maps `names` drawn in order as the output run draws them (see
-  // maprun::draw); a fatal stop or a stream failure ends the process.
-  void drawmaps(const std::list<text>& names, bool all);
+  // maprun::draw), then the source closed; a fatal stop or a stream failure
+  // comes back, for the caller to end the run with.
+  drawend drawmaps(const std::list<text>& names, bool all);
   // How the output run of this cycle draws: the answers as a request.
   drawrequest request() const;
   // The one list of files no output may replace, an image or the manifest:
@@ -99,9 +90,8 @@ class console {
   // Opens `path` as this cycle's WAD or archive: on success run (its
   // source), maps and, for a WAD file, wstream and w are set; otherwise a
   // notice whose reason refusaltext words. A stream failure while reading the
-  // WAD ends the process, reported in the voice `v`; in the command line's
-  // voice an input that ends before a WAD's signature is no WAD (asinputrefusal).
-  status openwad(const text& path, voice v = voice::dialogue);
+  // WAD ends the process, as the dialogue's stream failures do.
+  status openwad(const text& path);
   // As openwad, but a stream failure comes back instead of ending the process.
   status tryopen(const text& path);
 

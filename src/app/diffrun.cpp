@@ -7,15 +7,16 @@
 #include <optional>
 #include <vector>
 
-#include "app/batchrun.h"
 #include "app/commandline.h"
 #include "app/console.h"
 #include "app/diffrecord.h"
-#include "app/entry.h"
 #include "app/filekind.h"
 #include "app/manifest.h"
+#include "app/mapchoice.h"
+#include "app/openinput.h"
 #include "app/outputname.h"
 #include "app/report.h"
+#include "app/runsetup.h"
 #include "game/mapcensus.h"
 #include "game/mapdiff.h"
 #include "render/diffpage.h"
@@ -24,7 +25,6 @@
 #include "render/png.h"
 #include "render/scene.h"
 #include "render/svg.h"
-#include "support/process.h"
 #include "support/terminal.h"
 
 namespace tracewell {
@@ -47,42 +47,46 @@ struct revision {
   }
 };
 
-[[noreturn]] void refuse(const text& why) {
-  printerrorline(u"tracewell: " + why);
-  exitprocess(1);
-}
-
-revision openrevision(const text& path, mapdetection how) {
-  revision r{path, openversionorstop(path, how), {}};
+// The version at `path`, or why it cannot be used.
+result<revision> openrevision(const text& path, mapdetection how) {
+  result<std::shared_ptr<mapsource>> opened = openversion(path, how);
+  if (!opened.ok()) return opened.error();
+  revision r{path, std::move(opened).value(), {}};
   r.names = r.source->getmapnames();
   return r;
 }
 
 // The maps to compare: those NEW lists in its order, then those only OLD lists in its order; or the
-// names asked for, each listed by either version.
-std::list<text> mapsofboth(const revision& older, const revision& newer, const std::vector<text>& asked) {
+// names asked for, each listed by either version. nullopt: a name neither lists.
+std::optional<std::list<text>> mapsofboth(const revision& older, const revision& newer,
+                                          const std::vector<text>& asked) {
   std::list<text> both = newer.names;
   for (const text& n : older.names) {
     if (!newer.listed(n)) both.push_back(n);
   }
-  std::list<text> out;
-  for (const text& wanted : asked) {
-    if (upper(wanted) == u"ALL") return both;
-    if (!older.listed(wanted) && !newer.listed(wanted)) refuse(refusal::badmap);
-    out.push_back(upper(wanted));
-  }
-  return asked.empty() ? both : out;
+  // The names after ALL were never looked at here: they stay unchecked.
+  const auto all = std::find_if(asked.begin(), asked.end(), [](const text& w) { return upper(w) == u"ALL"; });
+  mapchoice wanted = mapchoice::of({asked.begin(), all == asked.end() ? all : std::next(all)});
+  wanted.all = wanted.all || asked.empty();
+  const std::optional<mapselection> chosen = choosemaps(wanted, both, unlistedname::refuse);
+  if (chosen) return chosen->names;
+  // Nothing listed by either version is nothing to compare, unless a name was asked for.
+  if (wanted.named.empty()) return std::list<text>{};
+  return std::nullopt;
 }
 
 // The version's map `name`, an empty map when it lists none, or nullopt when it cannot be read: its
-// failure lines are printed then. A fatal stop or a stream failure ends the run.
+// failure lines go to `errors`, or to `stop` for a fatal stop or a stream failure, which ends the run.
 std::optional<std::shared_ptr<map>> loadversion(const revision& r, const text& name, std::int32_t format,
-                                                std::vector<text>& errors) {
+                                                std::vector<text>& errors, std::optional<failure>& stop) {
   const std::optional<text> listed = r.listed(name);
   if (!listed) return std::make_shared<map>();
   const result<std::shared_ptr<map>> m = r.source->loadmap(*listed, format, printable(*listed), true);
   if (m.ok()) return m.value();
-  if (m.error().what != failure::kind::notice) report(m.error(), voice::commandline);
+  if (m.error().what != failure::kind::notice) {
+    stop = m.error();
+    return std::nullopt;
+  }
   if (const text entry = entryerrorline(m.error()); !entry.empty()) errors.push_back(entry);
   errors.insert(errors.end(), m.error().lines.begin(), m.error().lines.end());
   return std::nullopt;
@@ -174,14 +178,15 @@ void picture(mapoutcome& record, const map& a, const map& b, const mapdiff& d, c
 }
 
 // Compares map `name` of both versions: prints its summary and draws it when it changed, or prints
-// why it could not be read.
-mapoutcome diffonemap(const diffsetup& s, const text& name) {
+// why it could not be read. A fatal stop or a stream failure goes to `stop` with nothing printed.
+mapoutcome diffonemap(const diffsetup& s, const text& name, std::optional<failure>& stop) {
   mapoutcome record;
   record.input = s.newer.path;
   record.oldinput = s.older.path;
   record.name = s.newer.listed(name).value_or(s.older.listed(name).value_or(name));
-  const auto was = loadversion(s.older, name, s.c.format, record.errors);
-  const auto is = was ? loadversion(s.newer, name, s.c.format, record.errors) : std::nullopt;
+  const auto was = loadversion(s.older, name, s.c.format, record.errors, stop);
+  const auto is = was ? loadversion(s.newer, name, s.c.format, record.errors, stop) : std::nullopt;
+  if (stop) return record;
   if (!was || !is) {
     record.errors.push_back(loadfailedline(record.name));
     for (const text& line : record.errors) printerrorline(line);
@@ -202,33 +207,41 @@ mapoutcome diffonemap(const diffsetup& s, const text& name) {
 
 }  // namespace
 
-void rundiff(const commandline& cl, console& c) {
-  applylook(cl, c);
-  revision older = openrevision(cl.inputs[0], c.detection);
-  revision newer = openrevision(cl.inputs[1], c.detection);
-  std::vector<fileid> keep = c.keptfiles({older.path, newer.path});
+runend rundiff(const commandline& cl, console& c) {
+  if (std::optional<runend> refused = applylook(cl, c)) return *refused;
+  result<revision> older = openrevision(cl.inputs[0], c.detection);
+  if (!older.ok()) return inputrefused(cl.inputs[0], older.error());
+  result<revision> newer = openrevision(cl.inputs[1], c.detection);
+  if (!newer.ok()) return inputrefused(cl.inputs[1], newer.error());
+  std::vector<fileid> keep = c.keptfiles({older.value().path, newer.value().path});
   const diffsetup s{cl,
                     c,
-                    std::move(older),
-                    std::move(newer),
+                    std::move(older).value(),
+                    std::move(newer).value(),
                     cl.output ? *cl.output : text(u"%-diff.png"),
                     std::move(keep),
                     cl.manifest == text(u"-")};
   manifestwriter manifest;
   manifest.outputs = !cl.extra.empty();
-  if (cl.manifest) startmanifest(manifest, *cl.manifest, s.keep);
-  bool missed = false;
-  for (const text& name : mapsofboth(s.older, s.newer, cl.maps)) {
-    const mapoutcome record = diffonemap(s, name);
-    missed = missed ||
-             (record.status != mapoutcome::state::written && record.status != mapoutcome::state::unchanged);
+  if (cl.manifest) {
+    if (std::optional<runend> refused = startmanifest(manifest, *cl.manifest, s.keep)) return *refused;
+  }
+  const std::optional<std::list<text>> names = mapsofboth(s.older, s.newer, cl.maps);
+  if (!names) return runend::refusal(refusal::badmap);
+  runend end;
+  for (const text& name : *names) {
+    std::optional<failure> stop;
+    const mapoutcome record = diffonemap(s, name, stop);
+    if (stop) return runend::stop(*stop);
+    if (record.status != mapoutcome::state::written && record.status != mapoutcome::state::unchanged)
+      end.note(runoutcome::missed);
     if (cl.manifest) manifest.add(record);
   }
   if (cl.manifest && !manifest.close().ok()) {
     printerrorline(u"tracewell: " + manifestline(*cl.manifest));
-    missed = true;
+    end.note(runoutcome::missed);
   }
-  finish(missed ? 2 : 0);
+  return end;
 }
 
 }  // namespace tracewell

@@ -7,13 +7,14 @@
 
 #include "app/commandline.h"
 #include "app/console.h"
+#include "support/process.h"
 #include "support/terminal.h"
 
 namespace tracewell {
 
 void runtool(int argc, const char* const* argv, const text& programfolder) {
   const commandline cl = commandline::parse(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
-  if (cl.scripted) runcommandline(cl, programfolder);
+  if (cl.scripted) exitprocess(settle(runcommandline(cl, programfolder)));
 
   // Only the first argument counts; the rest are ignored.
   text startpath = cl.inputs.empty() ? text() : cl.inputs.front();

@@ -3,7 +3,9 @@
 #include "app/maprun.h"
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -89,6 +91,26 @@ std::size_t mapsinflight(std::int32_t width, std::int32_t height, pngencoding pn
   const std::int64_t fits = pixels > 0 ? inflightbytes / perpixel / pixels : cores;
   const std::int64_t n = std::clamp<std::int64_t>(fits, 1, cores);
   return std::min(static_cast<std::size_t>(n), tempfileguard::maxfiles);
+}
+
+mapoutcome guardedjob(mapoutcome record, const std::function<void(mapoutcome&)>& job) {
+  bool nomemory = false;
+  text thrown;
+  try {
+    job(record);
+    return record;
+  } catch (const std::bad_alloc&) {
+    nomemory = true;
+  } catch (const std::exception& e) {
+    thrown = fromutf8(e.what());
+  } catch (...) {
+    thrown = u"an unknown exception";
+  }
+  record.status = mapoutcome::state::failed;
+  record.errors.push_back(nomemory ? toolargeline(record.width, record.height, record.name)
+                                   : u"Failed to output \"" + printable(record.name) + u"\": " +
+                                         printable(thrown) + u". Image not outputted.");
+  return record;
 }
 
 std::vector<text> drawend::lines() const {
@@ -253,15 +275,16 @@ bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest&
   // Only the folders the pattern names below the input's folder are made; one that cannot be shows as the
   // write's failure.
   if (!r.folder.empty()) makefolders(directorypart(file.path));
-  step.job = [write = std::move(made.value().write), record = step.record]() mutable {
-    bool every = true;
-    for (kindfile& f : record.files) {
-      f.settle(write(f.kind, f.path));
-      if (!f.written) record.errors.push_back(writefailedline(f.path, f.kind));
-      every = every && f.written;
-    }
-    if (every) record.status = mapoutcome::state::written;
-    return record;
+  step.job = [write = std::move(made.value().write), record = step.record] {
+    return guardedjob(record, [&write](mapoutcome& done) {
+      bool every = true;
+      for (kindfile& f : done.files) {
+        f.settle(write(f.kind, f.path));
+        if (!f.written) done.errors.push_back(writefailedline(f.path, f.kind));
+        every = every && f.written;
+      }
+      if (every) done.status = mapoutcome::state::written;
+    });
   };
   return true;
 }

@@ -95,6 +95,12 @@ struct mapoutcome {
   std::string diff;                      // a diff's: its JSON object (diffjson); empty otherwise
 };
 
+// Runs `job` on `record`, as a map's job on the pool does. An exception it
+// throws leaves the map failed rather than ending the process: for want of
+// memory with the line of an image too large (toolargeline), any other with
+// a line naming it; the files settled before it keep their state.
+mapoutcome guardedjob(mapoutcome record, const std::function<void(mapoutcome&)>& job);
+
 // One map planned: everything that can print or fail is done, in map order.
 // Either it prints (`lines`, or the failure line of `unbuildable`) or it
 // carries `job`, which cannot print or fail but for the write itself.

@@ -1,9 +1,16 @@
 // Opening an input, a WAD file or a ZIP archive of WADs, and the words of its refusals.
+#include "app/openinput.h"
+
+#include <filesystem>
 #include <new>
+#include <system_error>
 #include <utility>
 
 #include "app/console.h"
 #include "app/report.h"
+#include "support/bytestream.h"
+#include "support/path.h"
+#include "wad/lumplayout.h"
 #include "wad/mapsource.h"
 
 namespace tracewell {
@@ -27,11 +34,10 @@ failure asinputrefusal(failure f) {
   return f;
 }
 
-status console::openwad(const text& path, voice v) {
+status console::openwad(const text& path) {
   status opened = tryopen(path);
-  if (!opened.ok() && v == voice::commandline) opened = asinputrefusal(opened.error());
   if (!opened.ok() && opened.error().what != failure::kind::notice)
-    report(opened.error(), v);  // a stream failure: ends the process
+    report(opened.error());  // a stream failure: ends the process
   return opened;
 }
 
@@ -60,6 +66,28 @@ status console::tryopen(const text& path) {
   w = opensource->wadfile();
   wstream = w ? w->stream : nullptr;
   return {};
+}
+
+result<std::shared_ptr<mapsource>> openversion(const text& path, mapdetection how) {
+  // A pipe is opened once only, by the reader that takes it whole: a first look that opened and
+  // closed it would end the writer's output.
+  std::error_code ec;
+  const auto type = std::filesystem::status(nativepath(path), ec).type();
+  const bool stream = !ec && type != std::filesystem::file_type::regular &&
+                      type != std::filesystem::file_type::directory &&
+                      type != std::filesystem::file_type::not_found;
+  if (!stream) {
+    result<std::shared_ptr<mapsource>> opened = openmapsource(path, {}, how);
+    if (opened.ok()) return opened;
+    return asinputrefusal(opened.error());
+  }
+  // The first bytes decide before the rest is read, so an endless stream of something else ends at once.
+  result<std::shared_ptr<const std::vector<unsigned char>>> bytes =
+      readwhole(path, streamlimit, wadformat::header::identification.width, ismapsourcehead);
+  if (!bytes.ok()) return bytes.error();
+  result<std::shared_ptr<mapsource>> opened = openmapsource(std::move(bytes).value(), {}, how);
+  if (opened.ok()) return opened;
+  return asinputrefusal(opened.error());
 }
 
 }  // namespace tracewell

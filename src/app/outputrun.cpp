@@ -12,7 +12,8 @@ void console::do_() {
   const bool all = mapname == u"ALL";
   if (run->mode == voice::dialogue) printline(all ? u"Outputting maps..." : u"Outputting map...");
   const std::optional<mapselection> chosen = choosemaps(mapchoice::of({mapname}), maps, unlistedname::refuse);
-  drawmaps(chosen ? chosen->names : std::list<text>{mapname}, all);
+  const drawend end = drawmaps(chosen ? chosen->names : std::list<text>{mapname}, all);
+  if (!end.ok()) report(*end.stop, run->mode);  // ends the process
 }
 
 void console::domap(const text& name) {
@@ -22,12 +23,14 @@ void console::domap(const text& name) {
   if (!end.ok()) report(*end.stop, run->mode);
 }
 
-void console::drawmaps(const std::list<text>& names, bool all) {
+drawend console::drawmaps(const std::list<text>& names, bool all) {
   const drawend end = run->draw(names, request(), all);
-  if (!end.ok()) report(*end.stop, run->mode);
+  // A stop leaves the source open: the dialogue ends the process at once.
+  if (!end.ok()) return end;
   clearprogress();
   if (wstream) wstream->close();
   run->close();  // an archive's file closes with it
+  return end;
 }
 
 drawrequest console::request() const {

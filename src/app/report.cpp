@@ -110,17 +110,14 @@ void report(const failure& f, voice v) {
       for (const text& line : lines) sayline(line, v);
       return;
     case failure::kind::fatal:
-      if (v == voice::dialogue) fatalstop(first);
-      printerrorline(first);
-      exitprocess(1);
     case failure::kind::readstream:
     case failure::kind::writestream:
-      // The command line ends every line it writes; the dialogue keeps its bytes.
+      // The command line's run returns its stop (runend::stop) and ends once, at the entry.
       if (v == voice::commandline) {
-        clearprogress();
         printerrorline(first);
-        exitprocess(-1);
+        return;
       }
+      if (f.what == failure::kind::fatal) fatalstop(first);
       streamfailure(first);
   }
 }

@@ -29,13 +29,12 @@ std::vector<text> failurelines(const failure& f);
 
 // The one place a failure is shown. A notice about an archive entry prints
 // its entryerrorline first. A notice (and a want of memory) prints its
-// lines and returns, so
-// the caller goes on. Every other kind ends the process: a fatal stop prints
-// its message, "Press enter to exit." and waits for a line at ">" (status 1);
-// a stream failure writes its message to standard error without a line end
-// (status 255). In the command line's voice a fatal stop prints only its
-// message, on standard error, and ends with status 1; a stream failure's
-// message ends in a line feed there.
+// lines and returns, so the caller goes on. In the dialogue's voice every
+// other kind ends the process: a fatal stop prints its message, "Press enter
+// to exit." and waits for a line at ">" (status 1); a stream failure writes
+// its message to standard error without a line end (status 255). In the
+// command line's voice a stop prints its message on standard error and
+// returns: the run ends with it (runend::stop).
 void report(const failure& f, voice v = voice::dialogue);
 
 // When standard output lost some of what the command line gave it, prints
