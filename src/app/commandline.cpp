@@ -15,73 +15,156 @@ namespace tracewell {
 
 namespace {
 
-// What an option sets.
-enum class optionid {
-  map,
-  all,
-  format,
-  detect,
-  size,
-  width,
-  height,
-  margin,
-  scheme,
-  output,
-  extra,
-  dest,
-  manifest,
-  gallery,
-  skipexisting,
-  maxmaps,
-  png,
-  diff,
-  crop,
-  dump,
-  settings,
-  list,
-  help,
-  version
-};
+// The refusal of a value the option cannot take, naming the option as typed.
+text invalidvalue(const text& value, const text& typed) {
+  return (u"invalid value '" + value).append(u"' for ").append(typed);
+}
+
+// A side of an image size: refused when the number reading takes no digit from it.
+text takeside(std::optional<std::int32_t>& side, const text& part, const text& value, const text& typed) {
+  const numberread n = readnumber(part);
+  if (!n.digits) return invalidvalue(value, typed);
+  side = n.value;
+  return {};
+}
+
+text takesize(commandline& cl, const text& value, const text& typed) {
+  const std::size_t x = value.find_first_of(u"xX");
+  if (x == text::npos) return u"invalid size \"" + value + u"\" (expected WxH)";
+  const text refused = takeside(cl.width, value.substr(0, x), value, typed);
+  return refused.empty() ? takeside(cl.height, value.substr(x + 1), value, typed) : refused;
+}
+
+text takedetection(commandline& cl, const text& value, const text& typed) {
+  if (lower(value) == u"names") {
+    cl.detection = mapdetection::names;
+  } else if (lower(value) == u"content") {
+    cl.detection = mapdetection::content;
+  } else {
+    return invalidvalue(value, typed);
+  }
+  return {};
+}
+
+// A comma list; an unknown word refuses the line, naming the kinds.
+text takeextra(commandline& cl, const text& value, const text& typed) {
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = value.find(u',', start);
+    const std::optional<filekind> k =
+        kindofword(value.substr(start, comma == text::npos ? text::npos : comma - start));
+    if (!k) return invalidvalue(value, typed).append(u" (kinds: ").append(kindwords()).append(u")");
+    cl.extra.push_back(*k);
+    if (comma == text::npos) return {};
+    start = comma + 1;
+  }
+}
+
+text takemaxmaps(commandline& cl, const text& value, const text& typed) {
+  const numberread n = readnumber(value);
+  if (!n.digits || n.value < 0) return invalidvalue(value, typed);
+  cl.maxmaps = n.value;
+  return {};
+}
+
+text takepng(commandline& cl, const text& value, const text& typed) {
+  cl.png = findpngencoding(value);
+  if (cl.png) return {};
+  text why = invalidvalue(value, typed);
+  for (std::size_t i = 0; i < std::size(pngencodingnames); ++i)
+    why.append(i == 0 ? u" (" : u" or ").append(pngencodingnames[i].word);
+  return why.append(u")");
+}
+
+// Takes an option's value (empty for one that takes none) into its field of
+// `cl`: "" when taken, else the refusal, naming the option as `typed`.
+using optiontaker = text (*)(commandline& cl, const text& value, const text& typed);
 
 // One option of the command line: its short form (0 for none), its long
-// form, the name of its value in the usage text (null when it takes none)
-// and its help line. The getopt tables and the usage text derive from it.
+// form, the name of its value in the usage text (null when it takes none),
+// its help line and what it sets. The getopt tables and the usage text derive
+// from it.
 struct optionrow {
-  optionid id;
   char letter;
   const char* name;
   const char* value;
   const char* help;
+  optiontaker take;
 };
 
+// An option whose value is taken as it is.
+template <auto field>
+text takevalue(commandline& cl, const text& value, const text&) {
+  cl.*field = value;
+  return {};
+}
+
+// An option that takes no value and sets a flag.
+template <auto field>
+text setflag(commandline& cl, const text&, const text&) {
+  cl.*field = true;
+  return {};
+}
+
+text takemap(commandline& cl, const text& value, const text&) {
+  cl.maps.push_back(value);
+  return {};
+}
+
+text takeall(commandline& cl, const text&, const text&) {
+  cl.maps.push_back(u"ALL");
+  return {};
+}
+
+text takemargin(commandline& cl, const text& value, const text&) {
+  cl.margin = tonumber(value);
+  return {};
+}
+
+text takewidth(commandline& cl, const text& value, const text& typed) {
+  return takeside(cl.width, value, value, typed);
+}
+
+text takeheight(commandline& cl, const text& value, const text& typed) {
+  return takeside(cl.height, value, value, typed);
+}
+
 constexpr optionrow optionrows[] = {
-    {optionid::map, 'm', "map", "NAME", "draw this map; repeat for more; ALL draws every map"},
-    {optionid::all, 'a', "all", nullptr, "draw every map (same as --map ALL)"},
-    {optionid::format, 'f', "format", "FORMAT", "Doom, Hexen, ZDoom or Auto (each map in its own layout)"},
-    {optionid::detect, 0, "detect", "RULE",
-     "names: entries named MAP...; content: any name with map lumps (E1M1)"},
-    {optionid::size, 's', "size", "WxH", "image width and height in pixels"},
-    {optionid::width, 0, "width", "N", "image width"},
-    {optionid::height, 0, "height", "N", "image height"},
-    {optionid::margin, 'M', "margin", "N", "margin in pixels"},
-    {optionid::scheme, 'c', "scheme", "NAME", "colour scheme from the settings file"},
-    {optionid::output, 'o', "output", "PATTERN", "output path; % becomes the map name, * the date and time"},
-    {optionid::extra, 0, "extra", "KINDS", "also write each map as these kinds, a comma list of:"},
-    {optionid::dest, 'd', "dest", "DIR", "draw each input into DIR/NAME/ (every map unless --map)"},
-    {optionid::manifest, 0, "manifest", "FILE", "write a JSON line per map to FILE (- for standard output)"},
-    {optionid::gallery, 0, "gallery", nullptr, "write DIR/index.html, a page of every input and map drawn"},
-    {optionid::skipexisting, 0, "skip-existing", nullptr, "leave images newer than their input as they are"},
-    {optionid::maxmaps, 0, "max-maps", "N", "refuse an input that lists more than N maps"},
-    {optionid::png, 0, "png", "ENCODING",
-     "standard: 8-bit RGBA as always; compact: smaller, faster, same pixels"},
-    {optionid::diff, 0, "diff", nullptr, "draw what changed from the first input (OLD) to the second (NEW)"},
-    {optionid::crop, 0, "crop", nullptr, "with --diff: fit the image to the changes"},
-    {optionid::dump, 0, "dump", "WAD",
-     "print each map's lines and things as text that renumbering leaves alone"},
-    {optionid::settings, 0, "settings", "FILE", "settings file to use instead of the usual one (below)"},
-    {optionid::list, 'l', "list", nullptr, "print the maps of WAD, one per line, and draw nothing"},
-    {optionid::help, 'h', "help", nullptr, "print this help and exit"},
-    {optionid::version, 'V', "version", nullptr, "print the version and exit"},
+    {'m', "map", "NAME", "draw this map; repeat for more; ALL draws every map", takemap},
+    {'a', "all", nullptr, "draw every map (same as --map ALL)", takeall},
+    {'f', "format", "FORMAT", "Doom, Hexen, ZDoom or Auto (each map in its own layout)",
+     takevalue<&commandline::format>},
+    {0, "detect", "RULE", "names: entries named MAP...; content: any name with map lumps (E1M1)",
+     takedetection},
+    {'s', "size", "WxH", "image width and height in pixels", takesize},
+    {0, "width", "N", "image width", takewidth},
+    {0, "height", "N", "image height", takeheight},
+    {'M', "margin", "N", "margin in pixels", takemargin},
+    {'c', "scheme", "NAME", "colour scheme from the settings file", takevalue<&commandline::scheme>},
+    {'o', "output", "PATTERN", "output path; % becomes the map name, * the date and time",
+     takevalue<&commandline::output>},
+    {0, "extra", "KINDS", "also write each map as these kinds, a comma list of:", takeextra},
+    {'d', "dest", "DIR", "draw each input into DIR/NAME/ (every map unless --map)",
+     takevalue<&commandline::dest>},
+    {0, "manifest", "FILE", "write a JSON line per map to FILE (- for standard output)",
+     takevalue<&commandline::manifest>},
+    {0, "gallery", nullptr, "write DIR/index.html, a page of every input and map drawn",
+     setflag<&commandline::gallery>},
+    {0, "skip-existing", nullptr, "leave images newer than their input as they are",
+     setflag<&commandline::skipexisting>},
+    {0, "max-maps", "N", "refuse an input that lists more than N maps", takemaxmaps},
+    {0, "png", "ENCODING", "standard: 8-bit RGBA as always; compact: smaller, faster, same pixels", takepng},
+    {0, "diff", nullptr, "draw what changed from the first input (OLD) to the second (NEW)",
+     setflag<&commandline::diff>},
+    {0, "crop", nullptr, "with --diff: fit the image to the changes", setflag<&commandline::crop>},
+    {0, "dump", "WAD", "print each map's lines and things as text that renumbering leaves alone",
+     takevalue<&commandline::dump>},
+    {0, "settings", "FILE", "settings file to use instead of the usual one (below)",
+     takevalue<&commandline::settings>},
+    {'l', "list", nullptr, "print the maps of WAD, one per line, and draw nothing",
+     setflag<&commandline::list>},
+    {'h', "help", nullptr, "print this help and exit", setflag<&commandline::help>},
+    {'V', "version", nullptr, "print the version and exit", setflag<&commandline::version>},
 };
 constexpr std::size_t optioncount = std::size(optionrows);
 
@@ -129,11 +212,6 @@ text typedoption(char* const* argv, int next, int code) {
   return fromutf8(std::string("-") + static_cast<char>(code));
 }
 
-// The refusal of a value the option cannot take, naming the option as typed.
-text invalidvalue(const text& value, const text& typed) {
-  return (u"invalid value '" + value).append(u"' for ").append(typed);
-}
-
 // Why --diff or --dump cannot run as asked: an option they exclude, or inputs they cannot take; "" when
 // nothing stands in the way.
 text excluded(const commandline& cl) {
@@ -156,6 +234,34 @@ text excluded(const commandline& cl) {
   return {};
 }
 
+// Why getopt_long refused the option it returned `code` for: a missing value, a value given to one
+// that takes none, an ambiguous prefix or an unknown option.
+text refusedoption(char* const* argv, int code) {
+  if (code == ':') return u"option '" + fromutf8(offending(argv, optind, optopt, true)) + u"' needs a value";
+  // A known option given a value it does not take ("--all=1") is refused as such.
+  const std::string last = optind > 0 ? argv[optind - 1] : "";
+  const bool valued = last.rfind("--", 0) == 0 && last.find('=') != std::string::npos && optopt != 0;
+  const text name = fromutf8(offending(argv, optind, valued ? 0 : optopt, false));
+  if (valued) return u"option '" + name + u"' takes no value";
+  const text candidates = optopt == 0 ? longcandidates(toutf8(name)) : text();
+  if (!candidates.empty())
+    return (u"option '" + name).append(u"' is ambiguous; possibilities:").append(candidates);
+  return u"unknown option '" + name + u"'";
+}
+
+// Why the options and inputs, each acceptable, cannot go together; "" when they can.
+text conflicts(const commandline& cl) {
+  if (cl.diff || cl.dump) return excluded(cl);
+  if (cl.crop) return u"--crop needs --diff";
+  if (cl.inputs.size() > 1 && !cl.dest)
+    return u"more than one WAD: \"" + cl.inputs[1] + u"\" (several inputs need --dest DIR)";
+  if (cl.gallery && !cl.dest) return u"--gallery needs --dest DIR";
+  if (cl.inputs.size() > 1 && cl.list) return u"--list takes one input";
+  if (cl.dest && cl.output && leavesfolder(*cl.output))
+    return u"output pattern \"" + *cl.output + u"\" leads out of the --dest folder";
+  return {};
+}
+
 }  // namespace
 
 std::string usagetext() {
@@ -167,7 +273,7 @@ std::string usagetext() {
     names.resize(std::max(names.size() + 1, helpcolumn), ' ');
     out += o.letter != 0 ? std::string("  -") + o.letter + ", " : std::string("      ");
     out += names + o.help;
-    if (o.id == optionid::extra) out.append(" ").append(toutf8(kindwords()));
+    if (o.take == takeextra) out.append(" ").append(toutf8(kindwords()));
     out += "\n";
   }
   return out +
@@ -212,179 +318,30 @@ commandline commandline::parse(const std::vector<std::string>& args) {
   }
   longoptions.push_back({nullptr, 0, nullptr, 0});
 
-  // A size value from which the number reading takes no digit is refused.
-  const auto side = [&](const text& typed, const text& value,
-                        const text& part) -> std::optional<std::int32_t> {
-    const numberread n = readnumber(part);
-    if (!n.digits) cl.error = invalidvalue(value, typed);
-    return n.digits ? std::optional<std::int32_t>(n.value) : std::nullopt;
-  };
-
-  std::vector<std::string> arguments;  // the words that are no options, in order
-  opterr = 0;                          // the reasons below replace getopt's own messages
-  optind = 0;                          // a full restart, also for a second parse in one process
+  opterr = 0;  // the reasons below replace getopt's own messages
+  optind = 0;  // a full restart, also for a second parse in one process
   for (;;) {
     int index = -1;
     const int c = getopt_long(argc, argv.data(), shortoptions.c_str(), longoptions.data(), &index);
     if (c == -1) break;
     if (c == 1) {
-      arguments.emplace_back(optarg);
+      cl.inputs.push_back(fromutf8(optarg));
       continue;
-    }
-    if (c == ':') {
-      cl.error = u"option '" + fromutf8(offending(argv.data(), optind, optopt, true)) + u"' needs a value";
-      return cl;
     }
     const auto row = std::find_if(std::begin(optionrows), std::end(optionrows), [c](const optionrow& o) {
       return optioncode(static_cast<std::size_t>(&o - optionrows)) == c;
     });
     if (row == std::end(optionrows)) {
-      // A known option given a value it does not take ("--all=1") is refused as such.
-      const std::string last = optind > 0 ? argv[static_cast<std::size_t>(optind - 1)] : "";
-      const bool valued = last.rfind("--", 0) == 0 && last.find('=') != std::string::npos && optopt != 0;
-      const text name = fromutf8(offending(argv.data(), optind, valued ? 0 : optopt, false));
-      const text candidates = optopt == 0 ? longcandidates(toutf8(name)) : text();
-      if (valued) {
-        cl.error = u"option '" + name + u"' takes no value";
-      } else if (!candidates.empty()) {
-        cl.error = (u"option '" + name).append(u"' is ambiguous; possibilities:").append(candidates);
-      } else {
-        cl.error = u"unknown option '" + name + u"'";
-      }
+      cl.error = refusedoption(argv.data(), c);
       return cl;
     }
     const text value = optarg != nullptr ? fromutf8(optarg) : text();
-    const text typed = row->value ? typedoption(argv.data(), optind, c) : text();
-    switch (row->id) {
-      case optionid::map:
-        cl.maps.push_back(value);
-        break;
-      case optionid::all:
-        cl.maps.push_back(u"ALL");
-        break;
-      case optionid::format:
-        cl.format = value;
-        break;
-      case optionid::detect:
-        if (lower(value) == u"names") {
-          cl.detection = mapdetection::names;
-        } else if (lower(value) == u"content") {
-          cl.detection = mapdetection::content;
-        } else {
-          cl.error = invalidvalue(value, typed);
-          return cl;
-        }
-        break;
-      case optionid::size: {
-        const std::size_t x = value.find_first_of(u"xX");
-        if (x == text::npos) {
-          cl.error = u"invalid size \"" + value + u"\" (expected WxH)";
-          return cl;
-        }
-        cl.width = side(typed, value, value.substr(0, x));
-        if (cl.width) cl.height = side(typed, value, value.substr(x + 1));
-        break;
-      }
-      case optionid::width:
-        cl.width = side(typed, value, value);
-        break;
-      case optionid::height:
-        cl.height = side(typed, value, value);
-        break;
-      case optionid::margin:
-        cl.margin = tonumber(value);
-        break;
-      case optionid::scheme:
-        cl.scheme = value;
-        break;
-      case optionid::output:
-        cl.output = value;
-        break;
-      case optionid::extra: {
-        // A comma list; an unknown word refuses the line, naming the kinds.
-        std::size_t start = 0;
-        for (;;) {
-          const std::size_t comma = value.find(u',', start);
-          const text word = value.substr(start, comma == text::npos ? text::npos : comma - start);
-          const std::optional<filekind> k = kindofword(word);
-          if (!k) {
-            cl.error = invalidvalue(value, typed).append(u" (kinds: ").append(kindwords()).append(u")");
-            return cl;
-          }
-          cl.extra.push_back(*k);
-          if (comma == text::npos) break;
-          start = comma + 1;
-        }
-        break;
-      }
-      case optionid::dest:
-        cl.dest = value;
-        break;
-      case optionid::manifest:
-        cl.manifest = value;
-        break;
-      case optionid::gallery:
-        cl.gallery = true;
-        break;
-      case optionid::skipexisting:
-        cl.skipexisting = true;
-        break;
-      case optionid::maxmaps: {
-        const numberread n = readnumber(value);
-        if (!n.digits || n.value < 0) cl.error = invalidvalue(value, typed);
-        cl.maxmaps = n.value;
-        break;
-      }
-      case optionid::png:
-        cl.png = findpngencoding(value);
-        if (!cl.png) {
-          text why = invalidvalue(value, typed);
-          for (std::size_t i = 0; i < std::size(pngencodingnames); ++i)
-            why.append(i == 0 ? u" (" : u" or ").append(pngencodingnames[i].word);
-          cl.error = why.append(u")");
-          return cl;
-        }
-        break;
-      case optionid::diff:
-        cl.diff = true;
-        break;
-      case optionid::crop:
-        cl.crop = true;
-        break;
-      case optionid::dump:
-        cl.dump = value;
-        break;
-      case optionid::settings:
-        cl.settings = value;
-        break;
-      case optionid::list:
-        cl.list = true;
-        break;
-      case optionid::help:
-        cl.help = true;
-        break;
-      case optionid::version:
-        cl.version = true;
-        break;
-    }
+    cl.error = row->take(cl, value, row->value ? typedoption(argv.data(), optind, c) : text());
     if (!cl.error.empty()) return cl;
   }
   // After "--" every word is an argument.
-  for (int i = optind; i < argc; ++i) arguments.emplace_back(argv[static_cast<std::size_t>(i)]);
-  for (const std::string& a : arguments) cl.inputs.push_back(fromutf8(a));
-  if (cl.diff || cl.dump) {
-    cl.error = excluded(cl);
-  } else if (cl.crop) {
-    cl.error = u"--crop needs --diff";
-  } else if (cl.inputs.size() > 1 && !cl.dest) {
-    cl.error = u"more than one WAD: \"" + cl.inputs[1] + u"\" (several inputs need --dest DIR)";
-  } else if (cl.gallery && !cl.dest) {
-    cl.error = u"--gallery needs --dest DIR";
-  } else if (cl.inputs.size() > 1 && cl.list) {
-    cl.error = u"--list takes one input";
-  } else if (cl.dest && cl.output && leavesfolder(*cl.output)) {
-    cl.error = u"output pattern \"" + *cl.output + u"\" leads out of the --dest folder";
-  }
+  for (int i = optind; i < argc; ++i) cl.inputs.push_back(fromutf8(argv[static_cast<std::size_t>(i)]));
+  cl.error = conflicts(cl);
   return cl;
 }
 
