@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <new>
+#include <stdexcept>
 #include <thread>
 
 #include "app/console.h"
@@ -109,6 +111,50 @@ TEST(MapsInFlight, CoresWithinTheBufferBudget) {
   for (const auto& k : cases) {
     EXPECT_EQ(mapsinflight(k.width, k.height), std::min(cores, k.budget)) << k.width << " x " << k.height;
   }
+}
+
+}  // namespace
+}  // namespace tracewell
+
+namespace tracewell {
+namespace {
+
+// A map's job that throws, as a string growing past memory would, comes back through the pool as that
+// map's failure, in its turn; the maps around it are untouched.
+TEST(MapJobs, OneThatThrowsIsItsMapsFailure) {
+  const auto recordof = [](const char16_t* name) {
+    mapoutcome r;
+    r.name = name;
+    r.width = 640;
+    r.height = 480;
+    r.files = {{filekind::png, text(name) + u".png"}, {filekind::svg, text(name) + u".svg"}};
+    return r;
+  };
+  const std::function<void(mapoutcome&)> jobs[] = {
+      [](mapoutcome& r) {
+        r.files[0].written = true;
+        throw std::bad_alloc();
+      },
+      [](mapoutcome& r) { r.status = mapoutcome::state::written; },
+      [](mapoutcome&) { throw std::runtime_error("disk on fire"); },
+  };
+  const char16_t* names[] = {u"MAP01", u"MAP02", u"MAP03"};
+  std::vector<mapoutcome> delivered;
+  orderedpool<mapoutcome> pool(3);
+  for (std::size_t i = 0; i < 3; ++i) {
+    pool.submit([&, i] { return guardedjob(recordof(names[i]), jobs[i]); },
+                [&](mapoutcome& r) { delivered.push_back(r); });
+  }
+  pool.drain([&](mapoutcome& r) { delivered.push_back(r); });
+  ASSERT_EQ(delivered.size(), 3u);
+  EXPECT_EQ(delivered[0].status, mapoutcome::state::failed);
+  EXPECT_EQ(delivered[0].errors, std::vector<text>{toolargeline(640, 480, u"MAP01")});
+  EXPECT_TRUE(delivered[0].files[0].written);  // what was settled before the throw stays
+  EXPECT_EQ(delivered[1].status, mapoutcome::state::written);
+  EXPECT_TRUE(delivered[1].errors.empty());
+  EXPECT_EQ(delivered[2].status, mapoutcome::state::failed);
+  EXPECT_EQ(delivered[2].errors,
+            std::vector<text>{u"Failed to output \"MAP03\": disk on fire. Image not outputted."});
 }
 
 }  // namespace
