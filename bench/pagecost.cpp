@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "pngfloor.h"
-#include "render/mappage.h"
 #include "render/pixmap.h"
 #include "render/scene.h"
 #include "render/schemelook.h"
 #include "stopwatch.h"
 #include "wad/map.h"
 #include "wad/wad.h"
+#include "web/mappage.h"
 
 namespace tracewell::bench {
 

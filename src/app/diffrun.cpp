@@ -18,14 +18,14 @@
 #include "app/report.h"
 #include "game/mapcensus.h"
 #include "game/mapdiff.h"
-#include "render/diffpage.h"
 #include "render/diffscene.h"
 #include "render/mapfit.h"
 #include "render/png.h"
 #include "render/scene.h"
-#include "render/svg.h"
 #include "support/process.h"
 #include "support/terminal.h"
+#include "web/diffpage.h"
+#include "web/svg.h"
 
 namespace tracewell {
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "app/maprun.h"
-#include "render/gallerypage.h"
 #include "support/outputfile.h"
 #include "support/path.h"
 #include "support/text.h"
+#include "web/gallerypage.h"
 
 namespace tracewell {
 

@@ -11,15 +11,15 @@
 
 #include "app/batchplan.h"
 #include "app/scheme.h"
-#include "render/mappage.h"
 #include "render/png.h"
 #include "render/pngsize.h"
 #include "render/scene.h"
-#include "render/svg.h"
 #include "support/coreclaim.h"
 #include "support/tempfile.h"
 #include "support/terminal.h"
 #include "wad/mapsource.h"
+#include "web/mappage.h"
+#include "web/svg.h"
 
 namespace tracewell {
 

@@ -4,9 +4,9 @@
 
 #include "game/mapdiff.h"
 #include "render/scene.h"
-#include "render/svg.h"
 #include "support/outputfile.h"
 #include "wad/map.h"
+#include "web/svg.h"
 
 namespace tracewell {
 

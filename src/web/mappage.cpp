@@ -1,6 +1,6 @@
 // The web page of one map: its drawing inline, zoom and pan, the legend as layer switch, the details
 // of any line, thing or sector, and its statistics, in one file that needs nothing else.
-#include "render/mappage.h"
+#include "web/mappage.h"
 
 #include <array>
 #include <charconv>
@@ -15,11 +15,11 @@
 #include "game/thingkind.h"
 #include "game/thingtally.h"
 #include "render/linecategory.h"
-#include "render/page/pageassets.h"
-#include "render/pageshell.h"
 #include "support/jsontext.h"
 #include "support/markup.h"
 #include "wad/udmf.h"
+#include "web/page/pageassets.h"
+#include "web/pageshell.h"
 
 namespace tracewell {
 

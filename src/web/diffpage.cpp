@@ -1,6 +1,6 @@
 // The web page of one map's diff: the diff's drawing inline, each kind of change a layer, and every
 // change listed with its old and new properties, in one file that needs nothing else.
-#include "render/diffpage.h"
+#include "web/diffpage.h"
 
 #include <array>
 #include <charconv>
@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "render/diffmark.h"
-#include "render/mappage.h"
-#include "render/page/pageassets.h"
-#include "render/pageshell.h"
 #include "support/jsontext.h"
 #include "support/markup.h"
+#include "web/mappage.h"
+#include "web/page/pageassets.h"
+#include "web/pageshell.h"
 
 namespace tracewell {
 

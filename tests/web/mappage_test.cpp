@@ -1,6 +1,6 @@
 // The map page as text: its data read back by a JSON parser, placed as the drawing places the map
 // (hostile names: the browser test).
-#include "render/mappage.h"
+#include "web/mappage.h"
 
 #include <gtest/gtest.h>
 

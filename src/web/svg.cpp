@@ -1,5 +1,5 @@
 // Vector images: a scene written as SVG text, streamed to a file or to any sink.
-#include "render/svg.h"
+#include "web/svg.h"
 
 #include <array>
 #include <charconv>

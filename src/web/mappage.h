@@ -5,9 +5,9 @@
 #include <string>
 
 #include "render/scene.h"
-#include "render/svg.h"
 #include "support/outputfile.h"
 #include "wad/map.h"
+#include "web/svg.h"
 
 namespace tracewell {
 
