@@ -14,6 +14,7 @@ set(tracewell_support_sources
   src/support/tempfile.cpp
   src/support/terminal.cpp
   src/support/text.cpp
+  src/support/textsink.cpp
   src/support/timestamp.cpp)
 
 set(tracewell_wad_sources
@@ -55,7 +56,8 @@ set(tracewell_web_sources
   src/web/gallerypage.cpp
   src/web/mappage.cpp
   src/web/pageshell.cpp
-  src/web/svg.cpp)
+  src/web/svg.cpp
+  src/web/viewerpage.cpp)
 
 set(tracewell_app_sources
   src/app/batchplan.cpp

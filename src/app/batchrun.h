@@ -11,6 +11,7 @@
 #include "app/mapchoice.h"
 #include "app/maprun.h"
 #include "support/text.h"
+#include "web/gallerypage.h"
 
 namespace tracewell {
 

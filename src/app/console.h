@@ -89,6 +89,8 @@ class console {
   // The maps `names` drawn in order as the output run draws them (see
   // maprun::draw); a fatal stop or a stream failure ends the process.
   void drawmaps(const std::list<text>& names, bool all);
+  // Ends the output run: the progress line goes and the source closes.
+  void closeoutput();
   // How the output run of this cycle draws: the answers as a request.
   drawrequest request() const;
   // The one list of files no output may replace, an image or the manifest:

@@ -12,7 +12,13 @@ void console::do_() {
   const bool all = mapname == u"ALL";
   if (run->mode == voice::dialogue) printline(all ? u"Outputting maps..." : u"Outputting map...");
   const std::optional<mapselection> chosen = choosemaps(mapchoice::of({mapname}), maps, unlistedname::refuse);
-  drawmaps(chosen ? chosen->names : std::list<text>{mapname}, all);
+  const std::list<text> names = chosen ? chosen->names : std::list<text>{mapname};
+  if (all || names.size() != 1) {
+    drawmaps(names, all);
+    return;
+  }
+  domap(names.front());
+  closeoutput();
 }
 
 void console::domap(const text& name) {
@@ -25,6 +31,10 @@ void console::domap(const text& name) {
 void console::drawmaps(const std::list<text>& names, bool all) {
   const drawend end = run->draw(names, request(), all);
   if (!end.ok()) report(*end.stop, run->mode);
+  closeoutput();
+}
+
+void console::closeoutput() {
   clearprogress();
   if (wstream) wstream->close();
   run->close();  // an archive's file closes with it
