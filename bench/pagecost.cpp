@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "pngfloor.h"
-#include "render/mappage.h"
 #include "render/pixmap.h"
 #include "render/scene.h"
 #include "render/schemelook.h"
 #include "stopwatch.h"
 #include "wad/map.h"
 #include "wad/wad.h"
+#include "web/mappage.h"
 
 namespace tracewell::bench {
 
@@ -44,7 +44,9 @@ pagecost runpagecost(const std::string& wadpath, std::int32_t size, std::int32_t
     for (int round = 0; round < std::max(rounds, 1); ++round) {
       stopwatch clock;
       const result<scene> s = makescene(m, size, size, margin, look);
-      done = done && s.ok() && writemappage(s.value(), m, svgnames{name, fromutf8(wadpath)}, path, {}).ok();
+      outputfile out = outputfile::open(path);
+      done = done && s.ok() && writemappage(s.value(), m, svgnames{name, fromutf8(wadpath)}, out).ok() &&
+             out.commit().ok();
       const double page = clock.lap();
       if (!done) break;
       drawscene(s.value(), *image);

@@ -8,10 +8,10 @@
 #include "app/console.h"
 #include "pngfloor.h"
 #include "render/scene.h"
-#include "render/svg.h"
 #include "stopwatch.h"
 #include "wad/map.h"
 #include "wad/wad.h"
+#include "web/svg.h"
 
 namespace tracewell::bench {
 

@@ -14,6 +14,7 @@ set(tracewell_support_sources
   src/support/tempfile.cpp
   src/support/terminal.cpp
   src/support/text.cpp
+  src/support/textsink.cpp
   src/support/timestamp.cpp)
 
 set(tracewell_wad_sources
@@ -41,19 +42,22 @@ set(tracewell_render_sources
   src/render/deflatebands.cpp
   src/render/mapfit.cpp
   src/render/draw.cpp
-  src/render/gallerypage.cpp
-  src/render/diffpage.cpp
-  src/render/mappage.cpp
-  src/render/pageshell.cpp
   src/render/pixmap.cpp
   src/render/png.cpp
   src/render/pngchunks.cpp
   src/render/pngsize.cpp
   src/render/scene.cpp
   src/render/schemelook.cpp
-  src/render/svg.cpp
   src/render/thingmarkers.cpp
   src/render/wideline.cpp)
+
+set(tracewell_web_sources
+  src/web/diffpage.cpp
+  src/web/gallerypage.cpp
+  src/web/mappage.cpp
+  src/web/pageshell.cpp
+  src/web/svg.cpp
+  src/web/viewerpage.cpp)
 
 set(tracewell_app_sources
   src/app/batchplan.cpp

@@ -12,6 +12,7 @@
 #include "app/maprun.h"
 #include "app/runend.h"
 #include "support/text.h"
+#include "web/gallerypage.h"
 
 namespace tracewell {
 

@@ -80,6 +80,8 @@ class console {
   // maprun::draw), then the source closed; a fatal stop or a stream failure
   // comes back, for the caller to end the run with.
   drawend drawmaps(const std::list<text>& names, bool all);
+  // Ends the output run: the progress line goes and the source closes.
+  void closeoutput();
   // How the output run of this cycle draws: the answers as a request.
   drawrequest request() const;
   // The one list of files no output may replace, an image or the manifest:

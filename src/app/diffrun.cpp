@@ -19,13 +19,13 @@
 #include "app/runsetup.h"
 #include "game/mapcensus.h"
 #include "game/mapdiff.h"
-#include "render/diffpage.h"
 #include "render/diffscene.h"
 #include "render/mapfit.h"
 #include "render/png.h"
 #include "render/scene.h"
-#include "render/svg.h"
 #include "support/terminal.h"
+#include "web/diffpage.h"
+#include "web/svg.h"
 
 namespace tracewell {
 
@@ -119,12 +119,17 @@ void writefiles(const scene& s, const map& older, const map& newer, const mapdif
         return;
       }
       drawscene(s, *image);
-      f.settle(WritePNG(*image, f.path, pnglevel, keep, png));
-    } else if (f.kind == filekind::html) {
-      f.settle(writediffpage(s, older, newer, d, svgnames{record.name, record.input}, f.path, keep));
-    } else {
-      f.settle(writesvg(s, svgnames{record.name, record.input}, f.path, keep));
     }
+    outputfile out = outputfile::open(f.path, keep);
+    outputstatus written;
+    if (f.kind == filekind::png) {
+      written = WritePNG(*image, out, pnglevel, png);
+    } else if (f.kind == filekind::html) {
+      written = writediffpage(s, older, newer, d, svgnames{record.name, record.input}, out);
+    } else {
+      written = writesvg(s, svgnames{record.name, record.input}, out);
+    }
+    f.settle(written.ok() ? out.commit() : written);
     if (!f.written) record.errors.push_back(writefailedline(f.path, f.kind));
     every = every && f.written;
   }

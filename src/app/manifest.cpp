@@ -9,6 +9,7 @@
 #include "support/path.h"
 #include "support/terminal.h"
 #include "wad/udmf.h"
+#include "web/gallerypage.h"
 
 namespace tracewell {
 

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/maprun.h"
-#include "render/gallerypage.h"
 #include "support/outputfile.h"
 #include "support/path.h"
 #include "support/text.h"
@@ -26,6 +25,7 @@ namespace tracewell {
 // "item_types"); null where the map or its things could not be read.
 std::string manifestline(const mapoutcome& record, bool outputs = false, bool tallies = false);
 
+struct galleryentry;  // declared with the gallery, web/gallerypage.h
 // The record as the gallery shows it: the same fields, and the files that hold the map.
 galleryentry galleryentryof(const mapoutcome& record);
 

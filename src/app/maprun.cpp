@@ -13,15 +13,15 @@
 
 #include "app/batchplan.h"
 #include "app/scheme.h"
-#include "render/mappage.h"
 #include "render/png.h"
 #include "render/pngsize.h"
 #include "render/scene.h"
-#include "render/svg.h"
 #include "support/coreclaim.h"
 #include "support/tempfile.h"
 #include "support/terminal.h"
 #include "wad/mapsource.h"
+#include "web/mappage.h"
+#include "web/svg.h"
 
 namespace tracewell {
 
@@ -65,19 +65,23 @@ result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest
   auto drawing = std::make_shared<const scene>(std::move(made).value());
   job.write = [image = std::move(image), drawing = std::move(drawing), held, keep = r.keep,
                names = svgnames{record.name, r.input}, png = r.png](filekind kind, const text& path) {
-    switch (kind) {
-      case filekind::png: {
-        // This map's thread counts as busy, so that an encoder spreads only over cores no other map uses.
-        const coreclaim own(1);
-        drawscene(*drawing, *image);
-        return WritePNG(*image, path, pnglevel, keep, png);
+    outputfile out = outputfile::open(path, keep);
+    const outputstatus written = [&] {
+      switch (kind) {
+        case filekind::png: {
+          // This map's thread counts as busy, so that an encoder spreads only over cores no other map uses.
+          const coreclaim own(1);
+          drawscene(*drawing, *image);
+          return WritePNG(*image, out, pnglevel, png);
+        }
+        case filekind::svg:
+          return writesvg(*drawing, names, out);
+        case filekind::html:
+          return writemappage(*drawing, *held, names, out);
       }
-      case filekind::svg:
-        return writesvg(*drawing, names, path, keep);
-      case filekind::html:
-        return writemappage(*drawing, *held, names, path, keep);
-    }
-    return outputstatus{failure::because(failure::reason::nocontent)};
+      return outputstatus{failure::because(failure::reason::nocontent)};
+    }();
+    return written.ok() ? out.commit() : written;
   };
   return job;
 }

@@ -12,8 +12,14 @@ void console::do_() {
   const bool all = mapname == u"ALL";
   if (run->mode == voice::dialogue) printline(all ? u"Outputting maps..." : u"Outputting map...");
   const std::optional<mapselection> chosen = choosemaps(mapchoice::of({mapname}), maps, unlistedname::refuse);
-  const drawend end = drawmaps(chosen ? chosen->names : std::list<text>{mapname}, all);
-  if (!end.ok()) report(*end.stop, run->mode);  // ends the process
+  const std::list<text> names = chosen ? chosen->names : std::list<text>{mapname};
+  if (all || names.size() != 1) {
+    const drawend end = drawmaps(names, all);
+    if (!end.ok()) report(*end.stop, run->mode);  // ends the process
+    return;
+  }
+  domap(names.front());
+  closeoutput();
 }
 
 void console::domap(const text& name) {
@@ -27,10 +33,14 @@ drawend console::drawmaps(const std::list<text>& names, bool all) {
   const drawend end = run->draw(names, request(), all);
   // A stop leaves the source open: the dialogue ends the process at once.
   if (!end.ok()) return end;
+  closeoutput();
+  return end;
+}
+
+void console::closeoutput() {
   clearprogress();
   if (wstream) wstream->close();
   run->close();  // an archive's file closes with it
-  return end;
 }
 
 drawrequest console::request() const {

@@ -91,12 +91,11 @@ outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level, pngenco
   return out.finish();
 }
 
-outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level, const std::vector<fileid>& keep,
-                      pngencoding encoding) {
+outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level) {
   // No file is made for an image without pixels.
   if (pixmap.width() < 1 || pixmap.height() < 1) return failure::because(failure::reason::nocontent);
-  outputfile out = outputfile::open(path, keep);
-  const outputstatus written = WritePNG(pixmap, out, level, encoding);
+  outputfile out = outputfile::open(path);
+  const outputstatus written = WritePNG(pixmap, out, level);
   return written.ok() ? out.commit() : written;
 }
 

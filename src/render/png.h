@@ -2,11 +2,9 @@
 #pragma once
 
 #include <optional>
-#include <vector>
 
 #include "render/pixmap.h"
 #include "support/outputfile.h"
-#include "support/path.h"
 #include "support/text.h"
 
 namespace tracewell {
@@ -27,19 +25,17 @@ inline constexpr pngencodingname pngencodingnames[] = {{u"standard", pngencoding
 // The encoding `word` names in any case; nullopt for any other word.
 std::optional<pngencoding> findpngencoding(const text& word);
 
-// Writes `pixmap` to `path` (see nativepath) as a truecolour-with-alpha PNG,
-// 8 bits per channel, no interlacing, zlib level `level` clamped to 0..9, and
-// no chunks besides IHDR, IDAT and IEND, through an outputfile: which targets
-// are replaced and how is said there. Fails (nocontent) when the buffer has no
-// pixels or the encoder gives up, or with the file's own problem, leaving no
-// file behind. Prints nothing. Several threads may write images at once.
-// With `compact` the level is not used and the file holds what compactpng.h says.
-outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level,
-                      const std::vector<fileid>& keep = {}, pngencoding encoding = pngencoding::standard);
-
-// The same image into a file opened already, which this finishes but does not
-// commit: a run that writes on several threads renames in its own order.
+// Writes `pixmap` into `out`, a file opened already, as a truecolour-with-alpha PNG, 8 bits per
+// channel, no interlacing, zlib level `level` clamped to 0..9, and no chunks besides IHDR, IDAT and
+// IEND; with `compact` the level is not used and the file holds what compactpng.h says. Finishes `out`
+// but does not commit it: the caller, which opened it, puts it in place. Fails (nocontent, and the new
+// file goes) when the buffer has no pixels or the encoder gives up, or with the file's own problem.
+// Prints nothing. Several threads may write images at once.
 outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level,
                       pngencoding encoding = pngencoding::standard);
+
+// The same to `path` (see nativepath) through an outputfile, which says which targets are replaced and
+// how, put in place when complete; no file is made for a buffer without pixels.
+outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level);
 
 }  // namespace tracewell

@@ -97,11 +97,11 @@ std::shared_ptr<bytestream> bytestream::openread(const text& path) {
   return std::make_shared<bytestream>(key(), f, false, size);
 }
 
-std::shared_ptr<bytestream> bytestream::openwrite(const text& path) {
-  if (!usablepath(path)) return nullptr;
-  std::FILE* f = std::fopen(nativepath(path).c_str(), "wb");
-  if (f == nullptr) return nullptr;
-  return std::make_shared<bytestream>(key(), f, true, 0);
+std::shared_ptr<bytestream> bytestream::appendto(outputfile& out) {
+  if (out.stream() == nullptr) return nullptr;
+  auto stream = std::make_shared<bytestream>(key(), out.stream(), true, 0);
+  stream->ownsfile_ = false;
+  return stream;
 }
 
 std::shared_ptr<bytestream> bytestream::openmemory(std::shared_ptr<const std::vector<unsigned char>> bytes) {
@@ -128,7 +128,7 @@ status bytestream::check() const {
 bytestream::~bytestream() {
   if (file_ == nullptr) return;
   if (writing_ && buflen_ > 0) std::fwrite(buf_.data(), 1, buflen_, file_);
-  std::fclose(file_);
+  if (ownsfile_) std::fclose(file_);
 }
 
 const unsigned char* bytestream::inmemory(std::int64_t pos, std::size_t n) const {
@@ -271,7 +271,7 @@ void bytestream::close() {
   }
   if (file_ == nullptr) return;
   if (writing_) flush();
-  std::fclose(file_);
+  if (ownsfile_) std::fclose(file_);
   file_ = nullptr;
   buflen_ = 0;
 }

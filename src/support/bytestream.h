@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/failure.h"
+#include "support/outputfile.h"
 #include "support/text.h"
 
 namespace tracewell {
@@ -46,9 +47,10 @@ class bytestream {
   // Opens `path` (see nativepath) for reading; null when it cannot be opened
   // or cannot name a file (see usablepath).
   static std::shared_ptr<bytestream> openread(const text& path);
-  // Creates or truncates `path` for writing; null when it cannot be opened
-  // or cannot name a file (see usablepath).
-  static std::shared_ptr<bytestream> openwrite(const text& path);
+  // Writes into `out`, a file opened already, which must outlive the stream;
+  // null when `out` was refused. close writes the buffer out but leaves `out`
+  // open: the caller, which opened it, commits it.
+  static std::shared_ptr<bytestream> appendto(outputfile& out);
   // Reads `bytes` as if they were a file of that size; never null for a
   // non-null block. The stream shares the block, which must not change.
   static std::shared_ptr<bytestream> openmemory(std::shared_ptr<const std::vector<unsigned char>> bytes);
@@ -103,6 +105,7 @@ class bytestream {
   bool buffered() const { return pos_ >= bufstart_ && pos_ < bufstart_ + static_cast<std::int64_t>(buflen_); }
 
   std::FILE* file_ = nullptr;
+  bool ownsfile_ = true;  // closed with the stream; not so for an outputfile's
   std::shared_ptr<const std::vector<unsigned char>> memory_;  // the block read, when there is no file
   bool failed_ = false;
   bool writing_;

@@ -37,6 +37,13 @@ enum class look {
   late,        // row y holds only the first y + 1 colours: the palette grows row by row
 };
 
+// The compact file at `path`, opened and put in place as the program does.
+outputstatus writecompact(const TPixmap& p, const text& path) {
+  outputfile out = outputfile::open(path);
+  const outputstatus written = WritePNG(p, out, 5, pngencoding::compact);
+  return written.ok() ? out.commit() : written;
+}
+
 // Colour `i` of `n` for `l`, as 0xAARRGGBB.
 std::uint32_t colour(look l, std::uint32_t i, std::uint32_t n) {
   switch (l) {
@@ -73,7 +80,7 @@ struct written {
 
 written bothways(const TPixmap& p, const tempdir& dir) {
   EXPECT_TRUE(WritePNG(p, pathtext(dir / "s.png"), 5).ok());
-  EXPECT_TRUE(WritePNG(p, pathtext(dir / "c.png"), 5, {}, pngencoding::compact).ok());
+  EXPECT_TRUE(writecompact(p, pathtext(dir / "c.png")).ok());
   return {decodepng(dir / "c.png"), decodepng(dir / "s.png")};
 }
 
@@ -138,7 +145,7 @@ TEST(CompactPng, BandsGiveOneStreamWhateverCoresAreFree) {
   EXPECT_EQ(w.compact.ihdr[9], 6);
   {
     const coreclaim everycore(1 << 20);
-    ASSERT_TRUE(WritePNG(*p, pathtext(dir / "busy.png"), 5, {}, pngencoding::compact).ok());
+    ASSERT_TRUE(writecompact(*p, pathtext(dir / "busy.png")).ok());
   }
   EXPECT_EQ(readfile(dir / "busy.png"), readfile(dir / "c.png"));
 }
@@ -163,7 +170,7 @@ TEST(CompactPngDeathTest, AFullDiskDuringTheBandsKeepsTheOldFile) {
         getrlimit(RLIMIT_FSIZE, &limit);
         limit.rlim_cur = 1 << 20;
         setrlimit(RLIMIT_FSIZE, &limit);
-        const outputstatus s = WritePNG(*p, pathtext(f), 5, {}, pngencoding::compact);
+        const outputstatus s = writecompact(*p, pathtext(f));
         std::exit(!s.ok() && s.error().why == failure::reason::writefailed ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");

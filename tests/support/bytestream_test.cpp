@@ -120,7 +120,8 @@ TEST(ByteStream, ReadsPastTheEndFailTheStreamForGood) {
     }
   }
   // Writing fails the same way once the stream is closed.
-  auto w = bytestream::openwrite(fromutf8((dir / "w.bin").string()));
+  outputfile out = outputfile::open(fromutf8((dir / "w.bin").string()));
+  auto w = bytestream::appendto(out);
   w->close();
   w->writeu8(1);
   EXPECT_EQ(w->check().error(), failure::writestream());
@@ -130,14 +131,16 @@ TEST(ByteStream, OpenFailsWithoutAFile) {
   tempdir dir;
   EXPECT_EQ(bytestream::openread(fromutf8((dir / "missing").string())), nullptr);
   EXPECT_EQ(bytestream::openread(fromutf8(dir.path().string())), nullptr);  // a folder is no file
-  EXPECT_EQ(bytestream::openwrite(fromutf8((dir / "no" / "such" / "folder").string())), nullptr);
+  outputfile refused = outputfile::open(fromutf8((dir / "no" / "such" / "folder").string()));
+  EXPECT_EQ(bytestream::appendto(refused), nullptr);
 }
 
 TEST(ByteStream, WritesReadBack) {
   tempdir dir;
   const text path = fromutf8((dir / "out.bin").string());
   {
-    auto w = bytestream::openwrite(path);
+    outputfile out = outputfile::open(path);
+    auto w = bytestream::appendto(out);
     ASSERT_TRUE(w);
     w->writeu8(0xAB);
     w->writes32(-2);
@@ -145,6 +148,7 @@ TEST(ByteStream, WritesReadBack) {
     w->writebytes(big.data(), big.size());
     w->writes32(0x01020304);
     w->close();
+    ASSERT_TRUE(out.commit().ok());
   }
   auto r = bytestream::openread(path);
   ASSERT_TRUE(r);

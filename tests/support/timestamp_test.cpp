@@ -59,8 +59,11 @@ TEST(Timestamp, BinaryFormIsSixLittleEndianFieldsFromHour) {
   const text path = fromutf8((dir / "t.bin").string());
   const timestamp t = timestamp::Create(2014, 3, 6, 13, 5, -9);
   {
-    auto w = bytestream::openwrite(path);
+    outputfile out = outputfile::open(path);
+    auto w = bytestream::appendto(out);
     EXPECT_TRUE(t.write(*w).ok());
+    w->close();
+    EXPECT_TRUE(out.commit().ok());
   }
   const std::string bytes = testkit::readfile(dir / "t.bin");
   std::string want;

@@ -6,8 +6,8 @@
 #include "render/diffmark.h"
 #include "render/pixmap.h"
 #include "render/schemelook.h"
-#include "render/svg.h"
 #include "testlib/mapedit.h"
+#include "web/svg.h"
 
 namespace tracewell {
 namespace {

@@ -1,10 +1,8 @@
 // The web page of one map: its drawing inline, zoom and pan, the legend as layer switch, the details
 // of any line, thing or sector, and its statistics, in one file that needs nothing else.
-#include "render/mappage.h"
+#include "web/mappage.h"
 
 #include <array>
-#include <charconv>
-#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,11 +13,9 @@
 #include "game/thingkind.h"
 #include "game/thingtally.h"
 #include "render/linecategory.h"
-#include "render/page/pageassets.h"
-#include "render/pageshell.h"
 #include "support/jsontext.h"
-#include "support/markup.h"
 #include "wad/udmf.h"
+#include "web/viewerpage.h"
 
 namespace tracewell {
 
@@ -40,20 +36,6 @@ std::string inwords(std::string cls) {
   return cls;
 }
 
-void appenddouble(std::string& out, double v) {
-  std::array<char, 32> buffer{};
-  out.append(buffer.data(), std::to_chars(buffer.data(), buffer.data() + buffer.size(), v).ptr);
-}
-
-void appendcolor(std::string& out, std::int32_t argb) {
-  std::array<char, 8> hex{};
-  std::snprintf(hex.data(), hex.size(), "#%06x", static_cast<unsigned>(argb) & 0xFFFFFFU);
-  out += "\"";
-  out += hex.data();
-  out += "\",\"opacity\":";
-  appenddouble(out, static_cast<double>((static_cast<unsigned>(argb) >> 24) & 0xFFU) / 255.0);
-}
-
 // A height in map units: whole units, or with its fraction of 1/65536 as the shortest decimal that reads
 // back.
 void appendheight(std::string& out, std::int32_t whole, std::uint16_t fraction) {
@@ -63,24 +45,6 @@ void appendheight(std::string& out, std::int32_t whole, std::uint16_t fraction) 
     out += decimal(std::int64_t{whole} * 65536 + fraction, 16);
   }
 }
-
-// A piece of text for the sink, handed over whenever it grows past a block, so the page is never held whole.
-class pagebuffer {
- public:
-  explicit pagebuffer(const svgsink& sink) : sink_(sink) {}
-  std::string& text() { return text_; }
-  bool flush(bool always = false) {
-    if (!ok_ || (!always && text_.size() < 1U << 16)) return ok_;
-    ok_ = sink_(text_);
-    text_.clear();
-    return ok_;
-  }
-
- private:
-  const svgsink& sink_;
-  std::string text_;
-  bool ok_ = true;
-};
 
 // The layers of the legend: every line category and thing kind the scene draws, in table order.
 struct pagelayers {
@@ -301,39 +265,11 @@ void appendstatistics(std::string& out, const map& m) {
   appendcounts(out, t->itemtypes);
 }
 
-}  // namespace
-
-void appendpagefit(std::string& out, const scene& s) {
-  out += "\"size\":[";
-  appendjsonint(out, s.width);
-  out += ',';
-  appendjsonint(out, s.height);
-  // pixel = a * vertex unit + b on each axis, the point at its exact fitted place (pixel x covers x to x +
-  // 1).
-  const mapfit& f = s.fit;
-  const double ax = f.dx > 0 ? static_cast<double>(f.w) / static_cast<double>(f.dx) : 0.0;
-  const double ay = f.dy > 0 ? static_cast<double>(f.h) / static_cast<double>(f.dy) : 0.0;
-  out += "],\"fit\":[";
-  for (const double v : {ax, static_cast<double>(f.offx) - ax * static_cast<double>(f.leastx), ay,
-                         static_cast<double>(f.offy) - ay * static_cast<double>(f.leasty)}) {
-    appenddouble(out, v);
-    out += ',';
-  }
-  appenddouble(out, static_cast<double>(std::int64_t{1} << s.fractionbits));
-  out += ']';
-}
-
-namespace {
-
 // The data the script reads: names, size, fit, the map's records, layers, names of bits and counts.
-bool appenddata(pagebuffer& b, const scene& s, const map& m, const std::string& mapname,
-                const std::string& inputname) {
+bool appenddata(pagebuffer& b, const scene& s, const map& m, const pagetitle& title) {
   const pagelayers layers = layersof(s, m);
   std::string& out = b.text();
-  out += "{\"title\":";
-  appendjsonbytes(out, mapname);
-  out += ",\"input\":";
-  appendjsonbytes(out, inputname);
+  appendpagetitle(out, title);
   out += ',';
   appendpagefit(out, s);
   out += ",\"vertices\":[";
@@ -362,15 +298,7 @@ bool appenddata(pagebuffer& b, const scene& s, const map& m, const std::string& 
   out += ",\"layers\":[";
   for (std::size_t i = 0; i < layers.list.size(); ++i) {
     const pagelayers::layer& l = layers.list[i];
-    out += i == 0 ? "{\"cls\":" : ",{\"cls\":";
-    appendjsonbytes(out, l.cls);
-    out += ",\"name\":";
-    appendjsonbytes(out, inwords(l.cls));
-    out += ",\"color\":";
-    appendcolor(out, l.color);
-    out += ",\"count\":";
-    appendjsonint(out, l.count);
-    out += '}';
+    appendpagelayer(out, i == 0, l.cls, inwords(l.cls), l.color, l.count);
   }
   out += ']';
   appendnames(out);
@@ -379,56 +307,15 @@ bool appenddata(pagebuffer& b, const scene& s, const map& m, const std::string& 
   return b.flush();
 }
 
-// The file name of a path, without its folders.
-std::string filename(const text& path) {
-  const std::size_t slash = path.find_last_of(u'/');
-  return toutf8(slash == text::npos ? path : path.substr(slash + 1));
-}
-
 }  // namespace
 
-bool writemappage(const scene& s, const map& m, const svgnames& names, const svgsink& sink) {
-  if (s.width < 1 || s.height < 1) return false;
-  const std::string mapname = tobytes(names.map);
-  const std::string inputname = filename(names.input);
-  pagebuffer b(sink);
-  std::string& out = b.text();
-  out += pagehead(mapname + " \xE2\x80\x94 " + inputname, pageassets::viewerjshash);
-  out += "<div class=\"tw-page\">\n<header><h1>";
-  appendmarkup(out, mapname);
-  out += "</h1><span class=\"tw-sub\">";
-  appendmarkup(out, inputname);
-  out += "</span></header>\n<div id=\"tw-view\" tabindex=\"0\">";
-  if (!b.flush(true) || !writesvg(s, names, sink)) return false;
-  out +=
-      "<div class=\"tw-controls\"><button type=\"button\" id=\"tw-zoomin\" title=\"Zoom in (+)\">+</button>"
-      "<button type=\"button\" id=\"tw-zoomout\" title=\"Zoom out (-)\">\xE2\x88\x92</button>"
-      "<button type=\"button\" id=\"tw-fit\" title=\"Fit (0)\">fit</button></div></div>\n"
-      "<aside class=\"tw-panel\"><h2>Layers</h2><ul id=\"tw-legend\"></ul>"
-      "<h2>Details</h2><div id=\"tw-details\"></div>"
-      "<h2>Statistics</h2><div id=\"tw-stats\"></div></aside>\n</div>\n"
-      "<script type=\"application/json\" id=\"tw-data\">";
-  if (!appenddata(b, s, m, mapname, inputname)) return false;
-  out += "</script>\n";
-  out += pagetail(pageassets::viewerjs);
-  return b.flush(true);
+bool writemappage(const scene& s, const map& m, const svgnames& names, const textsink& sink) {
+  return writeviewerpage(
+      s, names, {}, [&](pagebuffer& b, const pagetitle& title) { return appenddata(b, s, m, title); }, sink);
 }
 
 outputstatus writemappage(const scene& s, const map& m, const svgnames& names, outputfile& out) {
-  const bool written = writemappage(s, m, names, [&out](std::string_view piece) {
-    out.write(piece.data(), piece.size());
-    return out.status().ok();
-  });
-  if (!written) out.abandon();
-  return out.finish();
-}
-
-outputstatus writemappage(const scene& s, const map& m, const svgnames& names, const text& path,
-                          const std::vector<fileid>& keep) {
-  if (s.width < 1 || s.height < 1) return failure::because(failure::reason::nocontent);
-  outputfile out = outputfile::open(path, keep);
-  const outputstatus written = writemappage(s, m, names, out);
-  return written.ok() ? out.commit() : written;
+  return writethrough(out, [&](const textsink& sink) { return writemappage(s, m, names, sink); });
 }
 
 }  // namespace tracewell

@@ -1,14 +1,14 @@
 // The gallery of a batch run: one page listing every input and map drawn, with thumbnails and links.
-#include "render/gallerypage.h"
+#include "web/gallerypage.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <map>
 
-#include "render/page/pageassets.h"
-#include "render/pageshell.h"
 #include "support/markup.h"
 #include "support/path.h"
+#include "web/page/pageassets.h"
+#include "web/pageshell.h"
 
 namespace tracewell {
 

@@ -1,5 +1,5 @@
 // The gallery's links against percent-encoding done by hand (hostile names: the browser test).
-#include "render/gallerypage.h"
+#include "web/gallerypage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // What every web page of the tool shares: the head with its security policy and the one style block.
-#include "render/pageshell.h"
+#include "web/pageshell.h"
 
-#include "render/page/pageassets.h"
 #include "support/markup.h"
+#include "web/page/pageassets.h"
 
 namespace tracewell {
 

@@ -1,5 +1,5 @@
 // Vector images: a scene written as SVG text, streamed to a file or to any sink.
-#include "render/svg.h"
+#include "web/svg.h"
 
 #include <array>
 #include <charconv>
@@ -143,7 +143,7 @@ class pathdata {
 
 class svgwriter {
  public:
-  svgwriter(const scene& s, const svgsink& sink) : s_(s), sink_(sink) { out_.reserve(piece + piece / 4); }
+  svgwriter(const scene& s, const textsink& sink) : s_(s), sink_(sink) { out_.reserve(piece + piece / 4); }
 
   bool write(const svgnames& names) {
     head(names);
@@ -271,7 +271,7 @@ class svgwriter {
   }
 
   const scene& s_;
-  const svgsink& sink_;
+  const textsink& sink_;
   std::string out_;
   bool ok_ = true;
 };
@@ -310,28 +310,13 @@ std::string svgthingclass(std::uint8_t kind) {
   return classof(key);
 }
 
-bool writesvg(const scene& s, const svgnames& names, const svgsink& sink) {
+bool writesvg(const scene& s, const svgnames& names, const textsink& sink) {
   if (s.width < 1 || s.height < 1) return false;
   return svgwriter(s, sink).write(names);
 }
 
 outputstatus writesvg(const scene& s, const svgnames& names, outputfile& out) {
-  if (!out.status().ok()) return out.status();
-  const bool written = writesvg(s, names, [&out](std::string_view bytes) {
-    out.write(bytes.data(), bytes.size());
-    return out.status().ok();
-  });
-  // Bytes the file refused are the file's failure; anything else is the writer's.
-  if (!written && out.status().ok()) out.abandon();
-  return out.finish();
-}
-
-outputstatus writesvg(const scene& s, const svgnames& names, const text& path,
-                      const std::vector<fileid>& keep) {
-  if (s.width < 1 || s.height < 1) return failure::because(failure::reason::nocontent);
-  outputfile out = outputfile::open(path, keep);
-  const outputstatus written = writesvg(s, names, out);
-  return written.ok() ? out.commit() : written;
+  return writethrough(out, [&](const textsink& sink) { return writesvg(s, names, sink); });
 }
 
 }  // namespace tracewell

@@ -1,12 +1,17 @@
 // The map page as text: its data read back by a JSON parser, placed as the drawing places the map
 // (hostile names: the browser test).
-#include "render/mappage.h"
+#include "web/mappage.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
+
+#include "testlib/harness.h"
+#include "web/diffpage.h"
 
 namespace tracewell {
 namespace {
@@ -86,6 +91,57 @@ TEST(MapPage, DataPlacesTheMapWhereTheDrawingDoes) {
   EXPECT_EQ(data["meanings"][2][0], "locked blue");
   EXPECT_EQ(data["input"], "test.wad");
   EXPECT_EQ(data["monster_types"], nlohmann::json::parse(R"({"3001": 1})"));
+}
+
+// Each document writer: a sink that refuses a piece stops it there, with no piece asked for after; into
+// a file it leaves the bytes a sink gets, and no file at all for an image less than 1 x 1.
+TEST(MapPage, WritersStopAtARefusedPieceAndFilesHoldWhatSinksGet) {
+  const smallmap p;
+  const mapdiff d;
+  const svgnames names{u"MAP01", u"test.wad"};
+  struct writer {
+    const char* name;
+    std::function<bool(const scene&, const textsink&)> tosink;
+    std::function<outputstatus(const scene&, outputfile&)> tofile;
+    std::string_view ending;
+  };
+  const writer writers[] = {
+      {"svg", [&](const scene& s, const textsink& k) { return writesvg(s, names, k); },
+       [&](const scene& s, outputfile& o) { return writesvg(s, names, o); }, "</svg>\n"},
+      {"map page", [&](const scene& s, const textsink& k) { return writemappage(s, p.m, names, k); },
+       [&](const scene& s, outputfile& o) { return writemappage(s, p.m, names, o); }, "</html>\n"},
+      {"diff page",
+       [&](const scene& s, const textsink& k) { return writediffpage(s, p.m, p.m, d, names, k); },
+       [&](const scene& s, outputfile& o) { return writediffpage(s, p.m, p.m, d, names, o); }, "</html>\n"},
+  };
+  const testkit::tempdir dir;
+  for (const writer& w : writers) {
+    std::string whole;
+    std::size_t pieces = 0;
+    ASSERT_TRUE(w.tosink(p.s, [&](std::string_view piece) {
+      whole += piece;
+      ++pieces;
+      return true;
+    })) << w.name;
+    EXPECT_TRUE(whole.ends_with(w.ending)) << w.name;
+    for (std::size_t refused = 1; refused <= pieces; ++refused) {
+      std::size_t asked = 0;
+      EXPECT_FALSE(w.tosink(p.s, [&](std::string_view) { return ++asked < refused; })) << w.name << refused;
+      EXPECT_EQ(asked, refused) << w.name << refused;
+    }
+    outputfile out = outputfile::open(fromutf8((dir / "out").string()));
+    ASSERT_TRUE(w.tofile(p.s, out).ok()) << w.name;
+    ASSERT_TRUE(out.commit().ok()) << w.name;
+    EXPECT_EQ(testkit::readfile(dir / "out"), whole) << w.name;
+    scene empty = p.s;
+    empty.height = 0;
+    outputfile none = outputfile::open(fromutf8((dir / "empty").string()));
+    const outputstatus written = w.tofile(empty, none);
+    ASSERT_FALSE(written.ok()) << w.name;
+    EXPECT_EQ(written.error().why, failure::reason::nocontent) << w.name;
+    EXPECT_FALSE(none.commit().ok()) << w.name;
+    EXPECT_FALSE(std::filesystem::exists(dir / "empty")) << w.name;
+  }
 }
 
 }  // namespace

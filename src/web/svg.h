@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "render/scene.h"
 #include "support/outputfile.h"
 #include "support/text.h"
+#include "support/textsink.h"
 
 namespace tracewell {
 
@@ -20,9 +20,6 @@ struct svgnames {
   text map;
   text input;
 };
-
-// Takes the next piece of the text; false stops the writing.
-using svgsink = std::function<bool(std::string_view)>;
 
 // Strokes drawn as one path: consecutive scene strokes [first, first + count) of one category and
 // one colour. The image holds one <path> per run, in this order, before the marker groups.
@@ -48,15 +45,10 @@ std::string svgthingclass(std::uint8_t kind);
 // sits at its exact fitted position (pixel x covers x to x + 1), floored to 1/100 pixel. The same
 // scene and names give the same bytes. Fails (false) on an image less than 1 x 1 or when the sink
 // refuses a piece; the text is handed over in pieces of about 64 KiB, never held whole.
-bool writesvg(const scene& s, const svgnames& names, const svgsink& sink);
+bool writesvg(const scene& s, const svgnames& names, const textsink& sink);
 
-// The same into a file opened already, which this finishes but does not commit (as WritePNG). An
+// The same into a file opened already, which this finishes but does not commit (see writethrough). An
 // image less than 1 x 1 is abandoned (nocontent), as a PNG without pixels is.
 outputstatus writesvg(const scene& s, const svgnames& names, outputfile& out);
-
-// The same to `path` through an outputfile (which targets are replaced and how is said there),
-// committed when complete; no file is made for an image less than 1 x 1, as for a PNG.
-outputstatus writesvg(const scene& s, const svgnames& names, const text& path,
-                      const std::vector<fileid>& keep = {});
 
 }  // namespace tracewell

@@ -1,5 +1,5 @@
 // Vector images: the SVG text read back by an XML parser, its path data against the exact fit.
-#include "render/svg.h"
+#include "web/svg.h"
 
 #include <gtest/gtest.h>
 
