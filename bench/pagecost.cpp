@@ -44,7 +44,8 @@ pagecost runpagecost(const std::string& wadpath, std::int32_t size, std::int32_t
     for (int round = 0; round < std::max(rounds, 1); ++round) {
       stopwatch clock;
       const result<scene> s = makescene(m, size, size, margin, look);
-      done = done && s.ok() && writemappage(s.value(), m, svgnames{name, fromutf8(wadpath)}, path, {}).ok();
+      done = done && s.ok() &&
+             writemappage(s.value(), m, factsof(m, true), svgnames{name, fromutf8(wadpath)}, path, {}).ok();
       const double page = clock.lap();
       if (!done) break;
       drawscene(s.value(), *image);

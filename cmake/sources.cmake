@@ -29,8 +29,10 @@ set(tracewell_settings_sources
   src/settings/dictnode.cpp)
 
 set(tracewell_game_sources
+  src/game/mapbounds.cpp
   src/game/mapcensus.cpp
   src/game/mapdiff.cpp
+  src/game/mapfacts.cpp
   src/game/specialmeaning.cpp
   src/game/thingtally.cpp)
 

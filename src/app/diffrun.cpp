@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <list>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <vector>
 
@@ -16,8 +17,8 @@
 #include "app/manifest.h"
 #include "app/outputname.h"
 #include "app/report.h"
-#include "game/mapcensus.h"
 #include "game/mapdiff.h"
+#include "game/mapfacts.h"
 #include "render/diffpage.h"
 #include "render/diffscene.h"
 #include "render/mapfit.h"
@@ -139,17 +140,9 @@ struct diffsetup {
 
 // The record's map fields, of the newer version.
 void describe(mapoutcome& record, const map& m, const diffsetup& s) {
-  record.layout = m.layout;
   record.width = s.c.width;
   record.height = s.c.height;
-  record.linedefs = m.linedefs.size();
-  record.fractionbits = m.fractionbits;
-  if (m.things) record.things = static_cast<std::int64_t>(m.things->size());
-  if (s.cl.manifest) record.census = takecensus(m);
-  if (const result<mapbounds> bounds = boundsof(m); bounds.ok()) {
-    const mapbounds& o = bounds.value();
-    record.bounds = {o.leastx, o.leasty, o.greatestx, o.greatesty};
-  }
+  record.facts = factsof(m, s.cl.manifest.has_value());
 }
 
 // Draws the diff of a changed map into its files and lists those written.
@@ -190,7 +183,7 @@ mapoutcome diffonemap(const diffsetup& s, const text& name) {
   const map &a = **was, &b = **is;
   const mapdiff d = diffmaps(a, b);
   if (s.newer.listed(name)) describe(record, b, s);
-  record.diff = diffjson(d, a, b);
+  record.diff = std::make_shared<const nlohmann::ordered_json>(diffjson(d, a, b));
   if (!s.quiet) printplainline(summaryline(printable(record.name), d));
   if (d.empty()) {
     record.status = mapoutcome::state::unchanged;

@@ -35,11 +35,8 @@ std::string samefilekey(const text& path) {
   return ec ? nativepath(path) : resolved.string();
 }
 
-// A map made ready to draw: its bounds, and what draws it and writes it as a file of a kind to a path.
-struct mapjob {
-  std::array<std::int64_t, 4> bounds{};
-  std::function<outputstatus(filekind kind, const text& path)> write;
-};
+// What draws a map made ready and writes it as a file of a kind to a path.
+using mapjob = std::function<outputstatus(filekind kind, const text& path)>;
 
 // The one place a map meets the renderer: its scene, a pixel buffer when a PNG is asked for, and the
 // job that draws and writes each kind. Fails for want of memory (the run may try again; an image the
@@ -57,12 +54,10 @@ result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest
   }
   result<scene> made = makescene(*held, r.width, r.height, r.margin, r.look->look);
   if (!made.ok()) return made.error();
-  const mapbounds& b = made.value().bounds;
-  mapjob job;
-  job.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
   auto drawing = std::make_shared<const scene>(std::move(made).value());
-  job.write = [image = std::move(image), drawing = std::move(drawing), held, keep = r.keep,
-               names = svgnames{record.name, r.input}, png = r.png](filekind kind, const text& path) {
+  return mapjob([image = std::move(image), drawing = std::move(drawing), held, facts = record.facts,
+                 keep = r.keep, names = svgnames{record.name, r.input},
+                 png = r.png](filekind kind, const text& path) {
     switch (kind) {
       case filekind::png: {
         // This map's thread counts as busy, so that an encoder spreads only over cores no other map uses.
@@ -73,11 +68,10 @@ result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest
       case filekind::svg:
         return writesvg(*drawing, names, path, keep);
       case filekind::html:
-        return writemappage(*drawing, *held, names, path, keep);
+        return writemappage(*drawing, *held, *facts, names, path, keep);
     }
     return outputstatus{failure::because(failure::reason::nocontent)};
-  };
-  return job;
+  });
 }
 
 }  // namespace
@@ -124,13 +118,10 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   // An image already drawn from this input is left as it is; the record still says what the map holds,
   // and the size of the image that stays.
   if (current) {
-    const result<mapbounds> bounds = boundsof(*read);
-    if (!bounds.ok()) {
-      step.stop = bounds.error();
+    if (!step.record.facts->bounded.ok()) {
+      step.stop = step.record.facts->bounded.error();
       return step;
     }
-    const mapbounds& b = bounds.value();
-    step.record.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
     step.record.width = current->width;
     step.record.height = current->height;
     step.record.status = mapoutcome::state::skipped;
@@ -210,16 +201,9 @@ std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, map
     if (asked || source_->isrealmap(name)) missed_ = true;
     return nullptr;
   }
-  const map& read = *m.value();
-  mapoutcome& record = step.record;
-  record.layout = read.layout;
-  record.width = r.width;
-  record.height = r.height;
-  record.linedefs = read.linedefs.size();
-  record.fractionbits = read.fractionbits;
-  if (read.things) record.things = static_cast<std::int64_t>(read.things->size()) + read.unplacedthings;
-  if (r.census) record.census = takecensus(read);
-  if (r.tally) record.tally = tallythings(read);
+  step.record.width = r.width;
+  step.record.height = r.height;
+  step.record.facts = factsof(*m.value(), r.census || r.tally || page);
   return m.value();
 }
 
@@ -243,7 +227,6 @@ bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest&
     }
     return false;
   }
-  step.record.bounds = made.value().bounds;
   // A silent failure would look like success; the writer keeps any older file.
   if (file.toolong()) {
     step.unbuildable = file;
@@ -253,7 +236,7 @@ bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest&
   // Only the folders the pattern names below the input's folder are made; one that cannot be shows as the
   // write's failure.
   if (!r.folder.empty()) makefolders(directorypart(file.path));
-  step.job = [write = std::move(made.value().write), record = step.record]() mutable {
+  step.job = [write = std::move(made).value(), record = step.record]() mutable {
     bool every = true;
     for (kindfile& f : record.files) {
       f.settle(write(f.kind, f.path));

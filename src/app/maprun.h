@@ -9,6 +9,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <set>
 #include <string>
@@ -16,8 +17,7 @@
 
 #include "app/outputname.h"
 #include "app/report.h"
-#include "game/mapcensus.h"
-#include "game/thingtally.h"
+#include "game/mapfacts.h"
 #include "render/png.h"
 #include "render/pngsize.h"
 #include "support/failure.h"
@@ -79,20 +79,16 @@ struct mapoutcome {
   text name;              // as listed, or as asked for
   bool whole = false;     // the record of an input refused as a whole: it names no map
   state status = state::failed;
-  text output;                      // the file written or tried; empty when its name could not be made
-  std::vector<kindfile> files;      // every kind's file, the main one (`output`) first, as they were written
-  std::vector<text> errors;         // the lines printed for it, a name too long to build aside
-  std::optional<maplayout> layout;  // what follows is known only for a map that was read
+  text output;                  // the file written or tried; empty when its name could not be made
+  std::vector<kindfile> files;  // every kind's file, the main one (`output`) first, as they were written
+  std::vector<text> errors;     // the lines printed for it, a name too long to build aside
   std::int32_t width = 0;
   std::int32_t height = 0;
-  std::size_t linedefs = 0;
-  std::int32_t fractionbits = 0;         // the bounds' units, as the map's vertexes
-  std::array<std::int64_t, 4> bounds{};  // least x, least y, greatest x, greatest y (y negated as vertexes)
-  std::optional<std::int64_t> things;    // records read; absent when not read or unreadable
-  std::optional<mapcensus> census;       // when the request asks for it
-  std::optional<thingtally> tally;       // likewise, when the things could be read
-  std::optional<text> oldinput;          // a diff's: the older version, `input` being the newer
-  std::string diff;                      // a diff's: its JSON object (diffjson); empty otherwise
+  // Known only for a map that was read; its census and tally when the request asks for records.
+  std::optional<mapfacts> facts;
+  std::optional<text> oldinput;  // a diff's: the older version, `input` being the newer
+  // A diff's: its figures as the manifest's `diff` object (diffjson); null otherwise.
+  std::shared_ptr<const nlohmann::ordered_json> diff;
 };
 
 // One map planned: everything that can print or fail is done, in map order.

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "game/linemeaning.h"
-#include "game/mapcensus.h"
+#include "game/mapfacts.h"
 #include "game/specialmeaning.h"
 #include "game/thingkind.h"
 #include "game/thingtally.h"
@@ -248,30 +248,18 @@ void appendcounts(std::string& out, const std::map<std::int32_t, std::int64_t>& 
   out += '}';
 }
 
-// The manifest's counts, the things per skill and mode, monsters and items by type.
-void appendstatistics(std::string& out, const map& m) {
-  const mapcensus c = takecensus(m);
-  const std::optional<thingtally> t = tallythings(m);
-  const std::pair<std::string_view, std::optional<std::int64_t>> rows[] = {
-      {"linedefs", static_cast<std::int64_t>(m.linedefs.size())},
-      {"sectors", static_cast<std::int64_t>(m.sectors.size())},
-      {"vertices", static_cast<std::int64_t>(m.vertexes.size())},
-      {"things", m.things ? std::optional<std::int64_t>(m.things->size()) : std::nullopt},
-      {"locked lines", c.lockedlines},
-      {"exit lines", c.exitlines},
-      {"teleport lines", c.teleportlines},
-      {"secret sectors", c.secretsectors},
-      {"keys", c.keys},
-      {"monsters", c.monsters},
-  };
+// The map's facts with words, the things per skill and mode, monsters and items by type.
+void appendstatistics(std::string& out, const mapfacts& facts) {
+  const std::optional<thingtally>& t = facts.tally;
   out += ",\"stats\":[";
   bool first = true;
-  for (const auto& [name, value] : rows) {
+  for (const factfield& field : factfields) {
+    if (field.words.empty()) continue;
     out += first ? "[" : ",[";
     first = false;
-    appendjsonbytes(out, name);
+    appendjsonbytes(out, field.words);
     out += ',';
-    if (value) {
+    if (const std::optional<std::int64_t> value = field.value(facts)) {
       appendjsonint(out, *value);
     } else {
       out += "null";
@@ -326,8 +314,8 @@ void appendpagefit(std::string& out, const scene& s) {
 namespace {
 
 // The data the script reads: names, size, fit, the map's records, layers, names of bits and counts.
-bool appenddata(pagebuffer& b, const scene& s, const map& m, const std::string& mapname,
-                const std::string& inputname) {
+bool appenddata(pagebuffer& b, const scene& s, const map& m, const mapfacts& facts,
+                const std::string& mapname, const std::string& inputname) {
   const pagelayers layers = layersof(s, m);
   std::string& out = b.text();
   out += "{\"title\":";
@@ -374,7 +362,7 @@ bool appenddata(pagebuffer& b, const scene& s, const map& m, const std::string& 
   }
   out += ']';
   appendnames(out);
-  appendstatistics(out, m);
+  appendstatistics(out, facts);
   out += '}';
   return b.flush();
 }
@@ -387,7 +375,8 @@ std::string filename(const text& path) {
 
 }  // namespace
 
-bool writemappage(const scene& s, const map& m, const svgnames& names, const svgsink& sink) {
+bool writemappage(const scene& s, const map& m, const mapfacts& facts, const svgnames& names,
+                  const svgsink& sink) {
   if (s.width < 1 || s.height < 1) return false;
   const std::string mapname = tobytes(names.map);
   const std::string inputname = filename(names.input);
@@ -408,14 +397,15 @@ bool writemappage(const scene& s, const map& m, const svgnames& names, const svg
       "<h2>Details</h2><div id=\"tw-details\"></div>"
       "<h2>Statistics</h2><div id=\"tw-stats\"></div></aside>\n</div>\n"
       "<script type=\"application/json\" id=\"tw-data\">";
-  if (!appenddata(b, s, m, mapname, inputname)) return false;
+  if (!appenddata(b, s, m, facts, mapname, inputname)) return false;
   out += "</script>\n";
   out += pagetail(pageassets::viewerjs);
   return b.flush(true);
 }
 
-outputstatus writemappage(const scene& s, const map& m, const svgnames& names, outputfile& out) {
-  const bool written = writemappage(s, m, names, [&out](std::string_view piece) {
+outputstatus writemappage(const scene& s, const map& m, const mapfacts& facts, const svgnames& names,
+                          outputfile& out) {
+  const bool written = writemappage(s, m, facts, names, [&out](std::string_view piece) {
     out.write(piece.data(), piece.size());
     return out.status().ok();
   });
@@ -423,11 +413,11 @@ outputstatus writemappage(const scene& s, const map& m, const svgnames& names, o
   return out.finish();
 }
 
-outputstatus writemappage(const scene& s, const map& m, const svgnames& names, const text& path,
-                          const std::vector<fileid>& keep) {
+outputstatus writemappage(const scene& s, const map& m, const mapfacts& facts, const svgnames& names,
+                          const text& path, const std::vector<fileid>& keep) {
   if (s.width < 1 || s.height < 1) return failure::because(failure::reason::nocontent);
   outputfile out = outputfile::open(path, keep);
-  const outputstatus written = writemappage(s, m, names, out);
+  const outputstatus written = writemappage(s, m, facts, names, out);
   return written.ok() ? out.commit() : written;
 }
 
