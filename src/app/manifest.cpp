@@ -122,8 +122,8 @@ std::string manifestline(const mapoutcome& r, bool outputs, bool tallies) {
     json skills = nullptr;
     if (t) {
       skills = json::object();
-      const char* const modes[] = {"single", "coop", "deathmatch"};
-      for (std::size_t mode = 0; mode < playmodes; ++mode) skills[modes[mode]] = t->byskill[mode];
+      for (std::size_t mode = 0; mode < playmodes; ++mode)
+        skills[std::string(playmoderows[mode].key)] = t->byskill[mode];
     }
     j["things_by_skill"] = skills;
     j["monster_types"] = t ? bytype(t->monstertypes) : json(nullptr);

@@ -19,17 +19,13 @@
 #include "render/pageshell.h"
 #include "support/jsontext.h"
 #include "support/markup.h"
+#include "wad/lineflags.h"
+#include "wad/playmodes.h"
 #include "wad/udmf.h"
 
 namespace tracewell {
 
 namespace {
-
-// The names of a linedef's flag bits, by bit number, as the details panel shows them.
-constexpr std::array<std::string_view, 16> flagnames = {
-    "impassable",  "block monsters", "two-sided",     "upper unpegged", "lower unpegged", "secret",
-    "block sound", "hidden on map",  "always on map", "flag 0x200",     "flag 0x400",     "flag 0x800",
-    "flag 0x1000", "flag 0x2000",    "flag 0x4000",   "flag 0x8000"};
 
 // The meanings a line has through its special (the rest come from its flags and sectors).
 constexpr linemeanings specialmeanings_ = lockedlines | exitlines | linebit(linemeaning::teleport);
@@ -200,7 +196,7 @@ void appendthings(pagebuffer& b, const map& m, const pagelayers& layers) {
     out += ',';
     appendjsonint(out, t.skills);
     out += ',';
-    appendjsonint(out, (t.single ? 1 : 0) | (t.coop ? 2 : 0) | (t.deathmatch ? 4 : 0));
+    appendjsonint(out, modebits(t));
     out += ',';
     appendjsonint(out, layers.ofthing[i]);
     out += ']';
@@ -212,9 +208,9 @@ void appendthings(pagebuffer& b, const map& m, const pagelayers& layers) {
 // The tables the script names things by: flags, meanings, kinds and modes in words.
 void appendnames(std::string& out) {
   out += ",\"flagnames\":[";
-  for (std::size_t i = 0; i < flagnames.size(); ++i) {
-    if (i > 0) out += ',';
-    appendjsonbytes(out, flagnames[i]);
+  for (const lineflag& f : lineflags) {
+    if (f.bit > 0) out += ',';
+    appendjsonbytes(out, f.words);
   }
   out += "],\"meanings\":[";
   for (int bit = 0; bit < linemeaningcount; ++bit) {
@@ -232,7 +228,12 @@ void appendnames(std::string& out) {
     std::string cls = svgthingclass(static_cast<std::uint8_t>(k));
     appendjsonbytes(out, inwords(cls.substr(cls.find('-') + 1)));
   }
-  out += "],\"modenames\":[\"single player\",\"cooperative\",\"deathmatch\"]";
+  out += "],\"modenames\":[";
+  for (const playmode& mode : playmoderows) {
+    if (&mode != playmoderows.data()) out += ',';
+    appendjsonbytes(out, mode.words);
+  }
+  out += ']';
 }
 
 void appendcounts(std::string& out, const std::map<std::int32_t, std::int64_t>& counts) {
@@ -272,10 +273,9 @@ void appendstatistics(std::string& out, const mapfacts& facts) {
     return;
   }
   out += ",\"skills\":{";
-  constexpr std::array<std::string_view, playmodes> modes = {"single", "coop", "deathmatch"};
   for (std::size_t mode = 0; mode < playmodes; ++mode) {
     out += mode == 0 ? "\"" : ",\"";
-    out += modes[mode];
+    out += playmoderows[mode].key;
     out += "\":[";
     for (std::size_t g = 0; g < skillgroups; ++g) {
       if (g > 0) out += ',';
