@@ -41,6 +41,7 @@ set(tracewell_render_sources
   src/render/diffscene.cpp
   src/render/compactpng.cpp
   src/render/deflatebands.cpp
+  src/render/lineplace.cpp
   src/render/mapfit.cpp
   src/render/draw.cpp
   src/render/gallerypage.cpp
