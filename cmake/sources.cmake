@@ -4,7 +4,6 @@
 set(tracewell_support_sources
   src/support/bintree.cpp
   src/support/bytestream.cpp
-  src/support/coreclaim.cpp
   src/support/debuglog.cpp
   src/support/jsontext.cpp
   src/support/outputfile.cpp

@@ -6,6 +6,7 @@
 #include <list>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "app/batchrun.h"
@@ -116,7 +117,9 @@ void writefiles(const scene& s, const map& older, const map& newer, const mapdif
         return;
       }
       drawscene(s, *image);
-      f.settle(WritePNG(*image, f.path, pnglevel, keep, png));
+      // One map at a time: its encoder may use every core.
+      f.settle(
+          WritePNG(*image, f.path, pnglevel, keep, png, std::max(std::thread::hardware_concurrency(), 1U)));
     } else if (f.kind == filekind::html) {
       f.settle(writediffpage(s, older, newer, d, svgnames{record.name, record.input}, f.path, keep));
     } else {

@@ -16,7 +16,6 @@
 #include "render/pngsize.h"
 #include "render/scene.h"
 #include "render/svg.h"
-#include "support/coreclaim.h"
 #include "support/tempfile.h"
 #include "support/terminal.h"
 #include "wad/mapsource.h"
@@ -41,8 +40,8 @@ using mapjob = std::function<outputstatus(filekind kind, const text& path)>;
 // The one place a map meets the renderer: its scene, a pixel buffer when a PNG is asked for, and the
 // job that draws and writes each kind. Fails for want of memory (the run may try again; an image the
 // PNG could not hold is refused for every kind) or with a fatal stop.
-result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest& r,
-                       const mapoutcome& record) {
+result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest& r, const mapoutcome& record,
+                       std::size_t cores) {
   const bool png = std::any_of(record.files.begin(), record.files.end(),
                                [](const kindfile& f) { return f.kind == filekind::png; });
   std::shared_ptr<TPixmap> image;
@@ -56,15 +55,12 @@ result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest
   if (!made.ok()) return made.error();
   auto drawing = std::make_shared<const scene>(std::move(made).value());
   return mapjob([image = std::move(image), drawing = std::move(drawing), held, facts = record.facts,
-                 keep = r.keep, names = svgnames{record.name, r.input},
-                 png = r.png](filekind kind, const text& path) {
+                 keep = r.keep, names = svgnames{record.name, r.input}, png = r.png,
+                 cores](filekind kind, const text& path) {
     switch (kind) {
-      case filekind::png: {
-        // This map's thread counts as busy, so that an encoder spreads only over cores no other map uses.
-        const coreclaim own(1);
+      case filekind::png:
         drawscene(*drawing, *image);
-        return WritePNG(*image, path, pnglevel, keep, png);
-      }
+        return WritePNG(*image, path, pnglevel, keep, png, cores);
       case filekind::svg:
         return writesvg(*drawing, names, path, keep);
       case filekind::html:
@@ -212,11 +208,11 @@ bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest&
   // No more buffers than maps in flight.
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   if (pool_) pool_->makeroom(handover);
-  result<mapjob> made = makejob(read, r, step.record);
+  result<mapjob> made = makejob(read, r, step.record, cores_);
   // The maps in flight may hold the memory this one needs: once they are done it may fit.
   if (!made.ok() && made.error().what == failure::kind::nomemory && pool_ && pool_->pending() > 0) {
     pool_->drain(handover);
-    made = makejob(read, r, step.record);
+    made = makejob(read, r, step.record, cores_);
   }
   if (!made.ok()) {
     if (made.error().what != failure::kind::nomemory) {
@@ -251,7 +247,7 @@ bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest&
 
 drawend maprun::draw(const std::list<text>& names, const drawrequest& r, bool all) {
   const std::size_t wide = inflight > 0 ? inflight : mapsinflight(r.width, r.height, r.png);
-  if (!spanning_) pool_.emplace(std::clamp<std::size_t>(names.size(), 1, wide));
+  if (!spanning_) startpool(std::clamp<std::size_t>(names.size(), 1, wide));
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   std::size_t turn = 0;
   for (auto at = names.begin(); at != names.end(); ++at) {
@@ -311,8 +307,14 @@ void maprun::recordstop(const drawend& end, std::list<text>::const_iterator afte
 }
 
 void maprun::span(std::size_t wide) {
-  pool_.emplace(std::max<std::size_t>(inflight > 0 ? inflight : wide, 1));
+  startpool(std::max<std::size_t>(inflight > 0 ? inflight : wide, 1));
   spanning_ = true;
+}
+
+void maprun::startpool(std::size_t wide) {
+  pool_.emplace(wide);
+  // The machine's cores shared out among the maps in flight: an encoder spreads over its map's share.
+  cores_ = std::max<std::size_t>(std::thread::hardware_concurrency() / wide, 1);
 }
 
 void maprun::drain() {

@@ -175,6 +175,8 @@ class maprun {
   // Hands on the records of a draw's map that stopped it and of the maps after it.
   void recordstop(const drawend& end, std::list<text>::const_iterator after,
                   std::list<text>::const_iterator last, const drawrequest& r);
+  // Starts the pool with `wide` maps in flight, and shares the cores among them.
+  void startpool(std::size_t wide);
   void deliver(mapoutcome& done);
   void print(const mapstep& step, const drawrequest& r);
 
@@ -182,6 +184,7 @@ class maprun {
   std::optional<orderedpool<mapoutcome>> pool_;
   std::deque<std::vector<std::string>> writing_;  // the files of each job in flight, in submission order
   std::set<std::string> written_;  // with --skip-existing, every file this run set out to write
+  std::size_t cores_ = 1;          // the threads each map's PNG encoder may use
   bool missed_ = false;
   bool spanning_ = false;
 };

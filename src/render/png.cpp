@@ -78,10 +78,11 @@ std::optional<pngencoding> findpngencoding(const text& word) {
   return std::nullopt;
 }
 
-outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level, pngencoding encoding) {
+outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level, pngencoding encoding,
+                      std::size_t cores) {
   if (!out.status().ok()) return out.status();
   const auto encode = [&] {
-    return encoding == pngencoding::compact ? writecompactpng(pixmap, out.stream())
+    return encoding == pngencoding::compact ? writecompactpng(pixmap, out.stream(), cores)
                                             : writeimage(pixmap, out.stream(), std::clamp(level, 0, 9));
   };
   if (pixmap.width() < 1 || pixmap.height() < 1 || !encode()) {
@@ -92,11 +93,11 @@ outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level, pngenco
 }
 
 outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level, const std::vector<fileid>& keep,
-                      pngencoding encoding) {
+                      pngencoding encoding, std::size_t cores) {
   // No file is made for an image without pixels.
   if (pixmap.width() < 1 || pixmap.height() < 1) return failure::because(failure::reason::nocontent);
   outputfile out = outputfile::open(path, keep);
-  const outputstatus written = WritePNG(pixmap, out, level, encoding);
+  const outputstatus written = WritePNG(pixmap, out, level, encoding, cores);
   return written.ok() ? out.commit() : written;
 }
 

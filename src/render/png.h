@@ -33,13 +33,15 @@ std::optional<pngencoding> findpngencoding(const text& word);
 // are replaced and how is said there. Fails (nocontent) when the buffer has no
 // pixels or the encoder gives up, or with the file's own problem, leaving no
 // file behind. Prints nothing. Several threads may write images at once.
-// With `compact` the level is not used and the file holds what compactpng.h says.
+// With `compact` the level is not used, the file holds what compactpng.h says,
+// and its encoder may use up to `cores` threads, the caller's among them.
 outputstatus WritePNG(const TPixmap& pixmap, const text& path, int level,
-                      const std::vector<fileid>& keep = {}, pngencoding encoding = pngencoding::standard);
+                      const std::vector<fileid>& keep = {}, pngencoding encoding = pngencoding::standard,
+                      std::size_t cores = 1);
 
 // The same image into a file opened already, which this finishes but does not
 // commit: a run that writes on several threads renames in its own order.
 outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level,
-                      pngencoding encoding = pngencoding::standard);
+                      pngencoding encoding = pngencoding::standard, std::size_t cores = 1);
 
 }  // namespace tracewell
