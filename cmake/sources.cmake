@@ -4,7 +4,6 @@
 set(tracewell_support_sources
   src/support/bintree.cpp
   src/support/bytestream.cpp
-  src/support/coreclaim.cpp
   src/support/debuglog.cpp
   src/support/jsontext.cpp
   src/support/outputfile.cpp
@@ -30,8 +29,10 @@ set(tracewell_settings_sources
   src/settings/dictnode.cpp)
 
 set(tracewell_game_sources
+  src/game/mapbounds.cpp
   src/game/mapcensus.cpp
   src/game/mapdiff.cpp
+  src/game/mapfacts.cpp
   src/game/specialmeaning.cpp
   src/game/thingtally.cpp)
 
@@ -40,6 +41,7 @@ set(tracewell_render_sources
   src/render/diffscene.cpp
   src/render/compactpng.cpp
   src/render/deflatebands.cpp
+  src/render/lineplace.cpp
   src/render/mapfit.cpp
   src/render/draw.cpp
   src/render/pixmap.cpp

@@ -77,7 +77,7 @@ text summaryline(const text& name, const mapdiff& d) {
          u" moved, " + n(d.thingcount(changekind::changed)) + u" changed";
 }
 
-std::string diffjson(const mapdiff& d, const map& older, const map& newer) {
+json diffjson(const mapdiff& d, const map& older, const map& newer) {
   const std::int32_t bits = std::max(older.fractionbits, newer.fractionbits);
   json j;
   j["lines_added"] = d.linecount(changekind::added);
@@ -95,7 +95,7 @@ std::string diffjson(const mapdiff& d, const map& older, const map& newer) {
     changes.push_back(std::move(t));
   }
   j["changes"] = std::move(changes);
-  return j.dump(-1, ' ', false, json::error_handler_t::replace);
+  return j;
 }
 
 }  // namespace tracewell

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <list>
+#include <nlohmann/json.hpp>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "app/commandline.h"
@@ -17,8 +19,8 @@
 #include "app/outputname.h"
 #include "app/report.h"
 #include "app/runsetup.h"
-#include "game/mapcensus.h"
 #include "game/mapdiff.h"
+#include "game/mapfacts.h"
 #include "render/diffscene.h"
 #include "render/mapfit.h"
 #include "render/png.h"
@@ -123,7 +125,8 @@ void writefiles(const scene& s, const map& older, const map& newer, const mapdif
     outputfile out = outputfile::open(f.path, keep);
     outputstatus written;
     if (f.kind == filekind::png) {
-      written = WritePNG(*image, out, pnglevel, png);
+      // One map at a time: its encoder may use every core.
+      written = WritePNG(*image, out, pnglevel, png, std::max(std::thread::hardware_concurrency(), 1U));
     } else if (f.kind == filekind::html) {
       written = writediffpage(s, older, newer, d, svgnames{record.name, record.input}, out);
     } else {
@@ -148,17 +151,9 @@ struct diffsetup {
 
 // The record's map fields, of the newer version.
 void describe(mapoutcome& record, const map& m, const diffsetup& s) {
-  record.layout = m.layout;
   record.width = s.c.width;
   record.height = s.c.height;
-  record.linedefs = m.linedefs.size();
-  record.fractionbits = m.fractionbits;
-  if (m.things) record.things = static_cast<std::int64_t>(m.things->size());
-  if (s.cl.manifest) record.census = takecensus(m);
-  if (const result<mapbounds> bounds = boundsof(m); bounds.ok()) {
-    const mapbounds& o = bounds.value();
-    record.bounds = {o.leastx, o.leasty, o.greatestx, o.greatesty};
-  }
+  record.facts = factsof(m, s.cl.manifest.has_value());
 }
 
 // Draws the diff of a changed map into its files and lists those written.
@@ -200,7 +195,7 @@ mapoutcome diffonemap(const diffsetup& s, const text& name, std::optional<failur
   const map &a = **was, &b = **is;
   const mapdiff d = diffmaps(a, b);
   if (s.newer.listed(name)) describe(record, b, s);
-  record.diff = diffjson(d, a, b);
+  record.diff = std::make_shared<const nlohmann::ordered_json>(diffjson(d, a, b));
   if (!s.quiet) printplainline(summaryline(printable(record.name), d));
   if (d.empty()) {
     record.status = mapoutcome::state::unchanged;

@@ -5,7 +5,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
-#include "game/mapcensus.h"
+#include "game/mapfacts.h"
 #include "support/path.h"
 #include "support/terminal.h"
 #include "wad/udmf.h"
@@ -91,31 +91,25 @@ std::string manifestline(const mapoutcome& r, bool outputs, bool tallies) {
     for (const text& line : r.errors) joined += (joined.empty() ? text() : text(u"\n")) + line;
     j["error"] = toutf8(joined);
   }
-  const bool known = r.layout && r.status != mapoutcome::state::failed;
-  j["layout"] = known ? json(layoutword(*r.layout)) : json(nullptr);
-  j["width"] = known ? json(r.width) : json(nullptr);
-  j["height"] = known ? json(r.height) : json(nullptr);
-  j["linedefs"] = known ? json(r.linedefs) : json(nullptr);
-  if (known) {
-    // The map keeps y negated; the file's own y runs the other way.
-    const std::int32_t bits = r.fractionbits;
-    j["bounds"] = {coordinate(r.bounds[0], bits), coordinate(-r.bounds[3], bits),
-                   coordinate(r.bounds[2], bits), coordinate(-r.bounds[1], bits)};
-  } else {
-    j["bounds"] = nullptr;
+  const mapfacts* f = r.facts && r.status != mapoutcome::state::failed ? &*r.facts : nullptr;
+  j["layout"] = f ? json(layoutword(f->layout)) : json(nullptr);
+  j["width"] = f ? json(r.width) : json(nullptr);
+  j["height"] = f ? json(r.height) : json(nullptr);
+  for (const factfield& field : factfields) {
+    if (!field.manifest) continue;
+    json& value = j[std::string(field.key)];
+    if (field.is == factfield::shape::bounds) {
+      // The map keeps y negated; the file's own y runs the other way.
+      const mapbounds& b = f ? f->bounds : mapbounds{};
+      const std::int32_t bits = f ? f->fractionbits : 0;
+      value = f ? json{coordinate(b.leastx, bits), coordinate(-b.greatesty, bits),
+                       coordinate(b.greatestx, bits), coordinate(-b.leasty, bits)}
+                : json(nullptr);
+      continue;
+    }
+    const std::optional<std::int64_t> v = f ? field.value(*f) : std::nullopt;
+    value = v ? json(*v) : json(nullptr);
   }
-  j["things"] = known && r.things ? json(*r.things) : json(nullptr);
-  const auto count = [&](const char* key, std::optional<std::int64_t> value) {
-    j[key] = known && r.census && value ? json(*value) : json(nullptr);
-  };
-  const mapcensus none;
-  const mapcensus& c = r.census ? *r.census : none;
-  count("locked_lines", c.lockedlines);
-  count("exit_lines", c.exitlines);
-  count("teleport_lines", c.teleportlines);
-  count("secret_sectors", c.secretsectors);
-  count("keys", c.keys);
-  count("monsters", c.monsters);
   if (outputs) {
     json files = r.files.empty() ? json(nullptr) : json::object();
     for (const kindfile& f : r.files) {
@@ -125,20 +119,20 @@ std::string manifestline(const mapoutcome& r, bool outputs, bool tallies) {
     j["outputs"] = files;
   }
   if (tallies) {
-    const bool tallied = known && r.tally;
+    const thingtally* t = f && f->tally ? &*f->tally : nullptr;
     json skills = nullptr;
-    if (tallied) {
+    if (t) {
       skills = json::object();
-      const char* const modes[] = {"single", "coop", "deathmatch"};
-      for (std::size_t mode = 0; mode < playmodes; ++mode) skills[modes[mode]] = r.tally->byskill[mode];
+      for (std::size_t mode = 0; mode < playmodes; ++mode)
+        skills[std::string(playmoderows[mode].key)] = t->byskill[mode];
     }
     j["things_by_skill"] = skills;
-    j["monster_types"] = tallied ? bytype(r.tally->monstertypes) : json(nullptr);
-    j["item_types"] = tallied ? bytype(r.tally->itemtypes) : json(nullptr);
+    j["monster_types"] = t ? bytype(t->monstertypes) : json(nullptr);
+    j["item_types"] = t ? bytype(t->itemtypes) : json(nullptr);
   }
-  // A diff's figures were made as JSON; an unreadable map has none.
-  if (!r.diff.empty()) {
-    j["diff"] = json::parse(r.diff);
+  // An unreadable map has no diff figures.
+  if (r.diff) {
+    j["diff"] = *r.diff;
   } else if (r.oldinput) {
     j["diff"] = nullptr;
   }
@@ -153,14 +147,7 @@ galleryentry galleryentryof(const mapoutcome& r) {
   if (!r.whole) e.map = r.name;
   e.status = statusword(r.status);
   for (const text& line : r.errors) e.error += (e.error.empty() ? text() : text(u"\n")) + line;
-  if (r.layout && r.status != mapoutcome::state::failed) {
-    e.linedefs = static_cast<std::int64_t>(r.linedefs);
-    e.things = r.things;
-    if (r.census) {
-      e.keys = r.census->keys;
-      e.secrets = r.census->secretsectors;
-    }
-  }
+  if (r.status != mapoutcome::state::failed) e.facts = r.facts;
   for (const kindfile& f : r.files) {
     if (f.written || r.status == mapoutcome::state::skipped)
       e.files.emplace_back(toutf8(text(rowof(f.kind).word)), f.path);

@@ -16,7 +16,6 @@
 #include "render/png.h"
 #include "render/pngsize.h"
 #include "render/scene.h"
-#include "support/coreclaim.h"
 #include "support/tempfile.h"
 #include "support/terminal.h"
 #include "wad/mapsource.h"
@@ -37,17 +36,14 @@ std::string samefilekey(const text& path) {
   return ec ? nativepath(path) : resolved.string();
 }
 
-// A map made ready to draw: its bounds, and what draws it and writes it as a file of a kind to a path.
-struct mapjob {
-  std::array<std::int64_t, 4> bounds{};
-  std::function<outputstatus(filekind kind, const text& path)> write;
-};
+// What draws a map made ready and writes it as a file of a kind to a path.
+using mapjob = std::function<outputstatus(filekind kind, const text& path)>;
 
 // The one place a map meets the renderer: its scene, a pixel buffer when a PNG is asked for, and the
 // job that draws and writes each kind. Fails for want of memory (the run may try again; an image the
 // PNG could not hold is refused for every kind) or with a fatal stop.
-result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest& r,
-                       const mapoutcome& record) {
+result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest& r, const mapoutcome& record,
+                       std::size_t cores) {
   const bool png = std::any_of(record.files.begin(), record.files.end(),
                                [](const kindfile& f) { return f.kind == filekind::png; });
   std::shared_ptr<TPixmap> image;
@@ -59,31 +55,25 @@ result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest
   }
   result<scene> made = makescene(*held, r.width, r.height, r.margin, r.look->look);
   if (!made.ok()) return made.error();
-  const mapbounds& b = made.value().bounds;
-  mapjob job;
-  job.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
   auto drawing = std::make_shared<const scene>(std::move(made).value());
-  job.write = [image = std::move(image), drawing = std::move(drawing), held, keep = r.keep,
-               names = svgnames{record.name, r.input}, png = r.png](filekind kind, const text& path) {
+  return mapjob([image = std::move(image), drawing = std::move(drawing), held, facts = record.facts,
+                 keep = r.keep, names = svgnames{record.name, r.input}, png = r.png,
+                 cores](filekind kind, const text& path) {
     outputfile out = outputfile::open(path, keep);
     const outputstatus written = [&] {
       switch (kind) {
-        case filekind::png: {
-          // This map's thread counts as busy, so that an encoder spreads only over cores no other map uses.
-          const coreclaim own(1);
+        case filekind::png:
           drawscene(*drawing, *image);
-          return WritePNG(*image, out, pnglevel, png);
-        }
+          return WritePNG(*image, out, pnglevel, png, cores);
         case filekind::svg:
           return writesvg(*drawing, names, out);
         case filekind::html:
-          return writemappage(*drawing, *held, names, out);
+          return writemappage(*drawing, *held, *facts, names, out);
       }
       return outputstatus{failure::because(failure::reason::nocontent)};
     }();
     return written.ok() ? out.commit() : written;
-  };
-  return job;
+  });
 }
 
 }  // namespace
@@ -150,13 +140,10 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   // An image already drawn from this input is left as it is; the record still says what the map holds,
   // and the size of the image that stays.
   if (current) {
-    const result<mapbounds> bounds = boundsof(*read);
-    if (!bounds.ok()) {
-      step.stop = bounds.error();
+    if (!step.record.facts->bounded.ok()) {
+      step.stop = step.record.facts->bounded.error();
       return step;
     }
-    const mapbounds& b = bounds.value();
-    step.record.bounds = {b.leastx, b.leasty, b.greatestx, b.greatesty};
     step.record.width = current->width;
     step.record.height = current->height;
     step.record.status = mapoutcome::state::skipped;
@@ -236,16 +223,9 @@ std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, map
     if (asked || source_->isrealmap(name)) missed_ = true;
     return nullptr;
   }
-  const map& read = *m.value();
-  mapoutcome& record = step.record;
-  record.layout = read.layout;
-  record.width = r.width;
-  record.height = r.height;
-  record.linedefs = read.linedefs.size();
-  record.fractionbits = read.fractionbits;
-  if (read.things) record.things = static_cast<std::int64_t>(read.things->size()) + read.unplacedthings;
-  if (r.census) record.census = takecensus(read);
-  if (r.tally) record.tally = tallythings(read);
+  step.record.width = r.width;
+  step.record.height = r.height;
+  step.record.facts = factsof(*m.value(), r.census || r.tally || page);
   return m.value();
 }
 
@@ -254,11 +234,11 @@ bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest&
   // No more buffers than maps in flight.
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   if (pool_) pool_->makeroom(handover);
-  result<mapjob> made = makejob(read, r, step.record);
+  result<mapjob> made = makejob(read, r, step.record, cores_);
   // The maps in flight may hold the memory this one needs: once they are done it may fit.
   if (!made.ok() && made.error().what == failure::kind::nomemory && pool_ && pool_->pending() > 0) {
     pool_->drain(handover);
-    made = makejob(read, r, step.record);
+    made = makejob(read, r, step.record, cores_);
   }
   if (!made.ok()) {
     if (made.error().what != failure::kind::nomemory) {
@@ -269,7 +249,6 @@ bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest&
     }
     return false;
   }
-  step.record.bounds = made.value().bounds;
   // A silent failure would look like success; the writer keeps any older file.
   if (file.toolong()) {
     step.unbuildable = file;
@@ -279,7 +258,7 @@ bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest&
   // Only the folders the pattern names below the input's folder are made; one that cannot be shows as the
   // write's failure.
   if (!r.folder.empty()) makefolders(directorypart(file.path));
-  step.job = [write = std::move(made.value().write), record = step.record] {
+  step.job = [write = std::move(made).value(), record = step.record] {
     return guardedjob(record, [&write](mapoutcome& done) {
       bool every = true;
       for (kindfile& f : done.files) {
@@ -295,7 +274,7 @@ bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest&
 
 drawend maprun::draw(const std::list<text>& names, const drawrequest& r, bool all) {
   const std::size_t wide = inflight > 0 ? inflight : mapsinflight(r.width, r.height, r.png);
-  if (!spanning_) pool_.emplace(std::clamp<std::size_t>(names.size(), 1, wide));
+  if (!spanning_) startpool(std::clamp<std::size_t>(names.size(), 1, wide));
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   std::size_t turn = 0;
   for (auto at = names.begin(); at != names.end(); ++at) {
@@ -355,8 +334,14 @@ void maprun::recordstop(const drawend& end, std::list<text>::const_iterator afte
 }
 
 void maprun::span(std::size_t wide) {
-  pool_.emplace(std::max<std::size_t>(inflight > 0 ? inflight : wide, 1));
+  startpool(std::max<std::size_t>(inflight > 0 ? inflight : wide, 1));
   spanning_ = true;
+}
+
+void maprun::startpool(std::size_t wide) {
+  pool_.emplace(wide);
+  // The machine's cores shared out among the maps in flight: an encoder spreads over its map's share.
+  cores_ = std::max<std::size_t>(std::thread::hardware_concurrency() / wide, 1);
 }
 
 void maprun::drain() {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <set>
 #include <string>
@@ -16,8 +17,7 @@
 
 #include "app/outputname.h"
 #include "app/report.h"
-#include "game/mapcensus.h"
-#include "game/thingtally.h"
+#include "game/mapfacts.h"
 #include "render/png.h"
 #include "render/pngsize.h"
 #include "support/failure.h"
@@ -79,20 +79,16 @@ struct mapoutcome {
   text name;              // as listed, or as asked for
   bool whole = false;     // the record of an input refused as a whole: it names no map
   state status = state::failed;
-  text output;                      // the file written or tried; empty when its name could not be made
-  std::vector<kindfile> files;      // every kind's file, the main one (`output`) first, as they were written
-  std::vector<text> errors;         // the lines printed for it, a name too long to build aside
-  std::optional<maplayout> layout;  // what follows is known only for a map that was read
+  text output;                  // the file written or tried; empty when its name could not be made
+  std::vector<kindfile> files;  // every kind's file, the main one (`output`) first, as they were written
+  std::vector<text> errors;     // the lines printed for it, a name too long to build aside
   std::int32_t width = 0;
   std::int32_t height = 0;
-  std::size_t linedefs = 0;
-  std::int32_t fractionbits = 0;         // the bounds' units, as the map's vertexes
-  std::array<std::int64_t, 4> bounds{};  // least x, least y, greatest x, greatest y (y negated as vertexes)
-  std::optional<std::int64_t> things;    // records read; absent when not read or unreadable
-  std::optional<mapcensus> census;       // when the request asks for it
-  std::optional<thingtally> tally;       // likewise, when the things could be read
-  std::optional<text> oldinput;          // a diff's: the older version, `input` being the newer
-  std::string diff;                      // a diff's: its JSON object (diffjson); empty otherwise
+  // Known only for a map that was read; its census and tally when the request asks for records.
+  std::optional<mapfacts> facts;
+  std::optional<text> oldinput;  // a diff's: the older version, `input` being the newer
+  // A diff's: its figures as the manifest's `diff` object (diffjson); null otherwise.
+  std::shared_ptr<const nlohmann::ordered_json> diff;
 };
 
 // Runs `job` on `record`, as a map's job on the pool does. An exception it
@@ -185,6 +181,8 @@ class maprun {
   // Hands on the records of a draw's map that stopped it and of the maps after it.
   void recordstop(const drawend& end, std::list<text>::const_iterator after,
                   std::list<text>::const_iterator last, const drawrequest& r);
+  // Starts the pool with `wide` maps in flight, and shares the cores among them.
+  void startpool(std::size_t wide);
   void deliver(mapoutcome& done);
   void print(const mapstep& step, const drawrequest& r);
 
@@ -192,6 +190,7 @@ class maprun {
   std::optional<orderedpool<mapoutcome>> pool_;
   std::deque<std::vector<std::string>> writing_;  // the files of each job in flight, in submission order
   std::set<std::string> written_;  // with --skip-existing, every file this run set out to write
+  std::size_t cores_ = 1;          // the threads each map's PNG encoder may use
   bool missed_ = false;
   bool spanning_ = false;
 };

@@ -7,6 +7,7 @@
 #include <optional>
 #include <tuple>
 
+#include "wad/playmodes.h"
 #include "wad/udmf.h"
 
 namespace tracewell {
@@ -60,11 +61,10 @@ std::string skillsvalue(const thingfacts& t) {
 
 std::string modesvalue(const thingfacts& t) {
   std::string out;
-  for (const auto& [bit, name] : {std::pair{thingmode::single, "single"}, std::pair{thingmode::coop, "coop"},
-                                  std::pair{thingmode::deathmatch, "deathmatch"}}) {
-    if ((t.modes & bit) == 0) continue;
+  for (std::size_t mode = 0; mode < playmoderows.size(); ++mode) {
+    if ((t.modes >> mode & 1U) == 0) continue;
     if (!out.empty()) out += ',';
-    out += name;
+    out += playmoderows[mode].key;
   }
   return out.empty() ? "none" : out;
 }
@@ -131,14 +131,12 @@ sidefacts sideof(const map& m, std::int32_t side) {
 // The game modes of a thing: the Doom layout keeps them as flags (0x10 multiplayer only, and Boom's
 // 0x20 not in deathmatch, 0x40 not in cooperative play), the other layouts as read.
 std::uint8_t modesof(const thing& t, maplayout layout) {
-  bool single = t.single, coop = t.coop, deathmatch = t.deathmatch;
-  if (layout == maplayout::doom) {
-    single = (t.flags & 0x10) == 0;
-    coop = (t.flags & 0x40) == 0;
-    deathmatch = (t.flags & 0x20) == 0;
-  }
-  return static_cast<std::uint8_t>((single ? thingmode::single : 0) | (coop ? thingmode::coop : 0) |
-                                   (deathmatch ? thingmode::deathmatch : 0));
+  if (layout != maplayout::doom) return modebits(t);
+  thing flagged = t;
+  flagged.single = (t.flags & 0x10) == 0;
+  flagged.coop = (t.flags & 0x40) == 0;
+  flagged.deathmatch = (t.flags & 0x20) == 0;
+  return modebits(flagged);
 }
 
 // The map order of changes: by new number, then the removed ones by old number.

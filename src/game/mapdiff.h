@@ -44,14 +44,7 @@ struct thingfacts {
   std::int32_t type = 0;
   std::int32_t angle = 0;
   std::uint8_t skills = 0;  // bit s - 1: skill s
-  std::uint8_t modes = 0;   // thingmode bits
-};
-
-// The game modes a thing appears in, as bits of thingfacts::modes.
-struct thingmode {
-  static constexpr std::uint8_t single = 1;
-  static constexpr std::uint8_t coop = 2;
-  static constexpr std::uint8_t deathmatch = 4;
+  std::uint8_t modes = 0;   // mode i of wad/playmodes.h as bit i
 };
 
 // A property of a line or thing the diff compares, named as summaries, dumps and manifests write it.

@@ -11,9 +11,8 @@ std::optional<thingtally> tallythings(const map& m) {
   constexpr std::array<std::uint8_t, skillgroups> groups = {0x03, 0x04, 0x18};
   thingtally t;
   for (const thing& th : *m.things) {
-    const std::array<bool, playmodes> modes = {th.single, th.coop, th.deathmatch};
     for (std::size_t mode = 0; mode < playmodes; ++mode) {
-      if (!modes[mode]) continue;
+      if (!(th.*playmoderows[mode].in)) continue;
       for (std::size_t g = 0; g < skillgroups; ++g)
         t.byskill[mode][g] += (th.skills & groups[g]) != 0 ? 1 : 0;
     }

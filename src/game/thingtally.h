@@ -7,13 +7,14 @@
 #include <optional>
 
 #include "wad/map.h"
+#include "wad/playmodes.h"
 
 namespace tracewell {
 
 // The three skill groups the binary layouts tell apart: skills 1-2, skill 3, skills 4-5.
 inline constexpr std::size_t skillgroups = 3;
-// The modes: single player, cooperative, deathmatch.
-inline constexpr std::size_t playmodes = 3;
+// The modes, in the order of wad/playmodes.h.
+inline constexpr std::size_t playmodes = playmoderows.size();
 
 struct thingtally {
   // [mode][group]: the things that appear in the mode and in at least one skill of the group.

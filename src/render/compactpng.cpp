@@ -246,7 +246,7 @@ bool writepalette(const TPixmap& pixmap, indexed& image, std::FILE* file) {
   return std::ferror(file) == 0;
 }
 
-bool writergba(const TPixmap& pixmap, std::FILE* file) {
+bool writergba(const TPixmap& pixmap, std::FILE* file, std::size_t cores) {
   const auto w = static_cast<std::size_t>(pixmap.width());
   const std::size_t rowbytes = 1 + 4 * w;
   writepngstart(file, {static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(pixmap.height()), 8, 6});
@@ -261,18 +261,18 @@ bool writergba(const TPixmap& pixmap, std::FILE* file) {
     for (std::size_t i = 0; i < 4 * w; ++i) out[i + 1] = static_cast<std::uint8_t>(row[i] - above[i]);
   };
   const pieceout idat = [file](std::span<const std::uint8_t> piece) { return writeidat(file, piece); };
-  if (!deflatebands(pixmap.height(), rowbytes, rgbalevel, up, idat)) return false;
+  if (!deflatebands(pixmap.height(), rowbytes, rgbalevel, up, idat, cores)) return false;
   writepngchunk(file, "IEND", {});
   return std::ferror(file) == 0;
 }
 
 }  // namespace
 
-bool writecompactpng(const TPixmap& pixmap, std::FILE* file) {
+bool writecompactpng(const TPixmap& pixmap, std::FILE* file, std::size_t cores) {
   try {
     std::optional<indexed> image = indexpixels(pixmap);
     if (image) return writepalette(pixmap, *image, file);
-    return writergba(pixmap, file);
+    return writergba(pixmap, file, cores);
   } catch (const std::bad_alloc&) {
     return false;
   }

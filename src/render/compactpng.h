@@ -16,8 +16,9 @@ namespace tracewell {
 // Any other image is 8-bit RGBA, Up-filtered and deflated by zlib in bands
 // (deflatebands.h). Counting the colours stops at the 257th and is the same
 // pass that gives each pixel its palette index. No chunks besides IHDR, PLTE,
-// tRNS, IDAT and IEND. The bytes depend on the pixels alone. False when memory
-// runs out or the file refuses bytes.
-bool writecompactpng(const TPixmap& pixmap, std::FILE* file);
+// tRNS, IDAT and IEND. The bands spread over up to `cores` threads; the bytes
+// depend on the pixels alone. False when memory runs out or the file refuses
+// bytes.
+bool writecompactpng(const TPixmap& pixmap, std::FILE* file, std::size_t cores = 1);
 
 }  // namespace tracewell

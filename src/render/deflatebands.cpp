@@ -10,7 +10,6 @@
 #include <optional>
 #include <vector>
 
-#include "support/coreclaim.h"
 #include "support/orderedpool.h"
 
 namespace tracewell {
@@ -122,7 +121,7 @@ std::size_t bandcount(std::int64_t rows, std::size_t rowbytes) {
 }
 
 bool deflatebands(std::int64_t rows, std::size_t rowbytes, int level, const rowmaker& row,
-                  const pieceout& out) {
+                  const pieceout& out, std::size_t cores) {
   const std::size_t n = bandcount(rows, rowbytes);
   uLong adler = 1;
   bool going = true;
@@ -155,15 +154,15 @@ bool deflatebands(std::int64_t rows, std::size_t rowbytes, int level, const rowm
     };
   };
   try {
-    const coreclaim cores(n);
-    if (cores.extra() == 0) {
+    const std::size_t threads = std::min(cores, n);
+    if (threads <= 1) {
       for (std::size_t i = 0; i < n && going; ++i) {
         band b = job(i)();
         deliver(b);
       }
     } else {
       // The calling thread only waits, so the pool takes its core too.
-      orderedpool<band> pool(cores.extra() + 1);
+      orderedpool<band> pool(threads);
       for (std::size_t i = 0; i < n && going; ++i) pool.submit(job(i), deliver);
       pool.drain(deliver);
     }

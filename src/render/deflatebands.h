@@ -30,10 +30,10 @@ std::size_t bandcount(std::int64_t rows, std::size_t rowbytes);
 // opening with the stream's header, the last closing with its Adler-32.
 // Each band of bandcount's is compressed on its own (raw deflate ending in a
 // sync flush, the 32 KiB of data before it as its dictionary), so bands run
-// on the ordered pool while the process has cores to spare and one after
-// another otherwise, with the same bytes. False when memory runs out or
+// on the ordered pool over up to `cores` threads, the caller's among them,
+// and one after another for 1, with the same bytes. False when memory runs out or
 // `out` stops the stream; what was handed on by then stays handed on.
 bool deflatebands(std::int64_t rows, std::size_t rowbytes, int level, const rowmaker& row,
-                  const pieceout& out);
+                  const pieceout& out, std::size_t cores);
 
 }  // namespace tracewell

@@ -25,25 +25,6 @@ double exactquotient(int128 n, std::int64_t d) {
 
 }  // namespace
 
-result<mapbounds> boundsof(const map& m) {
-  mapbounds b;
-  if (status refs = checkreferences(m); !refs.ok()) return refs.error();
-  bool first = true;
-  for (const linedef& l : m.linedefs) {
-    const vertex& a = m.vertexes[l.startvertex];
-    const vertex& e = m.vertexes[l.endvertex];
-    if (first) {
-      b = {a.x, a.y, a.x, a.y};
-      first = false;
-    }
-    b.leastx = std::min({b.leastx, a.x, e.x});
-    b.leasty = std::min({b.leasty, a.y, e.y});
-    b.greatestx = std::max({b.greatestx, a.x, e.x});
-    b.greatesty = std::max({b.greatesty, a.y, e.y});
-  }
-  return b;
-}
-
 mapfit mapfit::make(const mapbounds& b, std::int32_t width, std::int32_t height, std::int32_t margin) {
   return make(b.leastx, b.leasty, b.greatestx, b.greatesty, width, height, margin);
 }

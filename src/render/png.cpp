@@ -78,10 +78,11 @@ std::optional<pngencoding> findpngencoding(const text& word) {
   return std::nullopt;
 }
 
-outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level, pngencoding encoding) {
+outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level, pngencoding encoding,
+                      std::size_t cores) {
   if (!out.status().ok()) return out.status();
   const auto encode = [&] {
-    return encoding == pngencoding::compact ? writecompactpng(pixmap, out.stream())
+    return encoding == pngencoding::compact ? writecompactpng(pixmap, out.stream(), cores)
                                             : writeimage(pixmap, out.stream(), std::clamp(level, 0, 9));
   };
   if (pixmap.width() < 1 || pixmap.height() < 1 || !encode()) {

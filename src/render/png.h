@@ -27,12 +27,13 @@ std::optional<pngencoding> findpngencoding(const text& word);
 
 // Writes `pixmap` into `out`, a file opened already, as a truecolour-with-alpha PNG, 8 bits per
 // channel, no interlacing, zlib level `level` clamped to 0..9, and no chunks besides IHDR, IDAT and
-// IEND; with `compact` the level is not used and the file holds what compactpng.h says. Finishes `out`
-// but does not commit it: the caller, which opened it, puts it in place. Fails (nocontent, and the new
-// file goes) when the buffer has no pixels or the encoder gives up, or with the file's own problem.
-// Prints nothing. Several threads may write images at once.
+// IEND; with `compact` the level is not used, the file holds what compactpng.h says, and its encoder
+// may use up to `cores` threads, the caller's among them. Finishes `out` but does not commit it: the
+// caller, which opened it, puts it in place. Fails (nocontent, and the new file goes) when the buffer
+// has no pixels or the encoder gives up, or with the file's own problem. Prints nothing. Several
+// threads may write images at once.
 outputstatus WritePNG(const TPixmap& pixmap, outputfile& out, int level,
-                      pngencoding encoding = pngencoding::standard);
+                      pngencoding encoding = pngencoding::standard, std::size_t cores = 1);
 
 // The same to `path` (see nativepath) through an outputfile, which says which targets are replaced and
 // how, put in place when complete; no file is made for a buffer without pixels.

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <new>
 
-#include "render/automap.h"
+#include "render/lineplace.h"
 #include "render/schemelook.h"
 #include "render/thingmarkers.h"
 

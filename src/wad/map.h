@@ -10,6 +10,7 @@
 #include "support/bytestream.h"
 #include "support/failure.h"
 #include "support/text.h"
+#include "wad/lineflags.h"
 #include "wad/wad.h"
 
 namespace tracewell {
@@ -41,16 +42,16 @@ struct vertex {
 
 // A map line between two vertices, with its sides by sidedef index.
 struct linedef {
-  // Bit numbers of `flags`.
-  static constexpr int impassable = 0;
-  static constexpr int blockmonsters = 1;
-  static constexpr int twosided = 2;
-  static constexpr int upperunpegged = 3;
-  static constexpr int lowerunpegged = 4;
-  static constexpr int secret = 5;
-  static constexpr int blocksound = 6;
-  static constexpr int noautomap = 7;
-  static constexpr int alwaysautomap = 8;
+  // Bit numbers of `flags`, by their UDMF keys in wad/lineflags.h.
+  static constexpr int impassable = lineflagbit("blocking");
+  static constexpr int blockmonsters = lineflagbit("blockmonsters");
+  static constexpr int twosided = lineflagbit("twosided");
+  static constexpr int upperunpegged = lineflagbit("dontpegtop");
+  static constexpr int lowerunpegged = lineflagbit("dontpegbottom");
+  static constexpr int secret = lineflagbit("secret");
+  static constexpr int blocksound = lineflagbit("blocksound");
+  static constexpr int noautomap = lineflagbit("dontdraw");
+  static constexpr int alwaysautomap = lineflagbit("mapped");
 
   std::uint32_t startvertex = 0;  // 16 bits in the binary layouts
   std::uint32_t endvertex = 0;

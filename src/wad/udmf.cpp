@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "wad/playmodes.h"
+
 namespace tracewell {
 
 namespace {
@@ -283,9 +285,10 @@ template <std::size_t slot>
 void putref(pending& b, const given& v) {
   b.refs[slot] = {v.number, v.line};
 }
-template <std::uint16_t bit>
+template <int bit>
 void putlineflag(pending& b, const given& v) {
-  b.l.flags = static_cast<std::uint16_t>(v.number != 0 ? b.l.flags | bit : b.l.flags & ~bit);
+  constexpr auto mask = static_cast<std::uint16_t>(1u << bit);
+  b.l.flags = static_cast<std::uint16_t>(v.number != 0 ? b.l.flags | mask : b.l.flags & ~mask);
 }
 template <std::size_t i>
 void putlinearg(pending& b, const given& v) {
@@ -318,6 +321,24 @@ struct keyrow {
   bool required;
   putter put;
 };
+// The row of linedef flag `bit`, under its key in the flag table.
+template <int bit>
+constexpr keyrow flagrow(onfault fault) {
+  static_assert(!lineflags[bit].udmfkey.empty(), "the flag has a UDMF key");
+  return {lineflags[bit].udmfkey, blockkind::linedef, valuekind::boolean, fault, false, putlineflag<bit>};
+}
+
+// The row of play mode `mode`, under its key in the modes table.
+template <std::size_t mode>
+constexpr keyrow moderow() {
+  return {playmoderows[mode].udmfkey,
+          blockkind::thing,
+          valuekind::boolean,
+          onfault::absent,
+          false,
+          [](pending& b, const given& v) { b.t.*playmoderows[mode].in = v.number != 0; }};
+}
+
 constexpr keyrow keys[] = {
     {"namespace", blockkind::global, valuekind::text, onfault::absent, false,
      [](pending& b, const given& v) { b.text = v.text; }},
@@ -334,16 +355,16 @@ constexpr keyrow keys[] = {
     {"sideback", blockkind::linedef, valuekind::integer, onfault::fail, false, putref<sideback>},
     {"special", blockkind::linedef, valuekind::integer, onfault::fail, false,
      [](pending& b, const given& v) { b.l.special = v.number; }},
-    {"blocking", blockkind::linedef, valuekind::boolean, onfault::fail, false, putlineflag<0x1>},
-    {"blockmonsters", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x2>},
-    {"twosided", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x4>},
-    {"dontpegtop", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x8>},
-    {"dontpegbottom", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x10>},
-    {"secret", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x20>},
-    {"blocksound", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x40>},
-    {"dontdraw", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x80>},
-    {"mapped", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x100>},
-    {"passuse", blockkind::linedef, valuekind::boolean, onfault::absent, false, putlineflag<0x200>},
+    flagrow<linedef::impassable>(onfault::fail),
+    flagrow<linedef::blockmonsters>(onfault::absent),
+    flagrow<linedef::twosided>(onfault::absent),
+    flagrow<linedef::upperunpegged>(onfault::absent),
+    flagrow<linedef::lowerunpegged>(onfault::absent),
+    flagrow<linedef::secret>(onfault::absent),
+    flagrow<linedef::blocksound>(onfault::absent),
+    flagrow<linedef::noautomap>(onfault::absent),
+    flagrow<linedef::alwaysautomap>(onfault::absent),
+    flagrow<lineflagbit("passuse")>(onfault::absent),
     {"arg0", blockkind::linedef, valuekind::integer, onfault::absent, false, putlinearg<0>},
     {"arg1", blockkind::linedef, valuekind::integer, onfault::absent, false, putlinearg<1>},
     {"arg2", blockkind::linedef, valuekind::integer, onfault::absent, false, putlinearg<2>},
@@ -374,12 +395,9 @@ constexpr keyrow keys[] = {
     {"skill3", blockkind::thing, valuekind::boolean, onfault::absent, false, putskill<3>},
     {"skill4", blockkind::thing, valuekind::boolean, onfault::absent, false, putskill<4>},
     {"skill5", blockkind::thing, valuekind::boolean, onfault::absent, false, putskill<5>},
-    {"single", blockkind::thing, valuekind::boolean, onfault::absent, false,
-     [](pending& b, const given& v) { b.t.single = v.number != 0; }},
-    {"coop", blockkind::thing, valuekind::boolean, onfault::absent, false,
-     [](pending& b, const given& v) { b.t.coop = v.number != 0; }},
-    {"dm", blockkind::thing, valuekind::boolean, onfault::absent, false,
-     [](pending& b, const given& v) { b.t.deathmatch = v.number != 0; }},
+    moderow<0>(),
+    moderow<1>(),
+    moderow<2>(),
     {"special", blockkind::thing, valuekind::integer, onfault::absent, false,
      [](pending& b, const given& v) { b.t.special = v.number; }},
     {"arg0", blockkind::thing, valuekind::integer, onfault::absent, false, putthingarg<0>},

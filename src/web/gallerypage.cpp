@@ -2,6 +2,7 @@
 #include "web/gallerypage.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <map>
 
@@ -22,13 +23,20 @@ std::string htmlbytes(const text& t) {
   return markuptext(tobytes(t));
 }
 
-void appendcount(std::string& out, const std::optional<std::int64_t>& n, std::string_view one,
-                 std::string_view many) {
-  if (!n) return;
-  out += " \xC2\xB7 ";
-  out += std::to_string(*n);
-  out += ' ';
-  out += *n == 1 ? one : many;
+// The facts a card shows, in its order.
+constexpr std::array<const factfield*, 4> cardfields = {&factfieldof("linedefs"), &factfieldof("things"),
+                                                        &factfieldof("keys"), &factfieldof("secret_sectors")};
+
+void appendcounts(std::string& out, const std::optional<mapfacts>& facts) {
+  if (!facts) return;
+  for (const factfield* field : cardfields) {
+    const std::optional<std::int64_t> n = field->value(*facts);
+    if (!n) continue;
+    out += " \xC2\xB7 ";
+    out += std::to_string(*n);
+    out += ' ';
+    out += *n == 1 ? field->one : field->many;
+  }
 }
 
 std::string card(const galleryentry& e, const text& folder) {
@@ -46,10 +54,7 @@ std::string card(const galleryentry& e, const text& folder) {
     out += page ? "<a href=\"" + relativelink(folder, *page) + "\">" + image + "</a>" : image;
   }
   out += "<h3>" + htmlbytes(*e.map) + "</h3><p class=\"tw-status\">" + e.status;
-  appendcount(out, e.linedefs, "line", "lines");
-  appendcount(out, e.things, "thing", "things");
-  appendcount(out, e.keys, "key", "keys");
-  appendcount(out, e.secrets, "secret", "secrets");
+  appendcounts(out, e.facts);
   out += "</p>";
   if (!e.error.empty()) out += "<p class=\"tw-failed\">" + html(e.error) + "</p>";
   if (e.status != "failed" && !e.files.empty()) {

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/mapfacts.h"
 #include "support/outputfile.h"
 #include "support/text.h"
 
@@ -14,12 +15,12 @@ namespace tracewell {
 
 // One map of the run, or an input refused whole (no map), as the manifest records it.
 struct galleryentry {
-  text input;               // the input as given
-  std::size_t given = 0;    // which input of the run: one given twice has two sections
-  std::optional<text> map;  // the map's name as read (bytes as code units); absent: the input refused
-  std::string status;       // "written", "skipped" or "failed"
-  text error;               // why it failed or was refused, lines joined by '\n'; empty otherwise
-  std::optional<std::int64_t> linedefs, things, keys, secrets;
+  text input;                     // the input as given
+  std::size_t given = 0;          // which input of the run: one given twice has two sections
+  std::optional<text> map;        // the map's name as read (bytes as code units); absent: the input refused
+  std::string status;             // "written", "skipped" or "failed"
+  text error;                     // why it failed or was refused, lines joined by '\n'; empty otherwise
+  std::optional<mapfacts> facts;  // the map's, when it was read
   // The files written for the map, by kind ("png", "svg", "html"), main kind first.
   std::vector<std::pair<std::string, text>> files;
 };

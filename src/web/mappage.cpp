@@ -8,24 +8,20 @@
 #include <vector>
 
 #include "game/linemeaning.h"
-#include "game/mapcensus.h"
+#include "game/mapfacts.h"
 #include "game/specialmeaning.h"
 #include "game/thingkind.h"
 #include "game/thingtally.h"
 #include "render/linecategory.h"
 #include "support/jsontext.h"
+#include "wad/lineflags.h"
+#include "wad/playmodes.h"
 #include "wad/udmf.h"
 #include "web/viewerpage.h"
 
 namespace tracewell {
 
 namespace {
-
-// The names of a linedef's flag bits, by bit number, as the details panel shows them.
-constexpr std::array<std::string_view, 16> flagnames = {
-    "impassable",  "block monsters", "two-sided",     "upper unpegged", "lower unpegged", "secret",
-    "block sound", "hidden on map",  "always on map", "flag 0x200",     "flag 0x400",     "flag 0x800",
-    "flag 0x1000", "flag 0x2000",    "flag 0x4000",   "flag 0x8000"};
 
 // The meanings a line has through its special (the rest come from its flags and sectors).
 constexpr linemeanings specialmeanings_ = lockedlines | exitlines | linebit(linemeaning::teleport);
@@ -164,7 +160,7 @@ void appendthings(pagebuffer& b, const map& m, const pagelayers& layers) {
     out += ',';
     appendjsonint(out, t.skills);
     out += ',';
-    appendjsonint(out, (t.single ? 1 : 0) | (t.coop ? 2 : 0) | (t.deathmatch ? 4 : 0));
+    appendjsonint(out, modebits(t));
     out += ',';
     appendjsonint(out, layers.ofthing[i]);
     out += ']';
@@ -176,9 +172,9 @@ void appendthings(pagebuffer& b, const map& m, const pagelayers& layers) {
 // The tables the script names things by: flags, meanings, kinds and modes in words.
 void appendnames(std::string& out) {
   out += ",\"flagnames\":[";
-  for (std::size_t i = 0; i < flagnames.size(); ++i) {
-    if (i > 0) out += ',';
-    appendjsonbytes(out, flagnames[i]);
+  for (const lineflag& f : lineflags) {
+    if (f.bit > 0) out += ',';
+    appendjsonbytes(out, f.words);
   }
   out += "],\"meanings\":[";
   for (int bit = 0; bit < linemeaningcount; ++bit) {
@@ -196,7 +192,12 @@ void appendnames(std::string& out) {
     std::string cls = svgthingclass(static_cast<std::uint8_t>(k));
     appendjsonbytes(out, inwords(cls.substr(cls.find('-') + 1)));
   }
-  out += "],\"modenames\":[\"single player\",\"cooperative\",\"deathmatch\"]";
+  out += "],\"modenames\":[";
+  for (const playmode& mode : playmoderows) {
+    if (&mode != playmoderows.data()) out += ',';
+    appendjsonbytes(out, mode.words);
+  }
+  out += ']';
 }
 
 void appendcounts(std::string& out, const std::map<std::int32_t, std::int64_t>& counts) {
@@ -212,30 +213,18 @@ void appendcounts(std::string& out, const std::map<std::int32_t, std::int64_t>& 
   out += '}';
 }
 
-// The manifest's counts, the things per skill and mode, monsters and items by type.
-void appendstatistics(std::string& out, const map& m) {
-  const mapcensus c = takecensus(m);
-  const std::optional<thingtally> t = tallythings(m);
-  const std::pair<std::string_view, std::optional<std::int64_t>> rows[] = {
-      {"linedefs", static_cast<std::int64_t>(m.linedefs.size())},
-      {"sectors", static_cast<std::int64_t>(m.sectors.size())},
-      {"vertices", static_cast<std::int64_t>(m.vertexes.size())},
-      {"things", m.things ? std::optional<std::int64_t>(m.things->size()) : std::nullopt},
-      {"locked lines", c.lockedlines},
-      {"exit lines", c.exitlines},
-      {"teleport lines", c.teleportlines},
-      {"secret sectors", c.secretsectors},
-      {"keys", c.keys},
-      {"monsters", c.monsters},
-  };
+// The map's facts with words, the things per skill and mode, monsters and items by type.
+void appendstatistics(std::string& out, const mapfacts& facts) {
+  const std::optional<thingtally>& t = facts.tally;
   out += ",\"stats\":[";
   bool first = true;
-  for (const auto& [name, value] : rows) {
+  for (const factfield& field : factfields) {
+    if (field.words.empty()) continue;
     out += first ? "[" : ",[";
     first = false;
-    appendjsonbytes(out, name);
+    appendjsonbytes(out, field.words);
     out += ',';
-    if (value) {
+    if (const std::optional<std::int64_t> value = field.value(facts)) {
       appendjsonint(out, *value);
     } else {
       out += "null";
@@ -248,10 +237,9 @@ void appendstatistics(std::string& out, const map& m) {
     return;
   }
   out += ",\"skills\":{";
-  constexpr std::array<std::string_view, playmodes> modes = {"single", "coop", "deathmatch"};
   for (std::size_t mode = 0; mode < playmodes; ++mode) {
     out += mode == 0 ? "\"" : ",\"";
-    out += modes[mode];
+    out += playmoderows[mode].key;
     out += "\":[";
     for (std::size_t g = 0; g < skillgroups; ++g) {
       if (g > 0) out += ',';
@@ -266,7 +254,7 @@ void appendstatistics(std::string& out, const map& m) {
 }
 
 // The data the script reads: names, size, fit, the map's records, layers, names of bits and counts.
-bool appenddata(pagebuffer& b, const scene& s, const map& m, const pagetitle& title) {
+bool appenddata(pagebuffer& b, const scene& s, const map& m, const mapfacts& facts, const pagetitle& title) {
   const pagelayers layers = layersof(s, m);
   std::string& out = b.text();
   appendpagetitle(out, title);
@@ -302,20 +290,23 @@ bool appenddata(pagebuffer& b, const scene& s, const map& m, const pagetitle& ti
   }
   out += ']';
   appendnames(out);
-  appendstatistics(out, m);
+  appendstatistics(out, facts);
   out += '}';
   return b.flush();
 }
 
 }  // namespace
 
-bool writemappage(const scene& s, const map& m, const svgnames& names, const textsink& sink) {
+bool writemappage(const scene& s, const map& m, const mapfacts& facts, const svgnames& names,
+                  const textsink& sink) {
   return writeviewerpage(
-      s, names, {}, [&](pagebuffer& b, const pagetitle& title) { return appenddata(b, s, m, title); }, sink);
+      s, names, {}, [&](pagebuffer& b, const pagetitle& title) { return appenddata(b, s, m, facts, title); },
+      sink);
 }
 
-outputstatus writemappage(const scene& s, const map& m, const svgnames& names, outputfile& out) {
-  return writethrough(out, [&](const textsink& sink) { return writemappage(s, m, names, sink); });
+outputstatus writemappage(const scene& s, const map& m, const mapfacts& facts, const svgnames& names,
+                          outputfile& out) {
+  return writethrough(out, [&](const textsink& sink) { return writemappage(s, m, facts, names, sink); });
 }
 
 }  // namespace tracewell

@@ -216,5 +216,46 @@ TEST_F(Revisions, DiffRefusesWhatItCannotUse) {
   EXPECT_EQ(piped.out, "MAP01: no changes\n");
 }
 
+// A UDMF thing block without a usable x or y is one of the map's things wherever a record counts them:
+// the manifest of a drawing run, the gallery's card, the page's statistics and the diff's record.
+TEST_F(Revisions, AThingWithoutAPlaceCountsInEveryRecord) {
+  const std::string room =
+      "namespace = \"doom\"; vertex { x = 0; y = 0; } vertex { x = 64; y = 0; } vertex { x = 64; y = 64; }"
+      "linedef { v1 = 0; v2 = 1; sidefront = 0; } linedef { v1 = 1; v2 = 2; sidefront = 0; }"
+      "sidedef { sector = 0; } sector { }";
+  // Three things: one placed, one without x, one whose y is no number.
+  const std::string things =
+      "thing { x = 32; y = 32; type = 3001; } thing { y = 8; type = 3001; } thing { x = 8; y = z; type = 5; "
+      "}";
+  testkit::wadbuilder older, newer;
+  older.addudmfmap("MAP01", room);
+  newer.addudmfmap("MAP01", room + things);
+  older.write(root / "old.wad");
+  newer.write(root / "new.wad");
+  const auto record = [this](const std::string& file) {
+    return nlohmann::json::parse(testkit::readfile(root / file));
+  };
+
+  const processresult drawn =
+      run({"-d", "out", "--manifest", "draw.jsonl", "--gallery", "--extra", "html", "new.wad"});
+  ASSERT_EQ(drawn.status, 0) << drawn.err;
+  EXPECT_EQ(record("draw.jsonl")["things"], 3);
+  EXPECT_NE(testkit::readfile(root / "out/index.html").find("3 things"), std::string::npos);
+  const std::string page = testkit::readfile(root / "out/new/MAP01.html");
+  const std::string open = "<script type=\"application/json\" id=\"tw-data\">";
+  const std::size_t from = page.find(open) + open.size();
+  const nlohmann::json data = nlohmann::json::parse(page.substr(from, page.find("</script>", from) - from));
+  const auto row = std::find_if(data["stats"].begin(), data["stats"].end(),
+                                [](const nlohmann::json& r) { return r[0] == "things"; });
+  ASSERT_NE(row, data["stats"].end());
+  EXPECT_EQ((*row)[1], 3);
+
+  const processresult diffed = run({"--diff", "old.wad", "new.wad", "--manifest", "diff.jsonl"});
+  ASSERT_EQ(diffed.status, 0) << diffed.err;
+  EXPECT_EQ(record("diff.jsonl")["things"], 3);
+  // Only a placed thing can be told apart from the older version's.
+  EXPECT_EQ(record("diff.jsonl")["diff"]["things_added"], 1);
+}
+
 }  // namespace
 }  // namespace tracewell

@@ -51,11 +51,11 @@ struct smallmap {
 
 std::string page(const smallmap& p, const char* name, const char* input) {
   std::string out;
-  EXPECT_TRUE(
-      writemappage(p.s, p.m, svgnames{frombytes(name), fromutf8(input)}, [&out](std::string_view piece) {
-        out += piece;
-        return true;
-      }));
+  EXPECT_TRUE(writemappage(p.s, p.m, factsof(p.m, true), svgnames{frombytes(name), fromutf8(input)},
+                           [&out](std::string_view piece) {
+                             out += piece;
+                             return true;
+                           }));
   return out;
 }
 
