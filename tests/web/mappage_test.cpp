@@ -99,6 +99,7 @@ TEST(MapPage, WritersStopAtARefusedPieceAndFilesHoldWhatSinksGet) {
   const smallmap p;
   const mapdiff d;
   const svgnames names{u"MAP01", u"test.wad"};
+  const mapfacts facts = factsof(p.m, true);
   struct writer {
     const char* name;
     std::function<bool(const scene&, const textsink&)> tosink;
@@ -108,8 +109,8 @@ TEST(MapPage, WritersStopAtARefusedPieceAndFilesHoldWhatSinksGet) {
   const writer writers[] = {
       {"svg", [&](const scene& s, const textsink& k) { return writesvg(s, names, k); },
        [&](const scene& s, outputfile& o) { return writesvg(s, names, o); }, "</svg>\n"},
-      {"map page", [&](const scene& s, const textsink& k) { return writemappage(s, p.m, names, k); },
-       [&](const scene& s, outputfile& o) { return writemappage(s, p.m, names, o); }, "</html>\n"},
+      {"map page", [&](const scene& s, const textsink& k) { return writemappage(s, p.m, facts, names, k); },
+       [&](const scene& s, outputfile& o) { return writemappage(s, p.m, facts, names, o); }, "</html>\n"},
       {"diff page",
        [&](const scene& s, const textsink& k) { return writediffpage(s, p.m, p.m, d, names, k); },
        [&](const scene& s, outputfile& o) { return writediffpage(s, p.m, p.m, d, names, o); }, "</html>\n"},
