@@ -23,6 +23,7 @@
 #include "app/entry.h"
 #include "fuzzhooks.h"
 #include "support/path.h"
+#include "support/process.h"
 #include "testlib/wadbuilder.h"
 
 using namespace tracewell;
@@ -137,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   const std::set<fs::path> before = filesbelow(root);
-  const auto status = fuzz::runquiet("", [&] { runcommandline(cl, text()); });
+  const auto status = fuzz::runquiet("", [&] { exitprocess(settle(runcommandline(cl, text()))); });
   if (!status) fuzz::broken("the command line returned without an exit request");
   // The process sees the low byte: a damaged input ends as 255, whether asked for as -1 or as 255.
   const int code = *status & 0xFF;

@@ -16,6 +16,7 @@
 #include "app/commandline.h"
 #include "app/entry.h"
 #include "fuzzhooks.h"
+#include "support/process.h"
 #include "testlib/harness.h"
 
 using namespace tracewell;
@@ -41,7 +42,8 @@ constexpr std::string_view separator = "=NEW=WAD";
 // Runs the command line `args` with standard output kept; checks that it ended with a status of its own.
 std::string run(const std::vector<std::string>& args) {
   auto term = std::make_shared<testkit::scriptedterminal>("");
-  const auto status = fuzz::runwith(term, [&] { runcommandline(commandline::parse(args), text()); });
+  const auto status =
+      fuzz::runwith(term, [&] { exitprocess(settle(runcommandline(commandline::parse(args), text()))); });
   if (!status) fuzz::broken("the command line returned without an exit request");
   // The process sees the low byte: a damaged input ends as 255, whether asked for as -1 or as 255.
   const int code = *status & 0xFF;
