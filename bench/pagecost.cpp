@@ -45,7 +45,8 @@ pagecost runpagecost(const std::string& wadpath, std::int32_t size, std::int32_t
       stopwatch clock;
       const result<scene> s = makescene(m, size, size, margin, look);
       outputfile out = outputfile::open(path);
-      done = done && s.ok() && writemappage(s.value(), m, factsof(m, true), svgnames{name, fromutf8(wadpath)}, out).ok() &&
+      done = done && s.ok() &&
+             writemappage(s.value(), m, factsof(m, true), svgnames{name, fromutf8(wadpath)}, out).ok() &&
              out.commit().ok();
       const double page = clock.lap();
       if (!done) break;
