@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "render/scene.h"
+#include "support/jsontext.h"
 #include "support/textsink.h"
 #include "web/svg.h"
 
@@ -57,5 +59,46 @@ void appendpagelayer(std::string& out, bool first, std::string_view cls, std::st
 
 // Appends the shortest decimal that reads back as `v`.
 void appenddouble(std::string& out, double v);
+
+// One column of a table of the page's data, its records read from a `source`: the name the script
+// reads it by and record i's value, a whole number (`number`) or any JSON value (`append`). A column
+// with `shown` is in the table only for the sources it accepts.
+template <typename source>
+struct pagecolumn {
+  std::string_view name;
+  std::int64_t (*number)(const source& from, std::size_t i) = nullptr;
+  void (*append)(std::string& out, const source& from, std::size_t i) = nullptr;
+  bool (*shown)(const source& from) = nullptr;
+};
+
+// Appends `,"<table>":{"<column>":[value of record 0, …],…}` for the `count` records of `from`: one
+// array per column, so a record costs no more than an array of its own and the script reads it by name.
+template <typename source>
+void appendpagetable(pagebuffer& b, std::string_view table, std::span<const pagecolumn<source>> columns,
+                     const source& from, std::size_t count) {
+  std::string& out = b.text();
+  out += ",\"";
+  out += table;
+  out += "\":{";
+  bool first = true;
+  for (const pagecolumn<source>& c : columns) {
+    if (c.shown != nullptr && !c.shown(from)) continue;
+    out += first ? "\"" : ",\"";
+    first = false;
+    out += c.name;
+    out += "\":[";
+    for (std::size_t i = 0; i < count; ++i) {
+      if (i > 0) out += ',';
+      if (c.append != nullptr) {
+        c.append(out, from, i);
+      } else {
+        appendjsonint(out, c.number(from, i));
+      }
+      b.flush();
+    }
+    out += ']';
+  }
+  out += '}';
+}
 
 }  // namespace tracewell
