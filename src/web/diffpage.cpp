@@ -257,14 +257,8 @@ void appendstatistics(std::string& out, const mapdiff& d) {
       {"things changed", d.thingcount(changekind::changed)},
       {"sectors changed", d.sectorschanged}};
   out += ",\"stats\":[";
-  bool first = true;
-  for (const auto& [name, value] : rows) {
-    out += first ? "[" : ",[";
-    first = false;
-    appendjsonbytes(out, name);
-    out += ',';
-    appendjsonint(out, static_cast<std::int64_t>(value));
-    out += ']';
+  for (const auto& [words, count] : rows) {
+    appendpagestat(out, &words == &rows[0].first, words, static_cast<std::int64_t>(count));
   }
   out += "]}";
 }

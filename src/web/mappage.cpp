@@ -243,16 +243,8 @@ void appendstatistics(std::string& out, const mapfacts& facts) {
   bool first = true;
   for (const factfield& field : factfields) {
     if (field.words.empty()) continue;
-    out += first ? "[" : ",[";
+    appendpagestat(out, first, field.words, field.value(facts));
     first = false;
-    appendjsonbytes(out, field.words);
-    out += ',';
-    if (const std::optional<std::int64_t> value = field.value(facts)) {
-      appendjsonint(out, *value);
-    } else {
-      out += "null";
-    }
-    out += ']';
   }
   out += ']';
   if (!t) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -56,6 +57,10 @@ void appendpagefit(std::string& out, const scene& s);
 // it is the `first`.
 void appendpagelayer(std::string& out, bool first, std::string_view cls, std::string_view name,
                      std::int32_t argb, std::int64_t count);
+
+// Appends one row of the statistics: [words, count], the count null when unknown, after a comma unless
+// it is the `first`.
+void appendpagestat(std::string& out, bool first, std::string_view words, std::optional<std::int64_t> count);
 
 // Appends the shortest decimal that reads back as `v`.
 void appenddouble(std::string& out, double v);
