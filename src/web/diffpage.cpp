@@ -124,14 +124,13 @@ struct diffsource {
   const changeaddresses& changeat;
 };
 
-// The address a stroke or marker shows: a thing's way (a moved thing's stroke) or removed record by
-// the thing's or line's number as the scene holds it.
+// The address a stroke or marker shows: the line's or thing's number as the scene holds it, lower case
+// for a removed record's.
 std::string addressof(const scenestroke& k) {
-  const bool way = k.mark == static_cast<std::int8_t>(diffmark::moved);
-  return (way                                                     ? 'T'
-          : k.mark == static_cast<std::int8_t>(diffmark::removed) ? 'l'
-                                                                  : 'L') +
-         std::to_string(k.linedef);
+  char kind = 'L';
+  if (k.mark == static_cast<std::int8_t>(diffmark::moved)) kind = 'T';  // a moved thing's way
+  if (k.mark == static_cast<std::int8_t>(diffmark::removed)) kind = 'l';
+  return kind + std::to_string(k.linedef);
 }
 
 std::string addressof(const scenemarker& k) {
@@ -164,11 +163,17 @@ std::int64_t changeat(difffrom f, std::size_t i) {
 // Each stroke has its own two vertices, 2i and 2i + 1.
 constexpr diffcolumn vertexcolumns[] = {
     {.name = "x",
-     .number = [](difffrom f,
-                  std::size_t i) { return i % 2 == 0 ? f.s.strokes[i / 2].x0 : f.s.strokes[i / 2].x1; }},
+     .number =
+         [](difffrom f, std::size_t i) {
+           const scenestroke& k = f.s.strokes[i / 2];
+           return i % 2 == 0 ? k.x0 : k.x1;
+         }},
     {.name = "y",
-     .number = [](difffrom f,
-                  std::size_t i) { return i % 2 == 0 ? f.s.strokes[i / 2].y0 : f.s.strokes[i / 2].y1; }},
+     .number =
+         [](difffrom f, std::size_t i) {
+           const scenestroke& k = f.s.strokes[i / 2];
+           return i % 2 == 0 ? k.y0 : k.y1;
+         }},
 };
 
 constexpr diffcolumn strokecolumns[] = {

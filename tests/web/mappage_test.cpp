@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <functional>
 #include <nlohmann/json.hpp>
-#include <set>
 #include <string>
 
 #include "render/diffscene.h"
@@ -63,10 +62,12 @@ std::string page(const smallmap& p, const char* name, const char* input) {
   return out;
 }
 
-nlohmann::json dataof(const std::string& html) {
+// The page's data, its objects' members in the page's order when `json` is nlohmann::ordered_json.
+template <typename json = nlohmann::json>
+json dataof(const std::string& html) {
   const std::string open = "<script type=\"application/json\" id=\"tw-data\">";
   const std::size_t from = html.find(open) + open.size();
-  return nlohmann::json::parse(html.substr(from, html.find("</script>", from) - from));
+  return json::parse(html.substr(from, html.find("</script>", from) - from));
 }
 
 TEST(MapPage, DataPlacesTheMapWhereTheDrawingDoes) {
@@ -124,52 +125,42 @@ TEST(MapPage, EveryColumnHoldsOneValuePerRecordOfItsPage) {
     return true;
   }));
 
-  using columns = std::set<std::string>;
-  const columns maplines = {"v1", "v2", "flags", "special", "meanings", "front", "back", "layer"};
-  const columns things = {"x", "y", "angle", "type", "kind", "skills", "modes", "layer"};
-  const columns own = {"layer", "address", "change"};
+  // Each table: its name, its records and its columns in the page's order.
   struct table {
     const char* name;
     std::size_t records;
-    columns names;
+    std::string columns;
   };
+  const table vertices{"vertices", 3, "x y"}, sectors{"sectors", 2, "floor ceiling special"},
+      things{"things", 1, "x y angle type kind skills modes layer"},
+      tags{"lines", 2, "v1 v2 flags special meanings tag front back layer"},
+      args{"lines", 2, "v1 v2 flags special meanings args front back layer"};
   struct pagecase {
     const char* what;
     std::string html;
     std::vector<table> tables;
     std::vector<const char*> absent;
   };
-  const auto with = [](columns c, std::initializer_list<const char*> more) {
-    c.insert(more.begin(), more.end());
-    return c;
-  };
-  const table mapshared[] = {
-      {"vertices", 3, {"x", "y"}}, {"sectors", 2, {"floor", "ceiling", "special"}}, {"things", 1, things}};
   const pagecase pages[] = {
-      {"doom",
-       page(doom, "MAP01", "a.wad"),
-       {mapshared[0], mapshared[1], mapshared[2], {"lines", 2, with(maplines, {"tag"})}},
-       {"changes"}},
-      {"udmf",
-       page(udmf, "MAP01", "a.wad"),
-       {mapshared[0], mapshared[1], mapshared[2], {"lines", 2, with(maplines, {"args"})}},
-       {"changes"}},
+      {"doom", page(doom, "MAP01", "a.wad"), {vertices, sectors, things, tags}, {"changes"}},
+      {"udmf", page(udmf, "MAP01", "a.wad"), {vertices, sectors, things, args}, {"changes"}},
       {"diff",
        diffhtml,
-       {{"vertices", 2 * s.strokes.size(), {"x", "y"}},
-        {"lines", s.strokes.size(), with(own, {"v1", "v2"})},
-        {"things", s.markers.size(), with(own, {"x", "y", "angle", "kind"})}},
+       {{"vertices", 2 * s.strokes.size(), "x y"},
+        {"lines", s.strokes.size(), "v1 v2 layer address change"},
+        {"things", s.markers.size(), "x y angle kind layer address change"}},
        {"sectors", "flagnames", "meanings", "kinds", "modenames", "skills"}},
   };
   for (const pagecase& p : pages) {
-    const nlohmann::json data = dataof(p.html);
+    const auto data = dataof<nlohmann::ordered_json>(p.html);
     for (const table& t : p.tables) {
-      columns names;
+      ASSERT_TRUE(data.contains(t.name)) << p.what << ' ' << t.name;
+      std::string names;
       for (const auto& [name, values] : data[t.name].items()) {
-        names.insert(name);
+        names += names.empty() ? name : ' ' + name;
         EXPECT_EQ(values.size(), t.records) << p.what << ' ' << t.name << '.' << name;
       }
-      EXPECT_EQ(names, t.names) << p.what << ' ' << t.name;
+      EXPECT_EQ(names, t.columns) << p.what << ' ' << t.name;
     }
     for (const char* key : p.absent) EXPECT_FALSE(data.contains(key)) << p.what << ' ' << key;
   }
