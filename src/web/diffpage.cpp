@@ -117,62 +117,90 @@ void appendlayers(std::string& out, const difflayers& l) {
   out += ']';
 }
 
-// Ends a line or thing of the script: its layer, then its address and its change (-1: none).
-void appendaddress(std::string& out, std::int8_t mark, const difflayers& l, char kind, std::int64_t number,
-                   const changeaddresses& changeat) {
-  const std::string at = kind + std::to_string(number);
-  const auto c = changeat.find(at);
-  appendjsonint(out, l.layerof(mark));
-  out += ",\"";
-  out += at;
-  out += "\",";
-  appendjsonint(out, c == changeat.end() ? -1 : static_cast<std::int64_t>(c->second));
-  out += ']';
+// What the diff's tables are read from: the scene, its layers and where each change is shown.
+struct diffsource {
+  const scene& s;
+  const difflayers& layers;
+  const changeaddresses& changeat;
+};
+
+// The address a stroke or marker shows: the line's or thing's number as the scene holds it, lower case
+// for a removed record's.
+std::string addressof(const scenestroke& k) {
+  char kind = 'L';
+  if (k.mark == static_cast<std::int8_t>(diffmark::moved)) kind = 'T';  // a moved thing's way
+  if (k.mark == static_cast<std::int8_t>(diffmark::removed)) kind = 'l';
+  return kind + std::to_string(k.linedef);
 }
 
-// The strokes as the script's lines, each with its own two vertices and the map page's fields held as
-// zeros (the diff shows no flags, specials or sectors), then the markers as its things.
-void appendrecords(pagebuffer& b, const scene& s, const difflayers& l, const changeaddresses& changeat) {
-  std::string& out = b.text();
-  out += ",\"vertices\":[";
-  bool first = true;
-  for (const scenestroke& k : s.strokes) {
-    for (const std::int64_t v : {k.x0, k.y0, k.x1, k.y1}) {
-      if (!first) out += ',';
-      first = false;
-      appendjsonint(out, v);
-    }
-    b.flush();
-  }
-  out += "],\"sectors\":[],\"lines\":[";
-  for (std::size_t i = 0; i < s.strokes.size(); ++i) {
-    const scenestroke& k = s.strokes[i];
-    const bool way = k.mark == static_cast<std::int8_t>(diffmark::moved);
-    const char kind = way ? 'T' : k.mark == static_cast<std::int8_t>(diffmark::removed) ? 'l' : 'L';
-    out += i == 0 ? "[" : ",[";
-    appendjsonint(out, static_cast<std::int64_t>(2 * i));
-    out += ',';
-    appendjsonint(out, static_cast<std::int64_t>(2 * i + 1));
-    out += ",0,0,0,0,-1,-1,";
-    appendaddress(out, k.mark, l, kind, k.linedef, changeat);
-    b.flush();
-  }
-  out += "],\"things\":[";
-  for (std::size_t i = 0; i < s.markers.size(); ++i) {
-    const scenemarker& k = s.markers[i];
-    const char kind = k.mark == static_cast<std::int8_t>(diffmark::removed) ? 't' : 'T';
-    out += i == 0 ? "[" : ",[";
-    for (const std::int64_t v : {k.x, k.y, std::int64_t{k.angle}}) {
-      appendjsonint(out, v);
-      out += ',';
-    }
-    out += "0,";
-    appendjsonint(out, k.kind);
-    out += ",0,0,";
-    appendaddress(out, k.mark, l, kind, k.thing, changeat);
-    b.flush();
-  }
-  out += ']';
+std::string addressof(const scenemarker& k) {
+  return (k.mark == static_cast<std::int8_t>(diffmark::removed) ? 't' : 'T') + std::to_string(k.thing);
+}
+
+using diffcolumn = pagecolumn<diffsource>;
+using difffrom = const diffsource&;
+
+// The columns a diff adds to the lines and things of the script, `list` being the scene's strokes or
+// markers: the layer, the address and the change shown (-1: none).
+template <auto list>
+std::int64_t layerat(difffrom f, std::size_t i) {
+  return f.layers.layerof((f.s.*list)[i].mark);
+}
+
+template <auto list>
+void addressat(std::string& out, difffrom f, std::size_t i) {
+  out += '"';
+  out += addressof((f.s.*list)[i]);
+  out += '"';
+}
+
+template <auto list>
+std::int64_t changeat(difffrom f, std::size_t i) {
+  const auto c = f.changeat.find(addressof((f.s.*list)[i]));
+  return c == f.changeat.end() ? -1 : static_cast<std::int64_t>(c->second);
+}
+
+// Each stroke has its own two vertices, 2i and 2i + 1.
+constexpr diffcolumn vertexcolumns[] = {
+    {.name = "x",
+     .number =
+         [](difffrom f, std::size_t i) {
+           const scenestroke& k = f.s.strokes[i / 2];
+           return i % 2 == 0 ? k.x0 : k.x1;
+         }},
+    {.name = "y",
+     .number =
+         [](difffrom f, std::size_t i) {
+           const scenestroke& k = f.s.strokes[i / 2];
+           return i % 2 == 0 ? k.y0 : k.y1;
+         }},
+};
+
+constexpr diffcolumn strokecolumns[] = {
+    {.name = "v1", .number = [](difffrom, std::size_t i) { return static_cast<std::int64_t>(2 * i); }},
+    {.name = "v2", .number = [](difffrom, std::size_t i) { return static_cast<std::int64_t>(2 * i + 1); }},
+    {.name = "layer", .number = layerat<&scene::strokes>},
+    {.name = "address", .append = addressat<&scene::strokes>},
+    {.name = "change", .number = changeat<&scene::strokes>},
+};
+
+constexpr diffcolumn markercolumns[] = {
+    {.name = "x", .number = [](difffrom f, std::size_t i) { return f.s.markers[i].x; }},
+    {.name = "y", .number = [](difffrom f, std::size_t i) { return f.s.markers[i].y; }},
+    {.name = "angle",
+     .number = [](difffrom f, std::size_t i) -> std::int64_t { return f.s.markers[i].angle; }},
+    {.name = "kind", .number = [](difffrom f, std::size_t i) -> std::int64_t { return f.s.markers[i].kind; }},
+    {.name = "layer", .number = layerat<&scene::markers>},
+    {.name = "address", .append = addressat<&scene::markers>},
+    {.name = "change", .number = changeat<&scene::markers>},
+};
+
+// The strokes as the script's lines and the markers as its things (a diff shows no flags, specials or
+// sectors).
+void appendrecords(pagebuffer& b, const diffsource& from) {
+  appendpagetable<diffsource>(b, "vertices", vertexcolumns, from, 2 * from.s.strokes.size());
+  appendpagetable<diffsource>(b, "lines", strokecolumns, from, from.s.strokes.size());
+  appendpagetable<diffsource>(b, "things", markercolumns, from, from.s.markers.size());
 }
 
 // One change with its old and new properties, after a comma unless it is the `first`.
@@ -222,7 +250,7 @@ void appendchanges(pagebuffer& b, const map& older, const map& newer, const mapd
   out += ']';
 }
 
-// The counts of the statistics panel, and the map page's tables left empty.
+// The counts of the statistics panel.
 void appendstatistics(std::string& out, const mapdiff& d) {
   const std::pair<std::string_view, std::size_t> rows[] = {
       {"lines added", d.linecount(changekind::added)},
@@ -234,16 +262,10 @@ void appendstatistics(std::string& out, const mapdiff& d) {
       {"things changed", d.thingcount(changekind::changed)},
       {"sectors changed", d.sectorschanged}};
   out += ",\"stats\":[";
-  bool first = true;
-  for (const auto& [name, value] : rows) {
-    out += first ? "[" : ",[";
-    first = false;
-    appendjsonbytes(out, name);
-    out += ',';
-    appendjsonint(out, static_cast<std::int64_t>(value));
-    out += ']';
+  for (const auto& [words, count] : rows) {
+    appendpagestat(out, &words == &rows[0].first, words, static_cast<std::int64_t>(count));
   }
-  out += "],\"skills\":null,\"flagnames\":[],\"meanings\":[],\"kinds\":[],\"modenames\":[]}";
+  out += "]}";
 }
 
 // The page's data: the kinds of change as layers, the scene's strokes and markers as the script's
@@ -256,7 +278,8 @@ bool appenddata(pagebuffer& b, const scene& s, const map& older, const map& newe
   appendlayers(out, layers);
   out += ',';
   appendpagefit(out, s);
-  appendrecords(b, s, layers, addressesof(d));
+  const changeaddresses addresses = addressesof(d);
+  appendrecords(b, {s, layers, addresses});
   appendchanges(b, older, newer, d, s.fractionbits);
   appendstatistics(out, d);
   return b.flush();

@@ -97,77 +97,100 @@ pagelayers layersof(const scene& s, const map& m) {
   return p;
 }
 
+// What the map's tables are read from: the map, its things (none when not read) and their layers.
+struct mapsource {
+  const map& m;
+  const std::vector<thing>& things;
+  const pagelayers& layers;
+};
+
 // The sector on side number `side` of a line, -1 when there is none.
 std::int64_t sectornumber(const map& m, std::int32_t side) {
   const sector* s = m.sideof(side);
   return s ? s - m.sectors.data() : -1;
 }
 
-void appendlines(pagebuffer& b, const map& m, const pagelayers& layers) {
-  std::string& out = b.text();
-  out += ",\"lines\":[";
-  for (std::size_t i = 0; i < m.linedefs.size(); ++i) {
-    const linedef& l = m.linedefs[i];
-    const sector* front = m.sideof(l.rightside);
-    const sector* back = m.sideof(l.leftside);
-    out += i == 0 ? "[" : ",[";
-    // Every line was checked when the scene was made; an unknown vertex cannot reach here.
-    const auto vertexnumber = [&m](std::uint32_t v) { return v < m.vertexes.size() ? v : 0; };
-    appendjsonint(out, vertexnumber(l.startvertex));
-    out += ',';
-    appendjsonint(out, vertexnumber(l.endvertex));
-    out += ',';
-    appendjsonint(out, l.flags);
-    out += ',';
-    appendjsonint(out, l.special);
-    out += ',';
-    appendjsonint(out, meaningsof(l, front, back, m.meaning));
-    out += ',';
-    if (m.layout == maplayout::doom) {
-      appendjsonint(out, l.sectortag);
-    } else {
-      for (std::size_t a = 0; a < l.args.size(); ++a) {
-        out += a == 0 ? '[' : ',';
-        appendjsonint(out, l.args[a]);
-      }
-      out += ']';
-    }
-    out += ',';
-    appendjsonint(out, sectornumber(m, l.rightside));
-    out += ',';
-    appendjsonint(out, sectornumber(m, l.leftside));
-    out += ',';
-    appendjsonint(out, layers.ofline[i]);
-    out += ']';
-    b.flush();
-  }
-  out += ']';
+// Every line was checked when the scene was made; an unknown vertex cannot reach here.
+std::int64_t vertexnumber(const map& m, std::uint32_t v) {
+  return v < m.vertexes.size() ? v : 0;
 }
 
-void appendthings(pagebuffer& b, const map& m, const pagelayers& layers) {
-  std::string& out = b.text();
-  out += ",\"things\":[";
-  const std::vector<thing> none;
-  const std::vector<thing>& things = m.things ? *m.things : none;
-  for (std::size_t i = 0; i < things.size(); ++i) {
-    const thing& t = things[i];
-    out += i == 0 ? "[" : ",[";
-    for (const std::int64_t v : {t.x, t.y, std::int64_t{t.angle}, std::int64_t{t.type}}) {
-      appendjsonint(out, v);
-      out += ',';
-    }
-    appendjsonint(out, static_cast<std::int64_t>(thingkindof(m.meaning, t.type)));
-    out += ',';
-    appendjsonint(out, t.skills);
-    out += ',';
-    appendjsonint(out, modebits(t));
-    out += ',';
-    appendjsonint(out, layers.ofthing[i]);
-    out += ']';
-    b.flush();
-  }
-  out += ']';
+bool doomlayout(const mapsource& f) {
+  return f.m.layout == maplayout::doom;
 }
+
+using mapcolumn = pagecolumn<mapsource>;
+using mapfrom = const mapsource&;
+
+constexpr mapcolumn vertexcolumns[] = {
+    {.name = "x", .number = [](mapfrom f, std::size_t i) -> std::int64_t { return f.m.vertexes[i].x; }},
+    {.name = "y", .number = [](mapfrom f, std::size_t i) -> std::int64_t { return f.m.vertexes[i].y; }},
+};
+
+constexpr mapcolumn sectorcolumns[] = {
+    {.name = "floor",
+     .append =
+         [](std::string& out, mapfrom f, std::size_t i) {
+           appendheight(out, f.m.sectors[i].floorheight, f.m.sectors[i].floorfraction);
+         }},
+    {.name = "ceiling",
+     .append =
+         [](std::string& out, mapfrom f, std::size_t i) {
+           appendheight(out, f.m.sectors[i].ceilheight, f.m.sectors[i].ceilfraction);
+         }},
+    {.name = "special",
+     .number = [](mapfrom f, std::size_t i) -> std::int64_t { return f.m.sectors[i].sectortype; }},
+};
+
+// A line's tag in the Doom layout, its arguments in the others.
+constexpr mapcolumn linecolumns[] = {
+    {.name = "v1",
+     .number = [](mapfrom f, std::size_t i) { return vertexnumber(f.m, f.m.linedefs[i].startvertex); }},
+    {.name = "v2",
+     .number = [](mapfrom f, std::size_t i) { return vertexnumber(f.m, f.m.linedefs[i].endvertex); }},
+    {.name = "flags",
+     .number = [](mapfrom f, std::size_t i) -> std::int64_t { return f.m.linedefs[i].flags; }},
+    {.name = "special", .number = [](mapfrom f, std::size_t i) { return f.m.linedefs[i].special; }},
+    {.name = "meanings",
+     .number = [](mapfrom f, std::size_t i) -> std::int64_t {
+       const linedef& l = f.m.linedefs[i];
+       return meaningsof(l, f.m.sideof(l.rightside), f.m.sideof(l.leftside), f.m.meaning);
+     }},
+    {.name = "tag",
+     .number = [](mapfrom f, std::size_t i) -> std::int64_t { return f.m.linedefs[i].sectortag; },
+     .shown = doomlayout},
+    {.name = "args",
+     .append =
+         [](std::string& out, mapfrom f, std::size_t i) {
+           const auto& args = f.m.linedefs[i].args;
+           for (std::size_t a = 0; a < args.size(); ++a) {
+             out += a == 0 ? '[' : ',';
+             appendjsonint(out, args[a]);
+           }
+           out += ']';
+         },
+     .shown = [](mapfrom f) { return !doomlayout(f); }},
+    {.name = "front",
+     .number = [](mapfrom f, std::size_t i) { return sectornumber(f.m, f.m.linedefs[i].rightside); }},
+    {.name = "back",
+     .number = [](mapfrom f, std::size_t i) { return sectornumber(f.m, f.m.linedefs[i].leftside); }},
+    {.name = "layer", .number = [](mapfrom f, std::size_t i) -> std::int64_t { return f.layers.ofline[i]; }},
+};
+
+constexpr mapcolumn thingcolumns[] = {
+    {.name = "x", .number = [](mapfrom f, std::size_t i) { return f.things[i].x; }},
+    {.name = "y", .number = [](mapfrom f, std::size_t i) { return f.things[i].y; }},
+    {.name = "angle", .number = [](mapfrom f, std::size_t i) -> std::int64_t { return f.things[i].angle; }},
+    {.name = "type", .number = [](mapfrom f, std::size_t i) -> std::int64_t { return f.things[i].type; }},
+    {.name = "kind",
+     .number = [](mapfrom f, std::size_t i) -> std::int64_t {
+       return static_cast<std::int64_t>(thingkindof(f.m.meaning, f.things[i].type));
+     }},
+    {.name = "skills", .number = [](mapfrom f, std::size_t i) -> std::int64_t { return f.things[i].skills; }},
+    {.name = "modes",
+     .number = [](mapfrom f, std::size_t i) -> std::int64_t { return modebits(f.things[i]); }},
+    {.name = "layer", .number = [](mapfrom f, std::size_t i) -> std::int64_t { return f.layers.ofthing[i]; }},
+};
 
 // The tables the script names things by: flags, meanings, kinds and modes in words.
 void appendnames(std::string& out) {
@@ -220,16 +243,8 @@ void appendstatistics(std::string& out, const mapfacts& facts) {
   bool first = true;
   for (const factfield& field : factfields) {
     if (field.words.empty()) continue;
-    out += first ? "[" : ",[";
+    appendpagestat(out, first, field.words, field.value(facts));
     first = false;
-    appendjsonbytes(out, field.words);
-    out += ',';
-    if (const std::optional<std::int64_t> value = field.value(facts)) {
-      appendjsonint(out, *value);
-    } else {
-      out += "null";
-    }
-    out += ']';
   }
   out += ']';
   if (!t) {
@@ -253,36 +268,20 @@ void appendstatistics(std::string& out, const mapfacts& facts) {
   appendcounts(out, t->itemtypes);
 }
 
-// The data the script reads: names, size, fit, the map's records, layers, names of bits and counts.
+// The data the script reads: names, size, fit, the map's records by column, layers, names of bits and
+// counts.
 bool appenddata(pagebuffer& b, const scene& s, const map& m, const mapfacts& facts, const pagetitle& title) {
   const pagelayers layers = layersof(s, m);
+  const std::vector<thing> none;
+  const mapsource from{m, m.things ? *m.things : none, layers};
   std::string& out = b.text();
   appendpagetitle(out, title);
   out += ',';
   appendpagefit(out, s);
-  out += ",\"vertices\":[";
-  for (std::size_t i = 0; i < m.vertexes.size(); ++i) {
-    if (i > 0) out += ',';
-    appendjsonint(out, m.vertexes[i].x);
-    out += ',';
-    appendjsonint(out, m.vertexes[i].y);
-    b.flush();
-  }
-  out += "],\"sectors\":[";
-  for (std::size_t i = 0; i < m.sectors.size(); ++i) {
-    const sector& sec = m.sectors[i];
-    out += i == 0 ? "[" : ",[";
-    appendheight(out, sec.floorheight, sec.floorfraction);
-    out += ',';
-    appendheight(out, sec.ceilheight, sec.ceilfraction);
-    out += ',';
-    appendjsonint(out, sec.sectortype);
-    out += ']';
-    b.flush();
-  }
-  out += ']';
-  appendlines(b, m, layers);
-  appendthings(b, m, layers);
+  appendpagetable<mapsource>(b, "vertices", vertexcolumns, from, m.vertexes.size());
+  appendpagetable<mapsource>(b, "sectors", sectorcolumns, from, m.sectors.size());
+  appendpagetable<mapsource>(b, "lines", linecolumns, from, m.linedefs.size());
+  appendpagetable<mapsource>(b, "things", thingcolumns, from, from.things.size());
   out += ",\"layers\":[";
   for (std::size_t i = 0; i < layers.list.size(); ++i) {
     const pagelayers::layer& l = layers.list[i];

@@ -103,6 +103,18 @@ void appendpagelayer(std::string& out, bool first, std::string_view cls, std::st
   out += '}';
 }
 
+void appendpagestat(std::string& out, bool first, std::string_view words, std::optional<std::int64_t> count) {
+  out += first ? "[" : ",[";
+  appendjsonbytes(out, words);
+  out += ',';
+  if (count) {
+    appendjsonint(out, *count);
+  } else {
+    out += "null";
+  }
+  out += ']';
+}
+
 void appenddouble(std::string& out, double v) {
   std::array<char, 32> buffer{};
   out.append(buffer.data(), std::to_chars(buffer.data(), buffer.data() + buffer.size(), v).ptr);

@@ -4,10 +4,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "render/scene.h"
+#include "support/jsontext.h"
 #include "support/textsink.h"
 #include "web/svg.h"
 
@@ -55,7 +58,52 @@ void appendpagefit(std::string& out, const scene& s);
 void appendpagelayer(std::string& out, bool first, std::string_view cls, std::string_view name,
                      std::int32_t argb, std::int64_t count);
 
+// Appends one row of the statistics: [words, count], the count null when unknown, after a comma unless
+// it is the `first`.
+void appendpagestat(std::string& out, bool first, std::string_view words, std::optional<std::int64_t> count);
+
 // Appends the shortest decimal that reads back as `v`.
 void appenddouble(std::string& out, double v);
+
+// One column of a table of the page's data, its records read from a `source`: the name the script
+// reads it by and record i's value, a whole number (`number`) or any JSON value (`append`). A column
+// with `shown` is in the table only for the sources it accepts.
+template <typename source>
+struct pagecolumn {
+  std::string_view name;
+  std::int64_t (*number)(const source& from, std::size_t i) = nullptr;
+  void (*append)(std::string& out, const source& from, std::size_t i) = nullptr;
+  bool (*shown)(const source& from) = nullptr;
+};
+
+// Appends `,"<table>":{"<column>":[value of record 0, …],…}` for the `count` records of `from`: one
+// array per column, so a record costs no more than an array of its own and the script reads it by name.
+template <typename source>
+void appendpagetable(pagebuffer& b, std::string_view table, std::span<const pagecolumn<source>> columns,
+                     const source& from, std::size_t count) {
+  std::string& out = b.text();
+  out += ",\"";
+  out += table;
+  out += "\":{";
+  bool first = true;
+  for (const pagecolumn<source>& c : columns) {
+    if (c.shown != nullptr && !c.shown(from)) continue;
+    out += first ? "\"" : ",\"";
+    first = false;
+    out += c.name;
+    out += "\":[";
+    for (std::size_t i = 0; i < count; ++i) {
+      if (i > 0) out += ',';
+      if (c.append != nullptr) {
+        c.append(out, from, i);
+      } else {
+        appendjsonint(out, c.number(from, i));
+      }
+      b.flush();
+    }
+    out += ']';
+  }
+  out += '}';
+}
 
 }  // namespace tracewell

@@ -207,7 +207,9 @@ def screenshots(driver, work, folder):
     driver.set_window_size(1200, 800)
     open_page(driver, os.path.join(dest, "freedoom2", "MAP01.html"))
     data = json.loads(driver.execute_script("return document.getElementById('tw-data').textContent"))
-    exit = next(i for i, l in enumerate(data["lines"]) if l[3] != 0 and l[4] & 0x60 and l[8] >= 0)
+    lines = data["lines"]
+    exit = next(i for i, special in enumerate(lines["special"])
+                if special != 0 and lines["meanings"][i] & 0x60 and lines["layer"][i] >= 0)
     open_page(driver, os.path.join(dest, "freedoom2", "MAP01.html"), "#L%d" % exit)
     driver.save_screenshot(os.path.join(folder, "page.png"))
     open_page(driver, os.path.join(dest, "index.html"))

@@ -10,7 +10,10 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "render/diffscene.h"
+#include "render/schemelook.h"
 #include "testlib/harness.h"
+#include "testlib/mapedit.h"
 #include "web/diffpage.h"
 
 namespace tracewell {
@@ -59,10 +62,12 @@ std::string page(const smallmap& p, const char* name, const char* input) {
   return out;
 }
 
-nlohmann::json dataof(const std::string& html) {
+// The page's data, its objects' members in the page's order when `json` is nlohmann::ordered_json.
+template <typename json = nlohmann::json>
+json dataof(const std::string& html) {
   const std::string open = "<script type=\"application/json\" id=\"tw-data\">";
   const std::size_t from = html.find(open) + open.size();
-  return nlohmann::json::parse(html.substr(from, html.find("</script>", from) - from));
+  return json::parse(html.substr(from, html.find("</script>", from) - from));
 }
 
 TEST(MapPage, DataPlacesTheMapWhereTheDrawingDoes) {
@@ -80,17 +85,99 @@ TEST(MapPage, DataPlacesTheMapWhereTheDrawingDoes) {
   EXPECT_NEAR(fit[0].get<double>() * -320 + fit[1].get<double>(), x, 0.011);
   EXPECT_NEAR(fit[2].get<double>() * 64 + fit[3].get<double>(), y, 0.011);
   EXPECT_EQ(data["size"], nlohmann::json::parse("[200, 100]"));
-  // Lines: vertices, flags, special, meanings, tag, sectors, layer; the undrawn line has none.
-  EXPECT_EQ(data["lines"][0], nlohmann::json::parse("[0, 1, 1, 26, 4, 7, 0, -1, 0]"));
-  EXPECT_EQ(data["lines"][1], nlohmann::json::parse("[1, 2, 4, 0, 0, 0, 0, 1, -1]"));
-  EXPECT_EQ(data["sectors"][1], nlohmann::json::parse("[-7.5, 0, 0]"));
-  EXPECT_EQ(data["things"][0], nlohmann::json::parse("[0, 0, 0, 3001, 2, 31, 1, 1]"));
+  // Each table a column per field; the undrawn line has no layer.
+  EXPECT_EQ(data["vertices"], nlohmann::json::parse(R"({"x": [-320, 640, 640], "y": [64, -128, 64]})"));
+  EXPECT_EQ(data["lines"], nlohmann::json::parse(R"({"v1": [0, 1], "v2": [1, 2], "flags": [1, 4],
+      "special": [26, 0], "meanings": [4, 0], "tag": [7, 0], "front": [0, 0], "back": [-1, 1],
+      "layer": [0, -1]})"));
+  EXPECT_EQ(data["sectors"],
+            nlohmann::json::parse(R"({"floor": [0, -7.5], "ceiling": [0, 0], "special": [0, 0]})"));
+  EXPECT_EQ(data["things"], nlohmann::json::parse(R"({"x": [0], "y": [0], "angle": [0], "type": [3001],
+      "kind": [2], "skills": [31], "modes": [1], "layer": [1]})"));
   EXPECT_EQ(data["layers"].size(), 2U);
   EXPECT_EQ(data["layers"][0]["name"], "impassable");
   EXPECT_EQ(data["layers"][1]["cls"], "thing-monster");
   EXPECT_EQ(data["meanings"][2][0], "locked blue");
   EXPECT_EQ(data["input"], "test.wad");
   EXPECT_EQ(data["monster_types"], nlohmann::json::parse(R"({"3001": 1})"));
+}
+
+// Every table of both pages holds one array per column, each as long as the table has records, and only
+// the page's own columns: a map in the Doom layout has tags, one in UDMF arguments, a diff neither nor
+// sectors nor the map page's names; a diff's line or thing leads to the change listed at its address.
+TEST(MapPage, EveryColumnHoldsOneValuePerRecordOfItsPage) {
+  const smallmap doom;
+  smallmap udmf;
+  udmf.m.layout = maplayout::udmf;
+  udmf.m.linedefs[0].args = {1, 2, 3, 4, 5};
+  const map older = testkit::linesandthings({{0, 0, 512, 0}, {512, 0, 512, 512}, {512, 512, 0, 512}},
+                                            {{3001, 100, 100}, {2001, 400, 100}});
+  map newer = testkit::linesandthings({{0, 0, 512, 0}, {512, 0, 512, 512}, {512, 600, 0, 600}},
+                                      {{3001, 132, 100}, {2012, 400, 400}});
+  newer.linedefs[1].special = 1;
+  const mapdiff d = diffmaps(older, newer);
+  const result<scene> made = makediffscene(older, newer, d, 200, 200, 10, schemelook{}, false);
+  ASSERT_TRUE(made.ok());
+  const scene& s = made.value();
+  std::string diffhtml;
+  ASSERT_TRUE(writediffpage(s, older, newer, d, svgnames{u"MAP01", u"new.wad"}, [&](std::string_view piece) {
+    diffhtml += piece;
+    return true;
+  }));
+
+  // Each table: its name, its records and its columns in the page's order.
+  struct table {
+    const char* name;
+    std::size_t records;
+    std::string columns;
+  };
+  const table vertices{"vertices", 3, "x y"}, sectors{"sectors", 2, "floor ceiling special"},
+      things{"things", 1, "x y angle type kind skills modes layer"},
+      tags{"lines", 2, "v1 v2 flags special meanings tag front back layer"},
+      args{"lines", 2, "v1 v2 flags special meanings args front back layer"};
+  struct pagecase {
+    const char* what;
+    std::string html;
+    std::vector<table> tables;
+    std::vector<const char*> absent;
+  };
+  const pagecase pages[] = {
+      {"doom", page(doom, "MAP01", "a.wad"), {vertices, sectors, things, tags}, {"changes"}},
+      {"udmf", page(udmf, "MAP01", "a.wad"), {vertices, sectors, things, args}, {"changes"}},
+      {"diff",
+       diffhtml,
+       {{"vertices", 2 * s.strokes.size(), "x y"},
+        {"lines", s.strokes.size(), "v1 v2 layer address change"},
+        {"things", s.markers.size(), "x y angle kind layer address change"}},
+       {"sectors", "flagnames", "meanings", "kinds", "modenames", "skills"}},
+  };
+  for (const pagecase& p : pages) {
+    const auto data = dataof<nlohmann::ordered_json>(p.html);
+    for (const table& t : p.tables) {
+      ASSERT_TRUE(data.contains(t.name)) << p.what << ' ' << t.name;
+      std::string names;
+      for (const auto& [name, values] : data[t.name].items()) {
+        names += names.empty() ? name : ' ' + name;
+        EXPECT_EQ(values.size(), t.records) << p.what << ' ' << t.name << '.' << name;
+      }
+      EXPECT_EQ(names, t.columns) << p.what << ' ' << t.name;
+    }
+    for (const char* key : p.absent) EXPECT_FALSE(data.contains(key)) << p.what << ' ' << key;
+  }
+  EXPECT_EQ(dataof(pages[1].html)["lines"]["args"][0], nlohmann::json::parse("[1, 2, 3, 4, 5]"));
+
+  const nlohmann::json data = dataof(diffhtml);
+  std::size_t led = 0;
+  for (const char* name : {"lines", "things"}) {
+    const nlohmann::json& t = data[name];
+    for (std::size_t i = 0; i < t["change"].size(); ++i) {
+      const std::int64_t c = t["change"][i];
+      if (c < 0) continue;
+      ++led;
+      EXPECT_EQ(data["changes"][static_cast<std::size_t>(c)]["id"], t["address"][i]) << name << i;
+    }
+  }
+  EXPECT_EQ(led, d.lines.size() + d.things.size() + 1);  // the moved imp: its marker and its way
 }
 
 // Each document writer: a sink that refuses a piece stops it there, with no piece asked for after; into

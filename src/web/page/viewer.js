@@ -11,17 +11,19 @@
   var W = data.size[0], H = data.size[1];
   var fit = data.fit;  // [ax, bx, ay, by, unit]: pixel = a * vertex unit + b
   var unit = fit[4];
+  // Each table holds one array per column, a record's field at its number: lines.v1[i].
   var vx = data.vertices;
-  var lines = data.lines, things = data.things, sectors = data.sectors;
+  var lines = data.lines, things = data.things, sectors = data.sectors || {floor: []};
+  var nlines = lines.v1.length, nthings = things.x.length;
   var layers = data.layers;
   var hidden = [];
-  // A diff's page lists its changes; its lines and things then carry their address and their change
-  // after the map page's fields (line: 9 and 10, thing: 8 and 9), and are found by that address.
+  // A diff's page lists its changes; its lines and things then carry their address and their change,
+  // and are found by that address.
   var changes = data.changes || null;
   var byaddress = {};
   if (changes) {
-    lines.forEach(function (l, i) { if (!(l[9] in byaddress)) byaddress[l[9]] = {kind: 'L', n: i}; });
-    things.forEach(function (t, i) { byaddress[t[8]] = {kind: 'T', n: i}; });
+    lines.address.forEach(function (a, i) { if (!(a in byaddress)) byaddress[a] = {kind: 'L', n: i}; });
+    things.address.forEach(function (a, i) { byaddress[a] = {kind: 'T', n: i}; });
   }
 
   function px(x) { return fit[0] * x + fit[1]; }
@@ -65,10 +67,10 @@
   }
 
   // The grid: every drawn line in each cell its segment crosses, every thing in its cell.
-  var cell = Math.max(4, Math.sqrt(W * H / Math.max(1, lines.length + things.length)) * 1.5);
+  var cell = Math.max(4, Math.sqrt(W * H / Math.max(1, nlines + nthings)) * 1.5);
   var cols = Math.max(1, Math.ceil(W / cell)), rows = Math.max(1, Math.ceil(H / cell));
-  var seg = new Float64Array(lines.length * 4);
-  var tp = new Float64Array(things.length * 2);
+  var seg = new Float64Array(nlines * 4);
+  var tp = new Float64Array(nthings * 2);
   function cellsofline(i, visit) {
     var x0 = seg[4 * i], y0 = seg[4 * i + 1], x1 = seg[4 * i + 2], y1 = seg[4 * i + 3];
     var r0 = Math.floor(Math.min(y0, y1) / cell), r1 = Math.floor(Math.max(y0, y1) / cell);
@@ -92,27 +94,27 @@
   // Items are numbered lines first, then things; each cell's items lie in one stretch of `items`.
   var start = new Int32Array(cols * rows + 1), items;
   (function build() {
-    var i, n = lines.length;
+    var i, n = nlines;
     for (i = 0; i < n; ++i) {
-      var l = lines[i];
-      seg[4 * i] = px(vx[2 * l[0]]); seg[4 * i + 1] = py(vx[2 * l[0] + 1]);
-      seg[4 * i + 2] = px(vx[2 * l[1]]); seg[4 * i + 3] = py(vx[2 * l[1] + 1]);
+      var a = lines.v1[i], b = lines.v2[i];
+      seg[4 * i] = px(vx.x[a]); seg[4 * i + 1] = py(vx.y[a]);
+      seg[4 * i + 2] = px(vx.x[b]); seg[4 * i + 3] = py(vx.y[b]);
     }
-    for (i = 0; i < things.length; ++i) { tp[2 * i] = px(things[i][0]); tp[2 * i + 1] = py(things[i][1]); }
+    for (i = 0; i < nthings; ++i) { tp[2 * i] = px(things.x[i]); tp[2 * i + 1] = py(things.y[i]); }
     var count = function (k) { start[k + 1]++; };
-    for (i = 0; i < n; ++i) if (lines[i][8] >= 0) cellsofline(i, count);
-    for (i = 0; i < things.length; ++i) if (things[i][7] >= 0 && cellofthing(i) >= 0) start[cellofthing(i) + 1]++;
+    for (i = 0; i < n; ++i) if (lines.layer[i] >= 0) cellsofline(i, count);
+    for (i = 0; i < nthings; ++i) if (things.layer[i] >= 0 && cellofthing(i) >= 0) start[cellofthing(i) + 1]++;
     for (i = 0; i < cols * rows; ++i) start[i + 1] += start[i];
     items = new Int32Array(start[cols * rows]);
     var fill = start.slice(0, cols * rows), id = 0;
     var put = function (k) { items[fill[k]++] = id; };
-    for (i = 0; i < n; ++i) if (lines[i][8] >= 0) { id = i; cellsofline(i, put); }
-    for (i = 0; i < things.length; ++i) {
-      var k = things[i][7] >= 0 ? cellofthing(i) : -1;
+    for (i = 0; i < n; ++i) if (lines.layer[i] >= 0) { id = i; cellsofline(i, put); }
+    for (i = 0; i < nthings; ++i) {
+      var k = things.layer[i] >= 0 ? cellofthing(i) : -1;
       if (k >= 0) items[fill[k]++] = n + i;
     }
   })();
-  var seen = new Int32Array(lines.length + things.length), query = 0;
+  var seen = new Int32Array(nlines + nthings), query = 0;
 
   function segdist2(i, x, y) {
     var x0 = seg[4 * i], y0 = seg[4 * i + 1], dx = seg[4 * i + 2] - x0, dy = seg[4 * i + 3] - y0;
@@ -123,7 +125,7 @@
   }
   // What lies nearest image point (x, y) within `r` image pixels, on a shown layer: {kind, n} or null.
   function nearest(x, y, r) {
-    var best = null, bestd = r * r, n = lines.length;
+    var best = null, bestd = r * r, n = nlines;
     var c0 = Math.max(0, Math.floor((x - r) / cell)), c1 = Math.min(cols - 1, Math.floor((x + r) / cell));
     var r0 = Math.max(0, Math.floor((y - r) / cell)), r1 = Math.min(rows - 1, Math.floor((y + r) / cell));
     if (++query === 0x7fffffff) { seen.fill(0); query = 1; }
@@ -135,8 +137,8 @@
           if (seen[id] === query) continue;
           seen[id] = query;
           var d, layer;
-          if (id < n) { layer = lines[id][8]; d = segdist2(id, x, y); } else {
-            layer = things[id - n][7];
+          if (id < n) { layer = lines.layer[id]; d = segdist2(id, x, y); } else {
+            layer = things.layer[id - n];
             var ex = tp[2 * (id - n)] - x, ey = tp[2 * (id - n) + 1] - y;
             d = ex * ex + ey * ey;
           }
@@ -186,40 +188,48 @@
     return out;
   }
   function point(x, y) { return '(' + num(x) + ', ' + num(-y) + ')'; }
+  function layername(layer) { return layer >= 0 ? layers[layer].name : 'not drawn'; }
+  // Every line with sector `s` on a side.
+  function linesof(s, visit) {
+    for (var i = 0; i < nlines; ++i) if (lines.front[i] === s || lines.back[i] === s) visit(i);
+  }
   function side(sec) {
     if (sec < 0) return null;
-    var s = sectors[sec];
-    return 'sector ' + sec + ': floor ' + s[0] + ', ceiling ' + s[1] + ', special ' + s[2];
+    return 'sector ' + sec + ': floor ' + sectors.floor[sec] + ', ceiling ' + sectors.ceiling[sec] +
+      ', special ' + sectors.special[sec];
   }
   function describeline(i) {
-    var l = lines[i];
-    var ax = vx[2 * l[0]], ay = vx[2 * l[0] + 1], bx = vx[2 * l[1]], by = vx[2 * l[1] + 1];
+    var a = lines.v1[i], b = lines.v2[i], special = lines.special[i];
+    var ax = vx.x[a], ay = vx.y[a], bx = vx.x[b], by = vx.y[b];
+    var front = lines.front[i], back = lines.back[i];
     // The special with what it means in play; its other meanings come from its flags and sectors.
     var words = [], other = [];
-    data.meanings.forEach(function (m, b) { if (l[4] & (1 << b)) (m[1] && l[3] != 0 ? words : other).push(m[0]); });
-    if (l[3] != 0 && words.length === 0) words.push('action');
+    data.meanings.forEach(function (m, bit) {
+      if (lines.meanings[i] & (1 << bit)) (m[1] && special != 0 ? words : other).push(m[0]);
+    });
+    if (special != 0 && words.length === 0) words.push('action');
     rows_('Linedef ' + i, [
       ['from', point(ax, ay)], ['to', point(bx, by)],
       ['length', num(Math.sqrt((bx - ax) * (bx - ax) + (by - ay) * (by - ay)))],
-      ['flags', bits(l[2], data.flagnames).join(', ') || 'none'],
-      ['special', l[3] == 0 ? '0' : l[3] + ' (' + words.join(', ') + ')'], ['meaning', other.join(', ')],
-      Array.isArray(l[5]) ? ['arguments', l[5].join(', ')] : ['tag', l[5]],
-      ['front', side(l[6]), l[6] >= 0 ? l[6] : undefined], ['back', side(l[7]), l[7] >= 0 ? l[7] : undefined],
-      ['layer', l[8] >= 0 ? layers[l[8]].name : 'not drawn']]);
+      ['flags', bits(lines.flags[i], data.flagnames).join(', ') || 'none'],
+      ['special', special == 0 ? '0' : special + ' (' + words.join(', ') + ')'], ['meaning', other.join(', ')],
+      lines.args ? ['arguments', lines.args[i].join(', ')] : ['tag', lines.tag[i]],
+      ['front', side(front), front >= 0 ? front : undefined], ['back', side(back), back >= 0 ? back : undefined],
+      ['layer', layername(lines.layer[i])]]);
   }
   function describething(i) {
-    var t = things[i];
     var skills = [];
-    for (var b = 0; b < 5; ++b) if (t[5] & (1 << b)) skills.push(b + 1);
+    for (var b = 0; b < 5; ++b) if (things.skills[i] & (1 << b)) skills.push(b + 1);
     rows_('Thing ' + i, [
-      ['type', t[3]], ['kind', data.kinds[t[4]]], ['position', point(t[0], t[1])], ['angle', t[2]],
-      ['skill levels', skills.join(' ') || 'none'], ['modes', bits(t[6], data.modenames).join(', ') || 'none'],
-      ['layer', t[7] >= 0 ? layers[t[7]].name : 'not drawn']]);
+      ['type', things.type[i]], ['kind', data.kinds[things.kind[i]]], ['position', point(things.x[i], things.y[i])],
+      ['angle', things.angle[i]], ['skill levels', skills.join(' ') || 'none'],
+      ['modes', bits(things.modes[i], data.modenames).join(', ') || 'none'], ['layer', layername(things.layer[i])]]);
   }
   function describesector(i) {
-    var s = sectors[i], n = 0;
-    lines.forEach(function (l) { if (l[6] === i || l[7] === i) ++n; });
-    rows_('Sector ' + i, [['floor', s[0]], ['ceiling', s[1]], ['special', s[2]], ['lines', n]]);
+    var n = 0;
+    linesof(i, function () { ++n; });
+    rows_('Sector ' + i, [
+      ['floor', sectors.floor[i]], ['ceiling', sectors.ceiling[i]], ['special', sectors.special[i]], ['lines', n]]);
   }
   // A change: its old and new properties side by side, those that differ marked.
   function describechange(title, k) {
@@ -242,11 +252,10 @@
     details.appendChild(t);
   }
   function describediff(sel) {
-    var item = sel.kind === 'L' ? lines[sel.n] : things[sel.n];
-    var id = item[sel.kind === 'L' ? 9 : 8], k = item[sel.kind === 'L' ? 10 : 9];
+    var table = sel.kind === 'L' ? lines : things;
+    var id = table.address[sel.n], k = table.change[sel.n];
     var title = (/^[Ll]/.test(id) ? 'Linedef ' : 'Thing ') + id.slice(1) + (/^[lt]/.test(id) ? ' (old)' : '');
-    var layer = item[sel.kind === 'L' ? 8 : 7];
-    if (k >= 0) describechange(title, k); else rows_(title, [['layer', layer >= 0 ? layers[layer].name : 'not drawn']]);
+    if (k >= 0) describechange(title, k); else rows_(title, [['layer', layername(table.layer[sel.n])]]);
   }
   function clear() {
     details.textContent = '';
@@ -265,8 +274,8 @@
     var d = '';
     if (sel.kind === 'L') d = 'M' + seg[4 * sel.n] + ' ' + seg[4 * sel.n + 1] + 'L' + seg[4 * sel.n + 2] + ' ' + seg[4 * sel.n + 3];
     if (sel.kind === 'S') {
-      lines.forEach(function (l, i) {
-        if (l[6] === sel.n || l[7] === sel.n) d += 'M' + seg[4 * i] + ' ' + seg[4 * i + 1] + 'L' + seg[4 * i + 2] + ' ' + seg[4 * i + 3];
+      linesof(sel.n, function (i) {
+        d += 'M' + seg[4 * i] + ' ' + seg[4 * i + 1] + 'L' + seg[4 * i + 2] + ' ' + seg[4 * i + 3];
       });
     }
     if (sel.kind === 'T') {
@@ -281,8 +290,8 @@
   }
   function valid(sel) {
     if (!sel) return false;
-    var list = sel.kind === 'L' ? lines : sel.kind === 'T' ? things : sectors;
-    return sel.n >= 0 && sel.n < list.length;
+    var count = sel.kind === 'L' ? nlines : sel.kind === 'T' ? nthings : sectors.floor.length;
+    return sel.n >= 0 && sel.n < count;
   }
   function show(sel) {
     if (!valid(sel)) { clear(); mark(null); return; }
@@ -295,7 +304,7 @@
   var pinned = null;
   function fragment(sel) {
     if (!sel) return '';
-    if (changes && sel.kind !== 'S') return '#' + (sel.kind === 'L' ? lines[sel.n][9] : things[sel.n][8]);
+    if (changes && sel.kind !== 'S') return '#' + (sel.kind === 'L' ? lines : things).address[sel.n];
     return '#' + sel.kind + sel.n;
   }
   function pin(sel) {
@@ -310,7 +319,7 @@
     var addline = function (i) { xs.push(seg[4 * i], seg[4 * i + 2]); ys.push(seg[4 * i + 1], seg[4 * i + 3]); };
     if (sel.kind === 'L') addline(sel.n);
     if (sel.kind === 'T') { xs.push(tp[2 * sel.n]); ys.push(tp[2 * sel.n + 1]); }
-    if (sel.kind === 'S') lines.forEach(function (l, i) { if (l[6] === sel.n || l[7] === sel.n) addline(i); });
+    if (sel.kind === 'S') linesof(sel.n, addline);
     if (!xs.length) return;
     var x0 = Math.min.apply(null, xs), x1 = Math.max.apply(null, xs), y0 = Math.min.apply(null, ys), y1 = Math.max.apply(null, ys);
     var b = box();
@@ -387,7 +396,7 @@
       var t = el('table'), head = el('tr');
       ['things', 'skills 1–2', 'skill 3', 'skills 4–5'].forEach(function (h) { head.appendChild(el('th', h)); });
       t.appendChild(head);
-      ['single', 'coop', 'deathmatch'].forEach(function (mode) {
+      Object.keys(data.skills).forEach(function (mode) {
         var tr = el('tr');
         tr.appendChild(el('th', mode));
         data.skills[mode].forEach(function (v) { tr.appendChild(el('td', String(v))); });
