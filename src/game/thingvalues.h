@@ -58,7 +58,20 @@ inline constexpr auto thingvalues = [] {
   auto ammunition = [](std::int32_t type, std::string_view name, ammo kind, P pickup, std::int64_t clips) {
     return thingvalue{D, type, name, 0, 0, 0, 0, kind, pickup, clips};
   };
+  auto named = [](std::int32_t type, std::string_view name) { return thingvalue{D, type, name}; };
   return std::array{
+      named(1, "player 1 start"),
+      named(2, "player 2 start"),
+      named(3, "player 3 start"),
+      named(4, "player 4 start"),
+      named(11, "deathmatch start"),
+      named(14, "teleport destination"),
+      named(13, "red keycard"),
+      named(5, "blue keycard"),
+      named(6, "yellow keycard"),
+      named(38, "red skull key"),
+      named(40, "blue skull key"),
+      named(39, "yellow skull key"),
       monster(3004, "zombieman", 20, 2007),
       monster(9, "shotgun guy", 30, 2001),
       monster(65, "chaingunner", 70, 2002),
