@@ -41,11 +41,11 @@ class sectoroutlines {
   const std::vector<sectoroutline>& outlines() const { return sectors_; }
 
   // The sector at (x, y), in the map's coordinates: that of the side of the first line a ray from the
-  // point towards +x meets; -1 when it meets none, or the side it meets is absent or names no sector
-  // (the void) and the point is not inside that line's sector by the parity of the ray's crossings
-  // of its sides (a wall standing inside a sector). A point on a line counts as in front of it. A grid of the
-  // lines keeps each look-up to the few cells along the ray: 20,000 things in a random 100,000-line map take
-  // about 10 ms.
+  // point towards +x meets; -1 when it meets none. When the side it meets is absent or names no sector
+  // (the void), the sector whose sides the ray crosses an odd number of times, nearest first (a wall
+  // facing the wrong way, or standing inside a sector); -1 when there is none. A point on a line counts
+  // as in front of it. A grid of the lines keeps the first look to the cells along the ray; the parity
+  // count walks the ray's whole row of the grid, which is slow where most rays meet the back of a line.
   std::int64_t sectorat(std::int64_t x, std::int64_t y) const;
 
  private:
