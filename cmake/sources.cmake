@@ -31,8 +31,11 @@ set(tracewell_settings_sources
 set(tracewell_game_sources
   src/game/mapbounds.cpp
   src/game/mapcensus.cpp
+  src/game/mapchecks.cpp
   src/game/mapdiff.cpp
   src/game/mapfacts.cpp
+  src/game/mapstats.cpp
+  src/game/sectoroutlines.cpp
   src/game/specialmeaning.cpp
   src/game/thingtally.cpp)
 

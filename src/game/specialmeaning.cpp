@@ -77,6 +77,17 @@ bool secretsector(std::int64_t special, mapmeaning game) {
   return special == s.secretequals || (special & s.secretbits) != 0;
 }
 
+linetarget targetof(const linedef& l, mapmeaning game) {
+  if (l.special <= 0 || l.special > greatestspecial) return {};
+  for (const specialmeaning& row : specialmeanings) {
+    if (!within(row, l.special)) continue;
+    if (holds(row, game, meaningrule::sectortarget)) return {linetarget::kind::sectors};
+    if (holds(row, game, meaningrule::linetarget)) return {linetarget::kind::lines};
+    if (holds(row, game, meaningrule::thingtarget)) return {linetarget::kind::things, row.argument};
+  }
+  return {};
+}
+
 linemeanings meaningsof(const linedef& l, const sector* front, const sector* back, mapmeaning game) {
   linemeanings set = 0;
   if (l.getflag(linedef::noautomap) != 0) set |= linebit(linemeaning::hidden);

@@ -22,6 +22,9 @@ enum class meaningrule : std::uint8_t {
   lock,             // a lock in [first, last] gives the line `meaning` (the first such row)
   sectorequals,     // a sector special equal to `first` makes the sector secret
   sectorbits,       // a sector special with any bit of `first` set makes the sector secret
+  sectortarget,     // a special in [first, last] acts on the sectors tagged with the line's tag
+  linetarget,       // a special in [first, last] acts on the lines tagged with the line's tag
+  thingtarget,      // special `first` acts on the things whose id is in argument `argument`
 };
 
 struct specialmeaning {
@@ -52,6 +55,10 @@ constexpr specialmeaning key(std::int64_t value, linemeaning meaning) {
 }
 constexpr specialmeaning lock(std::int64_t value, linemeaning meaning) {
   return {zdoomgame, meaningrule::lock, value, value, meaning};
+}
+constexpr specialmeaning targets(std::uint8_t games, std::int64_t first, std::int64_t last,
+                                 meaningrule rule) {
+  return {games, rule, first, last};
 }
 constexpr specialmeaning lockargument(std::uint8_t games, std::int64_t special, std::int32_t argument) {
   return {games, meaningrule::lockargument, special, special, linemeaning::hidden, argument};
@@ -137,6 +144,29 @@ inline constexpr auto specialmeanings = [] {
       special(D | H, 262, 269, teleport),
       special(X | Z, 70, 71, teleport),
       special(Z, 215, teleport),
+      // What a line acts on: the sectors of its tag, its lines, or things by id. Doom's specials up to
+      // 141 all act on tagged sectors but manual doors, exits, and the scrolling walls 48 and 85.
+      targets(D, 2, 10, meaningrule::sectortarget),
+      targets(D, 12, 25, meaningrule::sectortarget),
+      targets(D, 29, 30, meaningrule::sectortarget),
+      targets(D | H, 39, 39, meaningrule::sectortarget),
+      targets(D, 35, 38, meaningrule::sectortarget),
+      targets(D, 40, 47, meaningrule::sectortarget),
+      targets(D, 49, 50, meaningrule::sectortarget),
+      targets(D, 53, 84, meaningrule::sectortarget),
+      targets(D, 86, 96, meaningrule::sectortarget),
+      targets(D | H, 97, 97, meaningrule::sectortarget),
+      targets(D, 98, 116, meaningrule::sectortarget),
+      targets(D, 119, 123, meaningrule::sectortarget),
+      targets(D, 125, 141, meaningrule::sectortarget),
+      targets(D, 174, 174, meaningrule::sectortarget),
+      targets(D, 195, 195, meaningrule::sectortarget),
+      targets(D, 207, 210, meaningrule::sectortarget),
+      targets(D, 268, 269, meaningrule::sectortarget),
+      targets(D, 243, 244, meaningrule::linetarget),
+      targets(D, 262, 267, meaningrule::linetarget),
+      specialmeaning{X | Z, meaningrule::thingtarget, 70, 70, linemeaning::hidden, 0},
+      specialmeaning{X | Z, meaningrule::thingtarget, 71, 71, linemeaning::hidden, 0},
       // Secret sectors.
       specialmeaning{D | H | S, meaningrule::sectorequals, 9, 9},
       specialmeaning{D | H, meaningrule::sectorbits, 128, 128},
@@ -150,7 +180,7 @@ constexpr bool consistent() {
   for (const specialmeaning& row : specialmeanings) {
     if (row.first > row.last) return false;
     if (static_cast<int>(row.meaning) >= linemeaningcount) return false;
-    if (row.rule == meaningrule::lockargument &&
+    if ((row.rule == meaningrule::lockargument || row.rule == meaningrule::thingtarget) &&
         (row.argument < 0 || row.argument >= static_cast<std::int32_t>(linedef{}.args.size())))
       return false;
   }
@@ -164,6 +194,15 @@ inline constexpr std::int64_t greatestspecial = 0xFFFF;
 
 // Whether a sector with special `special` is secret under `game`.
 bool secretsector(std::int64_t special, mapmeaning game);
+
+// What a line's special acts on: nothing the line names, the sectors or lines of its tag, or the things
+// whose id argument `argument` holds.
+struct linetarget {
+  enum class kind : std::uint8_t { none, sectors, lines, things };
+  kind is = kind::none;
+  std::int32_t argument = 0;
+};
+linetarget targetof(const linedef& l, mapmeaning game);
 
 // What line `l` of a map of `game` means, one bit each (linebit). `front` and
 // `back` are its sectors, null when absent.

@@ -32,15 +32,20 @@ constexpr bool iskey(thingkind k) {
 
 inline constexpr std::uint8_t doomlike = doomgame | zdoomgame;
 
-// Editor numbers first..last are `kind` in each game of `games`.
+// What a thing is for beside its kind: a place for the editor or the scripts only (polyobject anchors
+// and start spots, map spots), which need not stand in a sector, or a teleporter's destination.
+enum class thingrole : std::uint8_t { none, editoronly, destination };
+
+// Editor numbers first..last are `kind` in each game of `games`, with `role`.
 struct thingrange {
   std::uint8_t games;
   std::int32_t first;
   std::int32_t last;
   thingkind kind;
+  thingrole role = thingrole::none;
 };
 
-// Every editor number with a kind other than `other`; anything not listed is `other`.
+// Every editor number with a kind other than `other` or a role; anything not listed is `other`.
 inline constexpr std::array thingranges = {
     thingrange{everygame, 1, 4, thingkind::start},
     thingrange{everygame, 11, 11, thingkind::dmstart},
@@ -76,6 +81,13 @@ inline constexpr std::array thingranges = {
     thingrange{doomlike, 2018, 2019, thingkind::item},
     thingrange{doomlike, 2022, 2026, thingkind::item},
     thingrange{doomlike, 2045, 2049, thingkind::item},
+    // Things of kind `other` with a role.
+    thingrange{everygame, 14, 14, thingkind::other, thingrole::destination},
+    thingrange{zdoomgame, 9043, 9044, thingkind::other, thingrole::destination},
+    thingrange{hexengame, 3000, 3002, thingkind::other, thingrole::editoronly},
+    thingrange{zdoomgame, 9300, 9303, thingkind::other, thingrole::editoronly},
+    thingrange{hexengame | zdoomgame, 9001, 9001, thingkind::other, thingrole::editoronly},
+    thingrange{hexengame | zdoomgame, 9013, 9013, thingkind::other, thingrole::editoronly},
 };
 
 // The kind of editor number `type` in game `m`.
@@ -87,12 +99,23 @@ constexpr thingkind thingkindof(mapmeaning m, std::int32_t type) {
   return thingkind::other;
 }
 
+// The role of editor number `type` in game `m`.
+constexpr thingrole thingroleof(mapmeaning m, std::int32_t type) {
+  const std::uint8_t bit = gamebit(m);
+  for (const thingrange& r : thingranges) {
+    if ((r.games & bit) != 0 && type >= r.first && type <= r.last) return r.role;
+  }
+  return thingrole::none;
+}
+
 namespace thingkindcheck {
 // No game gives one number two kinds.
 constexpr bool consistent() {
   for (std::size_t i = 0; i < thingranges.size(); ++i) {
     const thingrange& a = thingranges[i];
-    if (a.first > a.last || a.kind == thingkind::other || (a.games & ~everygame) != 0) return false;
+    if (a.first > a.last || (a.kind == thingkind::other && a.role == thingrole::none) ||
+        (a.games & ~everygame) != 0)
+      return false;
     for (std::size_t j = i + 1; j < thingranges.size(); ++j) {
       const thingrange& b = thingranges[j];
       if ((a.games & b.games) != 0 && a.first <= b.last && b.first <= a.last) return false;
