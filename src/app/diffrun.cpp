@@ -79,10 +79,7 @@ runend rundiff(const commandline& cl, console& c) {
   if (!drawn.ok()) return runend::stop(*drawn.stop);
   runend end;
   if (run.missed()) end.note(runoutcome::missed);
-  if (cl.manifest && !manifest.close().ok()) {
-    printerrorline(u"tracewell: " + manifestline(*cl.manifest));
-    end.note(runoutcome::missed);
-  }
+  if (cl.manifest) end.note(finishmanifest(manifest, *cl.manifest));
   return end;
 }
 
