@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "childrun.h"
@@ -248,7 +248,8 @@ diffcorescost rundiffcores(const std::string& exe, const std::string& older, con
   };
   for (const auto& entry : std::filesystem::directory_iterator(one)) {
     ++cost.files;
-    cost.same = cost.same && bytes(entry.path()) == bytes(std::filesystem::path(both) / entry.path().filename());
+    cost.same =
+        cost.same && bytes(entry.path()) == bytes(std::filesystem::path(both) / entry.path().filename());
   }
   return cost;
 }

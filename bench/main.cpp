@@ -685,13 +685,15 @@ int run(int argc, char** argv) {
       say(crowded->error);
     }
     const std::filesystem::path doom = std::filesystem::path(o.wadpath).parent_path();
-    diffcores = rundiffcores(o.exe, o.wadpath, (doom / "freedm.wad").string(), work.string(), diffcoresrounds);
+    diffcores =
+        rundiffcores(o.exe, o.wadpath, (doom / "freedm.wad").string(), work.string(), diffcoresrounds);
     if (diffcores->error.empty()) {
       say("tracewell --diff of freedoom2 against freedm at " + dims(smallsize, smallsize) +
           ", every map differing: every core against one (taskset -c 0)");
       table t({"figure", "value"});
       t.add({"pinned to one core", fixed(diffcores->onems, 1) + " ms wall"});
-      t.add({std::to_string(std::thread::hardware_concurrency()) + " cores", fixed(diffcores->bothms, 1) + " ms wall"});
+      t.add({std::to_string(std::thread::hardware_concurrency()) + " cores",
+             fixed(diffcores->bothms, 1) + " ms wall"});
       t.add({"cores / one", fixed(diffcores->ratio(), 3)});
       t.add({"PNGs per run", std::to_string(diffcores->files)});
       t.print();
@@ -851,9 +853,9 @@ int run(int argc, char** argv) {
     if (diffcores->error.empty()) {
       card.target(figure,
                   fixed(diffcores->bothms, 1) + " ms / " + fixed(diffcores->onems, 1) +
-                      " ms = " + fixed(diffcores->ratio(), 3) + ", status " + std::to_string(diffcores->status) +
-                      (diffcores->same ? "" : "; the runs differ") + " (target <= " + fixed(diffcorestarget, 2) +
-                      ", status 0)",
+                      " ms = " + fixed(diffcores->ratio(), 3) + ", status " +
+                      std::to_string(diffcores->status) + (diffcores->same ? "" : "; the runs differ") +
+                      " (target <= " + fixed(diffcorestarget, 2) + ", status 0)",
                   diffcores->ratio() <= diffcorestarget && diffcores->same && diffcores->status == 0 &&
                       diffcores->files > 0);
     } else {

@@ -59,7 +59,8 @@ placedfiles mapfiles::place(const drawrequest& r, const text& name) {
   for (const filekind k : r.extra) {
     if (std::any_of(placed.files.begin(), placed.files.end(), [k](const kindfile& f) { return f.kind == k; }))
       continue;
-    const mapfile further = makemapfile(patternfor(r.pattern, k), name, r.folder, placed.main.stamp, r.literalnames);
+    const mapfile further =
+        makemapfile(patternfor(r.pattern, k), name, r.folder, placed.main.stamp, r.literalnames);
     placed.files.push_back({k, further.toolong() ? text() : further.path});
   }
   // A map name such as ".." must not carry its image out of the input's folder: each path as built is

@@ -30,11 +30,11 @@ struct scene;
 // What a map's files are written from, made on the calling thread and read by one job.
 struct mapdocument {
   std::shared_ptr<const scene> drawing;
-  std::shared_ptr<TPixmap> image;           // the pixel buffer, when a PNG is among the files
-  std::shared_ptr<const map> held;          // the map drawn; a diff's newer version
-  std::shared_ptr<const map> older;         // a diff's older version; null for a drawing
-  std::shared_ptr<const mapdiff> diff;      // a diff's changes; null for a drawing
-  std::optional<mapfacts> facts;            // what a map's page counts
+  std::shared_ptr<TPixmap> image;       // the pixel buffer, when a PNG is among the files
+  std::shared_ptr<const map> held;      // the map drawn; a diff's newer version
+  std::shared_ptr<const map> older;     // a diff's older version; null for a drawing
+  std::shared_ptr<const mapdiff> diff;  // a diff's changes; null for a drawing
+  std::optional<mapfacts> facts;        // what a map's page counts
   svgnames names;
   pngencoding png = pngencoding::standard;
   std::size_t cores = 1;  // the threads its PNG encoder may use
@@ -71,7 +71,7 @@ class mapfiles {
 
  private:
   std::deque<std::vector<std::string>> writing_;  // the files of each map in flight, in submission order
-  std::set<std::string> written_;                 // with --skip-existing, every file this run set out to write
+  std::set<std::string> written_;  // with --skip-existing, every file this run set out to write
 };
 
 // Writes every file of `record` from `doc`: each opened with `keep` (files no map may replace), written by

@@ -208,7 +208,7 @@ class maprun {
   std::optional<revision> older_, newer_;  // a diff's versions, the newer one the source
   std::optional<orderedpool<mapoutcome>> pool_;
   mapfiles files_;
-  std::size_t cores_ = 1;          // the threads each map's PNG encoder may use
+  std::size_t cores_ = 1;  // the threads each map's PNG encoder may use
   bool missed_ = false;
   bool spanning_ = false;
 };

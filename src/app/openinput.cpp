@@ -99,7 +99,8 @@ std::optional<text> revision::listed(const text& name) const {
 }
 
 std::optional<std::shared_ptr<map>> revision::load(const text& name, std::int32_t format,
-                                                   std::vector<text>& errors, std::optional<failure>& stop) const {
+                                                   std::vector<text>& errors,
+                                                   std::optional<failure>& stop) const {
   const std::optional<text> spelled = listed(name);
   if (!spelled) return std::make_shared<map>();
   const result<std::shared_ptr<map>> m = source->loadmap(*spelled, format, printable(*spelled), true);
