@@ -5,9 +5,12 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "childrun.h"
@@ -203,6 +206,50 @@ diffcost rundiffcost(const std::string& wadpath, const std::string& folder, std:
     const double ms = clock.lap();
     cost.bigms = round == 0 ? ms : std::min(cost.bigms, ms);
     cost.changes += d.lines.size() + d.things.size();
+  }
+  return cost;
+}
+
+diffcorescost rundiffcores(const std::string& exe, const std::string& older, const std::string& newer,
+                           const std::string& folder, int rounds) {
+  diffcorescost cost;
+  if (!std::filesystem::exists(older) || !std::filesystem::exists(newer)) {
+    cost.error = "no " + older + " or " + newer;
+    return cost;
+  }
+  const std::string one = folder + "/diff-one", both = folder + "/diff-both";
+  std::string oneoutput, bothoutput;
+  cost.onems = cost.bothms = 1e300;
+  for (int round = 0; round < rounds; ++round) {
+    for (const bool pinned : {true, false}) {
+      const std::string out = pinned ? one : both;
+      std::filesystem::remove_all(out);
+      std::filesystem::create_directories(out);
+      std::vector<std::string> args = {"--diff", older, newer, "-s", "1024x1024", "-o", out + "/%.png"};
+      if (pinned) args.insert(args.begin(), {"-c", "0", exe});
+      const childresult run = runchild(pinned ? "/usr/bin/taskset" : exe, "", folder, args);
+      if (!run.started) {
+        cost.error = "cannot start " + exe;
+        return cost;
+      }
+      cost.status = std::max(cost.status, run.status);
+      double& least = pinned ? cost.onems : cost.bothms;
+      least = std::min(least, run.wallms);
+      std::string& output = pinned ? oneoutput : bothoutput;
+      output = run.output;
+      // The paths differ by the folder only.
+      for (std::size_t at; (at = output.find(out)) != std::string::npos;) output.replace(at, out.size(), "");
+    }
+  }
+  cost.same = oneoutput == bothoutput;
+  const auto bytes = [](const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  for (const auto& entry : std::filesystem::directory_iterator(one)) {
+    ++cost.files;
+    cost.same =
+        cost.same && bytes(entry.path()) == bytes(std::filesystem::path(both) / entry.path().filename());
   }
   return cost;
 }

@@ -51,4 +51,21 @@ struct crowdedcost {
 crowdedcost runcrowdedcost(const std::string& exe, const std::string& folder,
                            const std::vector<std::size_t>& counts, std::size_t runthings, int rounds);
 
+// The real tool's --diff of two WADs whose every map differs, PNGs at 1024 x 1024, once with the
+// machine's cores and once pinned to one (taskset -c 0), in alternating order, least of the rounds each;
+// both runs must write the same files and the same output.
+struct diffcorescost {
+  std::size_t files = 0;  // PNGs written by each run
+  double bothms = 0;      // wall time on every core
+  double onems = 0;       // wall time pinned to one core
+  bool same = true;       // the two runs' files and output agree
+  int status = -1;
+  std::string error;
+
+  double ratio() const { return bothms / onems; }
+};
+
+diffcorescost rundiffcores(const std::string& exe, const std::string& older, const std::string& newer,
+                           const std::string& folder, int rounds);
+
 }  // namespace tracewell::bench

@@ -96,6 +96,10 @@ constexpr double batchtarget = 0.6, skiptarget = 0.02;
 // encoding the maps' PNGs once; two maps of 100,000 linedefs within a second.
 constexpr double difftarget = 1, bigdifftargetms = 1000;
 constexpr int diffrounds = 3;
+// A diff's maps are drawn on the ordered pool like a drawing run's: on two cores every map differing, its
+// wall time against the same run pinned to one core.
+constexpr double diffcorestarget = 0.65;
+constexpr int diffcoresrounds = 2;
 // Things crowded into one 64-unit square, each within moving reach of nearly every other: pairing them
 // stays O(n log n) in time and O(n) in memory (a list of every pair within reach took 2.6 GB for 8,000).
 const std::vector<std::size_t> crowdedcounts = {8000, 100000};
@@ -647,6 +651,7 @@ int run(int argc, char** argv) {
 
   std::optional<diffcost> diff;
   std::optional<crowdedcost> crowded;
+  std::optional<diffcorescost> diffcores;
   if (o.only.count("diff") != 0) {
     say("");
     diff = rundiffcost(o.wadpath, work.string(), smallsize, margin, std::max(o.rounds, diffrounds));
@@ -678,6 +683,22 @@ int run(int argc, char** argv) {
       t.print();
     } else {
       say(crowded->error);
+    }
+    const std::filesystem::path doom = std::filesystem::path(o.wadpath).parent_path();
+    diffcores =
+        rundiffcores(o.exe, o.wadpath, (doom / "freedm.wad").string(), work.string(), diffcoresrounds);
+    if (diffcores->error.empty()) {
+      say("tracewell --diff of freedoom2 against freedm at " + dims(smallsize, smallsize) +
+          ", every map differing: every core against one (taskset -c 0)");
+      table t({"figure", "value"});
+      t.add({"pinned to one core", fixed(diffcores->onems, 1) + " ms wall"});
+      t.add({std::to_string(std::thread::hardware_concurrency()) + " cores",
+             fixed(diffcores->bothms, 1) + " ms wall"});
+      t.add({"cores / one", fixed(diffcores->ratio(), 3)});
+      t.add({"PNGs per run", std::to_string(diffcores->files)});
+      t.print();
+    } else {
+      say(diffcores->error);
     }
   }
 
@@ -825,6 +846,20 @@ int run(int argc, char** argv) {
                   crowded->runms <= crowdedruntargetms && crowded->runstatus == 0);
     } else {
       card.target("Diff of crowded things", crowded->error, false);
+    }
+  }
+  if (diffcores) {
+    const std::string figure = "tracewell --diff on every core against one";
+    if (diffcores->error.empty()) {
+      card.target(figure,
+                  fixed(diffcores->bothms, 1) + " ms / " + fixed(diffcores->onems, 1) +
+                      " ms = " + fixed(diffcores->ratio(), 3) + ", status " +
+                      std::to_string(diffcores->status) + (diffcores->same ? "" : "; the runs differ") +
+                      " (target <= " + fixed(diffcorestarget, 2) + ", status 0)",
+                  diffcores->ratio() <= diffcorestarget && diffcores->same && diffcores->status == 0 &&
+                      diffcores->files > 0);
+    } else {
+      card.target(figure, diffcores->error, false);
     }
   }
   if (keys) {

@@ -80,6 +80,7 @@ set(tracewell_app_sources
   src/app/mapchoice.cpp
   src/app/numbers.cpp
   src/app/openinput.cpp
+  src/app/mapfiles.cpp
   src/app/maprun.cpp
   src/app/outputname.cpp
   src/app/outputrun.cpp

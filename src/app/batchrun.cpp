@@ -151,10 +151,7 @@ runoutcome finishbatch(console& c, batchsetup& b) {
       outcome = runoutcome::missed;
     }
   }
-  if (b.manifestpath && !b.manifest.close().ok()) {
-    printerrorline(u"tracewell: " + manifestline(*b.manifestpath));
-    outcome = runoutcome::missed;
-  }
+  if (b.manifestpath) outcome = std::max(outcome, finishmanifest(b.manifest, *b.manifestpath));
   return outcome;
 }
 

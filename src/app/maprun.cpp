@@ -4,76 +4,59 @@
 
 #include <algorithm>
 #include <exception>
-#include <filesystem>
 #include <new>
-#include <string>
-#include <system_error>
+#include <nlohmann/json.hpp>
 #include <thread>
 #include <utility>
 
 #include "app/batchplan.h"
+#include "app/diffrecord.h"
 #include "app/scheme.h"
-#include "render/png.h"
-#include "render/pngsize.h"
+#include "game/mapdiff.h"
+#include "render/diffscene.h"
 #include "render/scene.h"
 #include "support/tempfile.h"
 #include "support/terminal.h"
 #include "wad/mapsource.h"
-#include "web/mappage.h"
-#include "web/svg.h"
 
 namespace tracewell {
 
 namespace {
 
-// One spelling for every path that leads to the same file: the folders and
-// any links resolved as far as they exist. Made absolute first, so that a file
-// not yet made has the spelling it will have once it exists.
-std::string samefilekey(const text& path) {
-  std::error_code ec;
-  const std::filesystem::path resolved =
-      std::filesystem::weakly_canonical(std::filesystem::absolute(nativepath(path), ec), ec);
-  return ec ? nativepath(path) : resolved.string();
-}
-
-// What draws a map made ready and writes it as a file of a kind to a path.
-using mapjob = std::function<outputstatus(filekind kind, const text& path)>;
-
-// The one place a map meets the renderer: its scene, a pixel buffer when a PNG is asked for, and the
-// job that draws and writes each kind. Fails for want of memory (the run may try again; an image the
-// PNG could not hold is refused for every kind) or with a fatal stop.
-result<mapjob> makejob(const std::shared_ptr<const map>& held, const drawrequest& r, const mapoutcome& record,
-                       std::size_t cores) {
+// The one place a map meets the renderer: its scene (of the map, or of what changed), and a pixel buffer
+// when a PNG is asked for. Fails for want of memory (the run may try again; an image the PNG could not
+// hold is refused for every kind of a drawing) or as the scene does.
+result<mapdocument> makedocument(const mapread& read, const drawrequest& r, const mapoutcome& record,
+                                 std::size_t cores) {
   const bool png = std::any_of(record.files.begin(), record.files.end(),
                                [](const kindfile& f) { return f.kind == filekind::png; });
-  std::shared_ptr<TPixmap> image;
+  mapdocument doc;
+  doc.held = read.held;
+  doc.older = read.older;
+  doc.diff = read.diff;
+  doc.facts = record.facts;
+  doc.names = svgnames{record.name, r.input};
+  doc.png = r.png;
+  doc.cores = cores;
   if (png) {
-    image = TPixmap::Create(r.width, r.height, TPixmap::RGBA, 4);
-    if (!image) return failure::nomemory(u"the image buffer cannot be allocated");
-  } else if (TPixmap::StorageSize(r.width, r.height, TPixmap::RGBA, 4) < 0) {
+    doc.image = TPixmap::Create(r.width, r.height, TPixmap::RGBA, 4);
+    if (!doc.image) return failure::nomemory(u"the image buffer cannot be allocated");
+  } else if (r.work == mapwork::draw && TPixmap::StorageSize(r.width, r.height, TPixmap::RGBA, 4) < 0) {
     return failure::nomemory(u"the image is larger than a picture may be");
   }
-  result<scene> made = makescene(*held, r.width, r.height, r.margin, r.look->look);
+  result<scene> made = [&] {
+    switch (r.work) {
+      case mapwork::draw:
+        return makescene(*read.held, r.width, r.height, r.margin, r.look->look);
+      case mapwork::diff:
+        return makediffscene(*read.older, *read.held, *read.diff, r.width, r.height, r.margin, r.look->look,
+                             r.crop);
+    }
+    return result<scene>(failure::because(failure::reason::nocontent));
+  }();
   if (!made.ok()) return made.error();
-  auto drawing = std::make_shared<const scene>(std::move(made).value());
-  return mapjob([image = std::move(image), drawing = std::move(drawing), held, facts = record.facts,
-                 keep = r.keep, names = svgnames{record.name, r.input}, png = r.png,
-                 cores](filekind kind, const text& path) {
-    outputfile out = outputfile::open(path, keep);
-    const outputstatus written = [&] {
-      switch (kind) {
-        case filekind::png:
-          drawscene(*drawing, *image);
-          return WritePNG(*image, out, pnglevel, png, cores);
-        case filekind::svg:
-          return writesvg(*drawing, names, out);
-        case filekind::html:
-          return writemappage(*drawing, *held, *facts, names, out);
-      }
-      return outputstatus{failure::because(failure::reason::nocontent)};
-    }();
-    return written.ok() ? out.commit() : written;
-  });
+  doc.drawing = std::make_shared<const scene>(std::move(made).value());
+  return doc;
 }
 
 }  // namespace
@@ -123,6 +106,12 @@ void maprun::open(std::shared_ptr<mapsource> source) {
   source_ = std::move(source);
 }
 
+void maprun::compare(revision older, revision newer) {
+  source_ = newer.source;
+  older_ = std::move(older);
+  newer_ = std::move(newer);
+}
+
 void maprun::close() {
   source_ = nullptr;
 }
@@ -132,11 +121,19 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   step.record.input = r.input;
   step.record.given = r.given;
   step.record.name = name;
-  mapfile file;
+  const placedfiles placed = mapfiles::place(r, name);
   std::optional<pngsize> current;
-  if (!placefile(r, file, current, step)) return step;
-  const std::shared_ptr<const map> read = readmap(r, asked, step);
-  if (!read) return step;
+  if (!placefiles(r, placed, current, step)) return step;
+  mapread read;
+  switch (r.work) {
+    case mapwork::draw:
+      read = readmap(r, asked, step);
+      break;
+    case mapwork::diff:
+      read = readdiff(r, step);
+      break;
+  }
+  if (!read.held) return step;
   // An image already drawn from this input is left as it is; the record still says what the map holds,
   // and the size of the image that stays.
   if (current) {
@@ -149,34 +146,22 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
     step.record.status = mapoutcome::state::skipped;
     return step;
   }
-  makeroom(read, r, file, step);
+  makeroom(read, r, placed.main, step);
   return step;
 }
 
-bool maprun::placefile(const drawrequest& r, mapfile& file, std::optional<pngsize>& current, mapstep& step) {
-  file = makemapfile(r.pattern, step.record.name, r.folder, r.literalnames);
-  if (!file.toolong()) step.record.output = file.path;
-  const filekind main = kindofpath(r.pattern);
-  std::vector<kindfile>& files = step.record.files;
-  files = {{main, step.record.output}};
-  for (const filekind k : r.extra) {
-    if (std::any_of(files.begin(), files.end(), [k](const kindfile& f) { return f.kind == k; })) continue;
-    // The time in the name is the main file's, so that the files of one map share their names.
-    const mapfile further =
-        makemapfile(patternfor(r.pattern, k), step.record.name, r.folder, file.stamp, r.literalnames);
-    files.push_back({k, further.toolong() ? text() : further.path});
-  }
-  // A map name such as ".." must not carry its image out of the input's folder: each path as built is
-  // checked, whatever pieces made it.
-  if (std::any_of(files.begin(), files.end(),
-                  [&r](const kindfile& f) { return leavesitsfolder(f.path, r.folder); })) {
-    step.lines.push_back(writefailedline(file.path, main));
+bool maprun::placefiles(const drawrequest& r, const placedfiles& placed, std::optional<pngsize>& current,
+                        mapstep& step) {
+  step.record.output = placed.files.front().path;
+  step.record.files = placed.files;
+  if (placed.escapes) {
+    step.lines.push_back(writefailedline(placed.main.path, placed.files.front().kind));
     missed_ = true;
     return false;
   }
   // With no record to fill, an image already drawn from this input needs nothing read: a nightly
   // rerun of a whole collection then costs a look at each file.
-  current = drawnbefore(files, r);
+  current = files_.drawnbefore(placed.files, r);
   if (current && !r.census) {
     step.record.width = current->width;
     step.record.height = current->height;
@@ -186,25 +171,7 @@ bool maprun::placefile(const drawrequest& r, mapfile& file, std::optional<pngsiz
   return true;
 }
 
-std::optional<pngsize> maprun::drawnbefore(const std::vector<kindfile>& files, const drawrequest& r) const {
-  if (!r.skipexisting) return std::nullopt;
-  pngsize size{r.width, r.height};
-  for (const kindfile& f : files) {
-    // Every kind must be there, whole; a file an earlier map of this run wrote is no older run's picture
-    // of this map.
-    if (f.path.empty() || !uptodate(f.path, r.input) || !complete(f.path, f.kind) ||
-        written_.contains(samefilekey(f.path)))
-      return std::nullopt;
-    if (f.kind == filekind::png) {
-      const std::optional<pngsize> header = wholepngsize(f.path);
-      if (!header) return std::nullopt;
-      size = *header;
-    }
-  }
-  return size;
-}
-
-std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, mapstep& step) {
+mapread maprun::readmap(const drawrequest& r, bool asked, mapstep& step) {
   const text& name = step.record.name;
   // A page shows every thing, drawn or not, and its counts.
   const bool page = std::any_of(step.record.files.begin(), step.record.files.end(),
@@ -214,38 +181,71 @@ std::shared_ptr<const map> maprun::readmap(const drawrequest& r, bool asked, map
   if (!m.ok()) {
     if (m.error().what != failure::kind::notice) {
       step.stop = m.error();
-      return nullptr;
+      return {};
     }
     step.lines = failurelines(m.error());
     if (const text entry = entryerrorline(m.error()); !entry.empty())
       step.lines.insert(step.lines.begin(), entry);
     step.lines.push_back(loadfailedline(name));
     if (asked || source_->isrealmap(name)) missed_ = true;
-    return nullptr;
+    return {};
   }
   step.record.width = r.width;
   step.record.height = r.height;
   step.record.facts = factsof(*m.value(), r.census || r.tally || page);
-  return m.value();
+  return {m.value(), nullptr, nullptr};
 }
 
-bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest& r, const mapfile& file,
-                      mapstep& step) {
+mapread maprun::readdiff(const drawrequest& r, mapstep& step) {
+  mapoutcome& record = step.record;
+  record.oldinput = older_->path;
+  const auto was = older_->load(record.name, r.format, step.lines, step.stop);
+  const auto is = was ? newer_->load(record.name, r.format, step.lines, step.stop) : std::nullopt;
+  if (step.stop) return {};
+  if (!was || !is) {
+    step.lines.push_back(loadfailedline(record.name));
+    missed_ = true;
+    return {};
+  }
+  auto changes = std::make_shared<const mapdiff>(diffmaps(**was, **is));
+  // The record's map fields are the newer version's, when it has the map.
+  if (newer_->listed(record.name)) {
+    record.width = r.width;
+    record.height = r.height;
+    record.facts = factsof(**is, r.census);
+  }
+  record.diff = std::make_shared<const nlohmann::ordered_json>(diffjson(*changes, **was, **is));
+  record.summary = summaryline(printable(record.name), *changes);
+  if (changes->empty()) {
+    record.status = mapoutcome::state::unchanged;
+    record.output.clear();
+    record.files.clear();
+    return {};
+  }
+  return {*is, *was, std::move(changes)};
+}
+
+bool maprun::makeroom(const mapread& read, const drawrequest& r, const mapfile& file, mapstep& step) {
   // No more buffers than maps in flight.
   const auto handover = [this](mapoutcome& done) { deliver(done); };
   if (pool_) pool_->makeroom(handover);
-  result<mapjob> made = makejob(read, r, step.record, cores_);
+  result<mapdocument> made = makedocument(read, r, step.record, cores_);
   // The maps in flight may hold the memory this one needs: once they are done it may fit.
   if (!made.ok() && made.error().what == failure::kind::nomemory && pool_ && pool_->pending() > 0) {
     pool_->drain(handover);
-    made = makejob(read, r, step.record, cores_);
+    made = makedocument(read, r, step.record, cores_);
   }
   if (!made.ok()) {
-    if (made.error().what != failure::kind::nomemory) {
-      step.stop = made.error();
-    } else {
+    if (made.error().what == failure::kind::nomemory) {
       step.lines.push_back(toolargeline(r.width, r.height, step.record.name));
       missed_ = true;
+    } else if (r.work == mapwork::diff) {
+      // A diff goes on past a map it cannot draw, as past one it cannot read.
+      step.lines = made.error().lines;
+      step.lines.push_back(loadfailedline(step.record.name));
+      missed_ = true;
+    } else {
+      step.stop = made.error();
     }
     return false;
   }
@@ -258,16 +258,8 @@ bool maprun::makeroom(const std::shared_ptr<const map>& read, const drawrequest&
   // Only the folders the pattern names below the input's folder are made; one that cannot be shows as the
   // write's failure.
   if (!r.folder.empty()) makefolders(directorypart(file.path));
-  step.job = [write = std::move(made).value(), record = step.record] {
-    return guardedjob(record, [&write](mapoutcome& done) {
-      bool every = true;
-      for (kindfile& f : done.files) {
-        f.settle(write(f.kind, f.path));
-        if (!f.written) done.errors.push_back(writefailedline(f.path, f.kind));
-        every = every && f.written;
-      }
-      if (every) done.status = mapoutcome::state::written;
-    });
+  step.job = [doc = std::move(made).value(), keep = r.keep, record = step.record] {
+    return guardedjob(record, [&](mapoutcome& done) { writemapfiles(doc, keep, done); });
   };
   return true;
 }
@@ -286,14 +278,8 @@ drawend maprun::draw(const std::list<text>& names, const drawrequest& r, bool al
     if (step.job) {
       // Two maps written to one file, of any kind, are written whole one after the other, so
       // the file ends as the later one leaves it.
-      std::vector<std::string> targets;
-      for (const kindfile& f : step.record.files) targets.push_back(samefilekey(f.path));
-      const auto shared = [&targets](const std::vector<std::string>& job) {
-        return std::find_first_of(job.begin(), job.end(), targets.begin(), targets.end()) != job.end();
-      };
-      if (std::any_of(writing_.begin(), writing_.end(), shared)) pool_->drain(handover);
-      if (r.skipexisting) written_.insert(targets.begin(), targets.end());
-      writing_.push_back(std::move(targets));
+      if (files_.inflight(step.record.files)) pool_->drain(handover);
+      files_.claim(step.record.files, r.skipexisting);
       pool_->submit(std::move(step.job), handover);
       continue;
     }
@@ -355,6 +341,7 @@ void maprun::finish() {
 }
 
 void maprun::print(const mapstep& step, const drawrequest& r) {
+  saysummary(step.record);
   for (const text& line : step.lines) sayline(line, mode);
   if (step.unbuildable) printfailedwrite(r.pattern, *step.unbuildable, mode, kindofpath(r.pattern));
   mapoutcome record = step.record;
@@ -362,14 +349,19 @@ void maprun::print(const mapstep& step, const drawrequest& r) {
   if (recorded) recorded(record);
 }
 
+void maprun::saysummary(const mapoutcome& record) const {
+  if (!record.summary.empty() && printwritten) printplainline(record.summary);
+}
+
 void maprun::deliver(mapoutcome& done) {
-  writing_.pop_front();  // results come back in the order the jobs went in
+  files_.release();
+  saysummary(done);
   // The command line lists what it wrote, main kind first, so its output can feed other tools: one line
   // a file, whatever bytes the input's name brought into it.
   for (const kindfile& f : done.files) {
     if (f.written && mode == voice::commandline && printwritten) printplainline(printable(f.path));
   }
-  if (done.status != mapoutcome::state::written) {
+  if (done.status != mapoutcome::state::written && done.status != mapoutcome::state::unchanged) {
     sayfailures(done.errors, done.files, mode);
     missed_ = true;
   }

@@ -2,19 +2,17 @@
 // order.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <list>
 #include <memory>
 #include <nlohmann/json_fwd.hpp>
 #include <optional>
-#include <set>
-#include <string>
 #include <vector>
 
+#include "app/mapfiles.h"
+#include "app/openinput.h"
 #include "app/outputname.h"
 #include "app/report.h"
 #include "game/mapfacts.h"
@@ -44,8 +42,16 @@ std::size_t mapsinflight(std::int32_t width, std::int32_t height, pngencoding pn
 // The record of a map that an earlier map of its input kept from being drawn.
 inline constexpr const char16_t* notreached = u"not drawn: an earlier map stopped this input";
 
+// What a run makes of each map. A kind of run is a case of the map step (what it reads, what it draws),
+// never a copy of the step: the files, the pool and the records are the same for each.
+enum class mapwork {
+  draw,  // the map as the source holds it
+  diff,  // what changed from the older version (maprun::compare) to the source's
+};
+
 // How the maps of one input are drawn and where their files go.
 struct drawrequest {
+  mapwork work = mapwork::draw;
   text pattern;  // output pattern: "%" map name, "*" date/time; below `folder` when that is set
   std::int32_t format = 0;
   std::int32_t width = 0;
@@ -67,6 +73,7 @@ struct drawrequest {
   // Kinds written beside the main file (whose kind its pattern's extension gives), in this order; one
   // named twice or equal to the main one is written once.
   std::vector<filekind> extra;
+  bool crop = false;  // a diff's picture shows only the part of the map around what changed
 };
 
 // What became of one map, handed on in map order whatever order the maps were
@@ -87,6 +94,7 @@ struct mapoutcome {
   // Known only for a map that was read; its census and tally when the request asks for records.
   std::optional<mapfacts> facts;
   std::optional<text> oldinput;  // a diff's: the older version, `input` being the newer
+  text summary;                  // a diff's summary line, printed on standard output before its files
   // A diff's: its figures as the manifest's `diff` object (diffjson); null otherwise.
   std::shared_ptr<const nlohmann::ordered_json> diff;
 };
@@ -106,6 +114,13 @@ struct mapstep {
   std::optional<mapfile> unbuildable;  // a file name too long to build: its line is printed in parts
   std::optional<failure> stop;         // a fatal stop or a stream failure: no map after it is drawn
   std::function<mapoutcome()> job;     // clear, draw, encode, write; the record with its status
+};
+
+// What the map step read: the map to draw, and for a diff the older version and the changes.
+struct mapread {
+  std::shared_ptr<const map> held;  // null when the step is done
+  std::shared_ptr<const map> older;
+  std::shared_ptr<const mapdiff> diff;
 };
 
 // How a draw ended: every map delivered, or stopped at `map` by `stop`.
@@ -139,6 +154,8 @@ class maprun {
 
   // The source whose maps the next draw plans.
   void open(std::shared_ptr<mapsource> source);
+  // Makes the next draws diffs: each map of `older` against the same of `newer`, the source from now on.
+  void compare(revision older, revision newer);
   // Drops the source (an archive's file closes with it).
   void close();
   const std::shared_ptr<mapsource>& source() const { return source_; }
@@ -163,21 +180,20 @@ class maprun {
   bool missed() const { return missed_; }
 
  private:
-  // The one map step, in the steps below: the file placed, the map read, room made and the job made.
+  // The one map step, in the steps below: the files placed, the map read, room made and the job made.
   mapstep plan(const text& name, const drawrequest& r, bool asked);
-  // The file's name, and the rules that leave a map undrawn before it is read: a name that escapes its
-  // folder, an image already up to date. False when the step is done.
-  bool placefile(const drawrequest& r, mapfile& file, std::optional<pngsize>& current, mapstep& step);
-  // With --skip-existing, the size of the image an earlier run drew from this input, when its files are
-  // left as they are: each newer than the input, complete (a PNG whole from its header to IEND), and
-  // written by no earlier map of this run. The requested size when no PNG is among them.
-  std::optional<pngsize> drawnbefore(const std::vector<kindfile>& files, const drawrequest& r) const;
-  // Loads the map and fills its record, the census too. Null when the step is done.
-  std::shared_ptr<const map> readmap(const drawrequest& r, bool asked, mapstep& step);
+  // The files, and the rules that leave a map undrawn before it is read: a name that escapes its folder,
+  // an image already up to date. False when the step is done.
+  bool placefiles(const drawrequest& r, const placedfiles& placed, std::optional<pngsize>& current,
+                  mapstep& step);
+  // Loads the map and fills its record, the census too.
+  mapread readmap(const drawrequest& r, bool asked, mapstep& step);
+  // Loads both versions and compares them; the record has the diff's figures and summary. A map that did
+  // not change is done.
+  mapread readdiff(const drawrequest& r, mapstep& step);
   // Waits for room in the pool, then makes the map's job; when memory runs short with maps in flight,
   // waits for them and tries once more. False when the step is done.
-  bool makeroom(const std::shared_ptr<const map>& read, const drawrequest& r, const mapfile& file,
-                mapstep& step);
+  bool makeroom(const mapread& read, const drawrequest& r, const mapfile& file, mapstep& step);
   // Hands on the records of a draw's map that stopped it and of the maps after it.
   void recordstop(const drawend& end, std::list<text>::const_iterator after,
                   std::list<text>::const_iterator last, const drawrequest& r);
@@ -185,12 +201,14 @@ class maprun {
   void startpool(std::size_t wide);
   void deliver(mapoutcome& done);
   void print(const mapstep& step, const drawrequest& r);
+  // A diff's summary line, on standard output unless the run prints nothing there.
+  void saysummary(const mapoutcome& record) const;
 
   std::shared_ptr<mapsource> source_;
+  std::optional<revision> older_, newer_;  // a diff's versions, the newer one the source
   std::optional<orderedpool<mapoutcome>> pool_;
-  std::deque<std::vector<std::string>> writing_;  // the files of each job in flight, in submission order
-  std::set<std::string> written_;  // with --skip-existing, every file this run set out to write
-  std::size_t cores_ = 1;          // the threads each map's PNG encoder may use
+  mapfiles files_;
+  std::size_t cores_ = 1;  // the threads each map's PNG encoder may use
   bool missed_ = false;
   bool spanning_ = false;
 };

@@ -90,4 +90,36 @@ result<std::shared_ptr<mapsource>> openversion(const text& path, mapdetection ho
   return asinputrefusal(opened.error());
 }
 
+std::optional<text> revision::listed(const text& name) const {
+  const text wanted = upper(name);
+  for (const text& n : names) {
+    if (upper(n) == wanted) return n;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::shared_ptr<map>> revision::load(const text& name, std::int32_t format,
+                                                   std::vector<text>& errors,
+                                                   std::optional<failure>& stop) const {
+  const std::optional<text> spelled = listed(name);
+  if (!spelled) return std::make_shared<map>();
+  const result<std::shared_ptr<map>> m = source->loadmap(*spelled, format, printable(*spelled), true);
+  if (m.ok()) return m.value();
+  if (m.error().what != failure::kind::notice) {
+    stop = m.error();
+    return std::nullopt;
+  }
+  if (const text entry = entryerrorline(m.error()); !entry.empty()) errors.push_back(entry);
+  errors.insert(errors.end(), m.error().lines.begin(), m.error().lines.end());
+  return std::nullopt;
+}
+
+result<revision> openrevision(const text& path, mapdetection how) {
+  result<std::shared_ptr<mapsource>> opened = openversion(path, how);
+  if (!opened.ok()) return opened.error();
+  revision r{path, std::move(opened).value(), {}};
+  r.names = r.source->getmapnames();
+  return r;
+}
+
 }  // namespace tracewell

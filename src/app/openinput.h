@@ -2,7 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "support/failure.h"
 #include "support/text.h"
@@ -31,5 +34,22 @@ failure asinputrefusal(failure f);
 // overlimit, with an input that ends before a WAD's signature taken for no WAD
 // (asinputrefusal).
 result<std::shared_ptr<mapsource>> openversion(const text& path, mapdetection how);
+
+// One version of an input that --diff compares: its source and the names it lists.
+struct revision {
+  text path;
+  std::shared_ptr<mapsource> source;
+  std::list<text> names;
+
+  // The listed name equal to `name` ignoring case; nullopt when it lists none.
+  std::optional<text> listed(const text& name) const;
+  // The version's map `name` (things read), an empty map when it lists none, or nullopt when it cannot be
+  // read: its failure lines go to `errors`, or to `stop` for a fatal stop or a stream failure.
+  std::optional<std::shared_ptr<map>> load(const text& name, std::int32_t format, std::vector<text>& errors,
+                                           std::optional<failure>& stop) const;
+};
+
+// The version at `path` (openversion), with the names it lists, or why it cannot be used.
+result<revision> openrevision(const text& path, mapdetection how);
 
 }  // namespace tracewell

@@ -5,6 +5,7 @@
 #include "app/commandline.h"
 #include "app/console.h"
 #include "app/manifest.h"
+#include "support/terminal.h"
 
 namespace tracewell {
 
@@ -29,6 +30,12 @@ std::optional<runend> startmanifest(manifestwriter& m, const text& path, const s
   if (started.error().why == failure::reason::owninput)
     return runend::refusal(manifestline(path) + u": it is an input or the settings file");
   return runend::refusal(manifestline(path));
+}
+
+runoutcome finishmanifest(manifestwriter& m, const text& path) {
+  if (m.close().ok()) return runoutcome::done;
+  printerrorline(u"tracewell: " + manifestline(path));
+  return runoutcome::missed;
 }
 
 std::optional<runend> applyformat(const commandline& cl, console& c) {

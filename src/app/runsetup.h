@@ -31,6 +31,10 @@ runend inputrefused(const text& path, const failure& f);
 // settings file" after it.
 std::optional<runend> startmanifest(manifestwriter& m, const text& path, const std::vector<fileid>& keep);
 
+// Ends the manifest `m` started at `path`: missed, after the line "tracewell: " and manifestline, when
+// a line of it could not be written; else done.
+runoutcome finishmanifest(manifestwriter& m, const text& path);
+
 // Takes the format, the scheme and the sizes of `cl` over the answers the
 // settings gave `c`, as every run of the command line does. The refusal of a
 // format or a scheme that is not known.

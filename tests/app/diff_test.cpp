@@ -176,6 +176,45 @@ TEST_F(Revisions, DiffSummarisesEachMapAndDrawsTheChangedOnes) {
   EXPECT_EQ(removed["diff"]["lines_removed"], added.linedefs.size());
 }
 
+// Maps compared on the pool, several in flight, give what each map compared alone gives, in map order; a
+// file every map writes ends as the last changed map leaves it.
+TEST_F(Revisions, DiffInFlightGivesWhatEachMapAloneGives) {
+  const std::size_t count = 6;
+  testkit::writefile(root / "old.wad", wadbytes(count, same));
+  testkit::writefile(root / "new.wad", wadbytes(count, [](std::size_t i, const map& m) {
+                       return i == 2 ? m : specialonmap1(1, renumber(i, m));
+                     }));
+  const std::vector<std::string> look = {"-s", "200x150", "--extra", "svg,html"};
+  const auto diff = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--diff", "old.wad", "new.wad"});
+    args.insert(args.end(), look.begin(), look.end());
+    return run(args);
+  };
+  fs::create_directories(root / "alone");
+  fs::create_directories(root / "together");
+  std::string alone;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string name = toutf8(testkit::freedoom2maps()[i].first);
+    const processresult r = diff({"-m", name, "-o", "alone/%.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    alone += r.out;
+    diff({"-m", name, "-o", "alone/last.png"});
+  }
+  const processresult together = diff({"-o", "together/%.png"});
+  EXPECT_EQ(together.status, 0) << together.err;
+  for (std::size_t at; (at = alone.find("alone/")) != std::string::npos;) alone.replace(at, 6, "together/");
+  EXPECT_EQ(together.out, alone);
+  EXPECT_EQ(lineswith(together.out, "MAP03: no changes").size(), 1u);
+  EXPECT_TRUE(diff({"-o", "together/last.png"}).err.empty());
+  std::size_t files = 0;
+  for (const auto& f : fs::directory_iterator(root / "alone")) {
+    ++files;
+    EXPECT_EQ(testkit::readfile(f.path()), testkit::readfile(root / "together" / f.path().filename()))
+        << f.path().filename();
+  }
+  EXPECT_EQ(files, 3 * (count - 1) + 3);  // three kinds of each changed map, and of last
+}
+
 TEST_F(Revisions, DiffRefusesWhatItCannotUse) {
   testkit::writefile(root / "a.wad", wadbytes(1, same));
   testkit::writefile(root / "c.txt", "no WAD");
