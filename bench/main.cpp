@@ -19,6 +19,7 @@
 #include "app/maprun.h"
 #include "archivebombs.h"
 #include "batchrun.h"
+#include "checkcost.h"
 #include "childrun.h"
 #include "compactrun.h"
 #include "diffcost.h"
@@ -51,10 +52,10 @@ struct options {
   int repeats = 9;    // repetitions of each far-outside case
   bool wall = false;  // wall time instead of processor time
   // Which figures to measure: real (both sizes), program (needs real), poster, dense, outside, udmf, lookup,
-  // keys, archive, things, pile, batch, svg, compact, pages, diff, stream.
+  // keys, archive, things, pile, batch, svg, compact, pages, diff, stream, checks.
   std::set<std::string> only = {"real",   "program", "poster",  "dense",  "outside", "udmf",
                                 "lookup", "keys",    "archive", "things", "pile",    "batch",
-                                "svg",    "compact", "pages",   "diff",   "stream"};
+                                "svg",    "compact", "pages",   "diff",   "stream",  "checks"};
 };
 
 constexpr std::int32_t margin = 16;
@@ -67,6 +68,11 @@ constexpr double smallparallel = 0.7, largeparallel = 0.6, onemaptarget = 1.10;
 // The Poster look (wide smooth lines) on every map at 4096 x 4096, against the floor of its own images.
 constexpr double posterparallel = 0.6;
 constexpr int onemapruns = 3;
+// Every check on a map of 100,000 linedefs and 20,000 things: the sector look-up and the duplicate
+// lines must not be quadratic.
+constexpr std::size_t checklines = 100000, checkthings = 20000;
+constexpr double checktargetms = 1000;
+constexpr int checkrounds = 3;
 constexpr std::size_t lookupmarkers = 20000;  // each listed twice: 40,000 names
 constexpr double lookuptargetms = 100;        // ALL over that many names: well under a second
 constexpr double thingstarget = 1.05;         // every map with its things marked, against without
@@ -143,7 +149,7 @@ bool parse(int argc, char** argv, options& o) {
       say("usage: tracewell_bench [--wad PATH] [--exe PATH] [--rounds N] [--repeats N] [--wall]");
       say("                       [--only "
           "real,program,poster,dense,outside,udmf,lookup,keys,archive,things,pile,batch,svg,compact,pages,"
-          "diff,stream]");
+          "diff,stream,checks]");
       return false;
     }
   }
@@ -712,6 +718,20 @@ int run(int argc, char** argv) {
     svg = runsvgcost(o.wadpath, TRACEWELL_BENCH_SETTINGS, "Automap", smallsize, margin,
                      std::max(o.rounds, svgrounds));
 
+  std::optional<checkcost> checks;
+  if (o.only.count("checks") != 0) {
+    checks = runcheckcost(checklines, checkthings, std::max(o.rounds, checkrounds));
+    say("Map checks: built maps of " + std::to_string(checks->lines) + " linedefs and " +
+        std::to_string(checks->things) + " things, outlines and every check, least of " +
+        std::to_string(std::max(o.rounds, checkrounds)));
+    table t({"map", "time"});
+    t.add({"rooms", fixed(checks->latticems, 1) + " ms"});
+    t.add({"random crossing lines", fixed(checks->randomms, 1) + " ms"});
+    t.add({"findings on the rooms (things outside)",
+           std::to_string(checks->findings) + " (" + std::to_string(checks->expected) + ")"});
+    t.print();
+  }
+
   std::optional<lookupcost> lookup;
   std::optional<listingcost> listing;
   if (o.only.count("lookup") != 0) {
@@ -890,6 +910,15 @@ int run(int argc, char** argv) {
     } else {
       card.target(figure, svg->error, false);
     }
+  }
+  if (checks) {
+    const bool right = checks->findings == checks->expected;
+    card.target("Map checks, " + std::to_string(checks->lines) + " linedefs and " +
+                    std::to_string(checks->things) + " things",
+                "rooms " + fixed(checks->latticems, 1) + " ms (target < " + fixed(checktargetms, 0) +
+                    " ms); random crossing lines " + fixed(checks->randomms, 1) + " ms (no target)" +
+                    (right ? "" : ", but the findings are not the things outside"),
+                right && checks->latticems < checktargetms);
   }
   if (lookup) {
     card.target("map lookup, " + std::to_string(lookup->names) + " listed names",

@@ -127,6 +127,15 @@ class checker {
   unsigned starts_ = 0;       // bit 0: player 1, bit 1: any cooperative start, bit 2: any deathmatch start
   where played_ = 0;          // the modes, at every skill, that the map has a start for
   std::vector<finding> found_;
+  std::vector<std::int64_t> thingsectors_;  // per thing, once asked for
+
+  const std::vector<std::int64_t>& sectorsofthings() {
+    if (m_.things && thingsectors_.size() != m_.things->size()) {
+      thingsectors_.clear();
+      for (const thing& t : *m_.things) thingsectors_.push_back(outlines_.sectorat(t.x, t.y));
+    }
+    return thingsectors_;
+  }
 
   bool on(checkcode c) const {
     return (checkrows[static_cast<std::size_t>(c)].games & gamebit(m_.meaning)) != 0 &&
@@ -193,10 +202,7 @@ class checker {
     for (std::size_t s = 0; s < m_.sectors.size(); ++s) sectorsbytag.emplace(m_.sectors[s].sectortag, s);
     std::map<std::int64_t, std::size_t> linesbytag;
     for (const linedef& l : m_.linedefs) ++linesbytag[l.sectortag];
-    std::vector<std::int64_t> sectorofthing;
-    if (m_.things) {
-      for (const thing& t : *m_.things) sectorofthing.push_back(outlines_.sectorat(t.x, t.y));
-    }
+    const std::vector<std::int64_t>& sectorofthing = sectorsofthings();
     for (std::size_t i = 0; i < m_.linedefs.size(); ++i) {
       const linedef& l = m_.linedefs[i];
       const linetarget aim = targetof(l, m_.meaning);
@@ -286,7 +292,7 @@ class checker {
     for (std::size_t i = 0; i < m_.things->size(); ++i) {
       const thing& t = (*m_.things)[i];
       const thingrole role = thingroleof(m_.meaning, t.type);
-      if (role == thingrole::editoronly || outlines_.sectorat(t.x, t.y) >= 0) continue;
+      if (role == thingrole::editoronly || sectorsofthings()[i] >= 0) continue;
       const thingkind kind = thingkindof(m_.meaning, t.type);
       const bool vital = iskey(kind) || kind == thingkind::start || kind == thingkind::dmstart ||
                          role == thingrole::destination;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <map>
 #include <tuple>
 
 namespace tracewell {
@@ -140,6 +139,31 @@ std::int64_t floordiv(std::int64_t a, std::int64_t b) {
   return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
 }
 
+// Where an edge from (x1, y1) to (x2, y2) meets the ray from (x, y) towards +x, as the distance from x
+// along it, n / d with d > 0; the edge must span y (see spans). n < 0: before x.
+struct distance {
+  int128 n, d;
+};
+
+bool spans(std::int64_t y1, std::int64_t y2, std::int64_t y) {
+  return (y1 > y) != (y2 > y);
+}
+
+distance along(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::int64_t x,
+               std::int64_t y) {
+  if (y1 > y2) std::swap(x1, x2), std::swap(y1, y2);
+  const int128 d = y2 - y1;
+  return {static_cast<int128>(x1 - x) * d + static_cast<int128>(y - y1) * (x2 - x1), d};
+}
+
+// a < b, for distances at or past x (n >= 0): whole parts first, so no product needs more than
+// 2 x 49 bits for coordinates of up to 2^47.
+bool nearer(const distance& a, const distance& b) {
+  const int128 qa = a.n / a.d, qb = b.n / b.d;
+  if (qa != qb) return qa < qb;
+  return (a.n % a.d) * b.d < (b.n % b.d) * a.d;
+}
+
 }  // namespace
 
 sectoroutlines::sectoroutlines(const map& m) {
@@ -151,6 +175,7 @@ sectoroutlines::sectoroutlines(const map& m) {
     segments_.push_back({a.x, a.y, b.x, b.y, sectorofside(m, l.rightside), sectorofside(m, l.leftside)});
   }
   grid();
+  sectorrows();
 }
 
 void sectoroutlines::trace(const map& m) {
@@ -216,68 +241,116 @@ void sectoroutlines::grid() {
     cellsof(segments_[i], [&](std::size_t c) { celllines_[fill[c]++] = static_cast<std::uint32_t>(i); });
 }
 
-// Where segment `s`, which spans y half-open, meets the line at y.
-long double sectoroutlines::crossing(const segment& s, std::int64_t y) {
-  return static_cast<long double>(s.x1) + static_cast<long double>(y - s.y1) *
-                                              static_cast<long double>(s.x2 - s.x1) /
-                                              static_cast<long double>(s.y2 - s.y1);
+void sectoroutlines::sectorrows() {
+  const std::size_t count = sectors_.size();
+  // Each sector's edges side by side, so that counting one sector's crossings reads one block.
+  std::vector<std::size_t> start(count + 1, 0);
+  auto sides = [&](auto&& f) {
+    for (const segment& s : segments_) {
+      if (s.y1 == s.y2 || s.front == s.back) continue;  // never crosses a ray, or crosses it twice
+      for (const std::int64_t sector : {s.front, s.back}) {
+        if (sector >= 0 && static_cast<std::size_t>(sector) < count) f(static_cast<std::size_t>(sector), s);
+      }
+    }
+  };
+  sides([&](std::size_t sector, const segment&) { ++start[sector + 1]; });
+  for (std::size_t i = 1; i <= count; ++i) start[i] += start[i - 1];
+  edges_.resize(start[count]);
+  std::vector<std::size_t> next(start.begin(), start.end() - 1);
+  sides([&](std::size_t sector, const segment& s) { edges_[next[sector]++] = {s.x1, s.y1, s.x2, s.y2}; });
+  // Calls f(sector, row, edge) for each row of the grid each edge spans.
+  auto each = [&](auto&& f) {
+    for (std::size_t sector = 0; sector < count; ++sector) {
+      for (std::size_t i = start[sector]; i < start[sector + 1]; ++i) {
+        const edge& e = edges_[i];
+        const std::int64_t r0 = (std::min(e.y1, e.y2) - top_) / cellheight_;
+        const std::int64_t r1 = (std::max(e.y1, e.y2) - top_) / cellheight_;
+        for (std::int64_t r = r0; r <= r1; ++r) f(sector, r, i);
+      }
+    }
+  };
+  firstrow_.assign(count, std::numeric_limits<std::int64_t>::max());
+  lastrow_.assign(count, -1);
+  each([&](std::size_t sector, std::int64_t r, std::size_t) {
+    firstrow_[sector] = std::min(firstrow_[sector], r);
+    lastrow_[sector] = std::max(lastrow_[sector], r);
+  });
+  rowbase_.assign(count, 0);
+  std::size_t size = 0;
+  for (std::size_t s = 0; s < count; ++s) {
+    rowbase_[s] = size;
+    size += lastrow_[s] >= firstrow_[s] ? static_cast<std::size_t>(lastrow_[s] - firstrow_[s] + 1) : 0;
+  }
+  rowstart_.assign(size + 1, 0);
+  auto slot = [&](std::size_t sector, std::int64_t r) {
+    return rowbase_[sector] + static_cast<std::size_t>(r - firstrow_[sector]);
+  };
+  each([&](std::size_t sector, std::int64_t r, std::size_t) { ++rowstart_[slot(sector, r) + 1]; });
+  for (std::size_t i = 1; i < rowstart_.size(); ++i) rowstart_[i] += rowstart_[i - 1];
+  rowedges_.resize(rowstart_.back());
+  std::vector<std::uint32_t> fill(rowstart_.begin(), rowstart_.end() - 1);
+  each([&](std::size_t sector, std::int64_t r, std::size_t i) {
+    rowedges_[fill[slot(sector, r)]++] = static_cast<std::uint32_t>(i);
+  });
+}
+
+// Whether the sector's edges cross the ray from (x, y), which lies in `row`, an odd number of times.
+bool sectoroutlines::odd(std::int64_t sector, std::int64_t row, std::int64_t x, std::int64_t y) const {
+  const auto s = static_cast<std::size_t>(sector);
+  if (row < firstrow_[s] || row > lastrow_[s]) return false;
+  const std::size_t slot = rowbase_[s] + static_cast<std::size_t>(row - firstrow_[s]);
+  bool odd = false;
+  for (std::uint32_t k = rowstart_[slot]; k < rowstart_[slot + 1]; ++k) {
+    const edge& e = edges_[rowedges_[k]];
+    if (spans(e.y1, e.y2, y) && along(e.x1, e.y1, e.x2, e.y2, x, y).n >= 0) odd = !odd;
+  }
+  return odd;
 }
 
 std::int64_t sectoroutlines::sectorat(std::int64_t x, std::int64_t y) const {
   if (segments_.empty() || y < top_ || y >= top_ + rows_ * cellheight_) return -1;
   const std::int64_t row = (y - top_) / cellheight_;
   const std::int64_t c0 = std::max<std::int64_t>(0, floordiv(x - left_, cellwidth_));
-  long double best = std::numeric_limits<long double>::infinity();
-  const segment* hit = nullptr;
-  for (std::int64_t c = c0; c < columns_; ++c) {
-    const auto cell = static_cast<std::size_t>(row * columns_ + c);
-    for (std::uint32_t k = cellstart_[cell]; k < cellstart_[cell + 1]; ++k) {
-      const segment& s = segments_[celllines_[k]];
-      // Half-open in y, so a ray through a shared end point meets one of its two lines.
-      if ((s.y1 > y) == (s.y2 > y)) continue;
-      const long double at = crossing(s, y);
-      if (at >= static_cast<long double>(x) && at < best) best = at, hit = &s;
-    }
-    if (hit != nullptr && best <= static_cast<long double>(left_ + (c + 1) * cellwidth_)) break;
-  }
-  if (hit == nullptr) return -1;
-  const int128 cross = static_cast<int128>(hit->x2 - hit->x1) * (y - hit->y1) -
-                       static_cast<int128>(hit->y2 - hit->y1) * (x - hit->x1);
-  if (cross >= 0 || hit->back >= 0 || hit->front < 0) return cross >= 0 ? hit->front : hit->back;
-  // Behind a one-sided line: the void, unless some sector's sides still enclose the point (a line
-  // facing the wrong way, a wall standing inside a sector), which the parity of the ray's crossings
-  // of each sector's sides tells, each crossing counted once, in the cell where it falls. Of several,
-  // the one crossed nearest.
-  struct count {
-    bool odd = false;
-    long double nearest = std::numeric_limits<long double>::infinity();
+  struct crossing {
+    distance at;
+    std::uint32_t line;
   };
-  std::map<std::int64_t, count> counts;
+  std::vector<crossing> met;
+  std::vector<std::int64_t> asked;  // sorted: the sectors whose parity this look-up has counted
   for (std::int64_t c = c0; c < columns_; ++c) {
+    // The crossings in this cell's columns only, so a line listed in several cells is met once.
+    const std::int64_t cellleft = left_ + c * cellwidth_, cellright = cellleft + cellwidth_;
+    met.clear();
     const auto cell = static_cast<std::size_t>(row * columns_ + c);
-    const auto cellleft = static_cast<long double>(left_ + c * cellwidth_);
-    const auto cellright = static_cast<long double>(left_ + (c + 1) * cellwidth_);
     for (std::uint32_t k = cellstart_[cell]; k < cellstart_[cell + 1]; ++k) {
       const segment& s = segments_[celllines_[k]];
-      if ((s.y1 > y) == (s.y2 > y) || s.front == s.back) continue;
-      const long double at = crossing(s, y);
-      if (at < static_cast<long double>(x) || (at < cellleft && c != c0) ||
-          (at >= cellright && c + 1 != columns_))
+      if (!spans(s.y1, s.y2, y)) continue;
+      const distance at = along(s.x1, s.y1, s.x2, s.y2, x, y);
+      if (at.n < 0 || (c != c0 && at.n < static_cast<int128>(cellleft - x) * at.d) ||
+          (c + 1 != columns_ && at.n >= static_cast<int128>(cellright - x) * at.d))
         continue;
-      for (const std::int64_t sector : {s.front, s.back}) {
-        if (sector < 0) continue;
-        count& n = counts[sector];
-        n.odd = !n.odd;
-        n.nearest = std::min(n.nearest, at);
+      met.push_back({at, celllines_[k]});
+    }
+    std::sort(met.begin(), met.end(),
+              [](const crossing& a, const crossing& b) { return nearer(a.at, b.at); });
+    for (std::size_t i = 0; i < met.size();) {
+      std::size_t j = i;
+      std::int64_t found = -1;
+      for (; j < met.size() && !nearer(met[i].at, met[j].at); ++j) {
+        const segment& s = segments_[met[j].line];
+        for (const std::int64_t sector : {s.front, s.back}) {
+          if (sector < 0) continue;
+          const auto place = std::lower_bound(asked.begin(), asked.end(), sector);
+          if (place != asked.end() && *place == sector) continue;
+          asked.insert(place, sector);
+          if ((found < 0 || sector < found) && odd(sector, row, x, y)) found = sector;
+        }
       }
+      if (found >= 0) return found;
+      i = j;
     }
   }
-  std::int64_t found = -1;
-  long double nearest = std::numeric_limits<long double>::infinity();
-  for (const auto& [sector, n] : counts) {
-    if (n.odd && n.nearest < nearest) found = sector, nearest = n.nearest;
-  }
-  return found;
+  return -1;
 }
 
 }  // namespace tracewell

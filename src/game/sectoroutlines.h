@@ -40,12 +40,16 @@ class sectoroutlines {
   // One outline per sector of the map, in sector order.
   const std::vector<sectoroutline>& outlines() const { return sectors_; }
 
-  // The sector at (x, y), in the map's coordinates: that of the side of the first line a ray from the
-  // point towards +x meets; -1 when it meets none. When the side it meets is absent or names no sector
-  // (the void), the sector whose sides the ray crosses an odd number of times, nearest first (a wall
-  // facing the wrong way, or standing inside a sector); -1 when there is none. A point on a line counts
-  // as in front of it. A grid of the lines keeps the first look to the cells along the ray; the parity
-  // count walks the ray's whole row of the grid, which is slow where most rays meet the back of a line.
+  // The sector at (x, y), in the map's coordinates: of the sectors whose side edges a ray from the point
+  // towards +x crosses an odd number of times, the one crossed nearest (the lowest number where several
+  // are crossed at one place); -1 when there is none (the void). An edge counts when one end lies at or
+  // below y and the other above it, and it meets the ray at or past x; so a point on a line stands on
+  // its -x side, on a line along the ray on its +y side, as if moved by an infinitesimal step towards
+  // -x and a far smaller one towards +y. The game asks its nodes, whose answer on a line depends on the
+  // partition the node builder chose; inside a sector both agree. Exact in integers. The look-up walks
+  // the ray's cells of a grid of the lines only until it meets an odd sector, and counts a sector's
+  // crossings among its own edges in the ray's row of the grid: on a closed map that is the first line
+  // met and one or two sectors' edges.
   std::int64_t sectorat(std::int64_t x, std::int64_t y) const;
 
  private:
@@ -60,10 +64,22 @@ class sectoroutlines {
   std::int64_t columns_ = 0, rows_ = 0;
   std::vector<std::uint32_t> cellstart_;
   std::vector<std::uint32_t> celllines_;
+  // Each sector's edges (sector by sector; a line with the sector on both sides is left out, as it
+  // crosses a ray twice), and by the grid's rows over the rows they span: sector s's row r starts at
+  // rowstart_[rowbase_[s] + r - firstrow_[s]] in rowedges_, which index edges_.
+  struct edge {
+    std::int64_t x1, y1, x2, y2;
+  };
+  std::vector<edge> edges_;
+  std::vector<std::int64_t> firstrow_, lastrow_;
+  std::vector<std::size_t> rowbase_;
+  std::vector<std::uint32_t> rowstart_;
+  std::vector<std::uint32_t> rowedges_;
 
-  static long double crossing(const segment& s, std::int64_t y);
   void trace(const map& m);
   void grid();
+  void sectorrows();
+  bool odd(std::int64_t sector, std::int64_t row, std::int64_t x, std::int64_t y) const;
   template <typename visit>
   void cellsof(const segment& s, visit&& f) const;
 };
