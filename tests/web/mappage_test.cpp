@@ -54,7 +54,7 @@ struct smallmap {
 
 std::string page(const smallmap& p, const char* name, const char* input) {
   std::string out;
-  EXPECT_TRUE(writemappage(p.s, p.m, factsof(p.m, true), svgnames{frombytes(name), fromutf8(input)},
+  EXPECT_TRUE(writemappage(p.s, p.m, factsof(p.m, true), nullptr, svgnames{frombytes(name), fromutf8(input)},
                            [&out](std::string_view piece) {
                              out += piece;
                              return true;
@@ -196,8 +196,8 @@ TEST(MapPage, WritersStopAtARefusedPieceAndFilesHoldWhatSinksGet) {
   const writer writers[] = {
       {"svg", [&](const scene& s, const textsink& k) { return writesvg(s, names, k); },
        [&](const scene& s, outputfile& o) { return writesvg(s, names, o); }, "</svg>\n"},
-      {"map page", [&](const scene& s, const textsink& k) { return writemappage(s, p.m, facts, names, k); },
-       [&](const scene& s, outputfile& o) { return writemappage(s, p.m, facts, names, o); }, "</html>\n"},
+      {"map page", [&](const scene& s, const textsink& k) { return writemappage(s, p.m, facts, nullptr, names, k); },
+       [&](const scene& s, outputfile& o) { return writemappage(s, p.m, facts, nullptr, names, o); }, "</html>\n"},
       {"diff page",
        [&](const scene& s, const textsink& k) { return writediffpage(s, p.m, p.m, d, names, k); },
        [&](const scene& s, outputfile& o) { return writediffpage(s, p.m, p.m, d, names, o); }, "</html>\n"},
