@@ -120,7 +120,7 @@ const std::array<statfield, 16> statfields = {{
     {"ammo.rockets", "rockets", ammoamount<2>},
     {"ammo.cells", "cells", ammoamount<3>},
     {"ammo_hp_ratio", "ammo damage / hit points", [](const statcell& c) { return c.ratio; }},
-    {"ammo_hp_ratio_doubled", "the same at skills 1 and 5", [](const statcell& c) { return c.ratiodoubled; }},
+    {"ammo_hp_ratio_doubled", "the same, skills 1 and 5", [](const statcell& c) { return c.ratiodoubled; }},
     {"keys.red", "red keys", keycount<0>},
     {"keys.blue", "blue keys", keycount<1>},
     {"keys.yellow", "yellow keys", keycount<2>},

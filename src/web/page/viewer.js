@@ -442,7 +442,7 @@
     if (data.cells) {
       // A row per field under each mode; what the game's tables do not give shows as a dash.
       var c = el('table', undefined, 'tw-cells'), top = el('tr');
-      ['', 'skills 1–2', 'skill 3', 'skills 4–5'].forEach(function (h) { top.appendChild(el('th', h)); });
+      ['skills', '1–2', '3', '4–5'].forEach(function (h) { top.appendChild(el('th', h)); });
       c.appendChild(top);
       data.cells.values.forEach(function (groups, mode) {
         var group = el('tr'), th = el('th', data.modenames[mode]);
