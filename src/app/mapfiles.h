@@ -36,7 +36,8 @@ struct mapdocument {
   std::shared_ptr<const map> older;     // a diff's older version; null for a drawing
   std::shared_ptr<const mapdiff> diff;  // a diff's changes; null for a drawing
   std::optional<mapfacts> facts;        // what a map's page counts
-  std::shared_ptr<const std::vector<finding>> findings;  // a checked map's, for its page
+  // A checked map's findings, for its page.
+  std::shared_ptr<const std::vector<finding>> findings;
   svgnames names;
   pngencoding png = pngencoding::standard;
   std::size_t cores = 1;  // the threads its PNG encoder may use

@@ -137,8 +137,8 @@ outputstatus writegallery(const std::vector<galleryentry>& entries, const text& 
       std::string(checked ? "<label class=\"tw-status\"><input id=\"tw-errors\" type=\"checkbox\"> only maps "
                             "with errors</label>"
                           : "") +
-      "<span class=\"tw-status\"><span id=\"tw-shown\">" +
-      std::to_string(maps) + "</span> of " + std::to_string(maps) + " maps</span></header>\n";
+      "<span class=\"tw-status\"><span id=\"tw-shown\">" + std::to_string(maps) + "</span> of " +
+      std::to_string(maps) + " maps</span></header>\n";
   for (const std::size_t given : inputs) {
     const std::vector<const galleryentry*>& list = byinput[given];
     const text& input = list.front()->input;

@@ -38,8 +38,9 @@ struct galleryentry {
 // section per input with its name and how it went, a card per map with its thumbnail (its PNG, else
 // its SVG; loaded only when scrolled to), name, status, counts, its findings' errors and warnings when it
 // was checked, and links to its files, and a box that narrows the cards by input or map name (and, when
-// any map was checked, a switch that leaves only maps with errors). Links are relative to `folder` and percent-encoded.
-// Every name is escaped, and the page runs only its own script. Finishes `out`, does not commit it.
+// any map was checked, a switch that leaves only maps with errors). Links are relative to `folder` and
+// percent-encoded. Every name is escaped, and the page runs only its own script. Finishes `out`, does not
+// commit it.
 outputstatus writegallery(const std::vector<galleryentry>& entries, const text& folder, outputfile& out);
 
 // The path of `file` relative to `folder`, percent-encoded for a link: every byte but letters,

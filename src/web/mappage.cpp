@@ -291,10 +291,13 @@ constexpr findingcolumn findingcolumns[] = {
            appendjsonbytes(out, checkrows[static_cast<std::size_t>(f[i].code)].word);
          }},
     {.name = "severity",
-     .append = [](std::string& out, findingsfrom f,
-                  std::size_t i) { appendjsonbytes(out, f[i].level == severity::error ? "error" : "warning"); }},
+     .append =
+         [](std::string& out, findingsfrom f, std::size_t i) {
+           appendjsonbytes(out, f[i].level == severity::error ? "error" : "warning");
+         }},
     {.name = "address",
-     .append = [](std::string& out, findingsfrom f, std::size_t i) { appendjsonstring(out, f[i].at.words()); }},
+     .append = [](std::string& out, findingsfrom f,
+                  std::size_t i) { appendjsonstring(out, f[i].at.words()); }},
     {.name = "message",
      .append = [](std::string& out, findingsfrom f, std::size_t i) { appendjsonstring(out, f[i].message); }},
 };
@@ -357,7 +360,8 @@ bool appenddata(pagebuffer& b, const scene& s, const map& m, const mapfacts& fac
   appendnames(out);
   appendstatistics(out, facts);
   if (m.things) appendtypenames(out, m, from.things);
-  if (findings) appendpagetable<std::vector<finding>>(b, "findings", findingcolumns, *findings, findings->size());
+  if (findings)
+    appendpagetable<std::vector<finding>>(b, "findings", findingcolumns, *findings, findings->size());
   out += '}';
   return b.flush();
 }
@@ -370,7 +374,8 @@ bool writemappage(const scene& s, const map& m, const mapfacts& facts, const std
   const std::string_view panel = findings ? "<h2>Findings</h2><ul id=\"tw-findings\"></ul>" : "";
   return writeviewerpage(
       s, names, panel,
-      [&](pagebuffer& b, const pagetitle& title) { return appenddata(b, s, m, facts, findings, title); }, sink);
+      [&](pagebuffer& b, const pagetitle& title) { return appenddata(b, s, m, facts, findings, title); },
+      sink);
 }
 
 outputstatus writemappage(const scene& s, const map& m, const mapfacts& facts,
