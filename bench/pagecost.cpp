@@ -45,9 +45,12 @@ pagecost runpagecost(const std::string& wadpath, std::int32_t size, std::int32_t
       stopwatch clock;
       const result<scene> s = makescene(m, size, size, margin, look);
       outputfile out = outputfile::open(path);
-      done = done && s.ok() &&
-             writemappage(s.value(), m, factsof(m, true), svgnames{name, fromutf8(wadpath)}, out).ok() &&
-             out.commit().ok();
+      // A page run checks each map it writes a page of.
+      const std::vector<finding> found = checkmap(m, sectoroutlines(m), presetseverities());
+      done =
+          done && s.ok() &&
+          writemappage(s.value(), m, factsof(m, true), &found, svgnames{name, fromutf8(wadpath)}, out).ok() &&
+          out.commit().ok();
       const double page = clock.lap();
       if (!done) break;
       drawscene(s.value(), *image);

@@ -148,6 +148,7 @@ galleryentry galleryentryof(const mapoutcome& r) {
   e.status = statusword(r.status);
   for (const text& line : r.errors) e.error += (e.error.empty() ? text() : text(u"\n")) + line;
   if (r.status != mapoutcome::state::failed) e.facts = r.facts;
+  if (r.status != mapoutcome::state::failed && r.findings) e.findings = countfindings(*r.findings);
   for (const kindfile& f : r.files) {
     if (f.written || r.status == mapoutcome::state::skipped)
       e.files.emplace_back(toutf8(text(rowof(f.kind).word)), f.path);

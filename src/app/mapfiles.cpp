@@ -45,7 +45,7 @@ outputstatus writeone(filekind k, const mapdocument& doc, outputfile& out) {
       return writesvg(*doc.drawing, doc.names, out);
     case filekind::html:
       if (doc.diff) return writediffpage(*doc.drawing, *doc.older, *doc.held, *doc.diff, doc.names, out);
-      return writemappage(*doc.drawing, *doc.held, *doc.facts, doc.names, out);
+      return writemappage(*doc.drawing, *doc.held, *doc.facts, doc.findings.get(), doc.names, out);
   }
   return outputstatus{failure::because(failure::reason::nocontent)};
 }

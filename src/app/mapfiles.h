@@ -12,6 +12,7 @@
 
 #include "app/filekind.h"
 #include "app/outputname.h"
+#include "game/mapchecks.h"
 #include "game/mapfacts.h"
 #include "render/png.h"
 #include "render/pngsize.h"
@@ -35,6 +36,8 @@ struct mapdocument {
   std::shared_ptr<const map> older;     // a diff's older version; null for a drawing
   std::shared_ptr<const mapdiff> diff;  // a diff's changes; null for a drawing
   std::optional<mapfacts> facts;        // what a map's page counts
+  // A checked map's findings, for its page.
+  std::shared_ptr<const std::vector<finding>> findings;
   svgnames names;
   pngencoding png = pngencoding::standard;
   std::size_t cores = 1;  // the threads its PNG encoder may use

@@ -35,6 +35,7 @@ result<mapdocument> makedocument(const mapread& read, const drawrequest& r, cons
   doc.older = read.older;
   doc.diff = read.diff;
   doc.facts = record.facts;
+  doc.findings = record.findings;
   doc.names = svgnames{record.name, r.input};
   doc.png = r.png;
   doc.cores = cores;
@@ -193,6 +194,10 @@ mapread maprun::readmap(const drawrequest& r, bool asked, mapstep& step) {
   step.record.width = r.width;
   step.record.height = r.height;
   step.record.facts = factsof(*m.value(), r.census || r.tally || page);
+  if (r.tally || page) {
+    step.record.findings = std::make_shared<const std::vector<finding>>(
+        checkmap(*m.value(), sectoroutlines(*m.value()), r.checks));
+  }
   return {m.value(), nullptr, nullptr};
 }
 

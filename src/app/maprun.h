@@ -15,6 +15,7 @@
 #include "app/openinput.h"
 #include "app/outputname.h"
 #include "app/report.h"
+#include "game/mapchecks.h"
 #include "game/mapfacts.h"
 #include "render/png.h"
 #include "render/pngsize.h"
@@ -74,6 +75,9 @@ struct drawrequest {
   // named twice or equal to the main one is written once.
   std::vector<filekind> extra;
   bool crop = false;  // a diff's picture shows only the part of the map around what changed
+  // The checks' severities. A drawing whose records show the things per skill (`tally`) or that writes a
+  // page has each map checked once, as it is read.
+  checksettings checks = presetseverities();
 };
 
 // What became of one map, handed on in map order whatever order the maps were
@@ -93,6 +97,7 @@ struct mapoutcome {
   std::int32_t height = 0;
   // Known only for a map that was read; its census and tally when the request asks for records.
   std::optional<mapfacts> facts;
+  std::shared_ptr<const std::vector<finding>> findings;  // a checked map's, for its page and card
   std::optional<text> oldinput;  // a diff's: the older version, `input` being the newer
   text summary;                  // a diff's summary line, printed on standard output before its files
   // A diff's: its figures as the manifest's `diff` object (diffjson); null otherwise.

@@ -21,6 +21,7 @@ mapfacts factsof(const map& m, bool counts) {
   if (counts) {
     f.census = takecensus(m);
     f.tally = tallythings(m);
+    f.stats = statsof(m);
   }
   return f;
 }

@@ -9,6 +9,7 @@
 
 #include "game/mapbounds.h"
 #include "game/mapcensus.h"
+#include "game/mapstats.h"
 #include "game/thingtally.h"
 #include "support/failure.h"
 #include "wad/map.h"
@@ -28,9 +29,10 @@ struct mapfacts {
   std::optional<std::int64_t> things;
   std::optional<mapcensus> census;  // when asked for
   std::optional<thingtally> tally;  // when asked for and the things were read
+  std::optional<mapstats> stats;    // likewise
 };
 
-// The facts of `m`; with `counts`, its census and its tally too.
+// The facts of `m`; with `counts`, its census, tally and statistics too.
 mapfacts factsof(const map& m, bool counts);
 
 // One field of the facts as the records show it. A row's value is absent where the record shows null.

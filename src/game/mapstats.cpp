@@ -111,22 +111,22 @@ std::optional<double> keycount(const statcell& c) {
 }  // namespace
 
 const std::array<statfield, 16> statfields = {{
-    {"monsters", [](const statcell& c) { return number(c.monsters); }},
-    {"monster_hit_points", [](const statcell& c) { return number(c.hitpoints); }},
-    {"health", [](const statcell& c) { return number(c.health); }},
-    {"armor", [](const statcell& c) { return number(c.armour); }},
-    {"ammo.bullets", ammoamount<0>},
-    {"ammo.shells", ammoamount<1>},
-    {"ammo.rockets", ammoamount<2>},
-    {"ammo.cells", ammoamount<3>},
-    {"ammo_hp_ratio", [](const statcell& c) { return c.ratio; }},
-    {"ammo_hp_ratio_doubled", [](const statcell& c) { return c.ratiodoubled; }},
-    {"keys.red", keycount<0>},
-    {"keys.blue", keycount<1>},
-    {"keys.yellow", keycount<2>},
-    {"keys.other", keycount<3>},
-    {"player_starts", [](const statcell& c) { return number(c.playerstarts); }},
-    {"deathmatch_starts", [](const statcell& c) { return number(c.deathmatchstarts); }},
+    {"monsters", "monsters", [](const statcell& c) { return number(c.monsters); }},
+    {"monster_hit_points", "monster hit points", [](const statcell& c) { return number(c.hitpoints); }},
+    {"health", "health", [](const statcell& c) { return number(c.health); }},
+    {"armor", "armour", [](const statcell& c) { return number(c.armour); }},
+    {"ammo.bullets", "bullets", ammoamount<0>},
+    {"ammo.shells", "shells", ammoamount<1>},
+    {"ammo.rockets", "rockets", ammoamount<2>},
+    {"ammo.cells", "cells", ammoamount<3>},
+    {"ammo_hp_ratio", "ammo damage / hit points", [](const statcell& c) { return c.ratio; }},
+    {"ammo_hp_ratio_doubled", "the same, skills 1 and 5", [](const statcell& c) { return c.ratiodoubled; }},
+    {"keys.red", "red keys", keycount<0>},
+    {"keys.blue", "blue keys", keycount<1>},
+    {"keys.yellow", "yellow keys", keycount<2>},
+    {"keys.other", "other keys", keycount<3>},
+    {"player_starts", "player starts", [](const statcell& c) { return number(c.playerstarts); }},
+    {"deathmatch_starts", "deathmatch starts", [](const statcell& c) { return number(c.deathmatchstarts); }},
 }};
 
 }  // namespace tracewell

@@ -46,10 +46,11 @@ struct mapstats {
 // things) are not among them: their type was not kept.
 std::optional<mapstats> statsof(const map& m);
 
-// One field of a cell as the records name it, and its value as a number (absent: null). Ammunition and
-// keys are one field per kind (`ammo.bullets`, `keys.red`).
+// One field of a cell as the records name it and as the page's table words it, and its value as a
+// number (absent: null). Ammunition and keys are one field per kind (`ammo.bullets`, `keys.red`).
 struct statfield {
   std::string_view key;
+  std::string_view words;
   std::optional<double> (*value)(const statcell&);
 };
 extern const std::array<statfield, 16> statfields;

@@ -39,8 +39,19 @@ void appendcounts(std::string& out, const std::optional<mapfacts>& facts) {
   }
 }
 
+// "1 error · 3 warnings": what the checks found, errors first.
+std::string findingwords(const findingcount& n) {
+  const auto words = [](std::int64_t count, const char* one, const char* many) {
+    return std::to_string(count) + ' ' + (count == 1 ? one : many);
+  };
+  return words(n.errors, "error", "errors") + " \xC2\xB7 " + words(n.warnings, "warning", "warnings");
+}
+
 std::string card(const galleryentry& e, const text& folder) {
-  std::string out = "<li class=\"tw-card\" data-map=\"" + htmlbytes(*e.map) + "\">";
+  std::string out = "<li class=\"tw-card\" data-map=\"" + htmlbytes(*e.map) + "\"";
+  // The filter's switch reads a checked map's errors here.
+  if (e.findings) out += " data-errors=\"" + std::to_string(e.findings->errors) + "\"";
+  out += '>';
   const text* page = nullptr;
   const text* thumbnail = nullptr;
   for (const auto& [kind, path] : e.files) {
@@ -56,6 +67,10 @@ std::string card(const galleryentry& e, const text& folder) {
   out += "<h3>" + htmlbytes(*e.map) + "</h3><p class=\"tw-status\">" + e.status;
   appendcounts(out, e.facts);
   out += "</p>";
+  if (e.findings) {
+    out += std::string("<p class=\"") + (e.findings->errors > 0 ? "tw-failed" : "tw-status") + "\">" +
+           findingwords(*e.findings) + "</p>";
+  }
   if (!e.error.empty()) out += "<p class=\"tw-failed\">" + html(e.error) + "</p>";
   if (e.status != "failed" && !e.files.empty()) {
     out += "<p>";
@@ -69,6 +84,15 @@ std::string card(const galleryentry& e, const text& folder) {
 }
 
 }  // namespace
+
+findingcount countfindings(const std::vector<finding>& findings) {
+  findingcount n;
+  for (const finding& f : findings) {
+    n.errors += f.level == severity::error ? 1 : 0;
+    n.warnings += f.level == severity::warning ? 1 : 0;
+  }
+  return n;
+}
 
 std::string relativelink(const text& folder, const text& file) {
   namespace fs = std::filesystem;
@@ -97,19 +121,24 @@ outputstatus writegallery(const std::vector<galleryentry>& entries, const text& 
   std::vector<std::size_t> inputs;
   std::map<std::size_t, std::vector<const galleryentry*>> byinput;
   std::size_t maps = 0;
+  bool checked = false;
   for (const galleryentry& e : entries) {
     if (!byinput.contains(e.given)) inputs.push_back(e.given);
     byinput[e.given].push_back(&e);
     maps += e.map ? 1 : 0;
+    checked = checked || e.findings.has_value();
   }
   // Thumbnails come from the folder beside the page, so images may load from files.
   std::string page = pagehead("Gallery", pageassets::galleryjshash, "'self' file: data:");
   page +=
       "<div class=\"tw-gallery\">\n<header><h1>Gallery</h1>"
       "<input id=\"tw-filter\" type=\"search\" placeholder=\"Filter by input or map name\" "
-      "aria-label=\"Filter by input or map name\">"
-      "<span class=\"tw-status\"><span id=\"tw-shown\">" +
-      std::to_string(maps) + "</span> of " + std::to_string(maps) + " maps</span></header>\n";
+      "aria-label=\"Filter by input or map name\">" +
+      std::string(checked ? "<label class=\"tw-status\"><input id=\"tw-errors\" type=\"checkbox\"> only maps "
+                            "with errors</label>"
+                          : "") +
+      "<span class=\"tw-status\"><span id=\"tw-shown\">" + std::to_string(maps) + "</span> of " +
+      std::to_string(maps) + " maps</span></header>\n";
   for (const std::size_t given : inputs) {
     const std::vector<const galleryentry*>& list = byinput[given];
     const text& input = list.front()->input;

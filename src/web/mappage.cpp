@@ -12,6 +12,7 @@
 #include "game/specialmeaning.h"
 #include "game/thingkind.h"
 #include "game/thingtally.h"
+#include "game/thingvalues.h"
 #include "render/linecategory.h"
 #include "support/jsontext.h"
 #include "wad/lineflags.h"
@@ -236,6 +237,71 @@ void appendcounts(std::string& out, const std::map<std::int32_t, std::int64_t>& 
   out += '}';
 }
 
+// The statistics' cells: {"fields": [words, …], "values": [per mode [per skill group [per field]]]}.
+void appendcells(std::string& out, const mapstats& stats) {
+  out += ",\"cells\":{\"fields\":[";
+  for (const statfield& field : statfields) {
+    if (&field != statfields.data()) out += ',';
+    appendjsonbytes(out, field.words);
+  }
+  out += "],\"values\":[";
+  for (std::size_t mode = 0; mode < playmodes; ++mode) {
+    out += mode == 0 ? "[" : ",[";
+    for (std::size_t g = 0; g < skillgroups; ++g) {
+      out += g == 0 ? "[" : ",[";
+      for (const statfield& field : statfields) {
+        if (&field != statfields.data()) out += ',';
+        const std::optional<double> v = field.value(stats.cells[mode][g]);
+        if (v) {
+          appenddouble(out, *v);
+        } else {
+          out += "null";
+        }
+      }
+      out += ']';
+    }
+    out += ']';
+  }
+  out += "]}";
+}
+
+// The names of the editor numbers among the things that have one: {"3001": "imp", …}.
+void appendtypenames(std::string& out, const map& m, const std::vector<thing>& things) {
+  std::map<std::int32_t, std::string_view> named;
+  for (const thing& t : things) {
+    if (const thingvalue* v = thingvalueof(m.meaning, t.type)) named.emplace(t.type, v->name);
+  }
+  out += ",\"typenames\":{";
+  for (const auto& [type, name] : named) {
+    out += type == named.begin()->first ? "\"" : ",\"";
+    appendjsonint(out, type);
+    out += "\":";
+    appendjsonbytes(out, name);
+  }
+  out += '}';
+}
+
+using findingcolumn = pagecolumn<std::vector<finding>>;
+using findingsfrom = const std::vector<finding>&;
+
+constexpr findingcolumn findingcolumns[] = {
+    {.name = "code",
+     .append =
+         [](std::string& out, findingsfrom f, std::size_t i) {
+           appendjsonbytes(out, checkrows[static_cast<std::size_t>(f[i].code)].word);
+         }},
+    {.name = "severity",
+     .append =
+         [](std::string& out, findingsfrom f, std::size_t i) {
+           appendjsonbytes(out, f[i].level == severity::error ? "error" : "warning");
+         }},
+    {.name = "address",
+     .append = [](std::string& out, findingsfrom f,
+                  std::size_t i) { appendjsonstring(out, f[i].at.words()); }},
+    {.name = "message",
+     .append = [](std::string& out, findingsfrom f, std::size_t i) { appendjsonstring(out, f[i].message); }},
+};
+
 // The map's facts with words, the things per skill and mode, monsters and items by type.
 void appendstatistics(std::string& out, const mapfacts& facts) {
   const std::optional<thingtally>& t = facts.tally;
@@ -246,7 +312,9 @@ void appendstatistics(std::string& out, const mapfacts& facts) {
     appendpagestat(out, first, field.words, field.value(facts));
     first = false;
   }
+  if (facts.stats) appendpagestat(out, first, "secret exit lines", facts.stats->secretexitlines);
   out += ']';
+  if (facts.stats) appendcells(out, *facts.stats);
   if (!t) {
     out += ",\"skills\":null";
     return;
@@ -270,7 +338,8 @@ void appendstatistics(std::string& out, const mapfacts& facts) {
 
 // The data the script reads: names, size, fit, the map's records by column, layers, names of bits and
 // counts.
-bool appenddata(pagebuffer& b, const scene& s, const map& m, const mapfacts& facts, const pagetitle& title) {
+bool appenddata(pagebuffer& b, const scene& s, const map& m, const mapfacts& facts,
+                const std::vector<finding>* findings, const pagetitle& title) {
   const pagelayers layers = layersof(s, m);
   const std::vector<thing> none;
   const mapsource from{m, m.things ? *m.things : none, layers};
@@ -290,22 +359,29 @@ bool appenddata(pagebuffer& b, const scene& s, const map& m, const mapfacts& fac
   out += ']';
   appendnames(out);
   appendstatistics(out, facts);
+  if (m.things) appendtypenames(out, m, from.things);
+  if (findings)
+    appendpagetable<std::vector<finding>>(b, "findings", findingcolumns, *findings, findings->size());
   out += '}';
   return b.flush();
 }
 
 }  // namespace
 
-bool writemappage(const scene& s, const map& m, const mapfacts& facts, const svgnames& names,
-                  const textsink& sink) {
+bool writemappage(const scene& s, const map& m, const mapfacts& facts, const std::vector<finding>* findings,
+                  const svgnames& names, const textsink& sink) {
+  // The list is filled by the script from the data, as the legend is.
+  const std::string_view panel = findings ? "<h2>Findings</h2><ul id=\"tw-findings\"></ul>" : "";
   return writeviewerpage(
-      s, names, {}, [&](pagebuffer& b, const pagetitle& title) { return appenddata(b, s, m, facts, title); },
+      s, names, panel,
+      [&](pagebuffer& b, const pagetitle& title) { return appenddata(b, s, m, facts, findings, title); },
       sink);
 }
 
-outputstatus writemappage(const scene& s, const map& m, const mapfacts& facts, const svgnames& names,
-                          outputfile& out) {
-  return writethrough(out, [&](const textsink& sink) { return writemappage(s, m, facts, names, sink); });
+outputstatus writemappage(const scene& s, const map& m, const mapfacts& facts,
+                          const std::vector<finding>* findings, const svgnames& names, outputfile& out) {
+  return writethrough(out,
+                      [&](const textsink& sink) { return writemappage(s, m, facts, findings, names, sink); });
 }
 
 }  // namespace tracewell

@@ -219,6 +219,23 @@ def screenshots(driver, work, folder):
     driver.save_screenshot(os.path.join(folder, "gallery.png"))
 
 
+def checkedgallery(driver, work, map01):
+    """A gallery of MAP01 and of MAP02, the same with its player 1 start made a player 2 start: an error
+    of the checks on MAP02 only, which the errors switch leaves alone."""
+    things = bytearray(dict(map01)[b"THINGS"])
+    first = next(i for i in range(len(things) // 10) if struct.unpack_from("<h", things, 10 * i + 6)[0] == 1)
+    struct.pack_into("<h", things, 10 * first + 6, 2)
+    wad = os.path.join(work, "checked.wad")
+    writewad(wad, [(b"MAP01", map01), (b"MAP02", [(n, bytes(things) if n == b"THINGS" else b) for n, b in map01])])
+    dest = os.path.join(work, "checked")
+    run("--dest", dest, "--gallery", "-s", "64x64", wad)
+    open_page(driver, os.path.join(dest, "index.html"))
+    driver.find_element(By.ID, "tw-errors").click()
+    visible = [c.text for c in driver.find_elements(By.CSS_SELECTOR, ".tw-card") if c.is_displayed()]
+    check("the errors switch leaves only MAP02, its card naming its error",
+          len(visible) == 1 and visible[0].startswith("MAP02\n") and "\n1 error \u00b7 " in visible[0], visible)
+
+
 def diffpage(driver, work, map01, linedefs):
     """A diff's page: MAP01 against a copy with one line's special changed, the last line gone and the
     first thing moved, the new version under a name that is markup."""
@@ -489,6 +506,16 @@ def main():
               (details(driver)[:20], x, y, rect))
         open_page(driver, page, "#S5")
         check("#S5 shows the sector", details(driver).startswith("Sector 5\n"), details(driver)[:40])
+        open_page(driver, page)
+        entry = driver.find_element(By.CSS_SELECTOR, "#tw-findings button[data-address^='L']")
+        address = entry.get_attribute("data-address")
+        entry.click()
+        x, y = on_screen(driver, *mid(int(address[1:])))
+        check("the finding at %s selects and centres its line" % address,
+              driver.execute_script("return location.hash") == "#" + address and
+              details(driver).startswith("Linedef %s\n" % address[1:]) and
+              abs(x - rect["x"] - rect["width"] / 2) < 2 and abs(y - rect["y"] - rect["height"] / 2) < 2,
+              (details(driver)[:20], x, y, rect))
 
         # The drawing at 1:1 against the PNG, as the vector image is checked.
         open_page(driver, page)
@@ -508,6 +535,7 @@ def main():
               (100 * there, drawn, 100 * back), there >= 0.99 and back >= 0.99 and drawn > 1000)
 
         hostile(driver, work, map01)
+        checkedgallery(driver, work, map01)
         diffpage(driver, work, map01, linedefs)
         if SHOTS:
             screenshots(driver, work, SHOTS)

@@ -52,9 +52,10 @@ struct smallmap {
   }
 };
 
-std::string page(const smallmap& p, const char* name, const char* input) {
+std::string page(const smallmap& p, const char* name, const char* input,
+                 const std::vector<finding>* findings = nullptr) {
   std::string out;
-  EXPECT_TRUE(writemappage(p.s, p.m, factsof(p.m, true), svgnames{frombytes(name), fromutf8(input)},
+  EXPECT_TRUE(writemappage(p.s, p.m, factsof(p.m, true), findings, svgnames{frombytes(name), fromutf8(input)},
                            [&out](std::string_view piece) {
                              out += piece;
                              return true;
@@ -142,14 +143,15 @@ TEST(MapPage, EveryColumnHoldsOneValuePerRecordOfItsPage) {
     std::vector<const char*> absent;
   };
   const pagecase pages[] = {
-      {"doom", page(doom, "MAP01", "a.wad"), {vertices, sectors, things, tags}, {"changes"}},
-      {"udmf", page(udmf, "MAP01", "a.wad"), {vertices, sectors, things, args}, {"changes"}},
+      {"doom", page(doom, "MAP01", "a.wad"), {vertices, sectors, things, tags}, {"changes", "findings"}},
+      {"udmf", page(udmf, "MAP01", "a.wad"), {vertices, sectors, things, args}, {"changes", "findings"}},
       {"diff",
        diffhtml,
        {{"vertices", 2 * s.strokes.size(), "x y"},
         {"lines", s.strokes.size(), "v1 v2 layer address change"},
         {"things", s.markers.size(), "x y angle kind layer address change"}},
-       {"sectors", "flagnames", "meanings", "kinds", "modenames", "skills"}},
+       {"sectors", "flagnames", "meanings", "kinds", "modenames", "skills", "cells", "typenames",
+        "findings"}},
   };
   for (const pagecase& p : pages) {
     const auto data = dataof<nlohmann::ordered_json>(p.html);
@@ -180,6 +182,33 @@ TEST(MapPage, EveryColumnHoldsOneValuePerRecordOfItsPage) {
   EXPECT_EQ(led, d.lines.size() + d.things.size() + 1);  // the moved imp: its marker and its way
 }
 
+// A checked page lists its findings by address (an unchecked one has none: the table above); the
+// statistics per skill group and mode hold the imp's hit points from Doom's info.c (spawnhealth 60), and null
+// where the game's values are not known; thing types are named where the game's tables name them.
+TEST(MapPage, FindingsStatisticsAndTypeNames) {
+  smallmap doom;
+  smallmap heretic;
+  heretic.m.meaning = mapmeaning::heretic;
+  const std::vector<finding> found = {
+      {checkcode::missingkey, severity::error, {checkaddress::kind::line, 0}, u"red lock <b>"},
+      {checkcode::unclosedsector, severity::warning, {checkaddress::kind::sector, 1}, u"open"}};
+  const nlohmann::json data = dataof(page(doom, "MAP01", "a.wad", &found));
+  EXPECT_EQ(data["findings"], nlohmann::json::parse(R"({"code": ["missing-key", "unclosed-sector"],
+      "severity": ["error", "warning"], "address": ["L0", "S1"], "message": ["red lock <b>", "open"]})"));
+  EXPECT_EQ(data["typenames"], nlohmann::json::parse(R"({"3001": "imp"})"));
+  EXPECT_EQ(data["stats"].back(), nlohmann::json::parse(R"(["secret exit lines", 0])"));
+  const nlohmann::json& single = data["cells"]["values"][0];
+  const nlohmann::json& coop = data["cells"]["values"][1];
+  ASSERT_EQ(data["cells"]["fields"][1], "monster hit points");
+  for (std::size_t group = 0; group < 3; ++group) {
+    EXPECT_EQ(single[group][0], 1) << group;
+    EXPECT_EQ(single[group][1], 60) << group;
+    EXPECT_EQ(coop[group][0], 0) << group;
+  }
+  const nlohmann::json other = dataof(page(heretic, "E1M1", "h.wad"));
+  EXPECT_TRUE(other["cells"]["values"][0][0][1].is_null());
+}
+
 // Each document writer: a sink that refuses a piece stops it there, with no piece asked for after; into
 // a file it leaves the bytes a sink gets, and no file at all for an image less than 1 x 1.
 TEST(MapPage, WritersStopAtARefusedPieceAndFilesHoldWhatSinksGet) {
@@ -196,8 +225,10 @@ TEST(MapPage, WritersStopAtARefusedPieceAndFilesHoldWhatSinksGet) {
   const writer writers[] = {
       {"svg", [&](const scene& s, const textsink& k) { return writesvg(s, names, k); },
        [&](const scene& s, outputfile& o) { return writesvg(s, names, o); }, "</svg>\n"},
-      {"map page", [&](const scene& s, const textsink& k) { return writemappage(s, p.m, facts, names, k); },
-       [&](const scene& s, outputfile& o) { return writemappage(s, p.m, facts, names, o); }, "</html>\n"},
+      {"map page",
+       [&](const scene& s, const textsink& k) { return writemappage(s, p.m, facts, nullptr, names, k); },
+       [&](const scene& s, outputfile& o) { return writemappage(s, p.m, facts, nullptr, names, o); },
+       "</html>\n"},
       {"diff page",
        [&](const scene& s, const textsink& k) { return writediffpage(s, p.m, p.m, d, names, k); },
        [&](const scene& s, outputfile& o) { return writediffpage(s, p.m, p.m, d, names, o); }, "</html>\n"},

@@ -1,5 +1,6 @@
 // The map page's viewer: zoom and pan over the inline drawing, the legend as layer switch, the details of
-// what lies nearest the pointer (a grid index over the data, not the strokes), pinning by address.
+// what lies nearest the pointer (a grid index over the data, not the strokes), pinning by address, the
+// checks' findings as links to what they point at.
 (function () {
   'use strict';
   var data = JSON.parse(document.getElementById('tw-data').textContent);
@@ -45,7 +46,7 @@
     var b = box();
     var w = b.width / state.s, h = b.height / state.s;
     svg.setAttribute('viewBox', [state.cx - w / 2, state.cy - h / 2, w, h].join(' '));
-    if (marked && marked.kind === 'T') mark(marked);  // the ring keeps its size on screen
+    if (marked && (marked.kind === 'T' || marked.kind === 'V')) mark(marked);  // the ring keeps its size on screen
   }
   function fitview() { state = {s: fitscale(), cx: W / 2, cy: H / 2}; apply(); }
   function limit(s) { var f = fitscale(); return Math.min(Math.max(s, f / 8), Math.max(f * 4096, 64)); }
@@ -188,6 +189,9 @@
     return out;
   }
   function point(x, y) { return '(' + num(x) + ', ' + num(-y) + ')'; }
+  // A thing type by its name where the game's tables give one, else by its editor number.
+  var typenames = data.typenames || {};
+  function typename(t) { return typenames[t] || String(t); }
   function layername(layer) { return layer >= 0 ? layers[layer].name : 'not drawn'; }
   // Every line with sector `s` on a side.
   function linesof(s, visit) {
@@ -221,9 +225,12 @@
     var skills = [];
     for (var b = 0; b < 5; ++b) if (things.skills[i] & (1 << b)) skills.push(b + 1);
     rows_('Thing ' + i, [
-      ['type', things.type[i]], ['kind', data.kinds[things.kind[i]]], ['position', point(things.x[i], things.y[i])],
+      ['type', typename(things.type[i]) + (typenames[things.type[i]] ? ' (' + things.type[i] + ')' : '')], ['kind', data.kinds[things.kind[i]]], ['position', point(things.x[i], things.y[i])],
       ['angle', things.angle[i]], ['skill levels', skills.join(' ') || 'none'],
       ['modes', bits(things.modes[i], data.modenames).join(', ') || 'none'], ['layer', layername(things.layer[i])]]);
+  }
+  function describevertex(i) {
+    rows_('Vertex ' + i, [['position', point(vx.x[i], vx.y[i])]]);
   }
   function describesector(i) {
     var n = 0;
@@ -278,9 +285,9 @@
         d += 'M' + seg[4 * i] + ' ' + seg[4 * i + 1] + 'L' + seg[4 * i + 2] + ' ' + seg[4 * i + 3];
       });
     }
-    if (sel.kind === 'T') {
-      var c = document.createElementNS(NS, 'circle');
-      c.setAttribute('cx', tp[2 * sel.n]); c.setAttribute('cy', tp[2 * sel.n + 1]); c.setAttribute('r', 6 / state.s);
+    if (sel.kind === 'T' || sel.kind === 'V') {
+      var at = spot(sel), c = document.createElementNS(NS, 'circle');
+      c.setAttribute('cx', at[0]); c.setAttribute('cy', at[1]); c.setAttribute('r', 6 / state.s);
       overlay.appendChild(c);
       return;
     }
@@ -288,9 +295,13 @@
     p.setAttribute('d', d || 'M0 0');
     overlay.appendChild(p);
   }
+  // Where a thing or vertex lies in the image.
+  function spot(sel) {
+    return sel.kind === 'T' ? [tp[2 * sel.n], tp[2 * sel.n + 1]] : [px(vx.x[sel.n]), py(vx.y[sel.n])];
+  }
   function valid(sel) {
     if (!sel) return false;
-    var count = sel.kind === 'L' ? nlines : sel.kind === 'T' ? nthings : sectors.floor.length;
+    var count = {L: nlines, T: nthings, S: sectors.floor.length, V: vx.x.length}[sel.kind];
     return sel.n >= 0 && sel.n < count;
   }
   function show(sel) {
@@ -299,6 +310,7 @@
     else if (sel.kind === 'L') describeline(sel.n);
     else if (sel.kind === 'T') describething(sel.n);
     if (sel.kind === 'S') describesector(sel.n);
+    if (sel.kind === 'V') describevertex(sel.n);
     mark(sel);
   }
   var pinned = null;
@@ -318,7 +330,7 @@
     var xs = [], ys = [];
     var addline = function (i) { xs.push(seg[4 * i], seg[4 * i + 2]); ys.push(seg[4 * i + 1], seg[4 * i + 3]); };
     if (sel.kind === 'L') addline(sel.n);
-    if (sel.kind === 'T') { xs.push(tp[2 * sel.n]); ys.push(tp[2 * sel.n + 1]); }
+    if (sel.kind === 'T' || sel.kind === 'V') { var at = spot(sel); xs.push(at[0]); ys.push(at[1]); }
     if (sel.kind === 'S') linesof(sel.n, addline);
     if (!xs.length) return;
     var x0 = Math.min.apply(null, xs), x1 = Math.max.apply(null, xs), y0 = Math.min.apply(null, ys), y1 = Math.max.apply(null, ys);
@@ -328,7 +340,7 @@
     apply();
   }
   function fromaddress() {
-    var m = /^#([LTSlt])(\d+)$/.exec(location.hash);
+    var m = /^#([LTSVlt])(\d+)$/.exec(location.hash);
     if (!m) return;
     var sel = changes ? byaddress[m[1] + m[2]] : {kind: m[1], n: parseInt(m[2], 10)};
     if (!valid(sel)) return;
@@ -382,7 +394,30 @@
     });
   })();
 
-  // The statistics: the counts, things per skill and mode, monsters and items by type.
+  // The checks' findings, in address order: each one that points somewhere selects and centres it.
+  (function findinglist() {
+    var list = document.getElementById('tw-findings'), f = data.findings;
+    if (!list || !f) return;
+    if (!f.code.length) list.appendChild(el('li', 'none', 'tw-hint'));
+    f.code.forEach(function (code, i) {
+      var words = f.severity[i] + ': ' + f.message[i] + ' [' + code + ']', m = /^([LSTV])(\d+)$/.exec(f.address[i]);
+      var li = el('li', undefined, 'tw-' + f.severity[i]);
+      if (m) {
+        var sel = {kind: m[1], n: parseInt(m[2], 10)};
+        var b = el('button', f.address[i] + ' ' + words, 'tw-link');
+        b.type = 'button';
+        b.dataset.address = f.address[i];
+        b.addEventListener('click', function () { pin(sel); if (pinned) centre(pinned); });
+        li.appendChild(b);
+      } else {
+        li.textContent = words;
+      }
+      list.appendChild(li);
+    });
+  })();
+
+  // The statistics: the counts, things per skill and mode, each skill group's and mode's balance, monsters
+  // and items by type.
   (function statistics() {
     var box_ = document.getElementById('tw-stats');
     var dl = el('dl');
@@ -404,10 +439,33 @@
       });
       box_.appendChild(t);
     }
+    if (data.cells) {
+      // A row per field under each mode; what the game's tables do not give shows as a dash.
+      var c = el('table', undefined, 'tw-cells'), top = el('tr');
+      ['skills', '1–2', '3', '4–5'].forEach(function (h) { top.appendChild(el('th', h)); });
+      c.appendChild(top);
+      data.cells.values.forEach(function (groups, mode) {
+        var group = el('tr'), th = el('th', data.modenames[mode]);
+        th.colSpan = 4;
+        group.appendChild(th);
+        c.appendChild(group);
+        data.cells.fields.forEach(function (field, k) {
+          var tr = el('tr');
+          tr.appendChild(el('th', field));
+          groups.forEach(function (cell) {
+            var v = cell[k];
+            tr.appendChild(el('td', v === null ? '\u2014' : String(Math.round(v * 100) / 100)));
+          });
+          c.appendChild(tr);
+        });
+      });
+      box_.appendChild(el('h3', 'per skill and mode'));
+      box_.appendChild(c);
+    }
     [['monsters by type', data.monster_types], ['items by type', data.item_types]].forEach(function (p) {
       if (!p[1] || !Object.keys(p[1]).length) return;
       box_.appendChild(el('h3', p[0]));
-      box_.appendChild(el('p', Object.keys(p[1]).map(function (k) { return k + ' × ' + p[1][k]; }).join(', '), 'tw-types'));
+      box_.appendChild(el('p', Object.keys(p[1]).map(function (k) { return typename(k) + ' × ' + p[1][k]; }).join(', '), 'tw-types'));
     });
   })();
 
