@@ -29,12 +29,15 @@ if [ "$part" = table ]; then
     for size in 256x256 1024x768; do
       for scheme in $(schemesof "$settings"); do
         folder="$tmp/$wad/$size/$scheme" && mkdir -p "$folder"
+        # Two runs at a time: a run of small images spends much of its time on one thread.
+        while [ "$(jobs -rp | wc -l)" -ge 2 ]; do wait -n; done
         # shellcheck disable=SC2046
         "$tool" "$wads/$wad.wad" $(mapsof $wad) -s "$size" -c "$scheme" --settings "$settings" \
-          -o "$folder/%.png" >/dev/null
+          -o "$folder/%.png" >/dev/null &
       done
     done
   done
+  while [ "$(jobs -rp | wc -l)" -gt 0 ]; do wait -n; done
 else
   for scheme in $(schemesof "$delivered"); do
     for png in standard compact; do
