@@ -12,7 +12,9 @@
 
 #include "app/filekind.h"
 #include "app/outputname.h"
+#include "game/mapchecks.h"
 #include "game/mapfacts.h"
+#include "game/mapstats.h"
 #include "render/png.h"
 #include "render/pngsize.h"
 #include "support/path.h"
@@ -35,6 +37,8 @@ struct mapdocument {
   std::shared_ptr<const map> older;     // a diff's older version; null for a drawing
   std::shared_ptr<const mapdiff> diff;  // a diff's changes; null for a drawing
   std::optional<mapfacts> facts;        // what a map's page counts
+  std::optional<mapstats> stats;        // the map's statistics, when its run counts them
+  std::vector<finding> findings;        // for a page: the checks' findings, in address order
   svgnames names;
   pngencoding png = pngencoding::standard;
   std::size_t cores = 1;  // the threads its PNG encoder may use

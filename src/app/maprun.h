@@ -15,7 +15,9 @@
 #include "app/openinput.h"
 #include "app/outputname.h"
 #include "app/report.h"
+#include "game/mapchecks.h"
 #include "game/mapfacts.h"
+#include "game/mapstats.h"
 #include "render/png.h"
 #include "render/pngsize.h"
 #include "support/failure.h"
@@ -47,6 +49,7 @@ inline constexpr const char16_t* notreached = u"not drawn: an earlier map stoppe
 enum class mapwork {
   draw,  // the map as the source holds it
   diff,  // what changed from the older version (maprun::compare) to the source's
+  check,  // the map's findings and statistics; drawn only when the request asks for pictures
 };
 
 // How the maps of one input are drawn and where their files go.
@@ -74,12 +77,15 @@ struct drawrequest {
   // named twice or equal to the main one is written once.
   std::vector<filekind> extra;
   bool crop = false;  // a diff's picture shows only the part of the map around what changed
+  bool pictures = true;                             // a check run writes files only when asked to
+  checksettings severities = presetseverities();  // of the checks, for a check run's and a page's findings
 };
 
 // What became of one map, handed on in map order whatever order the maps were
 // drawn in: enough for a list of what was written or a record per map.
 struct mapoutcome {
-  enum class state { written, skipped, failed, unchanged };  // unchanged: a diff found nothing
+  // unchanged: a diff found nothing; checked: a check run read the map and was asked for no file.
+  enum class state { written, skipped, failed, unchanged, checked };
 
   text input;             // the input as given
   std::size_t given = 0;  // which input of a batch run
@@ -93,6 +99,10 @@ struct mapoutcome {
   std::int32_t height = 0;
   // Known only for a map that was read; its census and tally when the request asks for records.
   std::optional<mapfacts> facts;
+  // Of a map that was read, made once with its facts: its statistics when the request counts things
+  // per skill and mode, its findings in a check run or for a page, in address order.
+  std::optional<mapstats> stats;
+  std::vector<finding> findings;
   std::optional<text> oldinput;  // a diff's: the older version, `input` being the newer
   text summary;                  // a diff's summary line, printed on standard output before its files
   // A diff's: its figures as the manifest's `diff` object (diffjson); null otherwise.
@@ -188,6 +198,8 @@ class maprun {
                   mapstep& step);
   // Loads the map and fills its record, the census too.
   mapread readmap(const drawrequest& r, bool asked, mapstep& step);
+  // Loads the map as readmap does; without pictures to draw, the step is done with its findings.
+  mapread readcheck(const drawrequest& r, bool asked, mapstep& step);
   // Loads both versions and compares them; the record has the diff's figures and summary. A map that did
   // not change is done.
   mapread readdiff(const drawrequest& r, mapstep& step);
