@@ -55,7 +55,10 @@ class checkreport {
   void add(const mapoutcome& r) {
     if (!current_ || *current_ != r.given) endinput();
     if (r.whole) return;  // refused as a whole: its line is on standard error, no summary
-    if (!current_) current_ = r.given, input_ = r.input;
+    if (!current_) {
+      current_ = r.given;
+      input_ = r.input;
+    }
     if (!r.facts) return;
     ++maps_;
     for (const finding& f : r.findings) {
@@ -96,8 +99,8 @@ text findingline(const text& input, const text& mapname, const finding& f) {
 text workflowline(const text& input, const text& mapname, const finding& f) {
   text title = mapname;
   if (const text at = f.at.words(); !at.empty()) title += u" " + at;
-  return u"::" + severitytext(f.level) + u" file=" + workflowvalue(input, true) +
-         u",title=" + workflowvalue(title, true) + u"::" + workflowvalue(f.message + codetext(f), false);
+  return u"::" + severitytext(f.level) + u" file=" + workflowvalue(input, true) + u",title=" +
+         workflowvalue(title, true) + u"::" + workflowvalue(f.message + codetext(f), false);
 }
 
 text checksummary(const text& input, std::int64_t maps, std::int64_t errors, std::int64_t warnings) {
@@ -107,7 +110,8 @@ text checksummary(const text& input, std::int64_t maps, std::int64_t errors, std
 
 runend runcheck(const commandline& cl, console& c, const text& fallback) {
   if (!c.checksrefusal.empty())
-    return runend::refusal(u"settings file \"" + printable(c.settingspath) + u"\": " + printable(c.checksrefusal));
+    return runend::refusal(u"settings file \"" + printable(c.settingspath) + u"\": " +
+                           printable(c.checksrefusal));
   batchsetup b;
   if (std::optional<runend> refused = setupbatch(cl, c, fallback, b)) return *refused;
   b.base.work = mapwork::check;

@@ -67,7 +67,8 @@ runend runcommandline(const commandline& cl, const text& programfolder) {
 
   if (cl.dump) return rundump(cl, c);
   if (cl.diff) return rundiff(cl, c);
-  if (cl.check) return runcheck(cl, c, cl.inputs.empty() ? besidesettings(settingspath, c.inputpath) : text());
+  if (cl.check)
+    return runcheck(cl, c, cl.inputs.empty() ? besidesettings(settingspath, c.inputpath) : text());
   if (cl.batch() && !cl.list)
     return runbatch(cl, c, cl.inputs.empty() ? besidesettings(settingspath, c.inputpath) : text());
 

@@ -168,8 +168,10 @@ std::string manifestline(const mapoutcome& r, bool outputs, bool tallies, bool c
   }
   const mapfacts* f = r.facts && r.status != mapoutcome::state::failed ? &*r.facts : nullptr;
   j["layout"] = f ? json(layoutword(f->layout)) : json(nullptr);
-  j["width"] = f ? json(r.width) : json(nullptr);
-  j["height"] = f ? json(r.height) : json(nullptr);
+  // A map checked without a picture has no size.
+  const bool sized = f != nullptr && r.status != mapoutcome::state::checked;
+  j["width"] = sized ? json(r.width) : json(nullptr);
+  j["height"] = sized ? json(r.height) : json(nullptr);
   for (const factfield& field : factfields) {
     if (!field.manifest) continue;
     json& value = j[std::string(field.key)];

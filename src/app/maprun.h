@@ -47,8 +47,8 @@ inline constexpr const char16_t* notreached = u"not drawn: an earlier map stoppe
 // What a run makes of each map. A kind of run is a case of the map step (what it reads, what it draws),
 // never a copy of the step: the files, the pool and the records are the same for each.
 enum class mapwork {
-  draw,  // the map as the source holds it
-  diff,  // what changed from the older version (maprun::compare) to the source's
+  draw,   // the map as the source holds it
+  diff,   // what changed from the older version (maprun::compare) to the source's
   check,  // the map's findings and statistics; drawn only when the request asks for pictures
 };
 
@@ -76,8 +76,8 @@ struct drawrequest {
   // Kinds written beside the main file (whose kind its pattern's extension gives), in this order; one
   // named twice or equal to the main one is written once.
   std::vector<filekind> extra;
-  bool crop = false;  // a diff's picture shows only the part of the map around what changed
-  bool pictures = true;                             // a check run writes files only when asked to
+  bool crop = false;     // a diff's picture shows only the part of the map around what changed
+  bool pictures = true;  // a check run writes files only when asked to
   checksettings severities = presetseverities();  // of the checks, for a check run's and a page's findings
 };
 

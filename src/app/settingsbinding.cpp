@@ -21,8 +21,9 @@ void readchecks(dictnode& root, console& c) {
   for (auto node = nodes.rbegin(); node != nodes.rend(); ++node) {
     if (!(*node)->values.root) continue;
     for (const auto& key : (*node)->values.root->nodesinorder()) {
-      const auto row = std::find_if(checkrows.begin(), checkrows.end(),
-                                    [&](const checkrow& r) { return fromutf8(std::string(r.word)) == key->key; });
+      const auto row = std::find_if(checkrows.begin(), checkrows.end(), [&](const checkrow& r) {
+        return fromutf8(std::string(r.word)) == key->key;
+      });
       const text value = (*node)->getvalue(key->key);
       const text word = lower(value);
       const std::optional<severity> level = word == u"error"     ? std::optional(severity::error)
@@ -33,8 +34,10 @@ void readchecks(dictnode& root, console& c) {
         if (c.checksrefusal.empty()) c.checksrefusal = u"unknown check '" + key->key + u"' in #checks";
       } else if (!level) {
         if (c.checksrefusal.empty())
-          c.checksrefusal = (u"invalid value '" + value).append(u"' for ").append(key->key).append(
-              u" in #checks (error, warning or off)");
+          c.checksrefusal = (u"invalid value '" + value)
+                                .append(u"' for ")
+                                .append(key->key)
+                                .append(u" in #checks (error, warning or off)");
       } else {
         c.checks[static_cast<std::size_t>(row->code)] = *level;
       }
