@@ -103,6 +103,9 @@ TEST_F(CheckRun, StatusIsTheWorstOfItsInputs) {
 TEST_F(CheckRun, LinesComeInInputMapAndAddressOrder) {
   testkit::mapdata faulty = reddoor(threestarts(room()), 3);
   faulty.sidedefs[1].middletex = "-";
+  // p_inter.c: a box of rockets is 5 rockets, a cell pack 100 cells; skills 1 and 5 give twice that.
+  faulty.things.push_back({128, 128, 0, 2046, 7});
+  faulty.things.push_back({160, 128, 0, 17, 7});
   wad("a.wad", {{"MAP02", faulty}, {"MAP01", room()}});
   wad("b.wad", {{"MAP01", threestarts(room())}});
   const processresult r = run({"a.wad", "b.wad"});
@@ -133,12 +136,15 @@ TEST_F(CheckRun, LinesComeInInputMapAndAddressOrder) {
                             R"("red lock, no red key at skills 1-2, 3 and 4-5 in single play and coop"})"));
   EXPECT_EQ(read[0]["findings"][0]["address"], nullptr);
   EXPECT_EQ(read[1]["findings"], nlohmann::json::array());
-  // Counted from the things placed: three starts in every cell, none of them monsters.
+  EXPECT_EQ(read[0]["stats"]["names"],
+            nlohmann::json::parse(R"({"17":"cell pack","2046":"box of rockets"})"));
+  // Counted from the things placed: three starts and two boxes in every cell, no monsters.
   for (const char* mode : {"single", "coop", "deathmatch"}) {
     for (const auto& cell : read[0]["stats"][mode]) {
       EXPECT_EQ(cell["player_starts"], 3);
       EXPECT_EQ(cell["monsters"], 0);
       EXPECT_EQ(cell["ammo_hp_ratio"], nullptr);
+      EXPECT_EQ(cell["ammo"], nlohmann::json::parse(R"({"bullets":0,"shells":0,"rockets":5,"cells":100})"));
     }
   }
   EXPECT_FALSE(fs::exists(root / "MAP01.png")) << "nothing drawn unless asked";
