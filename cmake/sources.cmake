@@ -67,6 +67,7 @@ set(tracewell_web_sources
 set(tracewell_app_sources
   src/app/batchplan.cpp
   src/app/batchrun.cpp
+  src/app/checkrun.cpp
   src/app/commandline.cpp
   src/app/commandrun.cpp
   src/app/console.cpp

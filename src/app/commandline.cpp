@@ -76,6 +76,17 @@ text takepng(commandline& cl, const text& value, const text& typed) {
   return why.append(u")");
 }
 
+text takecheckformat(commandline& cl, const text& value, const text& typed) {
+  if (lower(value) == u"text") {
+    cl.checkformat = findingformat::text;
+  } else if (lower(value) == u"github") {
+    cl.checkformat = findingformat::github;
+  } else {
+    return invalidvalue(value, typed).append(u" (text or github)");
+  }
+  return {};
+}
+
 // Takes an option's value (empty for one that takes none) into its field of
 // `cl`: "" when taken, else the refusal, naming the option as `typed`.
 using optiontaker = text (*)(commandline& cl, const text& value, const text& typed);
@@ -159,6 +170,10 @@ constexpr optionrow optionrows[] = {
     {0, "crop", nullptr, "with --diff: fit the image to the changes", setflag<&commandline::crop>},
     {0, "dump", "WAD", "print each map's lines and things as text that renumbering leaves alone",
      takevalue<&commandline::dump>},
+    {0, "check", nullptr, "check the maps of each INPUT (lock without key, ...), a line per finding",
+     setflag<&commandline::check>},
+    {0, "check-format", "FORMAT", "text: a line per finding; github: workflow commands for CI",
+     takecheckformat},
     {0, "settings", "FILE", "settings file to use instead of the usual one (below)",
      takevalue<&commandline::settings>},
     {'l', "list", nullptr, "print the maps of WAD, one per line, and draw nothing",
@@ -225,6 +240,7 @@ text excluded(const commandline& cl) {
       {cl.dump && cl.crop, u"--crop"},
       {cl.dump && cl.manifest.has_value(), u"--manifest"},
       {cl.gallery, u"--gallery"},
+      {cl.check, u"--check"},
   };
   for (const auto& [given, name] : options) {
     if (given) return (u"option '" + text(name)).append(u"' cannot be used with ").append(mode);
@@ -253,7 +269,12 @@ text refusedoption(char* const* argv, int code) {
 text conflicts(const commandline& cl) {
   if (cl.diff || cl.dump) return excluded(cl);
   if (cl.crop) return u"--crop needs --diff";
-  if (cl.inputs.size() > 1 && !cl.dest)
+  if (cl.checkformat && !cl.check) return u"--check-format needs --check";
+  if (cl.check && cl.list) return u"option '--list' cannot be used with --check";
+  // A check run takes any number of inputs; only its pictures need a folder each.
+  if (cl.check && cl.inputs.size() > 1 && cl.output && !cl.dest)
+    return u"-o with more than one WAD needs --dest DIR";
+  if (cl.inputs.size() > 1 && !cl.dest && !cl.check)
     return u"more than one WAD: \"" + cl.inputs[1] + u"\" (several inputs need --dest DIR)";
   if (cl.gallery && !cl.dest) return u"--gallery needs --dest DIR";
   if (cl.inputs.size() > 1 && cl.list) return u"--list takes one input";
@@ -267,10 +288,10 @@ text conflicts(const commandline& cl) {
 std::string usagetext() {
   std::string out =
       "tracewell [WAD] [OPTIONS]\ntracewell [OPTIONS] --dest DIR INPUT...\ntracewell [OPTIONS] --diff OLD "
-      "NEW\n";
+      "NEW\ntracewell [OPTIONS] --check INPUT...\n";
   for (const optionrow& o : optionrows) {
     std::string names = std::string("--") + o.name + (o.value ? std::string(" ") + o.value : "");
-    names.resize(std::max(names.size() + 1, helpcolumn), ' ');
+    names.resize(std::max(names.size() + 2, helpcolumn), ' ');  // two spaces end the names at least
     out += o.letter != 0 ? std::string("  -") + o.letter + ", " : std::string("      ");
     out += names + o.help;
     if (o.take == takeextra) out.append(" ").append(toutf8(kindwords()));

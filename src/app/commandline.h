@@ -13,6 +13,9 @@
 
 namespace tracewell {
 
+// How a check run prints its findings: a line of text each, or GitHub Actions workflow commands.
+enum class findingformat { text, github };
+
 // What the command line asks for. Without any option the program keeps its
 // dialogue and `inputs` holds at most the first argument (further ones
 // ignored). Any option (an argument that starts with "--", or "-" and a
@@ -39,6 +42,8 @@ struct commandline {
   bool diff = false;         // inputs: OLD then NEW
   bool crop = false;         // a diff's image fitted to its changes
   std::optional<text> dump;  // the WAD whose maps are printed as text
+  bool check = false;        // the maps' findings and statistics, pictures only when asked for
+  std::optional<findingformat> checkformat;
   bool list = false;
   bool help = false;
   bool version = false;
@@ -48,7 +53,8 @@ struct commandline {
   // with several inputs, an output pattern that leaves the --dest folder,
   // --gallery without --dest, --diff without two inputs or with an option it
   // excludes, --crop without --diff, --dump with another input or an option it
-  // excludes).
+  // excludes, --check with --list or -o and several inputs without --dest,
+  // --check-format without --check).
   text error;
 
   // Reads `args` (the program's arguments, without its own name). Numbers
@@ -57,7 +63,7 @@ struct commandline {
 
   // Whether the run takes the batch rules: a folder per input, records,
   // skipping, a limit on maps. Without these one input runs as it always did.
-  bool batch() const { return !diff && (dest || manifest || maxmaps || skipexisting); }
+  bool batch() const { return !diff && (check || dest || manifest || maxmaps || skipexisting); }
 };
 
 // Whether `arg` is an option: it starts with "--", or with "-" and a letter.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/batchrun.h"
+#include "app/checkrun.h"
 #include "app/commandline.h"
 #include "app/console.h"
 #include "app/diffrun.h"
@@ -66,6 +67,8 @@ runend runcommandline(const commandline& cl, const text& programfolder) {
 
   if (cl.dump) return rundump(cl, c);
   if (cl.diff) return rundiff(cl, c);
+  if (cl.check)
+    return runcheck(cl, c, cl.inputs.empty() ? besidesettings(settingspath, c.inputpath) : text());
   if (cl.batch() && !cl.list)
     return runbatch(cl, c, cl.inputs.empty() ? besidesettings(settingspath, c.inputpath) : text());
 

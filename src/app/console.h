@@ -59,6 +59,8 @@ class console {
   pngencoding png = pngencoding::standard;                // settings key png_encoding
   std::shared_ptr<tracewell::scheme> scheme;              // scheme chosen in this cycle
   text settingspath;                                      // the settings file read; output never replaces it
+  checksettings checks = presetseverities();              // the settings' #checks node over the presets
+  text checksrefusal;  // why the #checks node cannot be used, as a check run refuses it; empty when it can
   // The run over this cycle's source, made by the first openwad; it keeps how
   // the tool speaks and what it missed from one cycle to the next.
   std::shared_ptr<maprun> run;

@@ -2,10 +2,12 @@
 #include "app/manifest.h"
 
 #include <charconv>
+#include <cmath>
 #include <map>
 #include <nlohmann/json.hpp>
 
 #include "game/mapfacts.h"
+#include "game/thingvalues.h"
 #include "support/path.h"
 #include "support/terminal.h"
 #include "wad/udmf.h"
@@ -62,6 +64,8 @@ const char* statusword(mapoutcome::state s) {
       return "failed";
     case mapoutcome::state::unchanged:
       return "unchanged";
+    case mapoutcome::state::checked:
+      return "checked";
   }
   return "failed";
 }
@@ -73,16 +77,87 @@ json bytype(const std::map<std::int32_t, std::int64_t>& counts) {
   return out;
 }
 
+// A statistic: whole numbers as such, the ratios as decimals, null where the game's values are unknown.
+json statnumber(const std::optional<double>& v) {
+  if (!v) return nullptr;
+  const double whole = std::trunc(*v);
+  if (whole == *v && std::fabs(whole) < 9007199254740992.0) return static_cast<std::int64_t>(whole);
+  return *v;
+}
+
+// One skill group of one mode: a key per field, those of one kind ("ammo.bullets") gathered in an object.
+json statcellof(const statcell& c) {
+  json cell = json::object();
+  for (const statfield& field : statfields) {
+    const std::size_t dot = field.key.find('.');
+    const json value = statnumber(field.value(c));
+    if (dot == std::string_view::npos) {
+      cell[std::string(field.key)] = value;
+    } else {
+      cell[std::string(field.key.substr(0, dot))][std::string(field.key.substr(dot + 1))] = value;
+    }
+  }
+  return cell;
+}
+
+// The statistics: per mode the three skill groups, the skill-independent counts, and the names of the
+// monster and item types the record counts, where the game's table names them.
+json statsof(const mapstats& s, const mapfacts& f) {
+  json out = json::object();
+  for (std::size_t mode = 0; mode < playmodes; ++mode) {
+    json groups = json::array();
+    for (const statcell& c : s.cells[mode]) groups.push_back(statcellof(c));
+    out[std::string(playmoderows[mode].key)] = groups;
+  }
+  out["secret_sectors"] = s.secretsectors;
+  out["secret_exit_lines"] = s.secretexitlines;
+  json names = json::object();
+  if (f.tally) {
+    for (const auto* types : {&f.tally->monstertypes, &f.tally->itemtypes}) {
+      for (const auto& [type, count] : *types) {
+        if (const thingvalue* v = thingvalueof(f.meaning, type)) names[std::to_string(type)] = v->name;
+      }
+    }
+  }
+  out["names"] = names;
+  return out;
+}
+
+const char* severityword(severity s) {
+  switch (s) {
+    case severity::off:
+      return "off";
+    case severity::warning:
+      return "warning";
+    case severity::error:
+      return "error";
+  }
+  return "error";
+}
+
+json findingsof(const std::vector<finding>& found) {
+  json out = json::array();
+  for (const finding& f : found) {
+    const text where = f.at.words();
+    out.push_back({{"code", checkrows[static_cast<std::size_t>(f.code)].word},
+                   {"severity", severityword(f.level)},
+                   {"address", where.empty() ? json(nullptr) : json(toutf8(where))},
+                   {"message", toutf8(f.message)}});
+  }
+  return out;
+}
+
 }  // namespace
 
-std::string manifestline(const mapoutcome& r, bool outputs, bool tallies) {
+std::string manifestline(const mapoutcome& r, bool outputs, bool tallies, bool checks) {
   json j;
   j["input"] = givenbytes(r.input);
   if (r.oldinput) j["old_input"] = givenbytes(*r.oldinput);
   j["map"] = r.whole ? json(nullptr) : wadbytes(r.name);
   j["status"] = statusword(r.status);
   // Only a file that holds the map's picture is named; a failed write says its path in the error.
-  const bool pictured = r.status != mapoutcome::state::failed && r.status != mapoutcome::state::unchanged;
+  const bool pictured = r.status != mapoutcome::state::failed && r.status != mapoutcome::state::unchanged &&
+                        r.status != mapoutcome::state::checked;
   j["output"] = pictured ? filebytes(r.output) : json(nullptr);
   if (r.errors.empty()) {
     j["error"] = nullptr;
@@ -93,8 +168,10 @@ std::string manifestline(const mapoutcome& r, bool outputs, bool tallies) {
   }
   const mapfacts* f = r.facts && r.status != mapoutcome::state::failed ? &*r.facts : nullptr;
   j["layout"] = f ? json(layoutword(f->layout)) : json(nullptr);
-  j["width"] = f ? json(r.width) : json(nullptr);
-  j["height"] = f ? json(r.height) : json(nullptr);
+  // A map checked without a picture has no size.
+  const bool sized = f != nullptr && r.status != mapoutcome::state::checked;
+  j["width"] = sized ? json(r.width) : json(nullptr);
+  j["height"] = sized ? json(r.height) : json(nullptr);
   for (const factfield& field : factfields) {
     if (!field.manifest) continue;
     json& value = j[std::string(field.key)];
@@ -136,6 +213,8 @@ std::string manifestline(const mapoutcome& r, bool outputs, bool tallies) {
   } else if (r.oldinput) {
     j["diff"] = nullptr;
   }
+  if (tallies) j["stats"] = f && f->stats ? statsof(*f->stats, *f) : json(nullptr);
+  if (checks) j["findings"] = f && r.findings ? findingsof(*r.findings) : json(nullptr);
   // Names from a WAD are bytes of no declared encoding: what is not UTF-8 shows as U+FFFD.
   return j.dump(-1, ' ', false, json::error_handler_t::replace);
 }
@@ -166,7 +245,7 @@ outputstatus manifestwriter::open(const text& path, const std::vector<fileid>& k
 }
 
 void manifestwriter::add(const mapoutcome& record) {
-  const std::string line = manifestline(record, outputs, tallies) + "\n";
+  const std::string line = manifestline(record, outputs, tallies, checks) + "\n";
   if (tostdout_) {
     currentterminal().write(line);  // flushed: a reader sees each map as it is settled
     return;

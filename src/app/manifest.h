@@ -23,7 +23,10 @@ namespace tracewell {
 // With `tallies` (a run that writes pages or a gallery) it ends, after those, in the things per skill
 // group and mode ("things_by_skill") and the monsters and items by editor number ("monster_types",
 // "item_types"); null where the map or its things could not be read.
-std::string manifestline(const mapoutcome& record, bool outputs = false, bool tallies = false);
+// Then, with `tallies`, the statistics per skill group and mode ("stats", statsof); with `checks` (a
+// check run) the findings ("findings": code, severity, address, message).
+std::string manifestline(const mapoutcome& record, bool outputs = false, bool tallies = false,
+                         bool checks = false);
 
 struct galleryentry;  // declared with the gallery, web/gallerypage.h
 // The record as the gallery shows it: the same fields, and the files that hold the map.
@@ -43,7 +46,8 @@ class manifestwriter {
   outputstatus close();
 
   bool outputs = false;  // each line ends in its map's files by kind
-  bool tallies = false;  // then in its things per skill and mode, monsters and items by type
+  bool tallies = false;  // then in its things per skill and mode, monsters and items by type, statistics
+  bool checks = false;   // then in its findings
 
  private:
   bool tostdout_ = false;

@@ -14,6 +14,7 @@
 #include "app/outputname.h"
 #include "game/mapchecks.h"
 #include "game/mapfacts.h"
+#include "game/mapstats.h"
 #include "render/png.h"
 #include "render/pngsize.h"
 #include "support/path.h"

@@ -42,12 +42,13 @@ result<mapdocument> makedocument(const mapread& read, const drawrequest& r, cons
   if (png) {
     doc.image = TPixmap::Create(r.width, r.height, TPixmap::RGBA, 4);
     if (!doc.image) return failure::nomemory(u"the image buffer cannot be allocated");
-  } else if (r.work == mapwork::draw && TPixmap::StorageSize(r.width, r.height, TPixmap::RGBA, 4) < 0) {
+  } else if (r.work != mapwork::diff && TPixmap::StorageSize(r.width, r.height, TPixmap::RGBA, 4) < 0) {
     return failure::nomemory(u"the image is larger than a picture may be");
   }
   result<scene> made = [&] {
     switch (r.work) {
       case mapwork::draw:
+      case mapwork::check:
         return makescene(*read.held, r.width, r.height, r.margin, r.look->look);
       case mapwork::diff:
         return makediffscene(*read.older, *read.held, *read.diff, r.width, r.height, r.margin, r.look->look,
@@ -122,9 +123,12 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
   step.record.input = r.input;
   step.record.given = r.given;
   step.record.name = name;
-  const placedfiles placed = mapfiles::place(r, name);
+  std::optional<placedfiles> placed;
   std::optional<pngsize> current;
-  if (!placefiles(r, placed, current, step)) return step;
+  if (r.pictures) {
+    placed = mapfiles::place(r, name);
+    if (!placefiles(r, *placed, current, step)) return step;
+  }
   mapread read;
   switch (r.work) {
     case mapwork::draw:
@@ -132,6 +136,9 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
       break;
     case mapwork::diff:
       read = readdiff(r, step);
+      break;
+    case mapwork::check:
+      read = readcheck(r, asked, step);
       break;
   }
   if (!read.held) return step;
@@ -147,7 +154,7 @@ mapstep maprun::plan(const text& name, const drawrequest& r, bool asked) {
     step.record.status = mapoutcome::state::skipped;
     return step;
   }
-  makeroom(read, r, placed.main, step);
+  makeroom(read, r, placed->main, step);
   return step;
 }
 
@@ -177,8 +184,9 @@ mapread maprun::readmap(const drawrequest& r, bool asked, mapstep& step) {
   // A page shows every thing, drawn or not, and its counts.
   const bool page = std::any_of(step.record.files.begin(), step.record.files.end(),
                                 [](const kindfile& f) { return f.kind == filekind::html; });
+  const bool check = r.work == mapwork::check;
   const result<std::shared_ptr<map>> m = source_->loadmap(
-      name, r.format, printable(name), r.look->look.things.any() || r.census || r.tally || page);
+      name, r.format, printable(name), r.look->look.things.any() || r.census || r.tally || page || check);
   if (!m.ok()) {
     if (m.error().what != failure::kind::notice) {
       step.stop = m.error();
@@ -193,12 +201,26 @@ mapread maprun::readmap(const drawrequest& r, bool asked, mapstep& step) {
   }
   step.record.width = r.width;
   step.record.height = r.height;
-  step.record.facts = factsof(*m.value(), r.census || r.tally || page);
-  if (r.tally || page) {
-    step.record.findings = std::make_shared<const std::vector<finding>>(
-        checkmap(*m.value(), sectoroutlines(*m.value()), r.checks));
+  const map& held = *m.value();
+  step.record.facts = factsof(held, r.census || r.tally || page);
+  if (check || r.tally || page) {
+    step.record.findings =
+        std::make_shared<const std::vector<finding>>(checkmap(held, sectoroutlines(held), r.severities));
   }
   return {m.value(), nullptr, nullptr};
+}
+
+mapread maprun::readcheck(const drawrequest& r, bool asked, mapstep& step) {
+  mapread read = readmap(r, asked, step);
+  if (!read.held || r.pictures) return read;
+  // A map that stops the run stops it whether or not it is drawn.
+  if (!step.record.facts->bounded.ok()) {
+    step.stop = step.record.facts->bounded.error();
+    return {};
+  }
+  step.record.status = mapoutcome::state::checked;
+  step.record.output.clear();
+  return {};
 }
 
 mapread maprun::readdiff(const drawrequest& r, mapstep& step) {

@@ -17,6 +17,7 @@
 #include "app/report.h"
 #include "game/mapchecks.h"
 #include "game/mapfacts.h"
+#include "game/mapstats.h"
 #include "render/png.h"
 #include "render/pngsize.h"
 #include "support/failure.h"
@@ -46,8 +47,9 @@ inline constexpr const char16_t* notreached = u"not drawn: an earlier map stoppe
 // What a run makes of each map. A kind of run is a case of the map step (what it reads, what it draws),
 // never a copy of the step: the files, the pool and the records are the same for each.
 enum class mapwork {
-  draw,  // the map as the source holds it
-  diff,  // what changed from the older version (maprun::compare) to the source's
+  draw,   // the map as the source holds it
+  diff,   // what changed from the older version (maprun::compare) to the source's
+  check,  // the map's findings and statistics; drawn only when the request asks for pictures
 };
 
 // How the maps of one input are drawn and where their files go.
@@ -74,16 +76,18 @@ struct drawrequest {
   // Kinds written beside the main file (whose kind its pattern's extension gives), in this order; one
   // named twice or equal to the main one is written once.
   std::vector<filekind> extra;
-  bool crop = false;  // a diff's picture shows only the part of the map around what changed
-  // The checks' severities. A drawing whose records show the things per skill (`tally`) or that writes a
-  // page has each map checked once, as it is read.
-  checksettings checks = presetseverities();
+  bool crop = false;     // a diff's picture shows only the part of the map around what changed
+  bool pictures = true;  // a check run writes files only when asked to
+  // The checks' severities. A check run, a drawing whose records show the things per skill (`tally`)
+  // and one that writes a page have each map checked once, as it is read.
+  checksettings severities = presetseverities();
 };
 
 // What became of one map, handed on in map order whatever order the maps were
 // drawn in: enough for a list of what was written or a record per map.
 struct mapoutcome {
-  enum class state { written, skipped, failed, unchanged };  // unchanged: a diff found nothing
+  // unchanged: a diff found nothing; checked: a check run read the map and was asked for no file.
+  enum class state { written, skipped, failed, unchanged, checked };
 
   text input;             // the input as given
   std::size_t given = 0;  // which input of a batch run
@@ -97,7 +101,9 @@ struct mapoutcome {
   std::int32_t height = 0;
   // Known only for a map that was read; its census and tally when the request asks for records.
   std::optional<mapfacts> facts;
-  std::shared_ptr<const std::vector<finding>> findings;  // a checked map's, for its page and card
+  // A checked map's findings in address order, made once with its facts: for a check run's lines and
+  // records, its page and its gallery card.
+  std::shared_ptr<const std::vector<finding>> findings;
   std::optional<text> oldinput;  // a diff's: the older version, `input` being the newer
   text summary;                  // a diff's summary line, printed on standard output before its files
   // A diff's: its figures as the manifest's `diff` object (diffjson); null otherwise.
@@ -193,6 +199,8 @@ class maprun {
                   mapstep& step);
   // Loads the map and fills its record, the census too.
   mapread readmap(const drawrequest& r, bool asked, mapstep& step);
+  // Loads the map as readmap does; without pictures to draw, the step is done with its findings.
+  mapread readcheck(const drawrequest& r, bool asked, mapstep& step);
   // Loads both versions and compares them; the record has the diff's figures and summary. A map that did
   // not change is done.
   mapread readdiff(const drawrequest& r, mapstep& step);

@@ -55,6 +55,7 @@ drawrequest console::request() const {
   r.png = png;
   r.input = inputpath;  // named in an image's title; a batch run gives each input's own
   r.extra = extra;
+  r.severities = checks;
   r.literalnames = run && run->mode == voice::commandline;
   return r;
 }

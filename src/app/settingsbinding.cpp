@@ -1,4 +1,8 @@
 // Binding of the settings file: first defaults and the colour schemes.
+#include <algorithm>
+#include <list>
+#include <optional>
+
 #include "app/console.h"
 #include "app/numbers.h"
 #include "app/report.h"
@@ -6,6 +10,42 @@
 #include "support/path.h"
 
 namespace tracewell {
+
+namespace {
+
+// The severities of the "checks" nodes over the checks' own, later nodes and keys winning. A key that
+// names no check, or a value other than error, warning or off (any case), is kept as the refusal a check
+// run gives; other runs go on with the rest.
+void readchecks(dictnode& root, console& c) {
+  const std::list<std::shared_ptr<dictnode>> nodes = root.getchildren(u"checks");
+  for (auto node = nodes.rbegin(); node != nodes.rend(); ++node) {
+    if (!(*node)->values.root) continue;
+    for (const auto& key : (*node)->values.root->nodesinorder()) {
+      const auto row = std::find_if(checkrows.begin(), checkrows.end(), [&](const checkrow& r) {
+        return fromutf8(std::string(r.word)) == key->key;
+      });
+      const text value = (*node)->getvalue(key->key);
+      const text word = lower(value);
+      const std::optional<severity> level = word == u"error"     ? std::optional(severity::error)
+                                            : word == u"warning" ? std::optional(severity::warning)
+                                            : word == u"off"     ? std::optional(severity::off)
+                                                                 : std::nullopt;
+      if (row == checkrows.end()) {
+        if (c.checksrefusal.empty()) c.checksrefusal = u"unknown check '" + key->key + u"' in #checks";
+      } else if (!level) {
+        if (c.checksrefusal.empty())
+          c.checksrefusal = (u"invalid value '" + value)
+                                .append(u"' for ")
+                                .append(key->key)
+                                .append(u" in #checks (error, warning or off)");
+      } else {
+        c.checks[static_cast<std::size_t>(row->code)] = *level;
+      }
+    }
+  }
+}
+
+}  // namespace
 
 std::shared_ptr<console> console::readpath(const text& path) {
   result<std::shared_ptr<console>> loaded = load(path);
@@ -42,6 +82,7 @@ std::shared_ptr<console> console::read(dictnode& root) {
   // so a later scheme wins over an earlier one of the same name.
   for (const auto& node : root.getchildren(u"color_scheme"))
     c->schemes.push_back(tracewell::scheme::read(*node));
+  readchecks(root, *c);
   return c;
 }
 

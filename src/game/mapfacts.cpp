@@ -7,6 +7,7 @@ namespace tracewell {
 mapfacts factsof(const map& m, bool counts) {
   mapfacts f;
   f.layout = m.layout;
+  f.meaning = m.meaning;
   f.fractionbits = m.fractionbits;
   f.linedefs = static_cast<std::int64_t>(m.linedefs.size());
   f.sectors = static_cast<std::int64_t>(m.sectors.size());

@@ -18,7 +18,8 @@ namespace tracewell {
 
 struct mapfacts {
   maplayout layout = maplayout::doom;
-  std::int32_t fractionbits = 0;  // the bounds' units, as the map's vertexes
+  mapmeaning meaning = mapmeaning::doom;  // whose thing types and specials the map's numbers are
+  std::int32_t fractionbits = 0;          // the bounds' units, as the map's vertexes
   std::int64_t linedefs = 0;
   std::int64_t sectors = 0;
   std::int64_t vertices = 0;

@@ -12,7 +12,7 @@
 
 namespace tracewell {
 
-// Doom's four kinds of ammunition, in the order of its ammotype_t.
+// Doom's four kinds of ammunition (its ammotype_t has cells before rockets).
 enum class ammo : std::uint8_t { bullets, shells, rockets, cells, none };
 inline constexpr std::size_t ammokinds = 4;
 inline constexpr std::array<std::string_view, ammokinds> ammonames = {"bullets", "shells", "rockets",
@@ -23,7 +23,9 @@ inline constexpr std::array<std::string_view, ammokinds> ammonames = {"bullets",
 // the shotgun's 7 pellets of 5 x (1..3) (A_FireShotgun); a rocket 20 x (1..8) (MT_ROCKET's damage,
 // P_DamageMobj from P_XYMovement) and its blast of 128 (P_RadiusAttack) at the point of impact; a cell
 // the plasma ball's 5 x (1..8).
-inline constexpr std::array<std::int64_t, ammokinds> clipammo = {10, 4, 20, 1};
+// Doom's own array runs clip, shell, cell, missile (am_cell before am_misl); here it is in this enum's
+// order: a rocket 1, a cell 20.
+inline constexpr std::array<std::int64_t, ammokinds> clipammo = {10, 4, 1, 20};
 inline constexpr std::array<double, ammokinds> ammodamage = {10, 70, 90 + 128, 22.5};
 
 // How a row's thing gives its ammunition: a box of `clips` clips; a weapon (two clips when found, one
