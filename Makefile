@@ -68,10 +68,10 @@ test-sanitize: deps dev-deps
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
 
-# The output run, the end-to-end tests and the pieces that run maps side by side or claim cores
-# (the map run, the pool, the core claim, the compact encoder's bands), built with ThreadSanitizer;
+# The output run, the end-to-end tests and the pieces that run maps side by side (the map run and its
+# jobs, the diff and check runs, the pool, the compact encoder's bands), built with ThreadSanitizer;
 # the first data race fails the run. The heavy pixel tests gain nothing here and are left out.
-TSAN_TESTS ?= OutputRun|MapRun|MapsInFlight|EndToEnd|OrderedPool|CompactPng\.Bands
+TSAN_TESTS ?= OutputRun|MapRun|MapsInFlight|MapJobs|EndToEnd|Revisions|CheckRun|OrderedPool|CompactPng\.Bands
 test-tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRACEWELL_TSAN=ON
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tracewell tests_app tests_support tests_render
