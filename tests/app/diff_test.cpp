@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -179,7 +180,9 @@ TEST_F(Revisions, DiffSummarisesEachMapAndDrawsTheChangedOnes) {
 // Maps compared on the pool, several in flight, give what each map compared alone gives, in map order; a
 // file every map writes ends as the last changed map leaves it.
 TEST_F(Revisions, DiffInFlightGivesWhatEachMapAloneGives) {
-  const std::size_t count = 6;
+  // Six maps, or the four the sanitizer builds take.
+  const std::size_t count = std::min<std::size_t>(6, testkit::freedoom2maps().size());
+  if (count < 3) GTEST_SKIP() << "freedoom2.wad not installed";
   testkit::writefile(root / "old.wad", wadbytes(count, same));
   testkit::writefile(root / "new.wad", wadbytes(count, [](std::size_t i, const map& m) {
                        return i == 2 ? m : specialonmap1(1, renumber(i, m));

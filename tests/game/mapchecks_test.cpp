@@ -163,7 +163,8 @@ TEST(SectorOutlines, EveryPlaceStandsInTheSectorOfThePlainRule) {
       }
     }
   }
-  EXPECT_GT(compared, 10000u);
+  // About 36,000 places on the whole WAD; the sanitizer builds take its first four maps.
+  EXPECT_GT(compared, maps.size() * 500);
   EXPECT_GT(void_, 0u);
 }
 

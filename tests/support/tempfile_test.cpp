@@ -14,8 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The sanitizers handle the crash signals themselves, and the guard then leaves them alone.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// The sanitizers handle the crash signals themselves, and the guard then leaves them alone (the
+// program's code is built with AddressSanitizer whether or not this file is).
+#if TRACEWELL_ASAN || defined(__SANITIZE_THREAD__)
 constexpr bool crashescaught = false;
 #else
 constexpr bool crashescaught = true;
