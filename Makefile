@@ -70,10 +70,12 @@ test-sanitize: deps dev-deps
 
 # The output run, the end-to-end tests and the pieces that run maps side by side (the map run and its
 # jobs, the diff and check runs, the pool, the compact encoder's bands), built with ThreadSanitizer;
-# the first data race fails the run. The heavy pixel tests gain nothing here and are left out.
+# the first data race fails the run. The heavy pixel tests gain nothing here and are left out. At -O1,
+# which ThreadSanitizer suggests, the build is shorter than at -O2 and the stacks stay readable.
 TSAN_TESTS ?= OutputRun|MapRun|MapsInFlight|MapJobs|EndToEnd|Revisions|CheckRun|OrderedPool|CompactPng\.Bands
 test-tsan: deps
-	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRACEWELL_TSAN=ON
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRACEWELL_TSAN=ON \
+	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO='-O1 -g -DNDEBUG'
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tracewell tests_app tests_support tests_render
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -LE heavy -R '$(TSAN_TESTS)'
