@@ -346,26 +346,76 @@ class checker {
       const bool zdoom = (m_.meaning == mapmeaning::zdoom && (l.special == 209 || l.special == 160));
       if (!boom && !zdoom) continue;
       const sector* s = m_.sideof(l.rightside);
-      if (s != nullptr) control[static_cast<std::size_t>(s - m_.sectors.data())] = true;
+      if (s != nullptr) control[indexof(s)] = true;
     }
     return control;
   }
 
+  std::size_t indexof(const sector* s) const { return static_cast<std::size_t>(s - m_.sectors.data()); }
+
+  // Sectors a player can see into: those moved in play, and those with height that open onto a
+  // neighbour or hold a place a player stands on. A sealed closet, a slot of no opening, and a sector
+  // closed for good show none of their sides.
+  std::vector<bool> seensectors() {
+    std::vector<bool> moving(m_.sectors.size(), false);
+    const bool anytag = m_.layout != maplayout::doom || !knowssectortargets(m_.meaning);
+    std::vector<std::int64_t> movedtags;
+    for (const linedef& l : m_.linedefs) {
+      if (!anytag && l.sectortag != 0 && targetof(l, m_.meaning).moves) movedtags.push_back(l.sectortag);
+      const sector* back = m_.sideof(l.leftside);
+      if (back != nullptr && movesbacksector(l, m_.meaning)) moving[indexof(back)] = true;
+    }
+    std::sort(movedtags.begin(), movedtags.end());
+    for (std::size_t s = 0; s < m_.sectors.size(); ++s) {
+      const sector& sec = m_.sectors[s];
+      if (sec.sectortag != 0 &&
+          (anytag || std::binary_search(movedtags.begin(), movedtags.end(), std::int64_t{sec.sectortag})))
+        moving[s] = true;
+      if (movingsector(sec.sectortype, m_.meaning)) moving[s] = true;
+    }
+    std::vector<bool> seen = moving;
+    auto tall = [](const sector* s) { return s->ceillevel() > s->floorlevel(); };
+    for (const linedef& l : m_.linedefs) {
+      const sector* front = m_.sideof(l.rightside);
+      const sector* back = m_.sideof(l.leftside);
+      if (front == nullptr || back == nullptr) continue;
+      const bool opening = std::min(front->ceillevel(), back->ceillevel()) >
+                               std::max(front->floorlevel(), back->floorlevel()) ||
+                           moving[indexof(front)] || moving[indexof(back)];
+      if (!opening) continue;
+      if (tall(front)) seen[indexof(front)] = true;
+      if (tall(back)) seen[indexof(back)] = true;
+    }
+    if (m_.things) {
+      const std::vector<std::int64_t>& sectorofthing = sectorsofthings();
+      for (std::size_t t = 0; t < m_.things->size(); ++t) {
+        const thing& th = (*m_.things)[t];
+        const thingkind kind = thingkindof(m_.meaning, th.type);
+        const bool stands = kind == thingkind::start || kind == thingkind::dmstart ||
+                            thingroleof(m_.meaning, th.type) == thingrole::destination;
+        const std::int64_t s = sectorofthing[t];
+        if (stands && s >= 0 && tall(&m_.sectors[static_cast<std::size_t>(s)]))
+          seen[static_cast<std::size_t>(s)] = true;
+      }
+    }
+    return seen;
+  }
+
   void missingtextures() {
     const std::vector<bool> control = controlsectors();
+    const std::vector<bool> seen = seensectors();
     for (std::size_t i = 0; i < m_.linedefs.size(); ++i) {
       const linedef& l = m_.linedefs[i];
       const sector* front = m_.sideof(l.rightside);
       const sector* back = m_.sideof(l.leftside);
       if (front == nullptr) continue;
       const auto n = static_cast<std::int64_t>(i);
-      auto iscontrol = [&](const sector* s) {
-        return s != nullptr && control[static_cast<std::size_t>(s - m_.sectors.data())];
-      };
+      auto iscontrol = [&](const sector* s) { return s != nullptr && control[indexof(s)]; };
       if (iscontrol(front) || iscontrol(back)) continue;
       const sidedef& right = m_.sidedefs[static_cast<std::size_t>(l.rightside)];
+      const bool frontseen = seen[indexof(front)];
       if (back == nullptr) {
-        if (notexture(right.middletex))
+        if (frontseen && notexture(right.middletex))
           add(checkcode::missingtexture, checkaddress::kind::line, n, "one-sided, no middle texture");
         continue;
       }
@@ -374,11 +424,15 @@ class checker {
       auto need = [&](bool needed, const text& name, const char* words) {
         if (needed && notexture(name)) missing += (missing.empty() ? "" : ", ") + std::string(words);
       };
+      const bool backseen = seen[indexof(back)];
       const bool bothsky = sky(front->ceiltex) && sky(back->ceiltex);
-      need(front->floorlevel() < back->floorlevel(), right.lowertex, "front side no lower texture");
-      need(back->floorlevel() < front->floorlevel(), left.lowertex, "back side no lower texture");
-      need(!bothsky && front->ceillevel() > back->ceillevel(), right.uppertex, "front side no upper texture");
-      need(!bothsky && back->ceillevel() > front->ceillevel(), left.uppertex, "back side no upper texture");
+      need(frontseen && front->floorlevel() < back->floorlevel(), right.lowertex,
+           "front side no lower texture");
+      need(backseen && back->floorlevel() < front->floorlevel(), left.lowertex, "back side no lower texture");
+      need(frontseen && !bothsky && front->ceillevel() > back->ceillevel(), right.uppertex,
+           "front side no upper texture");
+      need(backseen && !bothsky && back->ceillevel() > front->ceillevel(), left.uppertex,
+           "back side no upper texture");
       if (!missing.empty()) add(checkcode::missingtexture, checkaddress::kind::line, n, missing);
     }
   }
