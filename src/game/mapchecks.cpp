@@ -346,26 +346,129 @@ class checker {
       const bool zdoom = (m_.meaning == mapmeaning::zdoom && (l.special == 209 || l.special == 160));
       if (!boom && !zdoom) continue;
       const sector* s = m_.sideof(l.rightside);
-      if (s != nullptr) control[static_cast<std::size_t>(s - m_.sectors.data())] = true;
+      if (s != nullptr) control[indexof(s)] = true;
     }
     return control;
   }
 
+  std::size_t indexof(const sector* s) const { return static_cast<std::size_t>(s - m_.sectors.data()); }
+
+  // Whether a point lies inside a loop, by the parity of the loop's edges a ray towards +x crosses.
+  static bool inside(const outlineloop& loop, std::int64_t x, std::int64_t y) {
+    bool in = false;
+    for (std::size_t i = 0, n = loop.points.size(); i < n; ++i) {
+      const vertex& a = loop.points[i];
+      const vertex& b = loop.points[(i + 1) % n];
+      if ((a.y > y) == (b.y > y)) continue;
+      const long double cross = a.x + static_cast<long double>(b.x - a.x) * (y - a.y) / (b.y - a.y);
+      if (cross > x) in = !in;
+    }
+    return in;
+  }
+
+  // Which sides a player can see: per line, its front then its back. A side counts when its sector
+  // moves in play, or when the part of its sector it bounds (an outer loop of the outline; holes and
+  // open chains go with the whole sector) has height and opens onto a neighbour or holds a place a
+  // player stands on. So a sealed closet, a slot of no opening, and a sector closed for good show
+  // none of their sides, nor does a closet drawn as a detached part of an open sector.
+  std::vector<bool> seensides() {
+    const std::size_t sectors = m_.sectors.size();
+    std::vector<bool> moving(sectors, false);
+    const bool anytag = m_.layout != maplayout::doom || !knowssectortargets(m_.meaning);
+    std::vector<std::int64_t> movedtags;
+    for (const linedef& l : m_.linedefs) {
+      if (!anytag && l.sectortag != 0 && targetof(l, m_.meaning).moves) movedtags.push_back(l.sectortag);
+      const sector* back = m_.sideof(l.leftside);
+      if (back != nullptr && movesbacksector(l, m_.meaning)) moving[indexof(back)] = true;
+    }
+    std::sort(movedtags.begin(), movedtags.end());
+    for (std::size_t s = 0; s < sectors; ++s) {
+      const sector& sec = m_.sectors[s];
+      if (sec.sectortag != 0 &&
+          (anytag || std::binary_search(movedtags.begin(), movedtags.end(), std::int64_t{sec.sectortag})))
+        moving[s] = true;
+      if (movingsector(sec.sectortype, m_.meaning)) moving[s] = true;
+    }
+    // Parts: one per outer loop, numbered after the sectors, which stand for their holes and chains.
+    const std::vector<sectoroutline>& all = outlines_.outlines();
+    std::vector<std::size_t> partof(2 * m_.linedefs.size(), 0);
+    std::vector<std::size_t> sectorofpart(sectors);
+    std::vector<const outlineloop*> loopofpart;  // from part `sectors` on
+    for (std::size_t s = 0; s < sectors; ++s) sectorofpart[s] = s;
+    for (std::size_t l = 0; l < m_.linedefs.size(); ++l) {
+      const sector* front = m_.sideof(m_.linedefs[l].rightside);
+      const sector* back = m_.sideof(m_.linedefs[l].leftside);
+      if (front != nullptr) partof[2 * l] = indexof(front);
+      if (back != nullptr) partof[2 * l + 1] = indexof(back);
+    }
+    std::vector<std::size_t> firstpart(sectors + 1);  // sector s's parts: firstpart[s] .. firstpart[s + 1]
+    for (std::size_t s = 0; s < sectors; ++s) {
+      firstpart[s] = sectorofpart.size();
+      if (s >= all.size()) continue;
+      for (const outlineloop& loop : all[s].loops) {
+        if (loop.hole()) continue;
+        for (std::size_t i = 0; i < loop.lines.size(); ++i) {
+          const linedef& l = m_.linedefs[loop.lines[i]];
+          const bool forward = l.startvertex < m_.vertexes.size() &&
+                               m_.vertexes[l.startvertex].x == loop.points[i].x &&
+                               m_.vertexes[l.startvertex].y == loop.points[i].y;
+          partof[2 * loop.lines[i] + (forward ? 0 : 1)] = sectorofpart.size();
+        }
+        sectorofpart.push_back(s);
+        loopofpart.push_back(&loop);
+      }
+    }
+    firstpart[sectors] = sectorofpart.size();
+    std::vector<bool> seen(sectorofpart.size(), false);
+    for (std::size_t p = 0; p < seen.size(); ++p) seen[p] = moving[sectorofpart[p]];
+    auto tall = [](const sector* s) { return s->ceillevel() > s->floorlevel(); };
+    auto see = [&](std::size_t part) { seen[part] = seen[sectorofpart[part]] = true; };
+    for (std::size_t i = 0; i < m_.linedefs.size(); ++i) {
+      const sector* front = m_.sideof(m_.linedefs[i].rightside);
+      const sector* back = m_.sideof(m_.linedefs[i].leftside);
+      if (front == nullptr || back == nullptr) continue;
+      const bool opening = std::min(front->ceillevel(), back->ceillevel()) >
+                               std::max(front->floorlevel(), back->floorlevel()) ||
+                           moving[indexof(front)] || moving[indexof(back)];
+      if (opening && tall(front)) see(partof[2 * i]);
+      if (opening && tall(back)) see(partof[2 * i + 1]);
+    }
+    if (m_.things) {
+      const std::vector<std::int64_t>& sectorofthing = sectorsofthings();
+      for (std::size_t t = 0; t < m_.things->size(); ++t) {
+        const thing& th = (*m_.things)[t];
+        const thingkind kind = thingkindof(m_.meaning, th.type);
+        const bool stands = kind == thingkind::start || kind == thingkind::dmstart ||
+                            thingroleof(m_.meaning, th.type) == thingrole::destination;
+        const std::int64_t s = sectorofthing[t];
+        if (!stands || s < 0 || !tall(&m_.sectors[static_cast<std::size_t>(s)])) continue;
+        seen[static_cast<std::size_t>(s)] = true;
+        for (std::size_t p = firstpart[static_cast<std::size_t>(s)];
+             p < firstpart[static_cast<std::size_t>(s) + 1]; ++p) {
+          if (!seen[p] && inside(*loopofpart[p - sectors], th.x, th.y)) seen[p] = true;
+        }
+      }
+    }
+    std::vector<bool> sides(partof.size());
+    for (std::size_t i = 0; i < partof.size(); ++i) sides[i] = seen[partof[i]];
+    return sides;
+  }
+
   void missingtextures() {
     const std::vector<bool> control = controlsectors();
+    const std::vector<bool> seen = seensides();
     for (std::size_t i = 0; i < m_.linedefs.size(); ++i) {
       const linedef& l = m_.linedefs[i];
       const sector* front = m_.sideof(l.rightside);
       const sector* back = m_.sideof(l.leftside);
       if (front == nullptr) continue;
       const auto n = static_cast<std::int64_t>(i);
-      auto iscontrol = [&](const sector* s) {
-        return s != nullptr && control[static_cast<std::size_t>(s - m_.sectors.data())];
-      };
+      auto iscontrol = [&](const sector* s) { return s != nullptr && control[indexof(s)]; };
       if (iscontrol(front) || iscontrol(back)) continue;
       const sidedef& right = m_.sidedefs[static_cast<std::size_t>(l.rightside)];
+      const bool frontseen = seen[2 * i];
       if (back == nullptr) {
-        if (notexture(right.middletex))
+        if (frontseen && notexture(right.middletex))
           add(checkcode::missingtexture, checkaddress::kind::line, n, "one-sided, no middle texture");
         continue;
       }
@@ -374,11 +477,15 @@ class checker {
       auto need = [&](bool needed, const text& name, const char* words) {
         if (needed && notexture(name)) missing += (missing.empty() ? "" : ", ") + std::string(words);
       };
+      const bool backseen = seen[2 * i + 1];
       const bool bothsky = sky(front->ceiltex) && sky(back->ceiltex);
-      need(front->floorlevel() < back->floorlevel(), right.lowertex, "front side no lower texture");
-      need(back->floorlevel() < front->floorlevel(), left.lowertex, "back side no lower texture");
-      need(!bothsky && front->ceillevel() > back->ceillevel(), right.uppertex, "front side no upper texture");
-      need(!bothsky && back->ceillevel() > front->ceillevel(), left.uppertex, "back side no upper texture");
+      need(frontseen && front->floorlevel() < back->floorlevel(), right.lowertex,
+           "front side no lower texture");
+      need(backseen && back->floorlevel() < front->floorlevel(), left.lowertex, "back side no lower texture");
+      need(frontseen && !bothsky && front->ceillevel() > back->ceillevel(), right.uppertex,
+           "front side no upper texture");
+      need(backseen && !bothsky && back->ceillevel() > front->ceillevel(), left.uppertex,
+           "back side no upper texture");
       if (!missing.empty()) add(checkcode::missingtexture, checkaddress::kind::line, n, missing);
     }
   }

@@ -69,7 +69,10 @@ inline constexpr std::array<checkrow, checkcount> checkrows = {{
     {checkcode::missingtexture, "missing-texture", severity::warning, everygame,
      "a one-sided line without a middle texture; on a two-sided line, the side facing the lower floor "
      "without a lower texture, the side facing the higher ceiling without an upper one (none where both "
-     "ceilings are sky); lines of control sectors are skipped"},
+     "ceilings are sky); only sides of sectors a player can see into count: one moved in play (tagged "
+     "by a special, behind a door used by hand, or by its own special), or one with its ceiling above "
+     "its floor that opens onto a neighbour (above both floors, or onto one that moves) or holds a "
+     "start or a teleport destination; lines of control sectors are skipped"},
 }};
 
 namespace checkrowcheck {

@@ -30,6 +30,7 @@ struct gamesummary {
   std::int64_t secretbits = 0;
   bool locknumber = false;
   bool lockarguments = false;
+  bool movers = false;  // a row of specials that move tagged sectors
   int equalsrows = 0;
 };
 
@@ -41,6 +42,7 @@ constexpr gamesummary summarize(mapmeaning game) {
     if (row.rule == meaningrule::sectorbits) s.secretbits |= row.first;
     if (row.rule == meaningrule::locknumber) s.locknumber = true;
     if (row.rule == meaningrule::lockargument) s.lockarguments = true;
+    if (row.rule == meaningrule::sectortarget && row.moves) s.movers = true;
   }
   return s;
 }
@@ -81,11 +83,27 @@ linetarget targetof(const linedef& l, mapmeaning game) {
   if (l.special <= 0 || l.special > greatestspecial) return {};
   for (const specialmeaning& row : specialmeanings) {
     if (!within(row, l.special)) continue;
-    if (holds(row, game, meaningrule::sectortarget)) return {linetarget::kind::sectors};
+    if (holds(row, game, meaningrule::sectortarget)) return {linetarget::kind::sectors, 0, row.moves};
     if (holds(row, game, meaningrule::linetarget)) return {linetarget::kind::lines};
     if (holds(row, game, meaningrule::thingtarget)) return {linetarget::kind::things, row.argument};
   }
   return {};
+}
+
+bool knowssectortargets(mapmeaning game) {
+  return summaryof(game).movers;
+}
+
+bool movesbacksector(const linedef& l, mapmeaning game) {
+  return std::any_of(specialmeanings.begin(), specialmeanings.end(), [&](const specialmeaning& row) {
+    return holds(row, game, meaningrule::backsector) && within(row, l.special);
+  });
+}
+
+bool movingsector(std::int64_t special, mapmeaning game) {
+  return std::any_of(specialmeanings.begin(), specialmeanings.end(), [&](const specialmeaning& row) {
+    return holds(row, game, meaningrule::sectormoves) && row.first == special;
+  });
 }
 
 linemeanings meaningsof(const linedef& l, const sector* front, const sector* back, mapmeaning game) {

@@ -25,6 +25,8 @@ enum class meaningrule : std::uint8_t {
   sectortarget,     // a special in [first, last] acts on the sectors tagged with the line's tag
   linetarget,       // a special in [first, last] acts on the lines tagged with the line's tag
   thingtarget,      // special `first` acts on the things whose id is in argument `argument`
+  backsector,       // a special in [first, last] moves the sector behind the line (doors used by hand)
+  sectormoves,      // a sector special equal to `first` moves the sector's ceiling in play
 };
 
 struct specialmeaning {
@@ -34,6 +36,7 @@ struct specialmeaning {
   std::int64_t last;
   linemeaning meaning = linemeaning::hidden;  // special, generalizedkey and lock rows
   std::int32_t argument = 0;                  // lockargument rows: an index of linedef::args
+  bool moves = false;                         // sectortarget rows: moves the sectors' floors or ceilings
 };
 
 // Where the generalized lock's key sits in (special - first of its row).
@@ -59,6 +62,9 @@ constexpr specialmeaning lock(std::int64_t value, linemeaning meaning) {
 constexpr specialmeaning targets(std::uint8_t games, std::int64_t first, std::int64_t last,
                                  meaningrule rule) {
   return {games, rule, first, last};
+}
+constexpr specialmeaning movers(std::uint8_t games, std::int64_t first, std::int64_t last) {
+  return {games, meaningrule::sectortarget, first, last, linemeaning::hidden, 0, true};
 }
 constexpr specialmeaning lockargument(std::uint8_t games, std::int64_t special, std::int32_t argument) {
   return {games, meaningrule::lockargument, special, special, linemeaning::hidden, argument};
@@ -145,20 +151,32 @@ inline constexpr auto specialmeanings = [] {
       special(X | Z, 70, 71, teleport),
       special(Z, 215, teleport),
       // What a line acts on: the sectors of its tag, its lines, or things by id. Doom's specials up to
-      // 141 all act on tagged sectors but manual doors, exits, and the scrolling walls 48 and 85.
-      targets(D, 2, 10, meaningrule::sectortarget),
-      targets(D, 12, 25, meaningrule::sectortarget),
-      targets(D, 29, 30, meaningrule::sectortarget),
-      targets(D | H, 39, 39, meaningrule::sectortarget),
-      targets(D, 35, 38, meaningrule::sectortarget),
-      targets(D, 40, 47, meaningrule::sectortarget),
-      targets(D, 49, 50, meaningrule::sectortarget),
-      targets(D, 53, 84, meaningrule::sectortarget),
-      targets(D, 86, 96, meaningrule::sectortarget),
+      // 141 all act on tagged sectors but manual doors, exits, and the scrolling walls 48 and 85; all
+      // but the lights and teleporters move them.
+      movers(D, 2, 10),
+      targets(D, 12, 13, meaningrule::sectortarget),  // lights
+      movers(D, 14, 16),
+      targets(D, 17, 17, meaningrule::sectortarget),
+      movers(D, 18, 25),
+      movers(D, 29, 30),
+      targets(D, 35, 35, meaningrule::sectortarget),
+      movers(D, 36, 38),
+      targets(D | H, 39, 39, meaningrule::sectortarget),  // teleporters
+      movers(D, 40, 47),
+      movers(D, 49, 50),
+      movers(D, 53, 78),
+      targets(D, 79, 81, meaningrule::sectortarget),
+      movers(D, 82, 84),
+      movers(D, 86, 96),
       targets(D | H, 97, 97, meaningrule::sectortarget),
-      targets(D, 98, 116, meaningrule::sectortarget),
-      targets(D, 119, 123, meaningrule::sectortarget),
-      targets(D, 125, 141, meaningrule::sectortarget),
+      movers(D, 98, 103),
+      targets(D, 104, 104, meaningrule::sectortarget),
+      movers(D, 105, 116),
+      movers(D, 119, 123),
+      targets(D, 125, 126, meaningrule::sectortarget),
+      movers(D, 127, 137),
+      targets(D, 138, 139, meaningrule::sectortarget),
+      movers(D, 140, 141),
       targets(D, 174, 174, meaningrule::sectortarget),
       targets(D, 195, 195, meaningrule::sectortarget),
       targets(D, 207, 210, meaningrule::sectortarget),
@@ -167,6 +185,16 @@ inline constexpr auto specialmeanings = [] {
       targets(D, 262, 267, meaningrule::linetarget),
       specialmeaning{X | Z, meaningrule::thingtarget, 70, 70, linemeaning::hidden, 0},
       specialmeaning{X | Z, meaningrule::thingtarget, 71, 71, linemeaning::hidden, 0},
+      // Doors used by hand move the sector behind the line; Hexen's door specials do when their tag is 0
+      // (taken here whatever it is).
+      targets(D | H | S, 1, 1, meaningrule::backsector),
+      targets(D | H | S, 26, 28, meaningrule::backsector),
+      targets(D | H | S, 31, 34, meaningrule::backsector),
+      targets(D | S, 117, 118, meaningrule::backsector),
+      targets(X | Z, 10, 13, meaningrule::backsector),
+      // Sectors that open or close by themselves: the door closing after 30 s, the one opening after 5 min.
+      specialmeaning{D | H | S, meaningrule::sectormoves, 10, 10},
+      specialmeaning{D | H | S, meaningrule::sectormoves, 14, 14},
       // Secret sectors.
       specialmeaning{D | H | S, meaningrule::sectorequals, 9, 9},
       specialmeaning{D | H, meaningrule::sectorbits, 128, 128},
@@ -201,8 +229,18 @@ struct linetarget {
   enum class kind : std::uint8_t { none, sectors, lines, things };
   kind is = kind::none;
   std::int32_t argument = 0;
+  bool moves = false;  // sectors: the special moves their floors or ceilings
 };
 linetarget targetof(const linedef& l, mapmeaning game);
+
+// Whether the table says which specials of `game` move tagged sectors; where it does not (Heretic's,
+// Hexen's tags in arguments and scripts), any tagged sector may move.
+bool knowssectortargets(mapmeaning game);
+
+// Whether line `l`'s special moves the sector behind it, and whether sector special `special` moves
+// its own sector.
+bool movesbacksector(const linedef& l, mapmeaning game);
+bool movingsector(std::int64_t special, mapmeaning game);
 
 // What line `l` of a map of `game` means, one bit each (linebit). `front` and
 // `back` are its sectors, null when absent.

@@ -81,8 +81,13 @@ TEST(MapChecks, EachPlantedFaultIsFoundAloneAndTheMendedMapHasNone) {
       {"key in the void", [](map& m) { m.things->push_back(place(13, 300, 100)); },
        [](map& m) { m.things->back().x = 100; }, checkcode::thingoutside, u"T4",
        "red keycard (13) stands in no sector"},
-      {"wall without a texture", [](map& m) { m.sidedefs[6].middletex = u"-"; },
-       [](map& m) { m.sidedefs[6].middletex = u"STARTAN3"; }, checkcode::missingtexture, u"L6",
+      {"wall without a texture", [](map& m) { m.sidedefs[2].middletex = u"-"; },
+       [](map& m) { m.sidedefs[2].middletex = u"STARTAN3"; }, checkcode::missingtexture, u"L2",
+       "one-sided, no middle texture"},
+      // The closet is sealed: its walls show only while a switch can open it.
+      {"closet wall without a texture, the closet opened by a switch",
+       [&](map& m) { special(m, 1, 103, 5), m.sidedefs[6].middletex = u"-"; },
+       [&](map& m) { special(m, 1, 0, 0); }, checkcode::missingtexture, u"L6",
        "one-sided, no middle texture"},
       {"a line drawn twice, the other way, without sides",
        [](map& m) {
