@@ -189,9 +189,9 @@ std::string manifestline(const mapoutcome& r, bool outputs, bool tallies, bool c
   }
   if (outputs) {
     json files = r.files.empty() ? json(nullptr) : json::object();
-    for (const kindfile& f : r.files) {
-      const bool there = f.written || r.status == mapoutcome::state::skipped;
-      files[toutf8(text(rowof(f.kind).word))] = there ? filebytes(f.path) : json(nullptr);
+    for (const kindfile& file : r.files) {
+      const bool there = file.written || r.status == mapoutcome::state::skipped;
+      files[toutf8(text(rowof(file.kind).word))] = there ? filebytes(file.path) : json(nullptr);
     }
     j["outputs"] = files;
   }

@@ -31,6 +31,7 @@ std::string samefilekey(const text& path) {
 
 std::vector<std::string> keysof(const std::vector<kindfile>& files) {
   std::vector<std::string> keys;
+  keys.reserve(files.size());
   for (const kindfile& f : files) keys.push_back(samefilekey(f.path));
   return keys;
 }

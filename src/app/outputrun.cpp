@@ -30,7 +30,7 @@ void console::domap(const text& name) {
 }
 
 drawend console::drawmaps(const std::list<text>& names, bool all) {
-  const drawend end = run->draw(names, request(), all);
+  drawend end = run->draw(names, request(), all);
   // A stop leaves the source open: the dialogue ends the process at once.
   if (!end.ok()) return end;
   closeoutput();

@@ -189,8 +189,12 @@ class checker {
         const where missing = static_cast<where>(checked & ~have[c]);
         if (missing == 0) continue;
         const std::string name = colours[c].words.empty() ? "" : std::string(colours[c].words) + " ";
-        add(checkcode::missingkey, checkaddress::kind::line, static_cast<std::int64_t>(i),
-            name + "lock, no " + name + "key at " + wherewords(missing));
+        std::string message = name;
+        message += "lock, no ";
+        message += name;
+        message += "key at ";
+        message += wherewords(missing);
+        add(checkcode::missingkey, checkaddress::kind::line, static_cast<std::int64_t>(i), message);
         break;
       }
     }
@@ -229,9 +233,12 @@ class checker {
               "teleporter, no sector has tag " + tag);
           continue;
         }
+        // Named, not bound: clang before 16 cannot capture a structured binding.
+        const auto from = first;
+        const auto to = last;
         const where there = anywhere([&](std::size_t t) {
           if (thingroleof(m_.meaning, (*m_.things)[t].type) != thingrole::destination) return false;
-          for (auto s = first; s != last; ++s) {
+          for (auto s = from; s != to; ++s) {
             if (static_cast<std::int64_t>(s->second) == sectorofthing[t]) return true;
           }
           return false;

@@ -98,6 +98,7 @@ struct checkaddress {
 
   // "L12", "S3", "T40", "V7"; empty for the map.
   text words() const;
+  // NOLINTNEXTLINE(modernize-use-nullptr): the defaulted <=> is what compares with 0
   friend auto operator<=>(const checkaddress&, const checkaddress&) = default;
 };
 

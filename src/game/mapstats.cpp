@@ -26,6 +26,7 @@ std::array<std::int64_t, ammokinds> ammoof(const thingvalue& v, bool dropped, bo
   return got;
 }
 
+// cppcheck-suppress constParameter ; the cell's counts are written through its optionals
 void add(statcell& c, const thingvalue& v, bool deathmatch) {
   *c.hitpoints += v.hitpoints;
   *c.health += v.health;

@@ -120,7 +120,9 @@ void appendlayers(std::string& out, const difflayers& l) {
 // What the diff's tables are read from: the scene, its layers and where each change is shown.
 struct diffsource {
   const scene& s;
+  // cppcheck-suppress unusedStructMember ; read by the columns' lambdas
   const difflayers& layers;
+  // cppcheck-suppress unusedStructMember ; likewise
   const changeaddresses& changeat;
 };
 

@@ -102,6 +102,7 @@ pagelayers layersof(const scene& s, const map& m) {
 struct mapsource {
   const map& m;
   const std::vector<thing>& things;
+  // cppcheck-suppress unusedStructMember ; read by the columns' lambdas
   const pagelayers& layers;
 };
 
